@@ -1,0 +1,84 @@
+// Clock, memory status, folders and the start of other programs.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// Milliseconds of a steady clock (in place of timeGetTime / GetTickCount); wraps like them.
+std::uint32_t tick_ms();
+
+struct MemoryStatus {
+  std::uint64_t total_phys = 0;   // bytes
+  std::uint64_t avail_phys = 0;   // bytes
+  std::uint64_t total_swap = 0;
+  std::uint64_t avail_swap = 0;
+  int load_percent = 0;           // 0..100, share of physical memory in use
+};
+// Reads /proc/meminfo; false (and zeros) when it cannot be read.
+bool memory_status(MemoryStatus& out);
+// Parses the text of /proc/meminfo (for tests).
+bool parse_meminfo(const std::string& text, MemoryStatus& out);
+
+// The folder of the running executable.
+std::filesystem::path executable_folder();
+
+// The data folder both programs share: the executable's folder when it is writable, else
+// the per-user data folder ($XDG_DATA_HOME/velmor or ~/.local/share/velmor), created when
+// missing. set_data_folder() overrides it (tests, portable set-ups).
+std::filesystem::path data_folder();
+void set_data_folder(const std::filesystem::path& p);
+
+// The user's desktop folder (XDG_DESKTOP_DIR, else ~/Desktop), created when missing; the
+// home folder when it cannot be created. set_desktop_folder() overrides it (tests).
+std::filesystem::path desktop_folder();
+void set_desktop_folder(const std::filesystem::path& p);
+
+// Starting other programs and opening files with the desktop. The GUI installs a Qt
+// implementation; tests install a recording one. Programs get an argument list, never a
+// shell command line.
+class Launcher {
+ public:
+  virtual ~Launcher() = default;
+  virtual bool start(const std::filesystem::path& program, const std::vector<std::string>& args,
+                     const std::filesystem::path& working_dir) = 0;
+  // Opens a file or folder with the desktop's default application.
+  virtual bool open(const std::filesystem::path& target) = 0;
+};
+Launcher* set_launcher(Launcher* l);
+// Through the installed launcher; without one, a plain posix_spawn / xdg-open.
+bool start_program(const std::filesystem::path& program, const std::vector<std::string>& args,
+                   const std::filesystem::path& working_dir = {});
+bool open_with_desktop(const std::filesystem::path& target);
+
+class RecordingLauncher : public Launcher {
+ public:
+  struct Call {
+    std::filesystem::path program;
+    std::vector<std::string> args;
+    std::filesystem::path working_dir;
+    bool open = false;
+  };
+  RecordingLauncher() { prev_ = set_launcher(this); }
+  ~RecordingLauncher() override { set_launcher(prev_); }
+  RecordingLauncher(const RecordingLauncher&) = delete;
+  RecordingLauncher& operator=(const RecordingLauncher&) = delete;
+  bool start(const std::filesystem::path& program, const std::vector<std::string>& args,
+             const std::filesystem::path& working_dir) override {
+    calls.push_back({program, args, working_dir, false});
+    return result;
+  }
+  bool open(const std::filesystem::path& target) override {
+    calls.push_back({target, {}, {}, true});
+    return result;
+  }
+  std::vector<Call> calls;
+  bool result = true;
+
+ private:
+  Launcher* prev_ = nullptr;
+};
+
+}  // namespace plat
