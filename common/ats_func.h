@@ -21,7 +21,8 @@ std::string float_to_str3(float v);
 std::string float_to_str_dot(float v, int n);
 // Like float_to_str, but any text other than "0" starts with "+" or "-".
 std::string float_to_str_signed(float v, int n);
-// Fixed-point text right-aligned in a field of w + 1 characters with d decimals.
+// Fixed-point text with d decimals (w - 1 significant digits at most) right-aligned in a
+// field of w + 1 characters; a longer text is kept whole.
 std::string float_to_str_fixed(float v, int w, int d);
 // "1ooo oooo oooo ooo1 " for 0x8001.
 std::string word_to_bit_text(std::uint16_t v);
@@ -45,8 +46,9 @@ bool is_SJIS_lead_byte(std::uint8_t c);
 bool wildcard_match(std::string_view name, std::string_view mask);
 bool mask_include_exclude(std::string_view name, std::string_view include_mask,
                           std::string_view exclude_mask);
-// Looks the file up case-insensitively in its folder, trying "." + ext when it has no
-// extension; true with `name` set to the stored spelling, else false with `err` set.
+// Looks the file up case-insensitively in its folder ("/" or "\" separate folders), trying
+// "." + ext when it has no extension; true with `name` set to the folder part and the stored
+// spelling of the file name, else false with `err` set to "ERR: <name> が見つかりません。".
 bool find_file_name(std::string& name, std::string_view ext, std::string* err = nullptr);
 
 // ---- angles and vectors (radians unless the name says degrees) -----------------------------
@@ -64,6 +66,7 @@ bool get_arc_min_max(bool ccw, const VEC3& start, const VEC3& centre, const VEC3
                      float radius, float& xmax, float& xmin, float& ymax, float& ymin,
                      float& length);
 VEC3 rotate_point_2D(const VEC3& c, const VEC3& p, float a);
+// The middle of a and b in the XY plane; z is 0.
 VEC3 mid_point_2D(const VEC3& a, const VEC3& b);
 inline void Set_VEC3(VEC3& v, float x, float y, float z) { v.x = x; v.y = y; v.z = z; }
 
