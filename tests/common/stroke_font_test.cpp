@@ -245,34 +245,35 @@ TEST(DimLinear, ValueTextAndShortArrows) {
 }
 
 TEST(DimLinear, PlacementCodes) {
-  // a = 1 and a one-digit value (text width 0.4, padded 0.8): at L = 5 everything fits, at
-  // L = 1 the arrows do not (L < 3a).
+  // a = 1; the value is the length ("5": width 0.4, padded 0.8). At L = 5 everything fits,
+  // below 3a the arrows do not.
   struct C {
     float len, t;
     float text_x;              // left end of the text
     float line_from, line_to;  // the dimension line
     float start_wing;          // x of the start arrow's wings
+    char first;                // the value's first character
   };
   const std::vector<C> cases = {
-      {5, -10000, 2.3f, 0, 5, 1},
-      {5, 20000, 2.3f, 0, 5, 1},
-      {1, -10000, -0.5f, -1, 2, -1},  // before the start, arrows outward
-      {1, 10000, 1.1f, -1, 2, -1},    // after the end, arrows outward
-      {1, 20000, 1.1f, 0, 1.5f, 1.0f / 3},  // after the end, arrows inward (L/3)
-      {1, -20000, -0.5f, -0.5f, 1, 1.0f / 3},
-      {5, -3, -3.4f, -3.4f, 5, 1},
-      {5, 2, 7, 0, 7.4f, 1},
+      {5, -10000, 2.3f, 0, 5, 1, '5'},
+      {5, 20000, 2.3f, 0, 5, 1, '5'},
+      {1, -10000, -0.5f, -1, 2, -1, '1'},  // before the start, arrows outward
+      // the text fits, but two arrows of a need 3a
+      {2.5f, -10000, -1.1f, -1.1f, 3.5f, -1, '2'},
+      {1, 10000, 1.1f, -1, 2, -1, '1'},  // after the end, arrows outward
+      {1, 20000, 1.1f, 0, 1.5f, 1.0f / 3, '1'},  // after the end, arrows inward (L/3)
+      {1, -20000, -0.5f, -0.5f, 1, 1.0f / 3, '1'},
+      {5, -3, -3.4f, -3.4f, 5, 1, '5'},
+      {5, 2, 7, 0, 7.4f, 1, '5'},
   };
   for (const C& c : cases) {
     SCOPED_TRACE(testing::Message() << c.len << " " << c.t);
     TStroke_text t;
     make_dim_linear(1, {0, 0, 0}, {c.len, 0, 0}, 1, 0, -1, 0.6f, c.t, "", "", t);
-    ASSERT_EQ(t.count, 1);
     EXPECT_POINT(t.figure.points[0], c.line_from, 0, 0);
     EXPECT_POINT(t.figure.points[1], c.line_to, 0, 0);
     EXPECT_NEAR(t.figure.points[2].x, c.start_wing, kTol);
-    const char digit = c.len == 5 ? '5' : '1';
-    EXPECT_NEAR(t.glyphs[0].points[0].x - stroke_char(digit, 0.6f).points[0].x, c.text_x, kTol);
+    EXPECT_NEAR(t.glyphs[0].points[0].x - stroke_char(c.first, 0.6f).points[0].x, c.text_x, kTol);
   }
 }
 
