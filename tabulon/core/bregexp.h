@@ -29,7 +29,7 @@ class EBRegExpError : public std::runtime_error {
 class TBRegExp {
  public:
   // Compiled commands kept for reuse (a converted line alternates several patterns).
-  static constexpr std::size_t kCacheSize = 32;
+  static constexpr std::size_t kCacheSize = 64;
   // Backtracking budget of one match attempt; beyond it the call raises EBRegExpError.
   static constexpr std::uint32_t kMatchLimit = 5'000'000;
   static constexpr std::uint32_t kDepthLimit = 100'000;
