@@ -56,15 +56,7 @@ std::string ascii_lower(std::string s) {
 }  // namespace
 
 fs::path tb_native_path(std::string_view text) {
-  std::string s;
-  s.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t n = plat::sjis_char_len(text, i);
-    if (n == 1 && text[i] == '\\') s += '/';
-    else s.append(text.substr(i, n));
-    i += n;
-  }
-  fs::path p(plat::cp932_to_utf8(s));
+  fs::path p(plat::cp932_to_utf8(tb_slashes(text)));
   std::error_code ec;
   if (p.empty() || fs::exists(p, ec) || !p.has_filename()) return p;
   const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
@@ -109,22 +101,34 @@ std::string tb_folder_of(std::string_view path) {
   return k == std::string_view::npos ? std::string() : std::string(path.substr(0, k + 1));
 }
 
+std::string tb_slashes(std::string_view text) {
+  std::string s;
+  s.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = plat::sjis_char_len(text, i);
+    if (n == 1 && text[i] == '\\') s += '/';
+    else s.append(text.substr(i, n));
+    i += n;
+  }
+  return s;
+}
+
 std::string full_path_base(std::string_view text, std::string_view folder) {
   std::string t = tb_trim(text);
   if (t.size() <= 1) return {};
-  if (tb_is_absolute(t) || folder.empty()) return t;
+  if (tb_is_absolute(t) || folder.empty()) return tb_slashes(t);
   std::string out(folder);
   if (!tb_ends_in_separator(out)) out += '/';
-  return out + t;
+  return tb_slashes(out + t);
 }
 
 std::string full_path_cur(std::string_view text, std::string_view cur_folder) {
   std::string t = tb_trim(text);
   if (t.size() <= 1) return {};
-  if (tb_is_absolute(t)) return t;
+  if (tb_is_absolute(t)) return tb_slashes(t);
   std::string out(cur_folder);
   if (!tb_ends_in_separator(out)) out += '/';
-  return out + t;
+  return tb_slashes(out + t);
 }
 
 namespace {

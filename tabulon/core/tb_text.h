@@ -16,6 +16,8 @@ std::string tb_trim(std::string_view s);
 bool read_text_lines(const std::filesystem::path& path, std::vector<std::string>& lines,
                      bool tab_is_blank);
 
+// "\" (never a trail byte) becomes "/".
+std::string tb_slashes(std::string_view text);
 // A path text as a native path: "\" (never a trail byte) becomes "/", CP932 becomes
 // UTF-8. When the file is not there, a file whose name differs only in letter case is
 // taken (the files come from a case-insensitive file system).
@@ -34,7 +36,8 @@ std::string tb_folder_of(std::string_view path);
 
 // The trimmed text resolved against `folder` (see the set-up list and definitions):
 // texts of one character or less give ""; absolute texts are kept; otherwise folder +
-// text, with a "/" between when the folder does not end in a separator.
+// text, with a "/" between when the folder does not end in a separator. Separators of the
+// result are "/".
 std::string full_path_base(std::string_view text, std::string_view folder);
 // The same against the set-up folder, where an empty folder still gives "/" + text.
 std::string full_path_cur(std::string_view text, std::string_view cur_folder);

@@ -46,10 +46,10 @@ TEST(TabulonText, Paths) {
   } cases[] = {
       {"  tool.txt ", "/d/", "/d/tool.txt"},
       {"tool.txt", "/d", "/d/tool.txt"},
-      {"tool.txt", "C:\\d\\", "C:\\d\\tool.txt"},
+      {"tool.txt", "C:\\d\\", "C:/d/tool.txt"},
       {"tool.txt", "", "tool.txt"},
       {"/abs/t.txt", "/d/", "/abs/t.txt"},
-      {"\\abs\\t.txt", "/d/", "\\abs\\t.txt"},
+      {"\\abs\\t.txt", "/d/", "/abs/t.txt"},
       {"C:t.txt", "/d/", "C:t.txt"},
       {"x", "/d/", ""},
       {"ソ.txt", "/dソ", "/dソ/ソ.txt"},  // 0x5C as trail byte is no separator
