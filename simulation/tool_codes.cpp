@@ -1,0 +1,699 @@
+#include "simulation/tool_codes.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "common/ats_func.h"
+#include "common/debug_log.h"
+#include "platform/core/cp932.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+double tan_d(double deg) { return std::tan(deg * kPi / 180.0); }
+double sin_d(double deg) { return std::sin(deg * kPi / 180.0); }
+double cos_d(double deg) { return std::cos(deg * kPi / 180.0); }
+const double kTan30 = tan_d(30.0);
+const double kTan33 = tan_d(33.0);
+const double kTan60 = tan_d(60.0);
+const double kTan5 = tan_d(5.0);
+
+std::string i2s(int v) { return std::to_string(v); }
+std::string f2s(float v) { return float_to_str(v, 3); }
+
+// ---- reading numbers ------------------------------------------------------------------------
+
+// An optionally signed run of digits.
+bool parse_integer(std::string_view s, long long& out) {
+  bool neg = false;
+  if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+    neg = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  if (s.empty()) return false;
+  while (s.size() > 1 && s[0] == '0') s.remove_prefix(1);
+  if (s.size() > 18) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  long long v = 0;
+  std::from_chars(s.data(), s.data() + s.size(), v);
+  out = neg ? -v : v;
+  return true;
+}
+
+// An optionally signed decimal number with at most one point and at least one digit,
+// finite in single precision.
+bool parse_real(std::string_view s, double& out) {
+  bool neg = false;
+  if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+    neg = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  int digits = 0, points = 0;
+  for (char c : s) {
+    if (c >= '0' && c <= '9') ++digits;
+    else if (c == '.') ++points;
+    else return false;
+  }
+  if (digits == 0 || points > 1) return false;
+  std::string t(s);
+  if (t.front() == '.') t.insert(t.begin(), '0');
+  double v = 0;
+  const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+  if (r.ec != std::errc() || r.ptr != t.data() + t.size()) return false;
+  if (!std::isfinite(v) || v > std::numeric_limits<float>::max()) return false;
+  out = neg ? -v : v;
+  return true;
+}
+
+// The letters of one comment line, read with the pattern reader. A value that is there but
+// malformed counts as absent and is reported once in the debug log.
+class LetterReader {
+ public:
+  LetterReader(std::string_view method, std::string_view line, std::string text)
+      : method_(method), line_(line), text_(std::move(text)) {}
+
+  std::optional<std::int32_t> integer(std::string_view pattern) {
+    const std::string s = _numbers_for_routine(pattern, text_);
+    if (s.empty()) return std::nullopt;
+    long long v = 0;
+    if (parse_integer(s, v) && v >= std::numeric_limits<std::int32_t>::min() &&
+        v <= std::numeric_limits<std::int32_t>::max())
+      return static_cast<std::int32_t>(v);
+    warn(pattern, s);
+    return std::nullopt;
+  }
+  std::optional<float> real(std::string_view pattern) {
+    const std::string s = _numbers_for_routine(pattern, text_);
+    if (s.empty()) return std::nullopt;
+    double v = 0;
+    if (parse_real(s, v)) return static_cast<float>(v);
+    warn(pattern, s);
+    return std::nullopt;
+  }
+  // A real number taken as an integer (truncated).
+  std::optional<std::int32_t> real_as_integer(std::string_view pattern) {
+    const std::string s = _numbers_for_routine(pattern, text_);
+    if (s.empty()) return std::nullopt;
+    double v = 0;
+    if (parse_real(s, v) && std::fabs(v) < 2147483648.0) return float_to_int(v);
+    warn(pattern, s);
+    return std::nullopt;
+  }
+
+ private:
+  void warn(std::string_view pattern, const std::string& value) {
+    deb_log("警告 : WORK_TOOL_HOLDER_func." + std::string(method_) + "; " +
+            std::string(pattern.substr(0, pattern.size() - 1)) + " = \"" + value +
+            "\" は不正な数値です : " + std::string(line_));
+  }
+  std::string_view method_;
+  std::string_view line_;
+  std::string text_;
+};
+
+// The line without leading blanks and tabs.
+std::string_view skip_blanks(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  return line.substr(i);
+}
+
+template <class T>
+void set_if(std::optional<T> v, T& field) {
+  if (v) field = *v;
+}
+
+// ---- writing -------------------------------------------------------------------------------
+
+void clamp_field(float& v) { v = clamp_TOOL_size(v); }
+// "v >= lo": v is raised to lo when smaller.
+void at_least(float& v, double lo) {
+  if (v < lo) v = static_cast<float>(lo);
+}
+// |v|, and 0 for NaN.
+void make_positive(float& v) { v = std::isnan(v) ? 0.0f : std::fabs(v); }
+
+void make_holder_positive(THOLDER& h) {
+  for (float* v : {&h.dia, &h.h2_tip_dia, &h.h2_len, &h.h2_half_angle, &h.h2_max_dia})
+    make_positive(*v);
+}
+
+// Keeps room for a 30-degree cone between a shank thicker than the cutting part and that
+// part: the protrusion grows, or without free length the shank shrinks to r0.
+void neck_rule(TTOOL& t, double r0, double margin) {
+  if (t.shank_dia > r0) {
+    const double free_len = static_cast<double>(t.protrusion) - t.edge_len;
+    if (free_len > 0.001) {
+      const double cone = (t.shank_dia - r0) / 2.0 / kTan30;
+      if (cone + margin >= free_len) t.protrusion = static_cast<float>(t.edge_len + cone + margin);
+    } else {
+      t.shank_dia = static_cast<float>(r0);
+    }
+  }
+}
+
+// Corner radius as kinds 3, 5 and 6 take it.
+void corner_radius(TTOOL& t) {
+  if (t.radius <= 0) {
+    clamp_field(t.dia);
+    t.radius = t.dia / 2;
+  } else if (t.radius > 200) {
+    t.radius = 200;
+  }
+}
+// Taper half angle as kinds 4, 5 and 6 take it.
+void taper_angle(TTOOL& t) {
+  if (t.half_angle <= 0) t.half_angle = 0.001f;
+  else if (t.half_angle >= 90) t.half_angle = 89.999f;
+}
+
+// The kind's normalisation and derived fields.
+void normalise_tool(TTOOL& t) {
+  const int kind = t.T_category;
+  double cut = t.dia;
+  double ref_radius = 0;
+  switch (kind) {
+    case 0:
+      return;
+    case 1:
+    case 11:
+    case 19:
+    case 20:
+      clamp_field(t.dia);
+      clamp_field(t.shank_dia);
+      clamp_field(t.edge_len);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      neck_rule(t, t.dia, 0.5);
+      cut = t.dia;
+      break;
+    case 2: {
+      clamp_field(t.radius);
+      clamp_field(t.dia);
+      if (2.0 * t.radius < t.dia) t.dia = 2 * t.radius;
+      const double r = t.radius, c2 = t.dia / 2.0;
+      t.derived2 = static_cast<float>(r - std::sqrt(std::max(0.0, r * r - c2 * c2)));
+      clamp_field(t.shank_dia);
+      clamp_field(t.edge_len);
+      at_least(t.edge_len, t.radius);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      neck_rule(t, t.dia, 0.5);
+      cut = t.dia;
+      ref_radius = t.radius;
+      break;
+    }
+    case 3:
+      corner_radius(t);
+      if (2.0 * t.radius + 0.02 > t.dia) t.dia = static_cast<float>(2.0 * t.radius + 0.02);
+      clamp_field(t.shank_dia);
+      clamp_field(t.edge_len);
+      at_least(t.edge_len, t.radius);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      neck_rule(t, t.dia, 0.5);
+      cut = t.dia;
+      ref_radius = t.radius;
+      break;
+    case 4:
+      if (t.dia <= 0.02f) t.dia = 0.02f;
+      else if (t.dia > 400) t.dia = 400;
+      taper_angle(t);
+      clamp_field(t.edge_len);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      cut = 2.0 * t.edge_len * tan_d(t.half_angle) + t.dia;
+      clamp_field(t.shank_dia);
+      neck_rule(t, cut, 0.5);
+      break;
+    case 5:
+    case 6: {
+      corner_radius(t);
+      taper_angle(t);
+      const double r = t.radius, i = t.half_angle;
+      const double a = r * tan_d((90.0 - i) / 2.0);
+      if (kind == 5) {
+        t.dia = static_cast<float>(2.0 * a);
+        t.derived1 = static_cast<float>(r * cos_d(i));
+      } else {
+        clamp_field(t.dia);
+        if (2.0 * a + 0.02 > t.dia) t.dia = static_cast<float>(2.0 * a + 0.02);
+        t.noedge_dia = static_cast<float>(t.dia - 2.0 * a);
+        t.derived1 = static_cast<float>(r * cos_d(i) + t.noedge_dia / 2.0);
+      }
+      t.derived2 = static_cast<float>(r - r * sin_d(i));
+      clamp_field(t.edge_len);
+      at_least(t.edge_len, r - r * sin_d(i));
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      cut = 2.0 * t.edge_len * tan_d(i) + t.dia;
+      clamp_field(t.shank_dia);
+      neck_rule(t, cut, 0.5);
+      ref_radius = t.radius;
+      break;
+    }
+    case 7: {
+      t.half_angle = 33;
+      clamp_field(t.dia);
+      clamp_field(t.shank_dia);
+      at_least(t.shank_dia, t.dia);
+      const double p = t.dia / 2.0 * kTan33;
+      const double q = kTan60 * (t.shank_dia - t.dia) / 2.0 + 0.01;
+      clamp_field(t.edge_len);
+      if (p + q > t.edge_len) t.edge_len = static_cast<float>(p + q);
+      t.derived1 = static_cast<float>(p);
+      t.derived2 = static_cast<float>(t.edge_len - q);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      cut = t.shank_dia;
+      break;
+    }
+    case 8: {
+      t.half_angle = 33;
+      clamp_field(t.dia);
+      clamp_field(t.edge_len);
+      const double p = t.dia / 2.0 * kTan33;
+      t.derived1 = static_cast<float>(p);
+      at_least(t.edge_len, p);
+      clamp_field(t.shank_dia);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      neck_rule(t, t.dia, 0.5);
+      cut = t.dia;
+      break;
+    }
+    case 9: {
+      t.half_angle = 33;
+      clamp_field(t.dia);
+      clamp_field(t.noedge_dia);
+      if (t.noedge_dia > t.dia) t.noedge_dia = t.dia;
+      clamp_field(t.edge_len);
+      const double p = (static_cast<double>(t.dia) - t.noedge_dia) * kTan33;
+      at_least(t.edge_len, p);
+      t.derived1 = static_cast<float>(p / 2.0);
+      t.derived2 = static_cast<float>(t.edge_len - p / 2.0);
+      t.shank_dia = t.noedge_dia;
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      cut = t.dia;
+      break;
+    }
+    case 10:
+      clamp_field(t.dia);
+      at_least(t.dia, 2.0);
+      clamp_field(t.noedge_dia);
+      if (t.noedge_dia > t.dia - 0.1) t.noedge_dia = static_cast<float>(t.dia - 0.1);
+      if (t.noedge_dia < t.dia / 2.0) t.noedge_dia = t.dia / 2;
+      t.derived1 = static_cast<float>((static_cast<double>(t.dia) - t.noedge_dia) / 2.0);
+      clamp_field(t.edge_len);
+      at_least(t.edge_len, t.dia / 2.0);
+      clamp_field(t.shank_dia);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      neck_rule(t, t.dia - 2.0 * t.derived1 / 3.0, 0.5);
+      cut = t.dia;
+      break;
+    case 12: {
+      clamp_field(t.dia);
+      clamp_field(t.edge_len);
+      if (t.edge_len > t.dia / 4.0) t.edge_len = t.dia / 4;
+      clamp_field(t.shank_dia);
+      clamp_field(t.protrusion);
+      if (2.0 * t.edge_len > t.protrusion) t.protrusion = 2 * t.edge_len;
+      // The neck starts above the edge, at twice the edge length.
+      const double r0 = t.dia - 2.0 * t.edge_len;
+      if (t.shank_dia > r0) {
+        if (static_cast<double>(t.protrusion) - t.edge_len > 0.001) {
+          const double cone = (t.shank_dia - r0) / 2.0 / kTan30;
+          if (cone + 0.5 >= static_cast<double>(t.protrusion) - 2.0 * t.edge_len)
+            t.protrusion = static_cast<float>(2.0 * t.edge_len + cone + 0.5);
+        } else {
+          t.shank_dia = static_cast<float>(r0);
+        }
+      }
+      cut = t.dia;
+      break;
+    }
+    case 13:
+    case 14:
+      clamp_field(t.dia);
+      if (t.radius <= 0.02f) t.radius = static_cast<float>(0.4 * t.dia);
+      if (t.radius > 0.4 * t.dia) t.radius = static_cast<float>(0.4 * t.dia);
+      if (1.5 * t.radius > t.edge_len) t.edge_len = static_cast<float>(1.5 * t.radius);
+      clamp_field(t.shank_dia);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      neck_rule(t, t.dia, 0.5);
+      cut = t.dia;
+      if (kind == 13) ref_radius = t.radius;
+      break;
+    case 15: {
+      clamp_field(t.dia);
+      at_least(t.dia, 2.1);
+      at_least(t.noedge_dia, 1.1);
+      if (t.noedge_dia > t.dia - 1.0) t.noedge_dia = static_cast<float>(t.dia - 1.0);
+      const double e = 2.0 * kTan5 * (static_cast<double>(t.dia) - t.noedge_dia) / 2.0 + 0.1;
+      if (t.radius <= e) t.radius = static_cast<float>(e);
+      if (t.radius + 4.0 > t.edge_len) t.edge_len = static_cast<float>(t.radius + 4.0);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      clamp_field(t.shank_dia);
+      neck_rule(t, t.noedge_dia - 1.0, 0.0);
+      cut = t.dia;
+      break;
+    }
+    case 16: {
+      clamp_field(t.dia);
+      at_least(t.noedge_dia, 0.02);
+      if (t.noedge_dia > t.dia - 0.02) t.noedge_dia = static_cast<float>(t.dia - 0.02);
+      const double w = (static_cast<double>(t.dia) - t.noedge_dia) / 2.0;
+      if (t.radius >= w / 2.0 - 0.02) t.radius = static_cast<float>(w / 2.0 - 0.02);
+      if (t.radius < 0.02f) t.radius = 0;
+      clamp_field(t.edge_len);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      clamp_field(t.shank_dia);
+      if (t.shank_dia > t.dia) {
+        const double free_len = static_cast<double>(t.protrusion) - t.edge_len;
+        if (free_len <= 0.001) {
+          t.shank_dia = clamp_TOOL_size(t.noedge_dia - 1.0f);
+        } else {
+          const double cone = (static_cast<double>(t.shank_dia) - t.dia) / 2.0 / kTan30;
+          if (cone + 2.0 >= free_len) t.protrusion = static_cast<float>(t.edge_len + cone + 2.0);
+        }
+      }
+      cut = t.dia;
+      break;
+    }
+    case 17: {
+      clamp_field(t.dia);
+      if (t.half_angle <= 0) t.half_angle = 0.001f;
+      else if (t.half_angle >= 45) t.half_angle = 45;
+      clamp_field(t.edge_len);
+      const double p = t.edge_len * tan_d(t.half_angle);
+      if (2.0 * p + 0.1 > t.dia) t.dia = static_cast<float>(2.0 * p + 0.1);
+      cut = t.dia - (2.0 * p + 0.1);
+      clamp_field(t.shank_dia);
+      clamp_field(t.protrusion);
+      at_least(t.protrusion, t.edge_len);
+      neck_rule(t, cut, 0.5);
+      break;
+    }
+    case 18: {
+      if (t.radius < 0.1f) t.radius = 0.1f;
+      else if (t.radius > 199) t.radius = 199;
+      clamp_field(t.noedge_dia);
+      if (2.0 * t.radius + t.noedge_dia > 400)
+        t.noedge_dia = static_cast<float>(400.0 - 2.0 * t.radius);
+      if (t.half_angle < 0.001f) t.half_angle = 0;
+      else if (t.half_angle >= 30) t.half_angle = 30;
+      clamp_field(t.dia);
+      if (2.0 * t.radius + t.noedge_dia > t.dia)
+        t.dia = static_cast<float>(2.0 * t.radius + t.noedge_dia);
+      clamp_field(t.edge_len);
+      at_least(t.edge_len, t.radius);
+      clamp_field(t.protrusion);
+      if (2.0 * t.edge_len + 2.0 > t.protrusion)
+        t.protrusion = static_cast<float>(2.0 * t.edge_len + 2.0);
+      clamp_field(t.shank_dia);
+      if (t.shank_dia > t.dia) {
+        const double free_len = static_cast<double>(t.protrusion) - 2.0 * t.edge_len;
+        if (free_len > 0.001) {
+          const double cone = (static_cast<double>(t.shank_dia) - t.dia) / 2.0 / kTan30;
+          if (cone + 2.0 >= free_len)
+            t.protrusion = static_cast<float>(2.0 * t.edge_len + cone + 2.0);
+        } else {
+          t.shank_dia = t.dia;
+        }
+      }
+      cut = t.dia;
+      break;
+    }
+    default:
+      return;
+  }
+  t.cut_dia = static_cast<float>(cut);
+  if ((kind >= 4 && kind <= 9) || kind == 17)
+    t.tan_half_angle = static_cast<float>(tan_d(t.half_angle));
+  t.ref_dia = kind == 18 ? t.noedge_dia : t.dia;
+  t.ref_radius = static_cast<float>(ref_radius);
+}
+
+std::string tool_line_of(const TTOOL& t) {
+  const int kind = t.T_category;
+  std::string s = "(VLM T" + i2s(t.T_number) + " A" + i2s(kind) + "B" + i2s(t.edge_color) + "C" +
+                  f2s(t.dia) + "D" + f2s(t.edge_len);
+  s += "E" + i2s(t.shank_color) + "F" + f2s(t.protrusion) + "G" + f2s(t.shank_dia);
+  const std::string H = "H" + f2s(t.radius), I = "I" + f2s(t.half_angle),
+                    J = "J" + f2s(t.noedge_dia);
+  switch (kind) {
+    case 2: case 3: case 13: case 14: s += H; break;
+    case 4: case 17: s += I; break;
+    case 5: case 6: s += H + I; break;
+    case 9: case 10: s += J; break;
+    case 15: case 16: s += J + H; break;
+    case 18: s += H + I + J; break;
+    default: break;
+  }
+  return s + ")";
+}
+
+// The name between quotes; characters that would end the comment or the quoted text early
+// are written full-width.
+std::string name_line_of(const TTOOL& t) {
+  std::string name;
+  for (std::size_t i = 0; i < t.name.size();) {
+    const std::size_t n = plat::sjis_char_len(t.name, i);
+    const char c = t.name[i];
+    if (n == 1 && c == '(') name += "（";
+    else if (n == 1 && c == ')') name += "）";
+    else if (n == 1 && c == '"') name += "”";
+    else name.append(t.name, i, n);
+    i += n;
+  }
+  return "(VLM N" + i2s(t.T_number) + " \"" + name + "\" )";
+}
+
+// The first slot 0..count-1 with this tool number.
+TTTOOL_HOLDER_tmp* find_slot(TTOOL_HOLDER_tmp& m, int number) {
+  for (int k = 0; k < m.used(); ++k)
+    if (m.slots[k].T_number == number) return &m.slots[k];
+  return nullptr;
+}
+
+}  // namespace
+
+float clamp_TOOL_size(float v) {
+  if (!(v > 0.1f)) return 0.1f;  // also NaN
+  if (v > 400.0f) return 400.0f;
+  return v;
+}
+
+void make_HOLDER_comment(const TTOOL& t, THOLDER& h) {
+  make_holder_positive(h);
+  double m = std::max({static_cast<double>(t.cut_dia), static_cast<double>(t.dia),
+                       static_cast<double>(t.shank_dia)});
+  if (h.h2_used) {
+    clamp_field(h.h2_tip_dia);
+    if (m <= h.h2_tip_dia) m = h.h2_tip_dia;
+    else h.h2_tip_dia = static_cast<float>(m);
+    clamp_field(h.h2_len);
+    if (h.h2_tapered) {
+      if (h.h2_half_angle <= 0) h.h2_half_angle = 0.001f;
+      else if (h.h2_half_angle >= 90) h.h2_half_angle = 89.999f;
+      clamp_field(h.h2_max_dia);
+      if (h.h2_max_dia <= h.h2_tip_dia) h.h2_max_dia = static_cast<float>(h.h2_tip_dia + 0.2);
+      h.taper_len = static_cast<float>((static_cast<double>(h.h2_max_dia) - h.h2_tip_dia) / 2.0 /
+                                       tan_d(h.h2_half_angle));
+      if (h.h2_len < h.taper_len) h.h2_len = h.taper_len;
+      m = h.h2_max_dia;
+    } else {
+      h.h2_max_dia = h.h2_tip_dia;
+    }
+  }
+  if (h.dia < m) h.dia = static_cast<float>(m);
+  std::string s = "(VLM H" + i2s(h.H_number) + " A" + i2s(h.color) + "B" + f2s(h.dia);
+  if (h.h2_used) {
+    s += "C" + i2s(h.h2_color) + "D" + f2s(h.h2_tip_dia) + "E" + f2s(h.h2_len);
+    if (h.h2_tapered) s += "F" + f2s(h.h2_half_angle) + "G" + f2s(h.h2_max_dia);
+  }
+  h.holder_line = s + ")";
+}
+
+bool make_TOOL_comment_lines(TTOOL& t, THOLDER& h) {
+  make_holder_positive(h);
+  for (float* v : {&t.dia, &t.edge_len, &t.protrusion, &t.shank_dia, &t.radius, &t.half_angle,
+                   &t.noedge_dia})
+    make_positive(*v);
+  if (t.T_category < 0 || t.T_category >= kToolKinds) t.T_category = 0;
+  t.cut_dia = t.tan_half_angle = t.derived1 = t.derived2 = t.ref_dia = t.ref_radius = 0;
+  normalise_tool(t);
+  t.tool_line = tool_line_of(t);
+  if (t.T_category == 0) {
+    h.holder_line = "(VLM H" + i2s(t.T_number) + " A49B72)";
+    t.name = "未設定";
+  } else {
+    make_HOLDER_comment(t, h);
+  }
+  t.name_line = name_line_of(t);
+  return true;
+}
+
+void get_TOOL_from_comment(std::string_view line, TTOOL& t) {
+  set_default_TOOL(t);
+  line = skip_blanks(line);
+  LetterReader r("get_TOOL_from_comment", line, get_VLM_comment_body(line));
+  set_if(r.integer("T#"), t.T_number);
+  set_if(r.integer("A#"), t.T_category);
+  set_if(r.integer("B#"), t.edge_color);
+  set_if(r.real("C%"), t.dia);
+  set_if(r.real("D%"), t.edge_len);
+  set_if(r.real_as_integer("E%"), t.shank_color);
+  set_if(r.real("F%"), t.protrusion);
+  set_if(r.real("G%"), t.shank_dia);
+  set_if(r.real("H%"), t.radius);
+  set_if(r.real("I%"), t.half_angle);
+  set_if(r.real("J%"), t.noedge_dia);
+  const auto z = r.real("Z%");
+  t.Z_given = z ? 1 : 0;
+  if (z) t.Z_value = *z;
+}
+
+TTOOL read_TOOL_comment(std::string_view line) {
+  TTOOL t;
+  get_TOOL_from_comment(line, t);
+  return t;
+}
+
+THOLDER read_HOLDER_comment(std::string_view line) {
+  THOLDER h;
+  set_default_HOLDER(h);
+  line = skip_blanks(line);
+  LetterReader r("read_HOLDER_comment", line, get_VLM_comment_body(line));
+  set_if(r.integer("H#"), h.H_number);
+  set_if(r.integer("A#"), h.color);
+  set_if(r.real("B%"), h.dia);
+  const auto c = r.integer("C#");
+  h.h2_used = c ? 1 : 0;
+  h.h2_tapered = 0;
+  if (c) {
+    h.h2_color = *c;
+    set_if(r.real("D%"), h.h2_tip_dia);
+    set_if(r.real("E%"), h.h2_len);
+    const auto f = r.real("F%");
+    if (f) {
+      h.h2_tapered = 1;
+      h.h2_half_angle = *f;
+      set_if(r.real("G%"), h.h2_max_dia);
+      const auto z = r.real("Z%");
+      h.Z_given = z ? 1 : 0;
+      if (z) h.Z_value = *z;
+    }
+  }
+  return h;
+}
+
+TOOL_NAME_COMMENT read_NAME_comment(std::string_view line) {
+  TOOL_NAME_COMMENT out;
+  std::size_t n_pos = std::string_view::npos;
+  for (std::size_t i = 0; i < line.size(); i += plat::sjis_char_len(line, i)) {
+    if (line[i] == 'N' || line[i] == 'n') {
+      n_pos = i;
+      break;
+    }
+  }
+  if (n_pos == std::string_view::npos) return out;
+  const std::string_view text = line.substr(n_pos > 0 ? n_pos - 1 : 0);
+  LetterReader r("read_NAME_comment", line, std::string(text));
+  set_if(r.integer("N#"), out.number);
+  out.name = get_quoted_text(text);
+  return out;
+}
+
+void set_TOOL_name_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
+  const TOOL_NAME_COMMENT c = read_NAME_comment(line);
+  if (c.number == -1 || c.name.empty()) return;
+  if (TTTOOL_HOLDER_tmp* s = find_slot(m, c.number)) s->tool.name = c.name;
+}
+
+void set_TOOL_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
+  line = skip_blanks(line);
+  LetterReader r("set_TOOL_from_comment", line, get_VLM_comment_body(line));
+  const auto number = r.integer("T#");
+  if (!number) return;
+  TTTOOL_HOLDER_tmp* s = find_slot(m, *number);
+  if (!s || s->tool_set) return;
+  TTOOL t = read_TOOL_comment(line);
+  if (!s->tool.name.empty()) t.name = s->tool.name;
+  s->tool = std::move(t);
+  s->tool_set = 1;
+}
+
+void set_HOLDER_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
+  line = skip_blanks(line);
+  LetterReader r("set_HOLDER_from_comment", line, get_VLM_comment_body(line));
+  const auto number = r.integer("H#");
+  if (!number) return;
+  TTTOOL_HOLDER_tmp* s = find_slot(m, *number);
+  if (!s || s->holder_set) return;
+  s->holder = read_HOLDER_comment(line);
+  s->holder_set = 1;
+}
+
+void Preset_TOOL_HOLDER_list(TTOOL_HOLDER_tmp& m) {
+  for (int k = 0; k < m.used(); ++k) {
+    TTTOOL_HOLDER_tmp& s = m.slots[k];
+    if (!s.tool_set) {
+      set_default_TOOL(s.tool);
+      s.tool.T_number = s.T_number;
+      s.tool_set = 1;
+    }
+    if (!s.holder_set) {
+      set_default_HOLDER(s.holder);
+      s.holder.H_number = s.T_number;
+      s.holder_set = 1;
+    }
+    const bool unnamed = s.tool.name.empty();
+    make_TOOL_comment_lines(s.tool, s.holder);
+    // The automatic name tells the normalised sizes.
+    if (unnamed) {
+      get_TOOL_kind_text(s.tool);
+      s.tool.name_line = name_line_of(s.tool);
+    }
+  }
+}
+
+void read_TOOL_comment_lines(const std::vector<std::string>& lines, TTOOL_HOLDER_tmp& m) {
+  m.count = 0;
+  bool full_reported = false;
+  for (const std::string& whole : lines) {
+    const std::string_view line = skip_blanks(whole);
+    const std::string letter = _numbers_for_routine("VLM ?", line);
+    if (letter == "N") {
+      LetterReader r("read_TOOL_comment_lines", line, std::string(line));
+      const auto number = r.integer("vlm N#");
+      if (!number) continue;
+      if (m.count >= kMagazineReadLimit) {
+        if (!full_reported)
+          deb_log("警告 : WORK_TOOL_HOLDER_func.read_TOOL_comment_lines; 工具は " +
+                  i2s(kMagazineReadLimit) + " 本までです。無視しました : " + std::string(line));
+        full_reported = true;
+        continue;
+      }
+      TTTOOL_HOLDER_tmp& s = m.slots[m.count];
+      s = TTTOOL_HOLDER_tmp{};
+      s.T_number = *number;
+      ++m.count;
+      set_TOOL_name_from_comment(line, m);
+    } else if (letter == "T") {
+      set_TOOL_from_comment(line, m);
+    } else if (letter == "H") {
+      set_HOLDER_from_comment(line, m);
+    }
+  }
+  Preset_TOOL_HOLDER_list(m);
+}
