@@ -134,8 +134,12 @@ void clamp_field(float& v) { v = clamp_TOOL_size(v); }
 void at_least(float& v, double lo) {
   if (v < lo) v = static_cast<float>(lo);
 }
-// |v|, and 0 for NaN.
-void make_positive(float& v) { v = std::isnan(v) ? 0.0f : std::fabs(v); }
+// |v|; NaN becomes 0 and an infinity the largest size, so no text "INF" is ever written.
+void make_positive(float& v) {
+  if (std::isnan(v)) v = 0.0f;
+  else if (std::isinf(v)) v = 400.0f;
+  else v = std::fabs(v);
+}
 
 void make_holder_positive(THOLDER& h) {
   for (float* v : {&h.dia, &h.h2_tip_dia, &h.h2_len, &h.h2_half_angle, &h.h2_max_dia})
