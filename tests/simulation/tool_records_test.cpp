@@ -1,0 +1,124 @@
+#include "simulation/tool_records.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TEST(ToolRecords, DefaultsKeepNameLinesAndDerivedFields) {
+  TTOOL t;
+  t.name = "mine";
+  t.tool_line = "(VLM T1)";
+  t.cut_dia = 5;
+  t.T_number = 7;
+  t.Z_given = 1;
+  set_default_TOOL(t);
+  EXPECT_EQ(t.name, "mine");
+  EXPECT_EQ(t.tool_line, "(VLM T1)");
+  EXPECT_EQ(t.cut_dia, 5.0f);
+  EXPECT_EQ(t.T_number, 0);
+  EXPECT_EQ(t.Z_given, 0);
+  EXPECT_EQ(t.edge_color, 29);
+  EXPECT_EQ(t.shank_color, 10);
+  EXPECT_EQ(t.noedge_dia, 6.0f);
+
+  THOLDER h;
+  h.holder_line = "(VLM H1)";
+  h.h2_used = 1;
+  set_default_HOLDER(h);
+  EXPECT_EQ(h.holder_line, "(VLM H1)");
+  EXPECT_EQ(h.h2_used, 0);
+  EXPECT_EQ(h.color, 49);
+  EXPECT_EQ(h.h2_color, 11);
+  EXPECT_EQ(h.dia, 72.0f);
+  EXPECT_EQ(h.taper_len, 15.0f);
+}
+
+TEST(ToolRecords, KindTextsAndFiles) {
+  struct Case {
+    int kind;
+    const char* name;
+  };
+  // Diameter 8.5, radius 1.25, half angle 7.
+  const Case cases[] = {
+      {0, "未設定"},
+      {1, "φ8.5 フラット"},
+      {2, " R1.25 ボール"},
+      {3, "φ8.5-R1.25 コーナーＲ"},
+      {4, "φ8.5-7°テーパー"},
+      {5, " R1.25-7°テーパーボール"},
+      {6, "φ8.5-R1.25-7°テーパーラジアス"},
+      {9, " M8.5 タップ"},
+      {11, "φ8.5 スローアウエイドリル"},
+      {16, "φ8.5 Ｏリングカッタ"},
+      {20, "φ8.5 スロッチング"},
+  };
+  for (const Case& c : cases) {
+    TTOOL t;
+    t.T_category = c.kind;
+    t.dia = 8.5f;
+    t.radius = 1.25f;
+    t.half_angle = 7;
+    get_TOOL_kind_text(t);
+    EXPECT_EQ(t.name, c.name) << "kind " << c.kind;
+  }
+  for (int kind : {-1, 21}) {
+    TTOOL t;
+    t.name = "kept";
+    t.T_category = kind;
+    get_TOOL_kind_text(t);
+    EXPECT_EQ(t.name, "kept");
+  }
+  EXPECT_STREQ(TOOL_KIND_NAMES[0], " 選択なし     ");
+  EXPECT_STREQ(TOOL_KIND_NAMES[11], "ｽﾛｰｱｳｴｲ ドリル");
+  EXPECT_STREQ(TOOL_KIND_NAMES[20], "スロッチング");
+  EXPECT_STREQ(TOOL_KIND_FILES[0], "");
+  EXPECT_STREQ(TOOL_KIND_FILES[1], "TOOL_FLAT_EM.nts");
+  EXPECT_STREQ(TOOL_KIND_FILES[20], "TOOL_STRAIGHT.nts");
+  for (int k = 1; k < kToolKinds; ++k) {
+    const std::string f = TOOL_KIND_FILES[k];
+    EXPECT_EQ(f.rfind("TOOL_", 0), 0u) << k;
+    EXPECT_EQ(f.substr(f.size() - 4), ".nts") << k;
+  }
+  EXPECT_STREQ(Get_WORK_TOOL_HOLDER_Version(), "*");
+}
+
+TEST(ToolOutline, StripsStopAfter254Points) {
+  TTOOL_OUTLINE empty;
+  EXPECT_EQ(empty.runs[0], 255);
+  EXPECT_TRUE(outline_strips(empty).empty());
+
+  TTOOL_OUTLINE o;
+  o.runs[0] = 3;
+  o.runs[1] = 0;
+  o.runs[2] = 4;
+  o.runs[3] = 255;
+  o.run_count = 3;
+  o.point_count = 7;
+  auto s = outline_strips(o);
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].first, 0);
+  EXPECT_EQ(s[0].count, 3);
+  EXPECT_EQ(s[1].first, 3);
+  EXPECT_EQ(s[1].count, 4);
+
+  // Three runs of 100 points in a full outline: the third is drawn up to point 254.
+  TTOOL_OUTLINE full;
+  full.runs[0] = full.runs[1] = full.runs[2] = 100;
+  full.runs[3] = 255;
+  full.run_count = 3;
+  full.point_count = 256;
+  s = outline_strips(full);
+  ASSERT_EQ(s.size(), 3u);
+  EXPECT_EQ(s[2].first, 200);
+  EXPECT_EQ(s[2].count, 54);
+
+  // Runs that claim more points than the outline holds stop at its point count.
+  full.point_count = 150;
+  s = outline_strips(full);
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[1].count, 50);
+}
+
+}  // namespace
