@@ -485,7 +485,7 @@ std::string name_line_of(const TTOOL& t) {
 // The first slot 0..count-1 with this tool number.
 TTTOOL_HOLDER_tmp* find_slot(TTOOL_HOLDER_tmp& m, int number) {
   for (int k = 0; k < m.used(); ++k)
-    if (m.slots[k].T_number == number) return &m.slots[k];
+    if (m.slot[k].T_number == number) return &m.slot[k];
   return nullptr;
 }
 
@@ -650,7 +650,7 @@ void set_HOLDER_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
 
 void Preset_TOOL_HOLDER_list(TTOOL_HOLDER_tmp& m) {
   for (int k = 0; k < m.used(); ++k) {
-    TTTOOL_HOLDER_tmp& s = m.slots[k];
+    TTTOOL_HOLDER_tmp& s = m.slot[k];
     if (!s.tool_set) {
       set_default_TOOL(s.tool);
       s.tool.T_number = s.T_number;
@@ -688,7 +688,7 @@ void read_TOOL_comment_lines(const std::vector<std::string>& lines, TTOOL_HOLDER
         full_reported = true;
         continue;
       }
-      TTTOOL_HOLDER_tmp& s = m.slots[m.count];
+      TTTOOL_HOLDER_tmp& s = m.slot[m.count];
       s = TTTOOL_HOLDER_tmp{};
       s.T_number = *number;
       ++m.count;

@@ -42,8 +42,8 @@ std::string make_TB_tool_data_text(const TTOOL_HOLDER_tmp& m) {
   for (const char* line : kHeader) out.append(line).append("\r\n");
   out += "\r\n";
   for (int k = 0; k < m.used(); ++k) {
-    TTOOL t = m.slots[k].tool;
-    THOLDER h = m.slots[k].holder;
+    TTOOL t = m.slot[k].tool;
+    THOLDER h = m.slot[k].holder;
     make_TOOL_comment_lines(t, h);
     if (t.T_category == 0) continue;
     char mark[32];

@@ -74,10 +74,10 @@ struct TTTOOL_HOLDER_tmp {
   std::string list_body;
 };
 
-// A magazine: 201 slots and the count of slots in use.
+// A magazine: 201 slots and the count of slots in use. (Not "slots": Qt defines it.)
 constexpr int kMagazineSlots = 201;
 struct TTOOL_HOLDER_tmp {
-  std::array<TTTOOL_HOLDER_tmp, kMagazineSlots> slots{};
+  std::array<TTTOOL_HOLDER_tmp, kMagazineSlots> slot{};
   std::int32_t count = 0;
   // count limited to 0..kMagazineSlots, for loops over the slots in use.
   int used() const {

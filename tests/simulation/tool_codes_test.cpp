@@ -442,7 +442,7 @@ TEST(MagazineFromLines, OrderRules) {
   read_TOOL_comment_lines(lines, m);
   ASSERT_EQ(m.count, 3);
 
-  const TTTOOL_HOLDER_tmp& a = m.slots[0];
+  const TTTOOL_HOLDER_tmp& a = m.slot[0];
   EXPECT_EQ(a.T_number, 5);
   EXPECT_EQ(a.tool.T_category, 1);
   EXPECT_EQ(a.tool.dia, 10.0f);
@@ -451,14 +451,14 @@ TEST(MagazineFromLines, OrderRules) {
   EXPECT_EQ(a.tool.tool_line, "(VLM T5 A1B29C10D16E10F20G8)");
   EXPECT_EQ(a.holder.holder_line, "(VLM H5 A40B50)");
 
-  const TTTOOL_HOLDER_tmp& b = m.slots[1];
+  const TTTOOL_HOLDER_tmp& b = m.slot[1];
   EXPECT_EQ(b.T_number, 5);
   EXPECT_EQ(b.tool.T_category, 0);
   EXPECT_EQ(b.tool.name, "未設定");
   EXPECT_EQ(b.holder.holder_line, "(VLM H5 A49B72)");
 
   // A slot without tool and holder lines gets the defaults with its number and its name.
-  const TTTOOL_HOLDER_tmp& c = m.slots[2];
+  const TTTOOL_HOLDER_tmp& c = m.slot[2];
   EXPECT_EQ(c.tool.T_number, 3);
   EXPECT_EQ(c.holder.H_number, 3);
   EXPECT_EQ(c.tool.name_line, "(VLM N3 \"未設定\" )");
@@ -469,8 +469,8 @@ TEST(MagazineFromLines, AutomaticNameTellsTheNormalisedSize) {
   TTOOL_HOLDER_tmp m;
   read_TOOL_comment_lines({"(VLM N1 )", "(VLM T1 A1 C0.01)"}, m);
   ASSERT_EQ(m.count, 1);
-  EXPECT_EQ(m.slots[0].tool.name, "φ0.1 フラット");
-  EXPECT_EQ(m.slots[0].tool.name_line, "(VLM N1 \"φ0.1 フラット\" )");
+  EXPECT_EQ(m.slot[0].tool.name, "φ0.1 フラット");
+  EXPECT_EQ(m.slot[0].tool.name_line, "(VLM N1 \"φ0.1 フラット\" )");
 }
 
 TEST(MagazineFromLines, AtMost200Tools) {
@@ -481,21 +481,21 @@ TEST(MagazineFromLines, AtMost200Tools) {
   TTOOL_HOLDER_tmp m;
   read_TOOL_comment_lines(lines, m);
   ASSERT_EQ(m.count, kMagazineReadLimit);
-  EXPECT_EQ(m.slots[199].T_number, 199);
-  EXPECT_EQ(m.slots[199].tool.name, "tool 199");
-  EXPECT_EQ(m.slots[199].tool.dia, 10.0f);
+  EXPECT_EQ(m.slot[199].T_number, 199);
+  EXPECT_EQ(m.slot[199].tool.name, "tool 199");
+  EXPECT_EQ(m.slot[199].tool.dia, 10.0f);
   EXPECT_EQ(log.lines.size(), 1u);  // one warning for the ignored tools
 }
 
 TEST(MagazineFromLines, StartsAfreshAndFinishesDespiteBadValues) {
   TTOOL_HOLDER_tmp m;
   read_TOOL_comment_lines(flat_lines(1), m);
-  m.slots[0].text1 = "old";
+  m.slot[0].text1 = "old";
 
   RecordingDebLog log;
   read_TOOL_comment_lines({"(VLM N2 )", "(VLM T2 A1 C.)", "(VLM T1-2 A2)", "(VLM H2 A1B-.)"}, m);
   ASSERT_EQ(m.count, 1);
-  const TTTOOL_HOLDER_tmp& s = m.slots[0];
+  const TTTOOL_HOLDER_tmp& s = m.slot[0];
   EXPECT_EQ(s.T_number, 2);
   EXPECT_EQ(s.text1, "");               // nothing of the earlier slot survives
   EXPECT_EQ(s.tool.name, "φ8 フラット");  // not "tool 1"
@@ -508,18 +508,18 @@ TEST(MagazineFromLines, StartsAfreshAndFinishesDespiteBadValues) {
 TEST(MagazineFromLines, AppliersFindTheFirstSlotOfTheNumber) {
   TTOOL_HOLDER_tmp m;
   m.count = 2;
-  m.slots[0].T_number = 4;
-  m.slots[1].T_number = 4;
+  m.slot[0].T_number = 4;
+  m.slot[1].T_number = 4;
   set_TOOL_from_comment("(VLM T4 A2)", m);
   set_TOOL_from_comment("(VLM T4 A3)", m);
-  EXPECT_EQ(m.slots[0].tool.T_category, 2);
-  EXPECT_EQ(m.slots[1].tool_set, 0);
+  EXPECT_EQ(m.slot[0].tool.T_category, 2);
+  EXPECT_EQ(m.slot[1].tool_set, 0);
   set_TOOL_name_from_comment("(VLM N4 \"n\" )", m);
-  EXPECT_EQ(m.slots[0].tool.name, "n");
+  EXPECT_EQ(m.slot[0].tool.name, "n");
   // A slot beyond the count is not searched.
-  m.slots[2].T_number = 9;
+  m.slot[2].T_number = 9;
   set_HOLDER_from_comment("(VLM H9 A1)", m);
-  EXPECT_EQ(m.slots[2].holder_set, 0);
+  EXPECT_EQ(m.slot[2].holder_set, 0);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TTOOL_HOLDER_tmp sample_magazine() {
   TTOOL_HOLDER_tmp m;
   m.count = 124;
   for (int k = 0; k < m.count; ++k) {
-    TTTOOL_HOLDER_tmp& s = m.slots[k];
+    TTTOOL_HOLDER_tmp& s = m.slot[k];
     s.T_number = k;
     set_default_TOOL(s.tool);
     s.tool.T_number = k;
@@ -30,22 +30,22 @@ TTOOL_HOLDER_tmp sample_magazine() {
     s.holder.H_number = k;
     s.tool_set = s.holder_set = 1;
   }
-  m.slots[7].tool.T_category = 1;
-  m.slots[7].tool.name = "φ8 フラット";
-  TTOOL& ball = m.slots[123].tool;
+  m.slot[7].tool.T_category = 1;
+  m.slot[7].tool.name = "φ8 フラット";
+  TTOOL& ball = m.slot[123].tool;
   ball.T_category = 2;
   ball.radius = 3;
   ball.dia = 8;
   ball.name = "R3 (仕上げ)";
-  TTOOL& slot = m.slots[50].tool;
+  TTOOL& slot = m.slot[50].tool;
   slot.T_category = 15;
   slot.dia = 20;
   slot.noedge_dia = 8;
   slot.name = "T溝";
-  m.slots[50].holder.h2_used = 1;
-  m.slots[60].tool.T_category = 33;
+  m.slot[50].holder.h2_used = 1;
+  m.slot[60].tool.T_category = 33;
   Preset_TOOL_HOLDER_list(m);
-  m.slots[123].tool.dia = 8;  // set again after the completion: the writer normalises
+  m.slot[123].tool.dia = 8;  // set again after the completion: the writer normalises
   return m;
 }
 
@@ -61,7 +61,7 @@ TEST(ToolDataFile, MatchesTheStoredFile) {
   EXPECT_EQ(text.find("%TB T=60 "), std::string::npos);
   EXPECT_EQ(text.find("%TB T=00 "), std::string::npos);
   // The writer works on copies.
-  EXPECT_EQ(m.slots[123].tool.dia, 8.0f);
+  EXPECT_EQ(m.slot[123].tool.dia, 8.0f);
 }
 
 TEST(ToolDataFile, HeaderAloneWithoutSetTools) {
