@@ -160,6 +160,22 @@ void neck_rule(TTOOL& t, double r0, double margin) {
   }
 }
 
+// Clamps the protrusion and keeps it at least the edge length.
+void clamp_protrusion(TTOOL& t) {
+  clamp_field(t.protrusion);
+  at_least(t.protrusion, t.edge_len);
+}
+
+// Shank, edge and protrusion of the ball and corner-radius kinds: the edge is at least the
+// radius, then the neck rule on the diameter.
+void radius_kind_body(TTOOL& t) {
+  clamp_field(t.shank_dia);
+  clamp_field(t.edge_len);
+  at_least(t.edge_len, t.radius);
+  clamp_protrusion(t);
+  neck_rule(t, t.dia, 0.5);
+}
+
 // Corner radius as kinds 3, 5 and 6 take it.
 void corner_radius(TTOOL& t) {
   if (t.radius <= 0) {
@@ -190,8 +206,7 @@ void normalise_tool(TTOOL& t) {
       clamp_field(t.dia);
       clamp_field(t.shank_dia);
       clamp_field(t.edge_len);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       neck_rule(t, t.dia, 0.5);
       cut = t.dia;
       break;
@@ -201,12 +216,7 @@ void normalise_tool(TTOOL& t) {
       if (2.0 * t.radius < t.dia) t.dia = 2 * t.radius;
       const double r = t.radius, c2 = t.dia / 2.0;
       t.derived2 = static_cast<float>(r - std::sqrt(std::max(0.0, r * r - c2 * c2)));
-      clamp_field(t.shank_dia);
-      clamp_field(t.edge_len);
-      at_least(t.edge_len, t.radius);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
-      neck_rule(t, t.dia, 0.5);
+      radius_kind_body(t);
       cut = t.dia;
       ref_radius = t.radius;
       break;
@@ -214,12 +224,7 @@ void normalise_tool(TTOOL& t) {
     case 3:
       corner_radius(t);
       if (2.0 * t.radius + 0.02 > t.dia) t.dia = static_cast<float>(2.0 * t.radius + 0.02);
-      clamp_field(t.shank_dia);
-      clamp_field(t.edge_len);
-      at_least(t.edge_len, t.radius);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
-      neck_rule(t, t.dia, 0.5);
+      radius_kind_body(t);
       cut = t.dia;
       ref_radius = t.radius;
       break;
@@ -228,8 +233,7 @@ void normalise_tool(TTOOL& t) {
       else if (t.dia > 400) t.dia = 400;
       taper_angle(t);
       clamp_field(t.edge_len);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       cut = 2.0 * t.edge_len * tan_d(t.half_angle) + t.dia;
       clamp_field(t.shank_dia);
       neck_rule(t, cut, 0.5);
@@ -252,8 +256,7 @@ void normalise_tool(TTOOL& t) {
       t.derived2 = static_cast<float>(r - r * sin_d(i));
       clamp_field(t.edge_len);
       at_least(t.edge_len, r - r * sin_d(i));
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       cut = 2.0 * t.edge_len * tan_d(i) + t.dia;
       clamp_field(t.shank_dia);
       neck_rule(t, cut, 0.5);
@@ -271,8 +274,7 @@ void normalise_tool(TTOOL& t) {
       if (p + q > t.edge_len) t.edge_len = static_cast<float>(p + q);
       t.derived1 = static_cast<float>(p);
       t.derived2 = static_cast<float>(t.edge_len - q);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       cut = t.shank_dia;
       break;
     }
@@ -284,8 +286,7 @@ void normalise_tool(TTOOL& t) {
       t.derived1 = static_cast<float>(p);
       at_least(t.edge_len, p);
       clamp_field(t.shank_dia);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       neck_rule(t, t.dia, 0.5);
       cut = t.dia;
       break;
@@ -301,8 +302,7 @@ void normalise_tool(TTOOL& t) {
       t.derived1 = static_cast<float>(p / 2.0);
       t.derived2 = static_cast<float>(t.edge_len - p / 2.0);
       t.shank_dia = t.noedge_dia;
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       cut = t.dia;
       break;
     }
@@ -316,8 +316,7 @@ void normalise_tool(TTOOL& t) {
       clamp_field(t.edge_len);
       at_least(t.edge_len, t.dia / 2.0);
       clamp_field(t.shank_dia);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       neck_rule(t, t.dia - 2.0 * t.derived1 / 3.0, 0.5);
       cut = t.dia;
       break;
@@ -349,8 +348,7 @@ void normalise_tool(TTOOL& t) {
       if (t.radius > 0.4 * t.dia) t.radius = static_cast<float>(0.4 * t.dia);
       if (1.5 * t.radius > t.edge_len) t.edge_len = static_cast<float>(1.5 * t.radius);
       clamp_field(t.shank_dia);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       neck_rule(t, t.dia, 0.5);
       cut = t.dia;
       if (kind == 13) ref_radius = t.radius;
@@ -363,8 +361,7 @@ void normalise_tool(TTOOL& t) {
       const double e = 2.0 * kTan5 * (static_cast<double>(t.dia) - t.noedge_dia) / 2.0 + 0.1;
       if (t.radius <= e) t.radius = static_cast<float>(e);
       if (t.radius + 4.0 > t.edge_len) t.edge_len = static_cast<float>(t.radius + 4.0);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       clamp_field(t.shank_dia);
       neck_rule(t, t.noedge_dia - 1.0, 0.0);
       cut = t.dia;
@@ -378,8 +375,7 @@ void normalise_tool(TTOOL& t) {
       if (t.radius >= w / 2.0 - 0.02) t.radius = static_cast<float>(w / 2.0 - 0.02);
       if (t.radius < 0.02f) t.radius = 0;
       clamp_field(t.edge_len);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       clamp_field(t.shank_dia);
       if (t.shank_dia > t.dia) {
         const double free_len = static_cast<double>(t.protrusion) - t.edge_len;
@@ -402,8 +398,7 @@ void normalise_tool(TTOOL& t) {
       if (2.0 * p + 0.1 > t.dia) t.dia = static_cast<float>(2.0 * p + 0.1);
       cut = t.dia - (2.0 * p + 0.1);
       clamp_field(t.shank_dia);
-      clamp_field(t.protrusion);
-      at_least(t.protrusion, t.edge_len);
+      clamp_protrusion(t);
       neck_rule(t, cut, 0.5);
       break;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/debug_log.h"
 #include "platform/core/cp932.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
@@ -120,7 +121,9 @@ TEST(ToolDataFile, FailedWriteShowsAnErrorAndNoConfirmation) {
   TempDir dir;
   plat::set_desktop_folder(dir / "missing");
   plat::ScriptedMessageBoxes boxes;
+  RecordingDebLog log;
   EXPECT_FALSE(write_TB_tool_data(sample_magazine(), "PROG1.NC"));
+  EXPECT_TRUE(log.contains("No such file"));
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_NE(boxes.shown[0].text.find("保存できませんでした"), std::string::npos);
   EXPECT_NE(boxes.shown[0].flags & plat::MB_ICONSTOP, 0u);
