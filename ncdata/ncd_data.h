@@ -1,0 +1,289 @@
+// The NC data record: one loaded NC program kept as its text, line by line, and as the
+// tokenised form of each line, in fixed-size heap pages reached through page tables.
+//
+// NCD_DATA is one object owned by the program (a test may build as many as it needs). Its
+// parts, each with its own home:
+//   - the store: page tables, cursors, fills, the buffer-exhausted state (this header);
+//   - the file-level comment data and the two line tables (this header);
+//   - the tokenizer's options, outputs and word buffer (`NCD_PARSE`, this header);
+//   - the interpreter's position fields (`NCD_POS`, this header);
+//   - the interpreter's modal state (`exec`, ncd_exec.h);
+//   - the program run's snapshots, tool statistics, error list and save areas, added by the
+//     run beside `exec`.
+// No Qt here.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/ats_func.h"
+
+// ---- capacities ----------------------------------------------------------------------------
+inline constexpr int NCD_PAGE_SLOTS = 2048;           // slots of each page table
+inline constexpr int NCD_LINE_PAGE_SHIFT = 16;        // 65536 line records per line page
+inline constexpr int NCD_TEXT_PAGE_BYTES = 65536;     // bytes per text page
+inline constexpr int NCD_WORD_PAGE_WORDS = 65536;     // 32-bit words per word-data page
+inline constexpr int NCD_TABLE_MAX = 1023;            // entries of each line table
+inline constexpr int NCD_LINE_MAX_CHARS = 250;        // longer lines are cut
+inline constexpr int NCD_WORD_BUF_WORDS = 1024;       // the tokenizer's word buffer
+
+// The page capacities of one record. The defaults are the program's; tests shrink them to
+// reach page borders and the exhaustion paths. Page sizes are at most 65536 units (the
+// handles of NCD_LINE keep a 16-bit offset).
+struct NCD_CAPACITY {
+  int page_slots = NCD_PAGE_SLOTS;
+  int line_page_shift = NCD_LINE_PAGE_SHIFT;
+  int text_page_bytes = NCD_TEXT_PAGE_BYTES;
+  int word_page_words = NCD_WORD_PAGE_WORDS;
+};
+
+// One NC line. `word` and `text` are handles ((page + 1) << 16 | offset): the offset counts
+// bytes in a text page and 32-bit words in a word-data page; a word handle of 0 means the
+// line has no word data.
+struct NCD_LINE {
+  std::uint16_t status;  // motion group, modal bits, end/call/return, colour, or error code
+  std::uint16_t flags;   // word groups and G-code flags; for a syntax error, its position
+  std::uint32_t word;
+  std::uint32_t text;
+};
+static_assert(sizeof(NCD_LINE) == 12, "NCD_LINE must stay 12 bytes");
+
+inline constexpr std::uint32_t ncd_handle(int page, int offset) {
+  return (static_cast<std::uint32_t>(page + 1) << 16) | static_cast<std::uint32_t>(offset);
+}
+inline constexpr int ncd_handle_page(std::uint32_t h) { return static_cast<int>(h >> 16) - 1; }
+inline constexpr int ncd_handle_offset(std::uint32_t h) { return static_cast<int>(h & 0xFFFF); }
+
+// Bits of the line status word and of the word flags that the store and the run test.
+inline constexpr std::uint16_t NCD_ST_MOTION = 0x001F;
+inline constexpr std::uint16_t NCD_ST_G90 = 0x0020;
+inline constexpr std::uint16_t NCD_ST_G91 = 0x0040;
+inline constexpr std::uint16_t NCD_ST_G98 = 0x0080;
+inline constexpr std::uint16_t NCD_ST_G99 = 0x0100;
+inline constexpr std::uint16_t NCD_ST_TOOL_CHANGE = 0x0200;
+inline constexpr std::uint16_t NCD_ST_END_FIELD = 0x0C00;
+inline constexpr std::uint16_t NCD_ST_PROG_END = 0x0400;
+inline constexpr std::uint16_t NCD_ST_CALL = 0x0800;
+inline constexpr std::uint16_t NCD_ST_RETURN = 0x0C00;
+inline constexpr std::uint16_t NCD_ST_OFFSET_SET = 0x1000;
+inline constexpr std::uint16_t NCD_ST_COLOUR = 0x4000;
+inline constexpr std::uint16_t NCD_ST_ERROR = 0x8000;
+
+inline constexpr std::uint16_t NCD_WF_AXIS = 0x0001;
+inline constexpr std::uint16_t NCD_WF_ARC = 0x0002;
+inline constexpr std::uint16_t NCD_WF_OTHER = 0x0004;
+inline constexpr std::uint16_t NCD_WF_CODE = 0x0008;
+inline constexpr std::uint16_t NCD_WF_Z = 0x0010;
+inline constexpr std::uint16_t NCD_WF_Y = 0x0020;
+inline constexpr std::uint16_t NCD_WF_X = 0x0040;
+inline constexpr std::uint16_t NCD_WF_R = 0x0080;
+inline constexpr std::uint16_t NCD_WF_IJK = 0x0100;
+inline constexpr std::uint16_t NCD_WF_NOSIM = 0x0200;
+inline constexpr std::uint16_t NCD_WF_G80 = 0x0400;
+inline constexpr std::uint16_t NCD_WF_G04 = 0x0800;
+inline constexpr std::uint16_t NCD_WF_COMP_FIELD = 0x3000;
+inline constexpr std::uint16_t NCD_WF_LEN_FIELD = 0xC000;
+
+// Bits of the presence mask of the other-words group; the values follow in this order.
+enum NCD_MASK_BIT : int {
+  NCD_MB_N = 0, NCD_MB_F, NCD_MB_P, NCD_MB_O, NCD_MB_L, NCD_MB_T, NCD_MB_H, NCD_MB_D,
+  NCD_MB_S, NCD_MB_A, NCD_MB_B, NCD_MB_C, NCD_MB_Q,
+  NCD_MB_M_COUNT = 13,  // bits 13-14: number of M codes (0..3)
+  NCD_MB_MODE = 15,     // the mode value (plane, work system)
+  NCD_MB_VALUES = 13    // values N .. Q
+};
+
+struct NCD_DATA;
+
+// What the store asks of the main window. The GUI implements it; tests fake it.
+class NCD_HOST {
+ public:
+  virtual ~NCD_HOST() = default;
+  // The store was emptied: the listing's scroll bar goes to position 0 (minimum 0, maximum
+  // 2, page 1), its selection start and selection-fixed flag are cleared, and the
+  // tool-holder list is emptied.
+  virtual void ncd_cleared(NCD_DATA& d) = 0;
+  // Runs the whole program from `start_line` (after an insertion in the middle).
+  virtual void ncd_run_all(NCD_DATA& d, int start_line) = 0;
+  // Rebuilds the tool table from the tool definitions (after an insertion in the middle).
+  virtual void ncd_rebuild_tools(NCD_DATA& d) = 0;
+};
+
+// One entry of a line table.
+struct NCD_TABLE_ENTRY {
+  std::int32_t line;
+  std::int32_t num;  // tool number or program number
+};
+struct NCD_LINE_TABLE {
+  std::int32_t count = 0;
+  std::array<NCD_TABLE_ENTRY, NCD_TABLE_MAX + 1> e{};
+};
+
+// File-level comment data, filled by the tokenizer and cleared with the store.
+struct NCD_FILE_COMMENTS {
+  bool origin_given = false;
+  VEC3 origin;
+  std::string origin_comment;
+  bool source_given = false;
+  std::string source_name;
+  std::string source_comment;
+  bool output_given = false;
+  std::string output_name;
+  std::string output_comment;
+};
+
+// What the last split of a text cut or dropped, for the NC file commands to report.
+struct NCD_SPLIT_REPORT {
+  std::vector<std::int32_t> cut_lines;  // lines cut at 250 bytes (0-based)
+  bool control_end = false;             // a control byte ended the text early
+  std::uint8_t control_byte = 0;
+  std::size_t control_pos = 0;          // its position in the text
+};
+
+// The tokenizer's options, its outputs for the last line, and its word buffer.
+struct NCD_PARSE {
+  bool change_tool_by_T = false;  // nc_word_change_tool: a T word is the tool change
+  bool undef_is_noerr = true;     // nc_word_undef_ncd_is_noerr: unknown characters end the line
+  int word_unit = 4;              // nc_word_unit: 1..5 = 1, 0.1, 0.01, 0.001, 0.0001
+  std::uint16_t status = 0;
+  std::uint16_t flags = 0;
+  std::uint16_t mask = 0;
+  std::array<std::uint32_t, NCD_WORD_BUF_WORDS> wbuf{};
+};
+
+// Position fields of the interpreter and the program run.
+struct NCD_POS {
+  std::int32_t start_line = 0;
+  std::int32_t cur_line = 0;
+  std::int32_t next_line = 0;
+  std::int32_t last_line = 0;  // the current line at the end of the last whole-program run
+  std::int32_t block_count = 0;
+  std::int32_t total_blocks = 0;
+  std::int32_t mark_first = 0;  // the block range marked by the main window
+  std::int32_t mark_last = 0;
+};
+inline constexpr std::int32_t NCD_TOTAL_BLOCKS_UNLIMITED = 0x7FFFFFF;
+
+struct NCD_DATA {
+  explicit NCD_DATA(const NCD_CAPACITY& cap = NCD_CAPACITY{});
+  ~NCD_DATA();
+  NCD_DATA(const NCD_DATA&) = delete;
+  NCD_DATA& operator=(const NCD_DATA&) = delete;
+
+  // ---- store ----
+  NCD_CAPACITY cap;
+  int lines_per_page = 0;  // 1 << cap.line_page_shift
+  std::vector<NCD_LINE*> line_pages;
+  std::vector<std::uint32_t*> word_pages;
+  std::vector<std::uint8_t*> text_pages;
+  std::int32_t cur_line_page = -1;
+  std::int32_t cur_word_page = -1;
+  std::int32_t cur_text_page = -1;
+  std::int32_t line_slot = -1;  // next free slot in the current line page
+  std::vector<std::int32_t> word_fill;  // words; -1 = no page
+  std::vector<std::int32_t> text_fill;  // bytes; -1 = no page
+  std::string buf_msg;
+  bool buf_full = false;
+  bool table_full = false;  // a line table refused an entry (buf_msg says which)
+  std::int32_t line_limit = 0;  // while an insertion parks the tail: lines the split may reach
+  NCD_SPLIT_REPORT split_report;
+
+  std::string file_folder;
+  std::string file_name;
+  std::int32_t text_size = 0;
+  float tape_length = 0;
+  std::int32_t line_count = 0;
+
+  NCD_POS pos;
+  bool run_done = false;  // the whole-program run moved something
+
+  NCD_LINE_TABLE tool_lines;  // tool-change lines
+  NCD_LINE_TABLE prog_lines;  // program-number lines
+  NCD_FILE_COMMENTS comments;
+  NCD_PARSE parse;
+
+  NCD_HOST* host = nullptr;
+
+  // Record of line n (0 <= n < the page capacity; callers check the range).
+  NCD_LINE& line(int n) {
+    return line_pages[static_cast<unsigned>(n) >> cap.line_page_shift]
+                     [static_cast<unsigned>(n) & static_cast<unsigned>(lines_per_page - 1)];
+  }
+  const NCD_LINE& line(int n) const { return const_cast<NCD_DATA*>(this)->line(n); }
+  // Lines the store can hold: the last slot of the last line page is never counted.
+  std::int64_t max_lines() const {
+    return static_cast<std::int64_t>(cap.page_slots) * lines_per_page - 1;
+  }
+};
+
+// ---- routines -----------------------------------------------------------------------------
+void get_NCD_unit_mark(std::string& s);
+void Create_NCD(NCD_DATA& d);
+void Free_NCD(NCD_DATA& d);
+void Init_NCD_pages(NCD_DATA& d, bool free_pages);
+void Clear_NCD(NCD_DATA& d);
+// Splits the text into lines and stores them after the last line; the lines added, or -1
+// when the buffer is exhausted.
+int Append_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper);
+int Split_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper);
+bool Store_NCD_line(NCD_DATA& d, const char* chars, int length);
+// Inserts the text's lines before line n, tokenises them and, when lines followed, runs the
+// program again; the lines added, or -1.
+int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length);
+void Delete_NCD_line(NCD_DATA& d, int n);
+void Store_NCD_word_data(NCD_DATA& d, int n, int total_words);
+void Store_NCD_line_flags(NCD_DATA& d, int n);
+// Enters line n in the program-number table (mask has O) and the tool-change table (T).
+void Register_NCD_OT_line(NCD_DATA& d, int n, std::int32_t o, std::int32_t t);
+void Fix_NCD_tables_delete(NCD_DATA& d, int n);
+void Fix_NCD_tables_insert(NCD_DATA& d, int n, int k);
+int Find_prev_end_line(const NCD_DATA& d, int n);
+void get_NCD_line_text(const NCD_DATA& d, int n, std::string& out);
+// The line's NUL-terminated characters; an empty text outside the store.
+const char* get_NCD_line_ptr(const NCD_DATA& d, int n);
+// The line's characters (no range test: 0 <= n < line count).
+std::string_view get_NCD_line_view(const NCD_DATA& d, int n);
+void Count_NCD_size(NCD_DATA& d);
+
+bool New_NCD_line_page(NCD_DATA& d);
+void Free_NCD_line_page(NCD_DATA& d);
+bool New_NCD_text_page(NCD_DATA& d);
+void Free_NCD_text_page(NCD_DATA& d, int page);
+bool New_NCD_word_page(NCD_DATA& d);
+void Free_NCD_word_page(NCD_DATA& d, int page);
+bool Find_NCD_text_page(NCD_DATA& d, int need);
+bool Find_NCD_word_page(NCD_DATA& d, int need);
+
+// The line's word data (count words after the two header words), or null without any.
+const std::uint32_t* get_NCD_word_data(const NCD_DATA& d, int n, int* count = nullptr);
+
+// The other-words group of one line as the tokenizer read it.
+struct NCD_OTHER_WORDS {
+  std::uint16_t mask = 0;                  // presence mask (M count included)
+  std::array<std::uint32_t, NCD_MB_VALUES> vals{};  // N, F, P, O, L, T, H, D, S, A, B, C, Q
+  std::array<std::int32_t, 3> m{};         // M codes, `mask` bits 13-14 tell how many
+  std::uint32_t mode = 0;                  // plane in bits 4-5, work system in bits 0-3
+};
+// Appends the presence mask and the values of `w` to the word buffer at index `at` and
+// registers line n in the line tables; returns the index after the last word written.
+int Set_NCD_word_data(NCD_DATA& d, int n, int at, const NCD_OTHER_WORDS& w);
+// The words of one stored line, decoded from its word data by its word flags.
+struct NCD_LINE_WORDS {
+  float x = 0, y = 0, z = 0, r = 0, i = 0, j = 0, k = 0;
+  NCD_OTHER_WORDS other;
+  float f(int bit) const;  // a real value of `other` (F, A, B, C, Q)
+  std::int32_t v(int bit) const { return static_cast<std::int32_t>(other.vals[bit]); }
+  bool has(int bit) const { return (other.mask >> bit) & 1u; }
+  int m_count() const { return (other.mask >> NCD_MB_M_COUNT) & 3; }
+};
+// Decodes line n's word data; false (and all zeros) when the line has none.
+bool get_NCD_line_words(const NCD_DATA& d, int n, NCD_LINE_WORDS& out);
+// Tokenises line n of the store (the tokenizer).
+void Parse_NCD_line(NCD_DATA& d, int n);
+// Sets the initial interpreter state.
+void Reset_NCD_exec(NCD_DATA& d);
+// Sets the tokenizer's no-point unit from the settings key nc_word_unit (1..5; others 4).
+void Set_NCD_word_unit(NCD_DATA& d, int key);

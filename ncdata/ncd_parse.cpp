@@ -1,0 +1,480 @@
+// The line tokenizer: one stored NC line becomes its status word, word flags and word data.
+// It also reads the program's own control comments "(VLM ...".
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "ncdata/ncd_data.h"
+
+namespace {
+
+constexpr std::uint16_t ERR_NOT_NC = 0x9001;
+constexpr std::uint16_t ERR_NO_NUMBER = 0x9002;
+constexpr std::uint16_t ERR_SIGN = 0x9003;
+constexpr std::uint16_t ERR_POINT = 0x9004;
+constexpr std::uint16_t ERR_COMMENT = 0x9005;
+constexpr std::uint16_t ERR_UNSUPPORTED = 0x9006;
+constexpr std::uint16_t ERR_NEG_F = 0x9007;
+
+constexpr float P10F[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr double P10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                           1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17,
+                           1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The number after an address letter.
+struct Num {
+  std::uint64_t mant = 0;  // significant digits
+  int exp10 = 0;           // digits dropped before the point minus digits after it
+  std::int64_t ipart = 0;  // integer part, saturated above the 32-bit range
+  bool neg = false;
+  bool point = false;
+  int chars = 0;           // length of the number text
+};
+
+// Reads the number at s[pos]; on success pos is after it. On an error pos is the error
+// position and the code is returned.
+std::uint16_t read_number(const std::uint8_t* s, int len, int& pos, Num& n) {
+  const int start = pos;
+  if (pos < len && (s[pos] == '+' || s[pos] == '-')) {
+    n.neg = s[pos] == '-';
+    ++pos;
+  }
+  bool any = false;
+  while (pos < len) {
+    const std::uint8_t c = s[pos];
+    const unsigned dig = static_cast<unsigned>(c) - '0';
+    if (dig <= 9) {
+      any = true;
+      if (n.mant < 100000000000000000ULL) {
+        n.mant = n.mant * 10 + dig;
+        if (n.point) --n.exp10;
+      } else if (!n.point) {
+        ++n.exp10;
+      }
+      if (!n.point && n.ipart <= 0x80000000LL) n.ipart = n.ipart * 10 + dig;
+      ++pos;
+    } else if (c == '.') {
+      if (n.point) return ERR_POINT;
+      n.point = true;
+      ++pos;
+    } else if (c == '+' || c == '-') {
+      return ERR_SIGN;
+    } else {
+      break;
+    }
+  }
+  if (!any) return ERR_NO_NUMBER;
+  n.chars = pos - start;
+  return 0;
+}
+
+// Value of a real address; `shift` decimals when written without a point. False when the
+// value does not fit a float.
+bool real_value(const Num& n, int shift, float& v) {
+  const int e = n.exp10 - (n.point ? 0 : shift);
+  if (n.mant < (1u << 24) && e <= 0 && e >= -10) {
+    v = static_cast<float>(n.mant) / P10F[-e];
+  } else {
+    double x = static_cast<double>(n.mant);
+    if (e >= -22 && e <= 22) {
+      x = e < 0 ? x / P10D[-e] : x * P10D[e];
+    } else {
+      x *= std::pow(10.0, e);
+    }
+    if (!(std::fabs(x) <= std::numeric_limits<float>::max())) return false;
+    v = static_cast<float>(x);
+  }
+  if (n.neg) v = -v;
+  return true;
+}
+
+// Value of an integer address, truncated toward zero. False outside the 32-bit range.
+bool int_value(const Num& n, std::int32_t& v) {
+  const std::int64_t x = n.neg ? -n.ipart : n.ipart;
+  if (x < std::numeric_limits<std::int32_t>::min() || x > std::numeric_limits<std::int32_t>::max())
+    return false;
+  v = static_cast<std::int32_t>(x);
+  return true;
+}
+
+std::uint32_t float_bits(float f) {
+  std::uint32_t u;
+  std::memcpy(&u, &f, 4);
+  return u;
+}
+
+// A number text of _numbers_for_routine ("", "err" and malformed texts give false).
+bool text_to_int(std::string_view t, std::int32_t& v) {
+  if (!t.empty() && t[0] == '+') t.remove_prefix(1);
+  if (t.empty()) return false;
+  const char* e = t.data() + t.size();
+  auto r = std::from_chars(t.data(), e, v);
+  return r.ec == std::errc() && r.ptr == e;
+}
+bool text_to_float(std::string_view t, float& v) {
+  if (!t.empty() && t[0] == '+') t.remove_prefix(1);
+  if (t.empty()) return false;
+  const char* e = t.data() + t.size();
+  auto r = std::from_chars(t.data(), e, v);
+  return r.ec == std::errc() && r.ptr == e && std::isfinite(v);
+}
+
+bool starts_with(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+}  // namespace
+
+float NCD_LINE_WORDS::f(int bit) const {
+  float v;
+  std::memcpy(&v, &other.vals[bit], 4);
+  return v;
+}
+
+bool get_NCD_line_words(const NCD_DATA& d, int n, NCD_LINE_WORDS& out) {
+  out = NCD_LINE_WORDS{};
+  int count = 0;
+  const std::uint32_t* w = get_NCD_word_data(d, n, &count);
+  if (!w) return false;
+  const std::uint32_t* const end = w + count;
+  const int low = d.line(n).flags & 7;
+  auto next_f = [&]() {
+    float v = 0;
+    if (w < end) std::memcpy(&v, w++, 4);
+    return v;
+  };
+  if (low & 3) {
+    out.x = next_f();
+    out.y = next_f();
+    out.z = next_f();
+    if (low & 2) {
+      out.r = next_f();
+      out.i = next_f();
+      out.j = next_f();
+      out.k = next_f();
+    }
+  }
+  if ((low & 4) && w < end) {
+    NCD_OTHER_WORDS& o = out.other;
+    o.mask = static_cast<std::uint16_t>(*w++);
+    for (int bit = 0; bit < NCD_MB_VALUES; ++bit)
+      if ((o.mask & (1u << bit)) && w < end) o.vals[bit] = *w++;
+    const int mc = (o.mask >> NCD_MB_M_COUNT) & 3;
+    for (int i = 0; i < mc && w < end; ++i) o.m[i] = static_cast<std::int32_t>(*w++);
+    if ((o.mask & (1u << NCD_MB_MODE)) && w < end) o.mode = *w++;
+  }
+  return true;
+}
+
+void Set_NCD_word_unit(NCD_DATA& d, int key) { d.parse.word_unit = (key >= 1 && key <= 5) ? key : 4; }
+
+int Set_NCD_word_data(NCD_DATA& d, int n, int at, const NCD_OTHER_WORDS& w) {
+  std::uint32_t* b = d.parse.wbuf.data();
+  b[at++] = w.mask;
+  for (int bit = 0; bit < NCD_MB_VALUES; ++bit)
+    if (w.mask & (1u << bit)) b[at++] = w.vals[bit];
+  const int mc = (w.mask >> NCD_MB_M_COUNT) & 3;
+  for (int i = 0; i < mc; ++i) b[at++] = static_cast<std::uint32_t>(w.m[i]);
+  if (w.mask & (1u << NCD_MB_MODE)) b[at++] = w.mode;
+  Register_NCD_OT_line(d, n, static_cast<std::int32_t>(w.vals[NCD_MB_O]),
+                       static_cast<std::int32_t>(w.vals[NCD_MB_T]));
+  return at;
+}
+
+void Parse_NCD_line(NCD_DATA& d, int n) {
+  NCD_PARSE& ps = d.parse;
+  ps.status = ps.flags = ps.mask = 0;
+  if (n < 0 || n >= d.line_count) return;
+  const std::string_view text = get_NCD_line_view(d, n);
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  const int len = static_cast<int>(text.size());
+  const int shift = ps.word_unit - 1;
+
+  std::uint16_t st = 0, wf = 0, err = 0;
+  NCD_OTHER_WORDS ow;
+  float axis[7] = {0, 0, 0, 0, 0, 0, 0};  // X, Y, Z, R, I, J, K
+  int mcount = 0;
+  bool m98 = false;
+  int pos = 0;
+
+  auto set_int = [&](int bit, std::int32_t v) {
+    ow.vals[bit] = static_cast<std::uint32_t>(v);
+    ow.mask |= static_cast<std::uint16_t>(1u << bit);
+    wf |= NCD_WF_OTHER;
+  };
+  auto set_real = [&](int bit, float v) {
+    ow.vals[bit] = float_bits(v);
+    ow.mask |= static_cast<std::uint16_t>(1u << bit);
+    wf |= NCD_WF_OTHER;
+  };
+  auto motion = [&](int g) { st = static_cast<std::uint16_t>((st & ~NCD_ST_MOTION) | g); };
+  auto set_mode = [&](std::uint32_t keep, std::uint32_t v) {
+    ow.mode = (ow.mode & keep) | v;
+    ow.mask |= static_cast<std::uint16_t>(1u << NCD_MB_MODE);
+    wf |= NCD_WF_OTHER;
+  };
+
+  while (pos < len) {
+    const std::uint8_t c = s[pos];
+    if (c == ' ' || c == '%' || c == '/') {
+      ++pos;
+      continue;
+    }
+    if (c >= 'A' && c <= 'Z') {
+      ++pos;
+      Num num;
+      if ((err = read_number(s, len, pos, num)) != 0) {
+        wf = static_cast<std::uint16_t>(pos);
+        break;
+      }
+      if (c == 'E' || c == 'U' || c == 'V' || c == 'W') continue;  // read for the syntax only
+      const bool is_real = c == 'A' || c == 'B' || c == 'C' || c == 'F' || c == 'I' || c == 'J' ||
+                           c == 'K' || c == 'Q' || c == 'R' || c == 'X' || c == 'Y' || c == 'Z';
+      float rv = 0;
+      std::int32_t iv = 0;
+      if (is_real ? !real_value(num, c == 'F' ? 0 : shift, rv) : !int_value(num, iv)) {
+        err = ERR_NO_NUMBER;
+        wf = static_cast<std::uint16_t>(pos);
+        break;
+      }
+      switch (c) {
+        case 'X': axis[0] = rv; wf |= 0x0041; break;
+        case 'Y': axis[1] = rv; wf |= 0x0021; break;
+        case 'Z': axis[2] = rv; wf |= 0x0011; break;
+        case 'R': axis[3] = rv; wf |= 0x0082; break;
+        case 'I': axis[4] = rv; wf |= 0x0102; break;
+        case 'J': axis[5] = rv; wf |= 0x0102; break;
+        case 'K': axis[6] = rv; wf |= 0x0102; break;
+        case 'A': set_real(NCD_MB_A, rv); break;
+        case 'B': set_real(NCD_MB_B, rv); break;
+        case 'C': set_real(NCD_MB_C, rv); break;
+        case 'Q': set_real(NCD_MB_Q, rv); break;
+        case 'F':
+          if (rv < 0) {
+            err = ERR_NEG_F;
+            wf = static_cast<std::uint16_t>(pos);
+            break;
+          }
+          set_real(NCD_MB_F, num.chars == 1 ? -rv : rv);
+          break;
+        case 'D': set_int(NCD_MB_D, iv); break;
+        case 'H': set_int(NCD_MB_H, iv); break;
+        case 'L': set_int(NCD_MB_L, iv); break;
+        case 'N': set_int(NCD_MB_N, iv); break;
+        case 'O': set_int(NCD_MB_O, iv); break;
+        case 'P': set_int(NCD_MB_P, iv); break;
+        case 'S': set_int(NCD_MB_S, iv); break;
+        case 'T':
+          set_int(NCD_MB_T, iv);
+          if (ps.change_tool_by_T) {
+            st |= NCD_ST_TOOL_CHANGE;
+            wf |= 0x0204;
+          }
+          break;
+        case 'G':
+          switch (iv) {
+            case 0: motion(31); break;
+            case 1: motion(1); break;
+            case 2: motion(2); break;
+            case 3: motion(3); break;
+            case 60: motion(4); break;
+            case 31: motion(5); break;
+            case 33: motion(6); break;
+            case 73: motion(7); break;
+            case 74: motion(8); break;
+            case 76: motion(9); break;
+            case 81: case 82: case 83: case 84: case 85: case 86: case 87: case 88: case 89:
+              motion(iv - 70);
+              break;
+            case 4: wf |= 0x0808; break;
+            case 17: set_mode(~0x30u, 0x10); break;
+            case 18: set_mode(~0x30u, 0x20); break;
+            case 19: set_mode(~0x30u, 0x30); break;
+            case 54: case 55: case 56: case 57: case 58: case 59:
+              set_mode(~0x0Fu, static_cast<std::uint32_t>(iv - 53));
+              st |= NCD_ST_OFFSET_SET;
+              break;
+            case 92:  // sets coordinates, does not move: kept, not simulated
+              set_mode(~0x0Fu, 7);
+              st |= NCD_ST_OFFSET_SET;
+              wf |= NCD_WF_NOSIM;
+              break;
+            case 40: wf |= 0x3008; break;
+            case 41: wf = static_cast<std::uint16_t>((wf & ~0x3000) | 0x1008); break;
+            case 42: wf = static_cast<std::uint16_t>((wf & ~0x3000) | 0x2008); break;
+            case 43:
+              wf = static_cast<std::uint16_t>((wf & ~0xC000) | 0x4008);
+              st |= NCD_ST_OFFSET_SET;
+              break;
+            case 44:
+              wf = static_cast<std::uint16_t>((wf & ~0xC000) | 0x8008);
+              st |= NCD_ST_OFFSET_SET;
+              break;
+            case 49: wf |= 0xC000; break;
+            case 80: wf |= NCD_WF_G80; break;
+            case 90: st = static_cast<std::uint16_t>((st & ~NCD_ST_G91) | NCD_ST_G90); break;
+            case 91: st = static_cast<std::uint16_t>((st & ~NCD_ST_G90) | NCD_ST_G91); break;
+            case 98: st = static_cast<std::uint16_t>((st & ~NCD_ST_G99) | NCD_ST_G98); break;
+            case 99: st = static_cast<std::uint16_t>((st & ~NCD_ST_G98) | NCD_ST_G99); break;
+            case 16: case 68:
+              err = ERR_UNSUPPORTED;
+              wf = static_cast<std::uint16_t>(pos);
+              break;
+            case 10: case 11: case 20: case 21: case 22: case 23: case 27: case 28: case 29:
+            case 30: case 39: case 51: case 52: case 53: case 65: case 66: case 67:
+              wf |= 0x0208;
+              break;
+            default: wf |= NCD_WF_CODE; break;
+          }
+          break;
+        case 'M':
+          wf |= NCD_WF_CODE;
+          switch (iv) {
+            case 2: case 30:
+              st = static_cast<std::uint16_t>((st & ~NCD_ST_END_FIELD) | NCD_ST_PROG_END);
+              break;
+            case 98:
+              st = static_cast<std::uint16_t>((st & ~NCD_ST_END_FIELD) | NCD_ST_CALL);
+              m98 = true;
+              break;
+            case 99: st |= NCD_ST_RETURN; break;
+            case 6:
+              if (!ps.change_tool_by_T) {
+                st |= NCD_ST_TOOL_CHANGE;
+                wf |= NCD_WF_NOSIM;
+              }
+              break;
+            case 3: case 4: case 5: case 7: case 8: case 9:
+              if (mcount < 3) ow.m[mcount++] = iv;
+              wf |= NCD_WF_OTHER;
+              break;
+            default: break;
+          }
+          break;
+        default: break;
+      }
+      if (err) break;
+      continue;
+    }
+    if (c == '(') {
+      const void* close = std::memchr(s + pos, ')', static_cast<std::size_t>(len - pos));
+      if (!close) {
+        err = ERR_COMMENT;
+        break;
+      }
+      const int cl = static_cast<int>(static_cast<const std::uint8_t*>(close) - s);
+      const std::string_view cm = text.substr(static_cast<std::size_t>(pos),
+                                              static_cast<std::size_t>(cl - pos + 1));
+      pos = cl + 1;
+      if (cm.size() <= 6 || !starts_with(cm, "(VLM ")) continue;
+      bool ends = false;
+      switch (cm[5]) {
+        case 'C': {
+          ends = true;
+          std::int32_t t;
+          if (text_to_int(_numbers_for_routine("C#", cm.substr(5)), t)) {
+            set_int(NCD_MB_T, t);
+            st |= NCD_ST_TOOL_CHANGE;
+            wf |= 0x0204;
+          }
+          break;
+        }
+        case 'E': {
+          ends = true;
+          std::int32_t col;
+          if (text_to_int(_numbers_for_routine("E#", cm.substr(5)), col))
+            st = static_cast<std::uint16_t>(NCD_ST_COLOUR + (col & 63));
+          break;
+        }
+        case 'S': {
+          ends = true;
+          if (starts_with(cm, "(VLM SOURCE")) {
+            std::string q = get_quoted_text(cm);
+            if (!q.empty()) {
+              d.comments.source_given = true;
+              d.comments.source_name = std::move(q);
+              d.comments.source_comment.assign(cm);
+            }
+          }
+          break;
+        }
+        case 'O':
+          if (starts_with(cm, "(VLM ORIGN")) {
+            ends = true;
+            const std::string_view tail = cm.substr(10);
+            float x, y, z;
+            if (text_to_float(_numbers_for_routine("X%", tail), x) &&
+                text_to_float(_numbers_for_routine("Y%", tail), y) &&
+                text_to_float(_numbers_for_routine("Z%", tail), z)) {
+              d.comments.origin_given = true;
+              d.comments.origin = VEC3{x, y, z};
+              d.comments.origin_comment.assign(cm);
+            }
+          } else if (starts_with(cm, "(VLM OUTPUT")) {
+            ends = true;
+            std::string q = get_quoted_text(cm);
+            if (!q.empty()) {
+              d.comments.output_given = true;
+              d.comments.output_name = std::move(q);
+              d.comments.output_comment.assign(cm);
+            }
+          }
+          break;
+        default: break;
+      }
+      if (ends) break;
+      continue;
+    }
+    // An unknown character.
+    if (ps.undef_is_noerr) {
+      wf |= NCD_WF_NOSIM;
+    } else {
+      err = ERR_NOT_NC;
+    }
+    break;
+  }
+
+  NCD_LINE& rec = d.line(n);
+  if (err) {
+    ps.status = err;
+    ps.flags = wf;
+    ps.mask = 0;
+    rec.status = err;
+    rec.flags = wf;
+    return;
+  }
+  // A P of a subprogram call carries its repeat count: P30010 = L3 P10.
+  if (m98 && !(ow.mask & (1u << NCD_MB_L))) {
+    const auto p = static_cast<std::int32_t>(ow.vals[NCD_MB_P]);
+    if ((ow.mask & (1u << NCD_MB_P)) && p > 9999 && p / 10000 <= 9999) {
+      ow.vals[NCD_MB_L] = static_cast<std::uint32_t>(p / 10000);
+      ow.vals[NCD_MB_P] = static_cast<std::uint32_t>(p % 10000);
+      ow.mask |= 1u << NCD_MB_L;
+    }
+  }
+  ow.mask |= static_cast<std::uint16_t>(mcount << NCD_MB_M_COUNT);
+  if (st & NCD_ST_COLOUR) {
+    wf = 0;
+    ow.mask = 0;
+  }
+  ps.status = st;
+  ps.flags = wf;
+  ps.mask = ow.mask;
+  rec.status = st;
+  rec.flags = wf;
+
+  const int low = wf & 7;
+  if (low == 0) {
+    Store_NCD_line_flags(d, n);
+    return;
+  }
+  std::uint32_t* b = ps.wbuf.data();
+  b[0] = static_cast<std::uint32_t>(n);
+  int at = 2;
+  if (low & 3) {
+    const int k = (low & 2) ? 7 : 3;
+    for (int i = 0; i < k; ++i) b[at++] = float_bits(axis[i]);
+  }
+  if (low & 4) at = Set_NCD_word_data(d, n, at, ow);
+  b[1] = static_cast<std::uint32_t>(at - 2);
+  Store_NCD_word_data(d, n, at);
+}
