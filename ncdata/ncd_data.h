@@ -245,7 +245,11 @@ void get_NCD_line_text(const NCD_DATA& d, int n, std::string& out);
 // The line's NUL-terminated characters; an empty text outside the store.
 const char* get_NCD_line_ptr(const NCD_DATA& d, int n);
 // The line's characters (no range test: 0 <= n < line count).
-std::string_view get_NCD_line_view(const NCD_DATA& d, int n);
+inline std::string_view get_NCD_line_view(const NCD_DATA& d, int n) {
+  const NCD_LINE& rec = d.line(n);
+  const std::uint8_t* e = d.text_pages[ncd_handle_page(rec.text)] + ncd_handle_offset(rec.text);
+  return {reinterpret_cast<const char*>(e + 5), static_cast<std::size_t>(e[4] - 1)};
+}
 void Count_NCD_size(NCD_DATA& d);
 
 bool New_NCD_line_page(NCD_DATA& d);

@@ -17,64 +17,96 @@ constexpr std::uint16_t ERR_COMMENT = 0x9005;
 constexpr std::uint16_t ERR_UNSUPPORTED = 0x9006;
 constexpr std::uint16_t ERR_NEG_F = 0x9007;
 
-constexpr float P10F[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr std::uint64_t P10U[] = {1ULL,
+                                  10ULL,
+                                  100ULL,
+                                  1000ULL,
+                                  10000ULL,
+                                  100000ULL,
+                                  1000000ULL,
+                                  10000000ULL,
+                                  100000000ULL,
+                                  1000000000ULL,
+                                  10000000000ULL,
+                                  100000000000ULL,
+                                  1000000000000ULL,
+                                  10000000000000ULL,
+                                  100000000000000ULL,
+                                  1000000000000000ULL,
+                                  10000000000000000ULL,
+                                  100000000000000000ULL,
+                                  1000000000000000000ULL};
+constexpr double INV_P10D[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
 constexpr double P10D[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
                            1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17,
                            1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The number after an address letter.
 struct Num {
-  std::uint64_t mant = 0;  // significant digits
-  int exp10 = 0;           // digits dropped before the point minus digits after it
-  std::int64_t ipart = 0;  // integer part, saturated above the 32-bit range
+  std::uint64_t mant = 0;  // significant digits (at most 17)
+  int exp10 = 0;           // digits dropped before the point minus digits kept after it
   bool neg = false;
   bool point = false;
   int chars = 0;           // length of the number text
 };
 
-// Reads the number at s[pos]; on success pos is after it. On an error pos is the error
-// position and the code is returned.
-std::uint16_t read_number(const std::uint8_t* s, int len, int& pos, Num& n) {
-  const int start = pos;
-  if (pos < len && (s[pos] == '+' || s[pos] == '-')) {
-    n.neg = s[pos] == '-';
-    ++pos;
+constexpr std::uint64_t MANT_LIMIT = 10000000000000000ULL;
+
+// Reads the number at s[pos]: an optional sign, digits and at most one point, with at least
+// one digit. On success pos is after it; on an error pos is the error position and the code
+// is returned.
+inline std::uint16_t read_number(const std::uint8_t* s, int len, int& pos, Num& n) {
+  int p = pos;
+  if (p < len && (s[p] == '+' || s[p] == '-')) {
+    n.neg = s[p] == '-';
+    ++p;
   }
-  bool any = false;
-  while (pos < len) {
-    const std::uint8_t c = s[pos];
-    const unsigned dig = static_cast<unsigned>(c) - '0';
-    if (dig <= 9) {
-      any = true;
-      if (n.mant < 100000000000000000ULL) {
-        n.mant = n.mant * 10 + dig;
-        if (n.point) --n.exp10;
-      } else if (!n.point) {
-        ++n.exp10;
+  std::uint64_t m = 0;
+  int e = 0;
+  const int int_start = p;
+  for (unsigned dg; p < len && (dg = static_cast<unsigned>(s[p]) - '0') <= 9; ++p) {
+    if (m < MANT_LIMIT) m = m * 10 + dg;
+    else ++e;
+  }
+  int digits = p - int_start;
+  if (p < len && s[p] == '.') {
+    n.point = true;
+    const int frac_start = ++p;
+    for (unsigned dg; p < len && (dg = static_cast<unsigned>(s[p]) - '0') <= 9; ++p) {
+      if (m < MANT_LIMIT) {
+        m = m * 10 + dg;
+        --e;
       }
-      if (!n.point && n.ipart <= 0x80000000LL) n.ipart = n.ipart * 10 + dig;
-      ++pos;
-    } else if (c == '.') {
-      if (n.point) return ERR_POINT;
-      n.point = true;
-      ++pos;
-    } else if (c == '+' || c == '-') {
-      return ERR_SIGN;
-    } else {
-      break;
+    }
+    digits += p - frac_start;
+    if (p < len && s[p] == '.') {
+      pos = p;
+      return ERR_POINT;
     }
   }
-  if (!any) return ERR_NO_NUMBER;
-  n.chars = pos - start;
+  if (p < len && (s[p] == '+' || s[p] == '-')) {
+    pos = p;
+    return ERR_SIGN;
+  }
+  if (digits == 0) {
+    pos = p;
+    return ERR_NO_NUMBER;
+  }
+  n.mant = m;
+  n.exp10 = e;
+  n.chars = p - pos;
+  pos = p;
   return 0;
 }
 
 // Value of a real address; `shift` decimals when written without a point. False when the
 // value does not fit a float.
-bool real_value(const Num& n, int shift, float& v) {
+inline bool real_value(const Num& n, int shift, float& v) {
   const int e = n.exp10 - (n.point ? 0 : shift);
-  if (n.mant < (1u << 24) && e <= 0 && e >= -10) {
-    v = static_cast<float>(n.mant) / P10F[-e];
+  if (n.mant < (1u << 24) && e <= 0 && e >= -7) {
+    // Correctly rounded: below 2^24 with at most 7 decimals no decimal lies closer to a
+    // halfway point between floats than the error of the double product.
+    v = static_cast<float>(static_cast<double>(static_cast<std::int32_t>(n.mant)) * INV_P10D[-e]);
   } else {
     double x = static_cast<double>(n.mant);
     if (e >= -22 && e <= 22) {
@@ -90,11 +122,11 @@ bool real_value(const Num& n, int shift, float& v) {
 }
 
 // Value of an integer address, truncated toward zero. False outside the 32-bit range.
-bool int_value(const Num& n, std::int32_t& v) {
-  const std::int64_t x = n.neg ? -n.ipart : n.ipart;
-  if (x < std::numeric_limits<std::int32_t>::min() || x > std::numeric_limits<std::int32_t>::max())
-    return false;
-  v = static_cast<std::int32_t>(x);
+inline bool int_value(const Num& n, std::int32_t& v) {
+  if (n.exp10 > 0) return false;
+  const std::uint64_t ip = n.exp10 == 0 ? n.mant : (n.exp10 < -18 ? 0 : n.mant / P10U[-n.exp10]);
+  if (ip > (n.neg ? 0x80000000ULL : 0x7FFFFFFFULL)) return false;
+  v = n.neg ? static_cast<std::int32_t>(-static_cast<std::int64_t>(ip)) : static_cast<std::int32_t>(ip);
   return true;
 }
 

@@ -1,6 +1,7 @@
 // The NC program store: paged line records, text entries and word-data entries, the
 // splitter, insertion and deletion with renumbering, and the two line tables.
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -314,7 +315,22 @@ bool Find_NCD_word_page(NCD_DATA& d, int need) {
 
 // ---- lines ------------------------------------------------------------------------------
 
-bool Store_NCD_line(NCD_DATA& d, const char* chars, int length) {
+namespace {
+
+// The high bit of each of the 8 bytes (little-endian) that is below 0x20 or above 0x5F: a
+// control byte, a lower-case letter or a Shift-JIS lead byte, which the splitter looks at
+// one by one. Bytes above the lowest flagged one may be flagged falsely; the lowest is exact.
+static_assert(std::endian::native == std::endian::little, "care_bytes reads bytes little-endian");
+inline std::uint64_t care_bytes(std::uint64_t w) {
+  constexpr std::uint64_t ones = 0x0101010101010101ULL, high = 0x8080808080808080ULL;
+  const std::uint64_t below = (w - ones * 0x20) & ~w & high;
+  const std::uint64_t above = ((w + ones * (127 - 0x5F)) | w) & high;
+  return below | above;
+}
+
+// With `padded`, `chars` may be read up to the next multiple of 8 bytes past `length`.
+template <bool padded>
+[[gnu::always_inline]] inline bool store_line(NCD_DATA& d, const char* chars, int length) {
   if (d.buf_full || d.cur_line_page < 0 || d.line_slot < 0) return false;
   length = std::clamp(length, 0, NCD_LINE_MAX_CHARS);
   if (d.line_limit > 0 && d.line_count >= d.line_limit) {
@@ -332,7 +348,12 @@ bool Store_NCD_line(NCD_DATA& d, const char* chars, int length) {
   rec = NCD_LINE{0, 0, 0, ncd_handle(tp, off)};
   put_i32(e, d.line_count);
   e[4] = static_cast<std::uint8_t>(length + 1);
-  std::memcpy(e + 5, chars, static_cast<std::size_t>(length));
+  if constexpr (padded) {
+    // Whole words: the room test left at least 20 bytes after the entry.
+    for (int i = 0; i < length; i += 8) std::memcpy(e + 5 + i, chars + i, 8);
+  } else {
+    std::memcpy(e + 5, chars, static_cast<std::size_t>(length));
+  }
   e[5 + length] = 0;
   d.text_fill[tp] = off + length + 6;
   put_i32(e + length + 6, END_MARK);
@@ -344,6 +365,12 @@ bool Store_NCD_line(NCD_DATA& d, const char* chars, int length) {
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool Store_NCD_line(NCD_DATA& d, const char* chars, int length) {
+  return store_line<false>(d, chars, length);
 }
 
 int Append_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper) {
@@ -362,11 +389,11 @@ int Split_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper
   const auto* b = reinterpret_cast<const std::uint8_t*>(text);
   const std::uint8_t* p = b;
   const std::uint8_t* const end = b + length;
-  char line[NCD_LINE_MAX_CHARS + 2];
+  char line[NCD_LINE_MAX_CHARS + 16];
   int len = 0;
   int added = 0;
   auto store = [&]() -> bool {
-    if (!Store_NCD_line(d, line, len)) return false;
+    if (!store_line<true>(d, line, len)) return false;
     ++added;
     len = 0;
     return true;
@@ -394,6 +421,21 @@ int Split_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper
   };
   bool ok = true;
   while (p < end && ok) {
+    while (end - p >= 8 && len <= NCD_LINE_MAX_CHARS - 8) {
+      std::uint64_t w;
+      std::memcpy(&w, p, 8);
+      std::memcpy(line + len, &w, 8);
+      const std::uint64_t care = care_bytes(w);
+      if (care != 0) {
+        const int plain = std::countr_zero(care) >> 3;
+        len += plain;
+        p += plain;
+        break;
+      }
+      len += 8;
+      p += 8;
+    }
+    if (p == end) break;
     const std::uint8_t c = *p;
     switch (SPLIT.cls[c]) {
       case C_PLAIN:
@@ -551,7 +593,9 @@ void Store_NCD_word_data(NCD_DATA& d, int n, int total_words) {
   rec.status = d.parse.status;
   rec.flags = d.parse.flags;
   std::uint32_t* w = d.word_pages[wp] + off;
-  std::memcpy(w, d.parse.wbuf.data(), sizeof(std::uint32_t) * static_cast<std::size_t>(total_words));
+  // Four words at a time: the room test left more than 10 words after the entry.
+  const std::uint32_t* src = d.parse.wbuf.data();
+  for (int i = 0; i < total_words; i += 4) std::memcpy(w + i, src + i, 16);
   w[total_words] = static_cast<std::uint32_t>(END_MARK);
   d.word_fill[wp] = off + total_words;
 }
@@ -598,12 +642,6 @@ int Find_prev_end_line(const NCD_DATA& d, int n) {
   for (int i = n; i >= 0; --i)
     if ((d.line(i).status & (NCD_ST_ERROR | NCD_ST_PROG_END)) == NCD_ST_PROG_END) return i;
   return 0;
-}
-
-std::string_view get_NCD_line_view(const NCD_DATA& d, int n) {
-  const NCD_LINE& rec = d.line(n);
-  const std::uint8_t* e = d.text_pages[ncd_handle_page(rec.text)] + ncd_handle_offset(rec.text);
-  return {reinterpret_cast<const char*>(e + 5), static_cast<std::size_t>(e[4] - 1)};
 }
 
 void get_NCD_line_text(const NCD_DATA& d, int n, std::string& out) {

@@ -1,4 +1,5 @@
 // The line tokenizer: status word, word flags, word data and the control comments.
+#include <charconv>
 #include <cmath>
 #include <functional>
 
@@ -193,6 +194,37 @@ TEST(NcdParse, LinesToStatusFlagsAndWords) {
       SCOPED_TRACE(c.line);
       c.check(w);
     }
+  }
+}
+
+// Numbers are converted to the nearest float, as a correctly rounded conversion would.
+TEST(NcdParse, RealsAreCorrectlyRounded) {
+  auto d = make_ncd();
+  std::uint32_t seed = 99;
+  auto rnd = [&](std::uint32_t n) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 4) % n;
+  };
+  std::string text;
+  std::vector<std::string> nums;
+  for (int i = 0; i < 4000; ++i) {
+    std::string digits = std::to_string(rnd(100000000u) >> rnd(20));
+    const std::size_t point = rnd(static_cast<std::uint32_t>(digits.size()) + 1);
+    std::string num = (rnd(2) ? "-" : "") + digits.substr(0, point) + "." + digits.substr(point);
+    nums.push_back(num);
+    text += "X" + num + "\r\n";
+  }
+  load_ncd(*d, text);
+  ASSERT_EQ(d->line_count, static_cast<int>(nums.size()));
+  for (int i = 0; i < d->line_count; ++i) {
+    float expect = 0;
+    const std::string& n = nums[i];
+    const char* b = n.data() + (n[0] == '-' ? 1 : 0);
+    std::from_chars(b, n.data() + n.size(), expect);
+    if (n[0] == '-') expect = -expect;
+    NCD_LINE_WORDS w;
+    ASSERT_TRUE(get_NCD_line_words(*d, i, w));
+    ASSERT_EQ(w.x, expect) << n;
   }
 }
 

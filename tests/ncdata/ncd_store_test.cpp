@@ -60,6 +60,63 @@ TEST(NcdSplit, LinesFromText) {
   }
 }
 
+// A plain byte-by-byte splitter of the same rules, to check the word-at-a-time one on texts
+// whose special bytes fall at every offset.
+Lines reference_split(const std::string& t) {
+  Lines out;
+  std::string cur;
+  bool skipping = false;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    if (c == '\r' || c == '\n') {
+      if (!skipping) out.push_back(cur);
+      cur.clear();
+      skipping = false;
+      if (c == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
+      continue;
+    }
+    if (c < 32 && c != '\t') break;
+    if (skipping) continue;
+    std::string ch(1, static_cast<char>(c == '\t' ? ' ' : (c >= 'a' && c <= 'z') ? c - 32 : c));
+    const auto next = i + 1 < t.size() ? static_cast<unsigned char>(t[i + 1]) : 0;
+    if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) &&
+        ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) {
+      ch += t[++i];
+    }
+    if (cur.size() + ch.size() > 250) {
+      out.push_back(cur);
+      cur.clear();
+      skipping = true;
+      continue;
+    }
+    cur += ch;
+  }
+  if (!skipping && !cur.empty()) out.push_back(cur);
+  return out;
+}
+
+TEST(NcdSplit, AgreesWithAPlainSplitter) {
+  const char* pieces[] = {"X12.345", "y-6.7", "\r\n", "\n", "\r", "\t", "\x8D\x48", "\x83\x61",
+                          "\x81", "(abc)", "G01", "\x1A"};  // 12: a long run
+  std::uint32_t seed = 12345;
+  auto rnd = [&](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::string t;
+    const int parts = 1 + static_cast<int>(rnd(60));
+    for (int i = 0; i < parts; ++i) {
+      const std::uint32_t k = rnd(13);
+      if (k == 11 && rnd(8) != 0) continue;  // a 0x1A now and then
+      t += k == 12 ? std::string(120 + rnd(20), 'Z') : std::string(pieces[k]);
+    }
+    auto d = make_ncd();
+    Append_NCD_text(*d, t.data(), t.size(), true);
+    ASSERT_EQ(ncd_lines(*d), reference_split(t)) << "round " << round;
+  }
+}
+
 TEST(NcdSplit, ReportsCutLinesAndControlEnd) {
   auto d = make_ncd();
   const std::string t = "A\r\n" + std::string(260, 'B') + "\r\nC\r\n" + std::string(251, 'D') +
