@@ -55,6 +55,24 @@ void increment_digits(std::string& digits) {
 // The magnitude rounded half away from zero to `decimals` (>= 0) decimals, as integer
 // digits and exactly `decimals` fraction digits.
 void round_magnitude(double mag, int decimals, std::string& int_part, std::string& frac_part) {
+  // The common case in integers: a float times 10^d (d <= 12) is exact in a double (24
+  // mantissa bits and at most 28 bits of 5^d), so below 2^53 the tie test is exact too.
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,  1e6,
+                                      1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+  if (decimals <= 12) {
+    const double x = mag * kPow10[decimals];
+    if (x < 9007199254740992.0) {
+      const double fl = std::floor(x);
+      std::uint64_t r = static_cast<std::uint64_t>(fl);
+      if (x - fl >= 0.5) ++r;
+      std::string digits = std::to_string(r);
+      const std::size_t d = static_cast<std::size_t>(decimals);
+      if (digits.size() < d + 1) digits.insert(0, d + 1 - digits.size(), '0');
+      int_part = digits.substr(0, digits.size() - d);
+      frac_part = digits.substr(digits.size() - d);
+      return;
+    }
+  }
   ExactDecimal d = exact_decimal(mag);
   std::string all = d.int_digits + d.frac_digits.substr(0, static_cast<std::size_t>(decimals));
   std::size_t int_len = d.int_digits.size();
@@ -122,6 +140,12 @@ std::string upper_sjis(std::string_view s) {
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Two characters of split_chars (one or two bytes each) are the same.
+bool same_char(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && a[0] == b[0] && (a.size() == 1 || a[1] == b[1]);
+}
+bool is_char(std::string_view a, char c) { return a.size() == 1 && a[0] == c; }
 
 void show_check_box(std::string_view text, const char* tail) {
   plat::message_box(std::string(text) + tail, std::string(), plat::MB_SYSTEMMODAL | plat::MB_ICONSTOP);
@@ -225,18 +249,25 @@ std::string bool_to_str(bool b) { return b ? "true" : "false"; }
 
 // ---- numbers out of text ------------------------------------------------------------------------
 
-std::string _numbers_for_routine(std::string_view pattern_in, std::string_view text_in) {
-  std::string pat_upper = upper_sjis(pattern_in);
-  std::string text_upper = upper_sjis(text_in);
-  // Blanks, "(" and ")" leave the pattern; "(" and ")" leave the text. None of them can be
-  // the trail byte of a double-byte character.
-  std::string pat_clean, text_clean;
-  for (char c : pat_upper)
-    if (c != ' ' && c != '(' && c != ')') pat_clean += c;
-  for (char c : text_upper)
-    if (c != '(' && c != ')') text_clean += c;
-  std::vector<std::string_view> pat = split_chars(pat_clean);
-  std::vector<std::string_view> txt = split_chars(text_clean);
+std::string _numbers_for_routine(std::string_view pattern_in, std::string_view text) {
+  // The pattern upper-cased, without blanks, "(" and ")", as characters (none of these can
+  // be the trail byte of a double-byte character).
+  std::string pat_clean = upper_sjis(pattern_in);
+  std::erase_if(pat_clean, [](char c) { return c == ' ' || c == '(' || c == ')'; });
+  // Each pattern character with its kind: '#', '%', '?', '\\' or 'L' (a literal).
+  struct PatChar {
+    std::string_view text;
+    char kind;
+  };
+  std::vector<PatChar> pat;
+  pat.reserve(pat_clean.size());
+  for (std::string_view pc : split_chars(pat_clean)) {
+    const char k = pc.size() == 1 && (pc[0] == '#' || pc[0] == '%' || pc[0] == '?' ||
+                                      pc[0] == '\\')
+                       ? pc[0]
+                       : 'L';
+    pat.push_back({pc, k});
+  }
   if (pat.empty()) return std::string();
 
   enum State { Outside, AfterSign, InNumber, AfterAny, InWord };
@@ -245,16 +276,21 @@ std::string _numbers_for_routine(std::string_view pattern_in, std::string_view t
   std::string acc;
   const std::size_t last = pat.size() - 1;
 
-  for (std::size_t ti = 0; ti < txt.size(); ++ti) {
-    std::string_view ch = txt[ti];
-    const bool single = ch.size() == 1;
-    const char c = ch[0];
+  // The text is read in place: upper-cased character by character, "(" and ")" left out.
+  for (std::size_t ti = 0; ti < text.size();) {
+    const std::size_t len = plat::sjis_char_len(text, ti);
+    const bool single = len == 1;
+    char c = text[ti];
+    if (single && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    const std::string_view ch = single ? std::string_view(&c, 1) : text.substr(ti, len);
+    ti += len;
+    if (single && (c == '(' || c == ')')) continue;
     const bool numeric = single && (is_digit(c) || c == '+' || c == '-' || c == '.');
     const bool blank = single && c == ' ';
     for (;;) {  // a character that ends a number is handled again at the next position
       if (pi > last) return std::string();  // the pattern held no placeholder at its end
-      std::string_view p = pat[pi];
-      const bool placeholder = p == "#" || p == "%";
+      const char kind = pat[pi].kind;
+      const bool placeholder = kind == '#' || kind == '%';
       const bool number_open = state == AfterSign || state == InNumber;
       if (placeholder && numeric) {
         if (is_digit(c)) {
@@ -270,7 +306,7 @@ std::string _numbers_for_routine(std::string_view pattern_in, std::string_view t
           break;
         }
         // c == '.'
-        if (p == "#") {
+        if (kind == '#') {
           if (state == InNumber) {
             // ends the number (handled below)
           } else if (state == AfterSign) {
@@ -303,13 +339,13 @@ std::string _numbers_for_routine(std::string_view pattern_in, std::string_view t
         }
         break;
       }
-      if (p == "\\") {
+      if (kind == '\\') {
         if (state == InWord) acc += ch;
         else acc.assign(ch);
         state = InWord;
         break;
       }
-      if (p == "?") {
+      if (kind == '?') {
         if (state == AfterAny) acc += ch;
         else acc.assign(ch);
         state = AfterAny;
@@ -317,7 +353,7 @@ std::string _numbers_for_routine(std::string_view pattern_in, std::string_view t
         ++pi;
         break;
       }
-      if (!placeholder && ch == p) {
+      if (kind == 'L' && same_char(ch, pat[pi].text)) {
         ++pi;
         state = Outside;
         if (pi > last) return std::string();
@@ -434,10 +470,10 @@ bool wildcard_match(std::string_view name, std::string_view mask) {
   std::size_t ni = 0, mi = 0;
   std::size_t star_m = std::string_view::npos, star_n = 0;
   while (ni < n.size()) {
-    if (mi < m.size() && m[mi] == "*") {
+    if (mi < m.size() && is_char(m[mi], '*')) {
       star_m = mi++;
       star_n = ni;
-    } else if (mi < m.size() && (m[mi] == "?" || m[mi] == n[ni])) {
+    } else if (mi < m.size() && (is_char(m[mi], '?') || same_char(m[mi], n[ni]))) {
       ++mi;
       ++ni;
     } else if (star_m != std::string_view::npos) {
@@ -447,7 +483,7 @@ bool wildcard_match(std::string_view name, std::string_view mask) {
       return false;
     }
   }
-  while (mi < m.size() && m[mi] == "*") ++mi;
+  while (mi < m.size() && is_char(m[mi], '*')) ++mi;
   return mi == m.size();
 }
 
