@@ -442,23 +442,47 @@ void normalise_tool(TTOOL& t) {
   t.ref_radius = static_cast<float>(ref_radius);
 }
 
+// The letters H, I and J that the tool line of a kind carries.
+struct KindLetters {
+  bool H = false, I = false, J = false;
+};
+KindLetters written_letters(int kind) {
+  switch (kind) {
+    case 2: case 3: case 13: case 14: return {true, false, false};
+    case 4: case 17: return {false, true, false};
+    case 5: case 6: return {true, true, false};
+    case 9: case 10: return {false, false, true};
+    case 15: case 16: case 18: return {true, kind == 18, true};
+    default: return {};
+  }
+}
+
 std::string tool_line_of(const TTOOL& t) {
   const int kind = t.T_category;
+  const KindLetters w = written_letters(kind);
   std::string s = "(VLM T" + i2s(t.T_number) + " A" + i2s(kind) + "B" + i2s(t.edge_color) + "C" +
                   f2s(t.dia) + "D" + f2s(t.edge_len);
   s += "E" + i2s(t.shank_color) + "F" + f2s(t.protrusion) + "G" + f2s(t.shank_dia);
   const std::string H = "H" + f2s(t.radius), I = "I" + f2s(t.half_angle),
                     J = "J" + f2s(t.noedge_dia);
-  switch (kind) {
-    case 2: case 3: case 13: case 14: s += H; break;
-    case 4: case 17: s += I; break;
-    case 5: case 6: s += H + I; break;
-    case 9: case 10: s += J; break;
-    case 15: case 16: s += J + H; break;
-    case 18: s += H + I + J; break;
-    default: break;
-  }
+  if (kind == 15 || kind == 16) s += J + H;  // J belongs to the E group here
+  else s += (w.H ? H : "") + (w.I ? I : "") + (w.J ? J : "");
   return s + ")";
+}
+
+// The value that a reader gets back from the written text of v.
+float as_written(float v) {
+  double d = 0;
+  return parse_real(f2s(v), d) ? static_cast<float>(d) : v;
+}
+void round_to_written(float& v) { v = as_written(v); }
+
+void round_tool_to_written(TTOOL& t) {
+  for (float* v : {&t.dia, &t.edge_len, &t.protrusion, &t.shank_dia}) round_to_written(*v);
+  const KindLetters w = written_letters(t.T_category);
+  if (w.H) round_to_written(t.radius);
+  if (w.I) round_to_written(t.half_angle);
+  if (w.J) round_to_written(t.noedge_dia);
 }
 
 // The name between quotes; characters that would end the comment or the quoted text early
@@ -492,8 +516,9 @@ float clamp_TOOL_size(float v) {
   return v;
 }
 
-void make_HOLDER_comment(const TTOOL& t, THOLDER& h) {
-  make_holder_positive(h);
+namespace {
+
+void normalise_holder(const TTOOL& t, THOLDER& h) {
   double m = std::max({static_cast<double>(t.cut_dia), static_cast<double>(t.dia),
                        static_cast<double>(t.shank_dia)});
   if (h.h2_used) {
@@ -515,6 +540,27 @@ void make_HOLDER_comment(const TTOOL& t, THOLDER& h) {
     }
   }
   if (h.dia < m) h.dia = static_cast<float>(m);
+}
+
+void round_holder_to_written(THOLDER& h) {
+  round_to_written(h.dia);
+  if (!h.h2_used) return;
+  round_to_written(h.h2_tip_dia);
+  round_to_written(h.h2_len);
+  if (!h.h2_tapered) return;
+  round_to_written(h.h2_half_angle);
+  round_to_written(h.h2_max_dia);
+}
+
+}  // namespace
+
+void make_HOLDER_comment(const TTOOL& t, THOLDER& h) {
+  make_holder_positive(h);
+  // Normalised once more from the values that the line holds, so that reading the line
+  // gives this same holder.
+  normalise_holder(t, h);
+  round_holder_to_written(h);
+  normalise_holder(t, h);
   std::string s = "(VLM H" + i2s(h.H_number) + " A" + i2s(h.color) + "B" + f2s(h.dia);
   if (h.h2_used) {
     s += "C" + i2s(h.h2_color) + "D" + f2s(h.h2_tip_dia) + "E" + f2s(h.h2_len);
@@ -531,6 +577,12 @@ bool make_TOOL_comment_lines(TTOOL& t, THOLDER& h) {
   if (t.T_category < 0 || t.T_category >= kToolKinds) t.T_category = 0;
   t.cut_dia = t.tan_half_angle = t.derived1 = t.derived2 = t.ref_dia = t.ref_radius = 0;
   normalise_tool(t);
+  if (t.T_category != 0) {
+    // Normalised once more from the values that the line holds, so that reading the line
+    // gives this same tool.
+    round_tool_to_written(t);
+    normalise_tool(t);
+  }
   t.tool_line = tool_line_of(t);
   if (t.T_category == 0) {
     h.holder_line = "(VLM H" + i2s(t.T_number) + " A49B72)";
