@@ -1,10 +1,112 @@
-// The main window of tabulon.
+// The main window of tabulon: an NC file dropped on it is converted with the selected
+// definition, its check files are written and velmor is started on them.
 #pragma once
 #include <QMainWindow>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
 
-class TTabulon_main : public QMainWindow {
+#include "tabulon/core/tabulon_view.h"
+#include "tabulon/core/tb_setup.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTextEdit;
+class Tdeb;
+class Tselect_editor;
+
+class TTabulon_main : public QMainWindow, public TTabulon_view {
   Q_OBJECT
  public:
   explicit TTabulon_main(QWidget* parent = nullptr);
+  ~TTabulon_main() override;
   static const char* const kCaption;
+  static const char* const kSection;  // of the INI file
+
+  // ---- TTabulon_view
+  void clear_display() override;
+  void log_line(const std::string& text) override;
+  void log_emph(const std::string& text) override;
+  void trace_line(const std::string& text) override;
+  std::string caption() override { return caption_; }
+  void set_caption(const std::string& text) override;
+  void combo_clear() override;
+  void combo_add(const std::string& item) override;
+  std::string combo_text() override { return combo_text_; }
+  void set_combo_text(const std::string& text) override;
+  std::string field(TB_field f) override;
+  void set_field(TB_field f, const std::string& text) override;
+  bool checked(TB_check c) override;
+  void definitions_changed() override { make_settei_menu(); }
+
+  // ---- handlers
+  // Every button, COMBO_TB's change and the menu items, by the sender's Tag.
+  void MainMenuClick(QObject* sender);
+  void chk_Onum_NCD_SAVEClick();
+  // The files of a drop, in the order they came.
+  void drop_files(const std::vector<std::filesystem::path>& files);
+
+  void load_ini();
+  void save_ini();
+  void make_settei_menu();
+  void open_with_editor(const std::string& file);
+
+  // The INI file (the executable's name with ".ini", in the data folder).
+  std::filesystem::path ini_path;
+  // The folder of the set-up list (data folder + "/"), fixed at the first show.
+  std::string setup_folder;
+  // Folder chooser of Tags 9003 and 9004: the chosen folder, "" when cancelled.
+  std::function<std::string()> select_folder;
+  // The check NC file of the last conversion.
+  std::filesystem::path check_file;
+
+  TTB_setup setup{*this};
+  Tselect_editor* select_editor = nullptr;
+  Tdeb* deb = nullptr;
+
+  QComboBox* COMBO_TB = nullptr;
+  QLineEdit* D_ext = nullptr;
+  QLineEdit* D_O_num = nullptr;
+  QLineEdit* D_START_X = nullptr;
+  QLineEdit* D_START_Y = nullptr;
+  QLineEdit* D_START_Z = nullptr;
+  QCheckBox* chk_Onum_NCD_SAVE = nullptr;
+  QLineEdit* D_ncd_output_dir = nullptr;
+  QCheckBox* D_chk_vlm_exe = nullptr;
+  QLineEdit* D_vlm_chk_dir = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label7 = nullptr;
+  QPushButton* btn_9001 = nullptr;
+  QPushButton* Btn_9002 = nullptr;
+  QPushButton* Btn_9003 = nullptr;
+  QPushButton* Btn_9004 = nullptr;
+  QPushButton* Btn_9005 = nullptr;
+  QPushButton* Btn_9006 = nullptr;
+  QTextEdit* RichEdit1 = nullptr;
+  QAction* N1 = nullptr;
+  QMenu* menu_settei = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* ev) override;
+  void closeEvent(QCloseEvent* ev) override;
+  void dragEnterEvent(QDragEnterEvent* ev) override;
+  void dropEvent(QDropEvent* ev) override;
+
+ private:
+  void add_settei_menu(const std::string& caption, const std::string& hint, int tag = 21);
+  void append_log(const std::string& text, bool emph);
+  QLineEdit* edit_of(TB_field f);
+  void start_velmor();
+
+  bool shown_ = false;
+  std::string caption_;
+  std::string combo_text_;
+  std::vector<std::string> combo_items_;
 };

@@ -247,7 +247,8 @@ bool TTB_setup::reload_TB_setup(std::string_view setup_path) {
   view_.combo_clear();
   if (!get_TB_file_list(setup_path) || !get_TB_data()) return false;
   view_.definitions_changed();
-  select_TB_data(kept, false);
+  // with no text to keep, the first definition (now the combo text) is selected
+  select_TB_data(tb_trim(kept).empty() ? view_.combo_text() : kept, false);
   return true;
 }
 

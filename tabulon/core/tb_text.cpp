@@ -56,7 +56,7 @@ std::string ascii_lower(std::string s) {
 }  // namespace
 
 fs::path tb_native_path(std::string_view text) {
-  fs::path p(plat::cp932_to_utf8(tb_slashes(text)));
+  fs::path p = fs::path(plat::cp932_to_utf8(tb_slashes(text))).lexically_normal();
   std::error_code ec;
   if (p.empty() || fs::exists(p, ec) || !p.has_filename()) return p;
   const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");

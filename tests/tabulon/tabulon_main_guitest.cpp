@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QUrl>
+
+#include "platform/core/msgbox.h"
+#include "platform/core/system.h"
+#include "platform/qt/qtext.h"
+#include "tabulon/core/tb_text.h"
+#include "tabulon/deb_1.h"
+#include "tabulon/select_editor_1.h"
+#include "tabulon/tabulon_1.h"
+#include "tests/support/test_support.h"
+
+using testing_support::read_file;
+using testing_support::TempDir;
+using testing_support::write_file;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kDefinition =
+    "#TB test-2 用 ; 識別名\r\n"
+    "#EXT .NCD\r\n"
+    "#TB-TOOL-DATA tools.txt\r\n"
+    "%PRE-CONV = s/M30/M99/\r\n"
+    "#TB-END\r\n"
+    "#TB other\r\n"
+    "#EXT .TAP\r\n"
+    "#TB-END\r\n";
+
+class TabulonMain : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::set_data_folder(dir.path());
+    plat::set_desktop_folder(dir / "desk");
+    fs::create_directories(dir / "desk");
+    fs::create_directories(dir / "chk");
+    fs::create_directories(dir / "0_TB_datas");
+    write_file(dir / "0_TB_setup.txt", "#TB_FILES\r\n.\\0_TB_datas\\def.txt\r\n");
+    write_file(dir / "0_TB_datas" / "def.txt", kDefinition);
+    write_file(dir / "0_TB_datas" / "tools.txt",
+               "%TB T=03 (VLM N3 \"R3\" ) (VLM T3 A2H3C6) (VLM H3 A49B72)\r\n");
+    write_file(dir / "P1.nc", "O0001\r\nT3M6\r\nG0X1.(A)\r\nM30\r\n");
+  }
+  void TearDown() override {
+    plat::set_data_folder(fs::path());
+    plat::set_desktop_folder(fs::path());
+  }
+  void write_ini(const std::string& body) { write_file(dir / "t.ini", "[TB_option]\r\n" + body); }
+  // A window on the temporary data folder, shown.
+  std::unique_ptr<TTabulon_main> show() {
+    auto w = std::make_unique<TTabulon_main>();
+    w->ini_path = dir / "t.ini";
+    w->show();
+    return w;
+  }
+  std::string log(TTabulon_main& w) { return plat::from_qstring(w.RichEdit1->toPlainText()); }
+  bool logged(TTabulon_main& w, const std::string& part) {
+    return log(w).find(part) != std::string::npos;
+  }
+  void drop(TTabulon_main& w, const std::vector<fs::path>& files) {
+    auto* mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const auto& f : files) urls << QUrl::fromLocalFile(plat::path_to_qstring(f));
+    mime->setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent ev(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &ev);
+    delete mime;
+  }
+
+  TempDir dir;
+  plat::RecordingLauncher launcher;
+};
+
+TEST_F(TabulonMain, StartsWithTheDefinitionsAndTheIniSettings) {
+  write_ini("M_TOP=94\r\nM_LEFT=394\r\nM_WIDTH=396\r\nM_HEIGHT=428\r\nM_EDIT_RADIO=0\r\n"
+            "D_combo_TB_text= other\r\nD_ext=.NCD\r\nD_start_Z=0\r\nD_chk_vlm_exe=1\r\n");
+  auto w = show();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  EXPECT_EQ(plat::from_qstring(w->windowTitle()), "Tabulon Version 1.01 ");
+  ASSERT_EQ(w->COMBO_TB->count(), 2);
+  EXPECT_EQ(plat::from_qstring(w->COMBO_TB->itemText(0)), " test-2 用 ");
+  EXPECT_EQ(w->combo_text(), " other ");  // the INI's definition is selected
+  EXPECT_EQ(w->field(TB_field::D_ext), ".TAP");
+  EXPECT_EQ(w->field(TB_field::D_START_Z), "0");
+  EXPECT_TRUE(w->D_chk_vlm_exe->isChecked());
+  EXPECT_TRUE(w->D_vlm_chk_dir->isEnabled());
+  EXPECT_FALSE(w->chk_Onum_NCD_SAVE->isChecked());
+  EXPECT_FALSE(w->D_ncd_output_dir->isEnabled());
+  EXPECT_TRUE(logged(*w, "★ NCデータをここに DRAG & DROP してください"));
+  EXPECT_NE(w->deb->text().find(" ok! : TB : other ( 1 )"), std::string::npos);
+  // the settings menu follows the definitions
+  QStringList items;
+  std::vector<QAction*> acts;
+  for (QAction* a : w->menu_settei->actions())
+    if (!a->isSeparator()) items << a->text(), acts.push_back(a);
+  EXPECT_EQ(items, (QStringList{plat::to_qstring("編集: test-2 用"),
+                                plat::to_qstring("【 工具データ → tools.txt 】"),
+                                plat::to_qstring("編集: other"),
+                                plat::to_qstring("編集: 0_TB_setup.txt (読込ファイル設定)"),
+                                QStringLiteral("(open the above file's folder)")}));
+  // Tag 21 opens the file with the desktop, Tag 22 the folder
+  acts[1]->trigger();
+  acts[3]->trigger();
+  acts[4]->trigger();
+  ASSERT_EQ(launcher.calls.size(), 3u);
+  EXPECT_EQ(launcher.calls[0].program, dir / "0_TB_datas" / "tools.txt");
+  EXPECT_EQ(launcher.calls[1].program, dir / "0_TB_setup.txt");
+  EXPECT_EQ(fs::path(launcher.calls[2].program.string() + "x"), fs::path(dir.path().string() + "/x"));
+  EXPECT_TRUE(w->close());
+}
+
+TEST_F(TabulonMain, IniDefaultsBoundsFoldersAndEditorChoice) {
+  {
+    auto w = show();  // no INI file: the defaults
+    EXPECT_EQ(w->field(TB_field::D_ext), ".NCD");
+    EXPECT_EQ(w->field(TB_field::D_START_X), "0");
+    EXPECT_EQ(w->field(TB_field::D_START_Z), "100.");
+    EXPECT_EQ(w->pos(), QPoint(100, 100));
+    EXPECT_TRUE(w->select_editor->RB_0->isChecked());
+    EXPECT_FALSE(w->select_editor->Edit1->isEnabled());
+    EXPECT_FALSE(w->D_chk_vlm_exe->isChecked());
+  }
+  struct Case {
+    const char* radio;
+    bool rb1;
+  } radios[] = {{"1", true}, {"2", false}, {"x", false}};
+  for (const auto& r : radios) {
+    write_ini("; kept comment\r\nM_TOP=1.5\r\nM_LEFT=x\r\nM_WIDTH=500\r\nM_HEIGHT=\r\n"
+              "mine=kept\r\nM_EDIT_RADIO=" + std::string(r.radio) +
+              "\r\nM_EDIT_TEXT=/usr/bin/ed\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") +
+              "\r\nD_ncd_output_dir=" + tb_path_text(dir / "gone") + "\r\n[other]\r\nx=1\r\n");
+    auto w = show();
+    EXPECT_EQ(w->pos(), QPoint(0, 0)) << r.radio;  // non-integers keep the designed bounds
+    EXPECT_EQ(w->width(), 500);
+    EXPECT_EQ(w->select_editor->RB_1->isChecked(), r.rb1);
+    EXPECT_EQ(w->select_editor->Edit1->isEnabled(), r.rb1);
+    EXPECT_EQ(plat::from_qstring(w->select_editor->Edit1->text()), "/usr/bin/ed");
+    EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), tb_path_text(dir / "chk"));
+    EXPECT_EQ(w->field(TB_field::D_ncd_output_dir), "");  // the folder is gone
+    w->set_field(TB_field::D_O_num, "O12");
+    w->close();
+    const std::string ini = read_file(dir / "t.ini");
+    EXPECT_EQ(ini.rfind("[TB_option]\r\n; kept comment\r\nM_TOP=0\r\nM_LEFT=0\r\n", 0), 0u) << ini;
+    EXPECT_NE(ini.find("mine=kept\r\nM_EDIT_RADIO=" + std::string(r.rb1 ? "1" : "0") + "\r\n"),
+              std::string::npos);
+    // keys in place, missing keys appended in order
+    EXPECT_NE(ini.find("M_EDIT_TEXT=/usr/bin/ed\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") +
+                       "\r\nD_ncd_output_dir=\r\nD_combo_TB_text= test-2 用 \r\nD_O_num=O12\r\n"
+                       "D_ext=.NCD\r\nD_start_X=0\r\n"),
+              std::string::npos)
+        << ini;
+    EXPECT_NE(ini.find("D_chk_Onum_NCD_SAVE=0\r\n[other]\r\nx=1\r\n"), std::string::npos) << ini;
+  }
+}
+
+TEST_F(TabulonMain, DropConvertsTheFirstFileAndStartsVelmor) {
+  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") + "\r\n");
+  write_file(dir / "P2.nc", "T5\r\n");
+  write_file(dir / "velmor_free", "");
+  auto w = show();
+  drop(*w, {dir / "P1.nc", dir / "P2.nc"});  // a real drop event; only the first counts
+  EXPECT_TRUE(logged(*w, "処理は終了しました。")) << log(*w);
+  EXPECT_TRUE(fs::exists(dir / "chk" / "P1_VLM.NCD"));
+  EXPECT_EQ(read_file(dir / "chk" / "P1_VLM.nst"),
+            "(VLM N3 \"R3\" )\r\n(VLM T3 A2H3C6)\r\n(VLM H3 A49B72)\r\n");
+  EXPECT_FALSE(fs::exists(dir / "chk" / "P2_VLM.NCD"));
+  EXPECT_EQ(w->field(TB_field::D_O_num), "O0001");
+  ASSERT_EQ(launcher.calls.size(), 1u);  // velmor is missing: velmor_free
+  EXPECT_EQ(launcher.calls[0].program, dir / "velmor_free");
+  EXPECT_EQ(launcher.calls[0].args, (std::vector<std::string>{(dir / "chk" / "P1_VLM.NCD").string()}));
+
+  write_file(dir / "velmor", "");
+  w->drop_files({dir / "P2.nc"});
+  ASSERT_EQ(launcher.calls.size(), 2u);
+  EXPECT_EQ(launcher.calls[1].program, dir / "velmor");
+
+  // neither program: the box comes after a successful conversion
+  fs::remove(dir / "velmor");
+  fs::remove(dir / "velmor_free");
+  plat::ScriptedMessageBoxes boxes;
+  w->drop_files({dir / "P1.nc"});
+  EXPECT_TRUE(logged(*w, "処理は終了しました。"));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "velmor.exe or velmor_free not found in same dir");
+  EXPECT_EQ(boxes.shown[0].caption, "Info");
+  EXPECT_EQ(launcher.calls.size(), 2u);
+  w->close();
+}
+
+TEST_F(TabulonMain, DropRefusesOwnOutputsAndAnEmptyExtension) {
+  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") + "\r\n");
+  write_file(dir / "X.NCD", "T1\r\n");
+  auto w = show();
+  w->set_field(TB_field::D_ext, ".ncd");
+  w->drop_files({dir / "X.NCD"});
+  EXPECT_TRUE(logged(*w, "ファイル名が無効です！"));
+  w->set_field(TB_field::D_ext, "");
+  w->drop_files({dir / "P1.nc"});
+  EXPECT_TRUE(logged(*w, "エラー : NCD の拡張子の設定が無効です"));
+  w->set_field(TB_field::D_ext, ".NCD");
+  w->drop_files({dir / "none.nc"});
+  EXPECT_NE(w->deb->text().find("none.nc"), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(dir / "chk"));
+  EXPECT_TRUE(launcher.calls.empty());
+  w->close();
+}
+
+TEST_F(TabulonMain, ButtonsAndDialogs) {
+  auto w = show();
+  // 9002 and 9005 open the folder, or the desktop when the field is empty
+  w->Btn_9002->setEnabled(true);
+  QTest::mouseClick(w->Btn_9002, Qt::LeftButton);
+  w->set_field(TB_field::D_vlm_chk_dir, tb_path_text(dir / "chk"));
+  w->MainMenuClick(w->Btn_9005);
+  ASSERT_EQ(launcher.calls.size(), 2u);
+  EXPECT_TRUE(launcher.calls[0].open);
+  EXPECT_EQ(launcher.calls[0].program, dir / "desk");
+  EXPECT_EQ(launcher.calls[1].program, dir / "chk");
+  // 9003 and 9004 take the chosen folder; a cancelled choice changes nothing
+  std::string chosen = "/somewhere";
+  w->select_folder = [&] { return chosen; };
+  w->MainMenuClick(w->Btn_9003);
+  EXPECT_EQ(w->field(TB_field::D_ncd_output_dir), "/somewhere");
+  chosen = "";
+  w->MainMenuClick(w->Btn_9004);
+  EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), tb_path_text(dir / "chk"));
+  // the check boxes switch their groups
+  w->chk_Onum_NCD_SAVE->click();
+  EXPECT_TRUE(w->D_ncd_output_dir->isEnabled());
+  EXPECT_TRUE(w->Label7->isEnabled());
+  w->chk_Onum_NCD_SAVE->click();
+  EXPECT_FALSE(w->Btn_9003->isEnabled());
+  // 9006 reads the set-up again
+  w->set_combo_text("other");
+  QTest::mouseClick(w->Btn_9006, Qt::LeftButton);
+  EXPECT_TRUE(logged(*w, "TB 設定データの再読み込みをしました。"));
+  EXPECT_EQ(w->combo_text(), " other ");
+  // choosing a definition in the combo box
+  w->COMBO_TB->activated(0);
+  EXPECT_EQ(w->setup.selected, 0);
+  EXPECT_EQ(w->field(TB_field::D_ext), ".NCD");
+  // 9001 clears the log
+  w->log_line("x");
+  w->MainMenuClick(w->btn_9001);
+  EXPECT_FALSE(logged(*w, "x\n"));
+  // the editor dialog: Cancel restores its states, OK keeps them
+  for (bool ok : {false, true}) {
+    QTimer::singleShot(0, [&] {
+      w->select_editor->RB_1->click();
+      w->select_editor->Edit1->setText(QStringLiteral("/bin/true"));
+      (ok ? w->select_editor->OK : w->select_editor->Cancel)->click();
+    });
+    w->N1->trigger();
+    EXPECT_EQ(w->select_editor->RB_1->isChecked(), ok);
+    EXPECT_EQ(w->select_editor->Edit1->isEnabled(), ok);
+    EXPECT_EQ(w->select_editor->Edit1->text().isEmpty(), !ok);
+  }
+  EXPECT_EQ(plat::from_qstring(w->windowTitle()), "Tabulon Version 1.01 ");
+  // a given editor opens the files
+  launcher.calls.clear();
+  w->open_with_editor(tb_path_text(dir / "P1.nc"));
+  ASSERT_EQ(launcher.calls.size(), 1u);
+  EXPECT_EQ(launcher.calls[0].program, fs::path("/bin/true"));
+  EXPECT_EQ(launcher.calls[0].args, (std::vector<std::string>{(dir / "P1.nc").string()}));
+  w->close();
+}
+
+}  // namespace
