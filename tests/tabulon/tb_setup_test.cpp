@@ -60,7 +60,7 @@ TEST(TabulonText, Paths) {
   EXPECT_EQ(tb_folder_of("/a/表.txt"), "/a/");
   EXPECT_EQ(tb_file_name("表"), "表");
   EXPECT_EQ(tb_native_path(".\\0_TB_datas\\ソース.txt"),
-            std::filesystem::path(u8"./0_TB_datas/ソース.txt"));
+            std::filesystem::path(u8"0_TB_datas/ソース.txt"));
 
   TempDir d;
   write_file(d / "Tool.TXT", "x");
