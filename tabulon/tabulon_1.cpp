@@ -22,6 +22,7 @@
 
 #include "common/ats_func.h"
 #include "common/debug_log.h"
+#include "common/widgets/ctrls_ex.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -74,65 +75,72 @@ TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
     if (width) e->setMaximumWidth(width);
     return e;
   };
+  auto edit_ex = [&](int width) {
+    auto* e = new TEditEx(central);
+    e->setMinimumWidth(56);
+    e->setMaximumWidth(width);
+    return e;
+  };
 
   COMBO_TB = new QComboBox(central);
   COMBO_TB->setEditable(true);
   COMBO_TB->setInsertPolicy(QComboBox::NoInsert);
   set_tag(COMBO_TB, 1001);
   set_combo_text(" CAM-1");
-  lay->addWidget(label("変換設定ファイル"), row, 0);
-  lay->addWidget(COMBO_TB, row++, 1, 1, 3);
+  lay->addWidget(label("変換設定ファイル"), row, 0, 1, 2);
+  lay->addWidget(COMBO_TB, row++, 2, 1, 4);
 
-  D_ext = edit(80);
-  D_O_num = edit(100);
+  D_ext = edit_ex(90);
+  D_O_num = edit_ex(90);
   lay->addWidget(label("拡張子"), row, 0);
-  lay->addWidget(D_ext, row, 1);
-  lay->addWidget(label("出力O番号"), row, 2);
-  lay->addWidget(D_O_num, row++, 3);
+  lay->addWidget(D_ext, row, 1, 1, 2);
+  lay->addWidget(label("出力O番号"), row, 3);
+  lay->addWidget(D_O_num, row++, 4, 1, 2);
 
-  D_START_X = edit(80);
-  D_START_Y = edit(80);
-  D_START_Z = edit(80);
-  for (auto* e : {D_START_X, D_START_Y, D_START_Z}) e->setAlignment(Qt::AlignRight);
+  D_START_X = edit_ex(70);
+  D_START_Y = edit_ex(70);
+  D_START_Z = edit_ex(70);
   lay->addWidget(label("開始位置 Ｘ "), row, 0);
-  lay->addWidget(D_START_X, row++, 1);
-  lay->addWidget(label("開始位置 Ｙ "), row, 0);
-  lay->addWidget(D_START_Y, row++, 1);
-  lay->addWidget(label("開始位置 Ｚ "), row, 0);
-  lay->addWidget(D_START_Z, row++, 1);
+  lay->addWidget(D_START_X, row, 1);
+  lay->addWidget(label("開始位置 Ｙ "), row, 2);
+  lay->addWidget(D_START_Y, row, 3);
+  lay->addWidget(label("開始位置 Ｚ "), row, 4);
+  lay->addWidget(D_START_Z, row++, 5);
 
   chk_Onum_NCD_SAVE = new QCheckBox(q("最初のO番号をファイル名にしてNCデータを出力する"), central);
-  lay->addWidget(chk_Onum_NCD_SAVE, row++, 0, 1, 4);
+  lay->addWidget(chk_Onum_NCD_SAVE, row++, 0, 1, 6);
   Label7 = label("O番号NCデータの出力先フォルダ");
   Btn_9002 = new QPushButton(q("フォルダを開く"), central);
   Btn_9003 = new QPushButton(q("フォルダ選択"), central);
-  lay->addWidget(Label7, row, 0, 1, 2);
-  lay->addWidget(Btn_9002, row, 2);
-  lay->addWidget(Btn_9003, row++, 3);
+  lay->addWidget(Label7, row, 0, 1, 4);
+  lay->addWidget(Btn_9002, row, 4);
+  lay->addWidget(Btn_9003, row++, 5);
   D_ncd_output_dir = edit();
-  lay->addWidget(D_ncd_output_dir, row++, 0, 1, 4);
+  lay->addWidget(D_ncd_output_dir, row++, 0, 1, 6);
 
   D_chk_vlm_exe = new QCheckBox(q("Drop 後にVLMで表示 ( VLM用のＮＣデータを出力する )"), central);
-  lay->addWidget(D_chk_vlm_exe, row++, 0, 1, 4);
+  lay->addWidget(D_chk_vlm_exe, row++, 0, 1, 6);
   Label1 = label("VLMチェックデータの出力先フォルダ");
   Btn_9004 = new QPushButton(q("フォルダ選択"), central);
   Btn_9005 = new QPushButton(q("フォルダを開く"), central);
-  lay->addWidget(Label1, row, 0, 1, 2);
-  lay->addWidget(Btn_9004, row, 2);
-  lay->addWidget(Btn_9005, row++, 3);
+  lay->addWidget(Label1, row, 0, 1, 4);
+  lay->addWidget(Btn_9004, row, 4);
+  lay->addWidget(Btn_9005, row++, 5);
   D_vlm_chk_dir = edit();
-  lay->addWidget(D_vlm_chk_dir, row++, 0, 1, 4);
+  lay->addWidget(D_vlm_chk_dir, row++, 0, 1, 6);
 
   btn_9001 = new QPushButton(q("画面クリア"), central);
   Btn_9006 = new QPushButton(q("設定の再読込"), central);
-  lay->addWidget(btn_9001, row, 0, 1, 2);
-  lay->addWidget(Btn_9006, row++, 2, 1, 2);
+  lay->addWidget(btn_9001, row, 0, 1, 3);
+  lay->addWidget(Btn_9006, row++, 3, 1, 3);
 
   RichEdit1 = new QTextEdit(central);
   RichEdit1->setReadOnly(true);
   RichEdit1->setAcceptDrops(false);
-  lay->addWidget(RichEdit1, row, 0, 1, 4);
+  RichEdit1->setMinimumHeight(80);
+  lay->addWidget(RichEdit1, row, 0, 1, 6);
   lay->setRowStretch(row, 1);
+  lay->setVerticalSpacing(4);
   setCentralWidget(central);
   // The fields pass drops on to the window.
   for (QWidget* w : central->findChildren<QWidget*>()) w->setAcceptDrops(false);

@@ -19,6 +19,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTextEdit;
+class TEditEx;
 class Tdeb;
 class Tselect_editor;
 
@@ -72,11 +73,11 @@ class TTabulon_main : public QMainWindow, public TTabulon_view {
   Tdeb* deb = nullptr;
 
   QComboBox* COMBO_TB = nullptr;
-  QLineEdit* D_ext = nullptr;
-  QLineEdit* D_O_num = nullptr;
-  QLineEdit* D_START_X = nullptr;
-  QLineEdit* D_START_Y = nullptr;
-  QLineEdit* D_START_Z = nullptr;
+  TEditEx* D_ext = nullptr;
+  TEditEx* D_O_num = nullptr;
+  TEditEx* D_START_X = nullptr;
+  TEditEx* D_START_Y = nullptr;
+  TEditEx* D_START_Z = nullptr;
   QCheckBox* chk_Onum_NCD_SAVE = nullptr;
   QLineEdit* D_ncd_output_dir = nullptr;
   QCheckBox* D_chk_vlm_exe = nullptr;
