@@ -430,9 +430,11 @@ void TTabulon_main::MainMenuClick(QObject* sender) {
       open_with_editor(full_path_cur(hint, setup_folder));
       break;
     }
-    case 22:
-      plat::open_with_desktop(tb_native_path(sender->property(kHint).toByteArray().toStdString()));
+    case 22: {
+      const std::string hint = sender->property(kHint).toByteArray().toStdString();
+      plat::open_with_desktop(tb_native_path(hint.empty() ? setup_folder : hint));
       break;
+    }
     case 1001: setup.select_TB_data(combo_text_, true); break;
     case 9001: clear_display(); break;
     case 9002: open_folder(tb_trim(field(TB_field::D_ncd_output_dir))); break;
