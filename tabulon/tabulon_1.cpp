@@ -107,27 +107,27 @@ TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
   lay->addWidget(label("開始位置 Ｚ "), row, 4);
   lay->addWidget(D_START_Z, row++, 5);
 
-  chk_Onum_NCD_SAVE = new QCheckBox(q("最初のO番号をファイル名にしてNCデータを出力する"), central);
-  lay->addWidget(chk_Onum_NCD_SAVE, row++, 0, 1, 6);
-  Label7 = label("O番号NCデータの出力先フォルダ");
-  Btn_9002 = new QPushButton(q("フォルダを開く"), central);
-  Btn_9003 = new QPushButton(q("フォルダ選択"), central);
-  lay->addWidget(Label7, row, 0, 1, 4);
-  lay->addWidget(Btn_9002, row, 4);
-  lay->addWidget(Btn_9003, row++, 5);
-  D_ncd_output_dir = edit();
-  lay->addWidget(D_ncd_output_dir, row++, 0, 1, 6);
-
-  D_chk_vlm_exe = new QCheckBox(q("Drop 後にVLMで表示 ( VLM用のＮＣデータを出力する )"), central);
-  lay->addWidget(D_chk_vlm_exe, row++, 0, 1, 6);
-  Label1 = label("VLMチェックデータの出力先フォルダ");
-  Btn_9004 = new QPushButton(q("フォルダ選択"), central);
-  Btn_9005 = new QPushButton(q("フォルダを開く"), central);
-  lay->addWidget(Label1, row, 0, 1, 4);
-  lay->addWidget(Btn_9004, row, 4);
-  lay->addWidget(Btn_9005, row++, 5);
-  D_vlm_chk_dir = edit();
-  lay->addWidget(D_vlm_chk_dir, row++, 0, 1, 6);
+  // a switch, its folder label with two buttons, and the folder field
+  auto folder_group = [&](const char* check, const char* text, const char* first,
+                          const char* second, QCheckBox*& chk, QLabel*& lab, QPushButton*& a,
+                          QPushButton*& b, QLineEdit*& field) {
+    chk = new QCheckBox(q(check), central);
+    lay->addWidget(chk, row++, 0, 1, 6);
+    lab = label(text);
+    a = new QPushButton(q(first), central);
+    b = new QPushButton(q(second), central);
+    lay->addWidget(lab, row, 0, 1, 4);
+    lay->addWidget(a, row, 4);
+    lay->addWidget(b, row++, 5);
+    field = edit();
+    lay->addWidget(field, row++, 0, 1, 6);
+  };
+  folder_group("最初のO番号をファイル名にしてNCデータを出力する", "O番号NCデータの出力先フォルダ",
+               "フォルダを開く", "フォルダ選択", chk_Onum_NCD_SAVE, Label7, Btn_9002, Btn_9003,
+               D_ncd_output_dir);
+  folder_group("Drop 後にVLMで表示 ( VLM用のＮＣデータを出力する )",
+               "VLMチェックデータの出力先フォルダ", "フォルダ選択", "フォルダを開く", D_chk_vlm_exe,
+               Label1, Btn_9004, Btn_9005, D_vlm_chk_dir);
 
   btn_9001 = new QPushButton(q("画面クリア"), central);
   Btn_9006 = new QPushButton(q("設定の再読込"), central);

@@ -1,15 +1,12 @@
 #include "tabulon/core/tb_text.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "platform/core/cp932.h"
+#include "platform/core/file_write.h"
 
 namespace fs = std::filesystem;
 
@@ -131,47 +128,6 @@ std::string full_path_cur(std::string_view text, std::string_view cur_folder) {
   return tb_slashes(out + t);
 }
 
-namespace {
-
-// Writes `bytes` into a fresh temporary file beside `path` and renames it over `path`.
-bool write_atomic(const fs::path& path, const std::string& bytes, std::string* err) {
-  fs::path tmp = path;
-  tmp += ".tmp~";
-  for (int k = 0; k < 100; ++k) {
-    std::error_code ec;
-    if (!fs::exists(tmp, ec)) break;
-    tmp = path;
-    tmp += ".tmp" + std::to_string(k) + "~";
-  }
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (err) *err = std::strerror(errno);
-    return false;
-  }
-  std::size_t done = 0;
-  int e = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      e = errno;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (!e && ::fsync(fd) != 0) e = errno;
-  if (::close(fd) != 0 && !e) e = errno;
-  if (!e && ::rename(tmp.c_str(), path.c_str()) != 0) e = errno;
-  const bool ok = e == 0;
-  if (!ok) {
-    if (err) *err = std::strerror(e);
-    ::unlink(tmp.c_str());
-  }
-  return ok;
-}
-
-}  // namespace
-
 bool tb_write_lines(const fs::path& path, const std::vector<std::string>& lines,
                     std::string* err) {
   std::string bytes;
@@ -179,7 +135,7 @@ bool tb_write_lines(const fs::path& path, const std::vector<std::string>& lines,
     bytes += l;
     bytes += "\r\n";
   }
-  return write_atomic(path, bytes, err);
+  return plat::write_file_replacing(path, bytes, err);
 }
 
 bool tb_copy_file(const fs::path& from, const fs::path& to, std::string* err) {
@@ -198,5 +154,5 @@ bool tb_copy_file(const fs::path& from, const fs::path& to, std::string* err) {
     if (err) *err = "the source cannot be read";
     return false;
   }
-  return write_atomic(to, data, err);
+  return plat::write_file_replacing(to, data, err);
 }
