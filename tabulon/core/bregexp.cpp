@@ -201,8 +201,20 @@ std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command,
   } else if (u[i] != '/') {
     throw EBRegExpError("invalid regular expression command: " + std::string(command));
   }
-  const std::uint16_t delim = u[i++];
+  // A part ends at its delimiter; bracket pairs nest, as in s{...}{...}.
+  auto closing = [](std::uint16_t open) -> std::uint16_t {
+    switch (open) {
+      case '(': return ')';
+      case '[': return ']';
+      case '{': return '}';
+      case '<': return '>';
+      default: return open;
+    }
+  };
+  std::uint16_t open = u[i++];
   auto take = [&](Units& part) {
+    const std::uint16_t close = closing(open);
+    int depth = 0;
     while (i < u.size()) {
       const std::uint16_t ch = u[i];
       if (ch == '\\' && i + 1 < u.size()) {
@@ -212,14 +224,23 @@ std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command,
         continue;
       }
       ++i;
-      if (ch == delim) return true;
+      if (ch == close && depth == 0) return true;
+      if (close != open) depth += ch == open ? 1 : ch == close ? -1 : 0;
       part.push_back(ch);
     }
     return false;
   };
   Units pat, rep;
-  if (!take(pat) || (c->subst && !take(rep)))
-    throw EBRegExpError("no terminating delimiter: " + std::string(command));
+  bool ok = take(pat);
+  if (ok && c->subst) {
+    if (closing(open) != open) {  // s{pat}{repl}: blanks, then the second part's own bracket
+      while (i < u.size() && (u[i] == ' ' || u[i] == '\t')) ++i;
+      ok = i < u.size() && is_delimiter(u[i]);
+      if (ok) open = u[i++];
+    }
+    ok = ok && take(rep);
+  }
+  if (!ok) throw EBRegExpError("no terminating delimiter: " + std::string(command));
   std::uint32_t options = 0;
   for (; i < u.size(); ++i) {
     switch (u[i]) {
@@ -329,6 +350,7 @@ bool TBRegExp::run_subst(std::string_view pattern, std::string& subject) {
       opts = 0;
       continue;
     }
+    if (ov[1] < ov[0]) throw EBRegExpError("a match that ends before it starts (\\K) : " + c.command);
     last = ov;
     out.insert(out.end(), u.begin() + copied, u.begin() + ov[0]);
     // Expand the replacement.

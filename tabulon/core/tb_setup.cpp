@@ -75,9 +75,12 @@ bool TVLM_tool_list::get_VLM_tool_data(std::string_view path, TTabulon_view& vie
     const std::string line = tb_trim(raw);
     if (skipped(line)) continue;
     TVLM_TOOL t;
-    if (re.run_match(kToolLine, line)) {
-      t.H = re.get_group(4);
-    } else if (!re.run_match(kToolLineNoHolder, line)) {
+    try {
+      if (re.run_match(kToolLine, line)) t.H = re.get_group(4);
+      else if (!re.run_match(kToolLineNoHolder, line)) continue;
+    } catch (const EBRegExpError& e) {
+      // a line too tangled for the engine's budget is no tool line
+      view.trace_line(" 警告 : " + std::string(e.what()) + " : " + line.substr(0, 80));
       continue;
     }
     if (!to_int32(re.get_group(1), t.number)) {

@@ -44,6 +44,9 @@ TEST(TBRegExp, SubstitutionsFollowPerl) {
       {"s/(\\w+)/\\u$1/", "abc", "Abc"},
       {"s#/#|#g", "a/b/c", "a|b|c"},  // another delimiter
       {"s/\\//|/g", "a/b", "a|b"},
+      {"s{(a)}{<$1>}g", "aba", "<a>b<a>"},
+      {"s{a{2}} [x]", "caab", "cxb"},
+      {"s(\\))(x)", "a)", "ax"},
       // flags and the empty-match rule
       {"s/x*/-/g", "abc", "-a-b-c-"},
       {"s/b*/-/g", "abc", "-a--c-"},
