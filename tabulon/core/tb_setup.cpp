@@ -96,7 +96,11 @@ bool TVLM_tool_list::get_VLM_tool_data(std::string_view path, TTabulon_view& vie
 
 // ---- set-up list and definitions -------------------------------------------------------------
 
-TTB_setup::TTB_setup(TTabulon_view& view, TBRegExp& re) : view_(view), re_(re) {}
+TTB_setup::TTB_setup(TTabulon_view& view, TBRegExp& re) : view_(view), re_(re) {
+  re_.on_trace = [this](const std::string& t) { view_.trace_line(t); };
+}
+
+TTB_setup::~TTB_setup() { re_.on_trace = nullptr; }
 
 bool TTB_setup::get_TB_file_list(std::string_view setup_path) {
   view_.trace_line("");

@@ -55,7 +55,11 @@ class TVLM_tool_list {
 // The definitions of the main window and the readers that fill them.
 class TTB_setup {
  public:
+  // The regular expressions' trace lines (ignored flags) go to the view's trace meanwhile.
   explicit TTB_setup(TTabulon_view& view, TBRegExp& re = shared_bregexp());
+  ~TTB_setup();
+  TTB_setup(const TTB_setup&) = delete;
+  TTB_setup& operator=(const TTB_setup&) = delete;
 
   std::string setup_folder;                // CP932, with a trailing separator
   std::vector<std::string> tb_files;       // full paths of the definition files

@@ -286,6 +286,7 @@ TEST_F(ConversionTest, FailuresWriteNothing) {
     EXPECT_TRUE(files("chk").empty());
     EXPECT_EQ(view.caption_, "Tabulon Version 1.01 ");
   }
+  EXPECT_TRUE(view.traced(" 警告 : 正規表現のフラグ 'q' は無視します : s/a/b/q"));
   // the tool-data file that cannot be read has its box
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, "Read Error");
