@@ -1,4 +1,5 @@
-// Loading a large NC program: splitting and storing its text, then tokenising every line.
+// Loading a large NC program: splitting and storing its text, tokenising every line, and
+// executing it block by block.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -102,5 +103,23 @@ void BM_load(benchmark::State& st) {
   fill_counters(st, *d);
 }
 BENCHMARK(BM_load)->Unit(benchmark::kMillisecond);
+
+// Executing every block of the loaded program once, as the whole-program run's passes do.
+void BM_exec(benchmark::State& st) {
+  const std::string& t = program();
+  auto d = std::make_unique<NCD_DATA>();
+  Create_NCD(*d);
+  Append_NCD_text(*d, t.data(), t.size(), true);
+  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  std::int64_t blocks = 0;
+  for (auto _ : st) {
+    Reset_NCD_exec(*d);
+    while (!exec_NCD_word(*d, false) && d->exec.status != NCD_ST_ERROR) {
+    }
+    blocks += d->pos.block_count;
+  }
+  st.SetItemsProcessed(blocks);
+}
+BENCHMARK(BM_exec)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -7,7 +7,7 @@
 //   - the file-level comment data and the two line tables (this header);
 //   - the tokenizer's options, outputs and word buffer (`NCD_PARSE`, this header);
 //   - the interpreter's position fields (`NCD_POS`, this header);
-//   - the interpreter's modal state (`exec`, ncd_exec.h);
+//   - the interpreter's modal state, options and block texts (`exec`, ncd_exec.h);
 //   - the program run's snapshots, tool statistics, error list and save areas, added by the
 //     run beside `exec`.
 // No Qt here.
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "common/ats_func.h"
+#include "ncdata/ncd_exec.h"
 
 // ---- capacities ----------------------------------------------------------------------------
 inline constexpr int NCD_PAGE_SLOTS = 2048;           // slots of each page table
@@ -205,6 +206,11 @@ struct NCD_DATA {
   NCD_FILE_COMMENTS comments;
   NCD_PARSE parse;
 
+  // ---- interpreter ----
+  NCD_EXEC exec;
+  NCD_EXEC_OPTIONS exec_opt;
+  NCD_BLOCK_TEXTS block_text;
+
   NCD_HOST* host = nullptr;
 
   // Record of line n (0 <= n < the page capacity; callers check the range).
@@ -287,7 +293,5 @@ struct NCD_LINE_WORDS {
 bool get_NCD_line_words(const NCD_DATA& d, int n, NCD_LINE_WORDS& out);
 // Tokenises line n of the store (the tokenizer).
 void Parse_NCD_line(NCD_DATA& d, int n);
-// Sets the initial interpreter state.
-void Reset_NCD_exec(NCD_DATA& d);
 // Sets the tokenizer's no-point unit from the settings key nc_word_unit (1..5; others 4).
 void Set_NCD_word_unit(NCD_DATA& d, int key);

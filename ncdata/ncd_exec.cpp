@@ -1,8 +1,1110 @@
-// The block interpreter's state and its reset.
+// The block interpreter: one stored, tokenised line at a time, as a three-axis milling
+// controller runs it, on the modal state of NCD_EXEC. Canned cycles run as chains of
+// sub-moves, M98/M99 follow the program-number table, arcs are evaluated in three planes.
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
 #include "ncdata/ncd_data.h"
 
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+constexpr double TWO_PI = 2 * PI;
+constexpr float EPS = 1e-6f;
+
+bool is_cycle(int g) { return (g >= 7 && g <= 9) || (g >= 11 && g <= 19); }
+
+void set_text(std::array<char, 32>& t, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void set_text(std::array<char, 32>& t, const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  std::vsnprintf(t.data(), t.size(), fmt, ap);
+  va_end(ap);
+}
+
+void set_error(NCD_EXEC& e, std::uint16_t code) {
+  e.status = code;
+  e.flags = 0;
+}
+
+void extend(NCD_EXEC& e, const VEC3& p) {
+  if (!e.ext_set) {
+    e.ext_min = e.ext_max = p;
+    e.ext_set = true;
+    return;
+  }
+  e.ext_min.x = std::min(e.ext_min.x, p.x);
+  e.ext_min.y = std::min(e.ext_min.y, p.y);
+  e.ext_min.z = std::min(e.ext_min.z, p.z);
+  e.ext_max.x = std::max(e.ext_max.x, p.x);
+  e.ext_max.y = std::max(e.ext_max.y, p.y);
+  e.ext_max.z = std::max(e.ext_max.z, p.z);
+}
+
+void note_z(NCD_EXEC& e, float z) {
+  e.tool.high_z = std::max(e.tool.high_z, z);
+  e.prog_high_z = std::max(e.prog_high_z, z);
+}
+
+float& axis(VEC3& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z); }
+
+// ---- straight moves ----------------------------------------------------------------------
+
+// A feed (G01, G31, G33) or rapid (G00, G60) move by the line's axis words.
+void linear_move(NCD_EXEC& e, const NCD_LINE_WORDS& w, std::uint16_t lf, bool rapid) {
+  NCD_TOOL_RUN& t = e.tool;
+  const bool abs = e.status & NCD_ST_G90;
+  const bool gx = lf & NCD_WF_X, gy = lf & NCD_WF_Y, gz = lf & NCD_WF_Z;
+  VEC3 to = e.cur;
+  if (gx) to.x = abs ? w.x : to.x + w.x;
+  if (gy) to.y = abs ? w.y : to.y + w.y;
+  if (gz) to.z = abs ? w.z : to.z + w.z;
+  double lx = to.x - e.cur.x, ly = to.y - e.cur.y, lz = to.z - e.cur.z;
+  bool restart_rapid = false, zero_cut = false;
+  int& ff = t.first_flags;
+  if ((ff & 15) != 15) {
+    if (abs) {
+      auto take = [&](bool given, int bit, float v, float& first, double& l) {
+        if (!given || (ff & bit)) return;
+        first = v;
+        ff |= bit;
+        if (rapid) {
+          l = 0;
+          restart_rapid = true;
+        }
+      };
+      take(gx, 4, to.x, t.first.x, lx);
+      take(gy, 2, to.y, t.first.y, ly);
+      take(gz, 1, to.z, t.first.z, lz);
+      if (!rapid && !(ff & 8)) {
+        zero_cut = true;
+        if (gx || gy) {
+          t.cut_start_z = std::min(e.cur.z, to.z);
+          ff |= 8;
+        }
+      }
+    } else if (!rapid) {
+      if ((ff & 7) != 7) {
+        t.first = VEC3{0, 0, 0};
+        ff |= 7;
+      }
+      if (!(ff & 8) && (gx || gy)) {
+        t.cut_start_z = to.z;
+        ff |= 8;
+      }
+    } else if ((ff & 7) == 0) {
+      t.first = VEC3{0, 0, 0};
+      ff |= 7;
+    }
+  }
+  const auto len = static_cast<float>(std::sqrt(lx * lx + ly * ly + lz * lz));
+  const VEC3 from = e.cur;
+  e.cur = to;
+  if (rapid) {
+    if (restart_rapid) t.rapid_len = 0;
+    t.rapid_len += len;
+    t.time += len / e.rapid_feed;
+    ++t.rapid_count;
+    t.rapid_z_high = std::max(t.rapid_z_high, to.z);
+    t.rapid_z_low = std::min(t.rapid_z_low, to.z);
+    if (gx || gy) t.rapid_xy_z_low = std::min(t.rapid_xy_z_low, to.z);
+  } else {
+    t.time += len / e.feed;
+    t.cut_len = zero_cut ? 0 : t.cut_len + len;
+    extend(e, from);
+    extend(e, to);
+  }
+  note_z(e, to.z);
+}
+
+// ---- arcs --------------------------------------------------------------------------------
+
+// Normalised angle in [0, 2pi).
+double norm_angle(double a) {
+  a = std::fmod(a, TWO_PI);
+  return a < 0 ? a + TWO_PI : a;
+}
+
+// One arc in the plane (a, b) with c the third axis; `base` is 0x9020, 0x9040 or 0x9050.
+bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3& word, float r,
+               float ca, float cb, float third) {
+  NCD_EXEC& e = d.exec;
+  NCD_TOOL_RUN& t = e.tool;
+  const std::uint16_t lf = e.flags;
+  if (third != 0) {
+    set_error(e, static_cast<std::uint16_t>(base + 2));
+    return false;
+  }
+  const bool abs = e.status & NCD_ST_G90;
+  const VEC3 start = e.cur;
+  VEC3 end = start;
+  VEC3 w = word;
+  const std::uint16_t given[3] = {NCD_WF_X, NCD_WF_Y, NCD_WF_Z};
+  for (int i = 0; i < 3; ++i)
+    if (lf & given[i]) axis(end, i) = abs ? axis(w, i) : axis(end, i) + axis(w, i);
+  VEC3 s = start;
+  const double sa = axis(s, a), sb = axis(s, b), ea = axis(end, a), eb = axis(end, b);
+  const bool ccw = (e.status & NCD_ST_MOTION) == 3;
+  double cA, cB, radius;
+  if (!(lf & NCD_WF_R)) {
+    if (std::fabs(ca) < 0.001f && std::fabs(cb) < 0.001f) {
+      set_error(e, static_cast<std::uint16_t>(base + 6));
+      return false;
+    }
+    cA = sa + ca;
+    cB = sb + cb;
+    radius = std::hypot(sa - cA, sb - cB);
+  } else {
+    if (std::fabs(r) < 0.001f) {
+      set_error(e, static_cast<std::uint16_t>(base + 5));
+      return false;
+    }
+    const double dx = ea - sa, dy = eb - sb, chord = std::hypot(dx, dy);
+    if (chord < 0.001 || chord > 2.0 * std::fabs(r)) {
+      set_error(e, static_cast<std::uint16_t>(base + 1));
+      return false;
+    }
+    const double h = std::sqrt(std::max(0.0, static_cast<double>(r) * r - chord * chord / 4));
+    const bool left = ccw == (r > 0);
+    const double sg = left ? 1.0 : -1.0;
+    cA = (sa + ea) / 2 - sg * h * dy / chord;
+    cB = (sb + eb) / 2 + sg * h * dx / chord;
+    radius = r;
+  }
+  const double rs = std::hypot(sa - cA, sb - cB), re = std::hypot(ea - cA, eb - cB);
+  e.arc_err = static_cast<float>(std::fabs(re - rs));
+  if (e.arc_err > 0.02f) {
+    set_error(e, static_cast<std::uint16_t>(base + 1));
+    return false;
+  }
+  VEC3 off{0, 0, 0};
+  axis(off, a) = static_cast<float>(cA - sa);
+  axis(off, b) = static_cast<float>(cB - sb);
+  e.arc_i = off.x;
+  e.arc_j = off.y;
+  e.arc_k = off.z;
+  e.arc_r = static_cast<float>(radius);
+
+  const double as = std::atan2(sb - cB, sa - cA), ae = std::atan2(eb - cB, ea - cA);
+  double sweep;
+  if (std::fabs(ea - sa) < EPS && std::fabs(eb - sb) < EPS) {
+    sweep = TWO_PI;
+  } else {
+    sweep = norm_angle(ccw ? ae - as : as - ae);
+    if (sweep <= 0) sweep = TWO_PI;
+  }
+  const double plane_len = std::fabs(radius) * sweep;
+  const double dc = axis(end, c) - axis(s, c);
+  const auto len = static_cast<float>(std::hypot(plane_len, dc));
+
+  int& ff = t.first_flags;
+  if ((ff & 15) != 15) {
+    if (!(ff & 4)) t.first.x = start.x;
+    if (!(ff & 2)) t.first.y = start.y;
+    if (!(ff & 1)) t.first.z = end.z;
+    ff |= 7;
+    if (!(ff & 8)) {
+      t.cut_start_z = end.z;
+      ff |= 8;
+    }
+  }
+  t.cut_len += len;
+  t.time += len / e.feed;
+  extend(e, start);
+  extend(e, end);
+  const double ar = std::fabs(radius);
+  for (int k = 0; k < 4; ++k) {
+    const double ang = k * (PI / 2);
+    const double delta = norm_angle(ccw ? ang - as : as - ang);
+    if (delta > sweep) continue;
+    VEC3 q = start;
+    axis(q, a) = static_cast<float>(cA + ar * std::cos(ang));
+    axis(q, b) = static_cast<float>(cB + ar * std::sin(ang));
+    extend(e, q);
+  }
+  e.cur = end;
+  note_z(e, end.z);
+  return true;
+}
+
+// ---- canned cycles -----------------------------------------------------------------------
+
+void cyc_rapid(NCD_EXEC& e, float z, bool count) {
+  const float len = std::fabs(z - e.cur.z);
+  e.cur.z = z;
+  e.tool.rapid_len += len;
+  e.tool.time += len / e.rapid_feed;
+  if (count) ++e.tool.rapid_count;
+  extend(e, e.cur);
+  note_z(e, z);
+}
+
+void cyc_feed(NCD_EXEC& e, float z) {
+  const float len = std::fabs(z - e.cur.z);
+  e.cur.z = z;
+  e.tool.cut_len += len;
+  e.tool.time += len / e.feed;
+  extend(e, e.cur);
+  note_z(e, z);
+}
+
+void cyc_dwell(NCD_EXEC& e) {
+  const float p = std::fabs(static_cast<float>(e.cyc.p));
+  e.tool.time += p / 60000.0f;
+  e.tool.dwell += p * 0.001f;
+}
+
+// A shift of G76 and G87 along X: shift length, a peck, and for G87 its time at the rapid feed.
+void cyc_shift(NCD_EXEC& e, float dx, bool timed) {
+  e.cur.x += dx;
+  e.tool.shift_len += std::fabs(dx);
+  if (timed) e.tool.time += std::fabs(dx) / e.rapid_feed;
+  ++e.tool.pecks;
+  extend(e, e.cur);
+}
+
+// Checks of the cycle's first own sub-move; 0 or an error code.
+int cycle_checks(NCD_EXEC& e, int g) {
+  NCD_CYCLE& c = e.cyc;
+  if ((g == 7 || g == 13) && c.q < 0.001f) return NCD_ERR_NO_Q;
+  if (g == 8 && e.spindle != 4) return NCD_ERR_G74_M04;
+  if (g == 14 && e.spindle != 3) return NCD_ERR_G84_M03;
+  if (g == 17 && (c.status & NCD_ST_G99)) return NCD_ERR_G87_G99;
+  if (e.s > 0) {
+    const float per_rev = e.f / static_cast<float>(e.s);
+    if (g == 8 || g == 14) {
+      if (e.tool.pitch_set && std::fabs(per_rev - e.tool.pitch) > 0.005f) return NCD_ERR_PITCH;
+      e.tool.pitch = per_rev;
+      e.tool.pitch_set = true;
+    } else {
+      e.tool.feed_rev = per_rev;
+      e.tool.feed_rev_set = true;
+    }
+  }
+  c.depth = c.r_z;
+  return 0;
+}
+
+// The cycle's own sub-moves from phase 3 on: 1 when one was made (or the return is next),
+// or an error code. Steps that make no sub-move pass on to the next in the same call.
+int cycle_own(NCD_EXEC& e, int g) {
+  NCD_CYCLE& c = e.cyc;
+  const bool g98 = c.status & NCD_ST_G98;
+  const float B = c.bottom_z;
+  auto move = [&](int kind, int next) {
+    c.kind = kind;
+    c.phase = next;
+    return 1;
+  };
+  if (c.phase == 3) {
+    if (const int err = cycle_checks(e, g)) return err;
+  }
+  for (;;) {
+    const int ph = c.phase;
+    switch (g) {
+      case 7:  // G73: high-speed peck
+      case 13: {  // G83: peck with full retract
+        if (ph == 3 || ph == 4) {
+          const float next = c.depth - c.q;
+          if (next <= (g == 7 ? B + 0.0009f : B)) {
+            cyc_feed(e, B);
+            return move(NCD_CK_TO_BOTTOM, 99);
+          }
+          cyc_feed(e, next);
+          c.depth = next;
+          return move(NCD_CK_FEED, 5);
+        }
+        if (g == 7) {  // ph 5: up by d
+          e.cur.z = c.depth + e.peck_d;
+          e.tool.time += e.peck_d / e.rapid_feed;
+          ++e.tool.pecks;
+          note_z(e, e.cur.z);
+          return move(NCD_CK_RAPID, 4);
+        }
+        if (ph == 5) {
+          cyc_rapid(e, c.r_z, false);
+          ++e.tool.pecks;
+          return move(NCD_CK_RAPID, 6);
+        }
+        cyc_rapid(e, c.depth + e.peck_d, false);
+        ++e.tool.pecks;
+        return move(NCD_CK_RAPID, 4);
+      }
+      case 8:  // G74: reverse tapping
+      case 14:  // G84: tapping
+        switch (ph) {
+          case 3:
+            cyc_feed(e, B);
+            if (g == 8) e.spindle = 5;
+            return move(NCD_CK_TO_BOTTOM, 4);
+          case 4:
+            if (c.p >= 0) {
+              cyc_dwell(e);
+              return move(NCD_CK_DWELL, 5);
+            }
+            c.phase = 5;
+            continue;
+          case 5:
+            cyc_feed(e, c.r_z);
+            e.spindle = g == 8 ? 3 : 4;
+            return move(g == 8 ? NCD_CK_CW_UP : NCD_CK_CCW_UP, 6);
+          default:
+            e.spindle = g == 8 ? 4 : 3;
+            return move(NCD_CK_SPN_SPIN, 99);
+        }
+      case 9:  // G76: fine boring
+        switch (ph) {
+          case 3:
+            cyc_feed(e, B);
+            return move(NCD_CK_TO_BOTTOM, 4);
+          case 4:
+            e.spindle = 5;
+            return move(NCD_CK_SPN_STOP, 5);
+          case 5:
+            if (c.q > 0) {
+              cyc_shift(e, c.q, false);
+              return move(NCD_CK_SHIFT, 6);
+            }
+            c.phase = 6;
+            continue;
+          case 6:
+            cyc_rapid(e, g98 ? c.init_z : c.r_z, false);
+            return move(NCD_CK_BACK, 7);
+          case 7:
+            if (c.q >= 0) {
+              cyc_shift(e, -c.q, false);
+              return move(NCD_CK_SHIFT_BACK, 8);
+            }
+            c.phase = 8;
+            continue;
+          default:
+            e.spindle = 3;
+            return move(NCD_CK_SPN_SPIN, 99);
+        }
+      case 11:  // G81: drilling
+        cyc_feed(e, B);
+        return move(NCD_CK_TO_BOTTOM, 99);
+      case 12:  // G82: drilling with dwell
+        if (ph == 3) {
+          cyc_feed(e, B);
+          return move(NCD_CK_TO_BOTTOM, 4);
+        }
+        if (c.p < 0) return NCD_ERR_NO_P;
+        cyc_dwell(e);
+        return move(NCD_CK_DWELL, 99);
+      case 15:  // G85: boring, feed out
+      case 19:  // G89: boring with dwell, feed out
+        switch (ph) {
+          case 3:
+            cyc_feed(e, B);
+            return move(NCD_CK_TO_BOTTOM, g == 19 ? 4 : 5);
+          case 4:
+            if (c.p > 0) {
+              cyc_dwell(e);
+              return move(NCD_CK_DWELL, 5);
+            }
+            c.phase = 5;
+            continue;
+          default:
+            cyc_feed(e, c.r_z);
+            return move(NCD_CK_FEED, 99);
+        }
+      case 16:  // G86: boring, spindle stop, rapid out
+        switch (ph) {
+          case 3:
+            cyc_feed(e, B);
+            return move(NCD_CK_TO_BOTTOM, 4);
+          case 4:
+            e.spindle = 5;
+            return move(NCD_CK_SPN_STOP, 5);
+          case 5:
+            cyc_rapid(e, g98 ? c.init_z : c.r_z, false);
+            return move(NCD_CK_RAPID, 6);
+          default:
+            e.spindle = 3;
+            return move(NCD_CK_SPN_SPIN, 99);
+        }
+      case 17:  // G87: back boring, from the R point below the work up to the bottom
+        switch (ph) {
+          case 3:
+            e.spindle = 5;
+            return move(NCD_CK_SPN_STOP, 4);
+          case 4:
+          case 9:
+            if (c.q > 0) {
+              cyc_shift(e, c.q, true);
+              return move(NCD_CK_SHIFT, ph + 1);
+            }
+            c.phase = ph + 1;
+            continue;
+          case 5: {  // in to R: the travel from I to R, once
+            const float len = std::fabs(c.init_z - c.r_z);
+            e.cur.z = c.r_z;
+            e.tool.shift_len += len;
+            e.tool.time += len / e.rapid_feed;
+            ++e.tool.pecks;
+            return move(NCD_CK_IN, 6);
+          }
+          case 6:
+          case 11:
+            if (c.q > 0) {
+              cyc_shift(e, -c.q, true);
+              return move(NCD_CK_SHIFT_BACK, ph + 1);
+            }
+            c.phase = ph + 1;
+            continue;
+          case 7:
+            cyc_feed(e, B);
+            e.spindle = 3;
+            return move(NCD_CK_FEED, 8);
+          case 8:
+            e.spindle = 5;
+            return move(NCD_CK_SPN_STOP, 9);
+          case 10: {
+            const float len = std::fabs(c.init_z - e.cur.z);
+            e.cur.z = c.init_z;
+            e.tool.shift_len += len;
+            e.tool.time += len / e.rapid_feed;
+            ++e.tool.pecks;
+            note_z(e, e.cur.z);
+            return move(NCD_CK_RAPID_I, 11);
+          }
+          default:
+            e.spindle = 3;
+            return move(NCD_CK_SPN_SPIN, 99);
+        }
+      case 18:  // G88: boring, dwell, stop
+        switch (ph) {
+          case 3:
+            cyc_feed(e, B);
+            return move(NCD_CK_TO_BOTTOM, 4);
+          case 4:
+            if (c.p > 0) {
+              cyc_dwell(e);
+              return move(NCD_CK_DWELL, 5);
+            }
+            c.phase = 5;
+            continue;
+          case 5:
+            return move(NCD_CK_SPN_STOP, 6);
+          default:
+            return move(NCD_CK_STOP, 99);
+        }
+      default:
+        return NCD_ERR_CYCLE_MOVES;  // not a cycle: never reached
+    }
+  }
+}
+
+const char* cycle_name(int g) {
+  static const char* const names[] = {"", "", "", "", "", "", "", "G73", "G74", "G76",
+                                      "", "G81", "G82", "G83", "G84", "G85", "G86",
+                                      "G87", "G88", "G89"};
+  return (g >= 0 && g < 20) ? names[g] : "";
+}
+
+// The cycle of the block: all its sub-moves, or one in sub-step mode. 0 done, 1 more to
+// come, or an error code.
+int run_cycle(NCD_DATA& d, bool sub_step) {
+  for (;;) {
+    const int r = gen_cycle_step(d);
+    if (r != 1 || sub_step) return r;
+  }
+}
+
+// Ends the block's cycle; true when it went on into an error.
+bool cycle_result(NCD_DATA& d, int r) {
+  NCD_CYCLE& c = d.exec.cyc;
+  if (r == 1) return false;
+  c.active = false;
+  c.counter = 0;
+  if (r != 0) {
+    set_error(d.exec, static_cast<std::uint16_t>(r));
+    return true;
+  }
+  return false;
+}
+
+void advance(NCD_DATA& d) {
+  ++d.pos.next_line;
+  ++d.pos.block_count;
+}
+
+void block_texts(NCD_DATA& d, const NCD_LINE_WORDS& w) {
+  NCD_BLOCK_TEXTS& t = d.block_text;
+  const NCD_EXEC& e = d.exec;
+  char b[64];
+  if (w.has(NCD_MB_F)) {
+    std::snprintf(b, sizeof b, "F%d", float_to_int(e.f));
+    t.f = b;
+  }
+  if (w.has(NCD_MB_S)) {
+    std::snprintf(b, sizeof b, "S%.2d", e.s);
+    t.s = b;
+  }
+  if (w.has(NCD_MB_H)) {
+    std::snprintf(b, sizeof b, "H%.2d", e.h);
+    t.h = b;
+  }
+  if (w.has(NCD_MB_D)) {
+    std::snprintf(b, sizeof b, "D%.2d", e.d);
+    t.d = b;
+  }
+  if (w.m_count() > 0) {
+    t.m.clear();
+    for (int i = 0; i < w.m_count(); ++i) {
+      std::snprintf(b, sizeof b, "%sM%.2d", i ? " " : "", w.other.m[i]);
+      t.m += b;
+    }
+  }
+}
+
+// Step 7: the other words of the line.
+void take_words(NCD_DATA& d, const NCD_LINE_WORDS& w, bool has_other) {
+  NCD_EXEC& e = d.exec;
+  if (!has_other) {
+    e.mask = 0;
+    return;
+  }
+  e.mask = w.other.mask;
+  if (w.has(NCD_MB_N)) e.n = w.v(NCD_MB_N);
+  if (w.has(NCD_MB_P)) e.p = w.v(NCD_MB_P);
+  if (w.has(NCD_MB_O)) e.o = w.v(NCD_MB_O);
+  if (w.has(NCD_MB_L)) e.l = w.v(NCD_MB_L);
+  if (w.has(NCD_MB_H)) e.h = w.v(NCD_MB_H);
+  if (w.has(NCD_MB_D)) e.d = w.v(NCD_MB_D);
+  if (w.has(NCD_MB_S)) e.s = w.v(NCD_MB_S);
+  if (w.has(NCD_MB_Q)) e.q = w.f(NCD_MB_Q);
+  if (w.has(NCD_MB_T)) e.t_word = w.v(NCD_MB_T);
+  if (w.has(NCD_MB_F)) {
+    const float f = w.f(NCD_MB_F);
+    if (f > 0) {
+      e.f = f;
+      e.feed = f;
+    } else {  // a one-digit feed code, or a zero
+      e.f = std::fabs(f);
+      e.feed = e.f == 0 ? e.rapid_feed : 100.0f;
+    }
+    e.max_f = std::max(e.max_f, e.f);
+  }
+  const bool abs = e.status & NCD_ST_G90;
+  if (w.has(NCD_MB_A)) e.a = abs ? w.f(NCD_MB_A) : e.a + w.f(NCD_MB_A);
+  if (w.has(NCD_MB_B)) e.b = abs ? w.f(NCD_MB_B) : e.b + w.f(NCD_MB_B);
+  if (w.has(NCD_MB_C)) e.c = abs ? w.f(NCD_MB_C) : e.c + w.f(NCD_MB_C);
+  const int mc = w.m_count();
+  if (mc > 0) {
+    for (int i = 0; i < 3; ++i) e.m_list[i] = i < mc ? w.other.m[i] : -1;
+    for (int i = 0; i < mc; ++i) {
+      switch (w.other.m[i]) {
+        case 3: e.spindle = 3; break;
+        case 4: e.spindle = 4; break;
+        case 5: e.spindle = 0; break;
+        case 7: e.coolant |= 1; break;
+        case 8: e.coolant |= 2; break;
+        case 9: e.coolant = 0; break;
+        default: break;
+      }
+    }
+  }
+  if (w.has(NCD_MB_MODE)) {
+    const std::uint32_t ws = w.other.mode & 0x0F, plane = w.other.mode & 0x30;
+    if (ws) e.mode = (e.mode & ~0x0Fu) | ws;
+    if (plane) e.mode = (e.mode & ~0x30u) | plane;
+  }
+  if (d.exec_opt.block_text) block_texts(d, w);
+}
+
+void start_cycle(NCD_DATA& d, const NCD_LINE& rec, const NCD_LINE_WORDS& w) {
+  NCD_EXEC& e = d.exec;
+  NCD_CYCLE& c = e.cyc;
+  const std::uint16_t lf = rec.flags;
+  if (is_cycle(rec.status & NCD_ST_MOTION)) c.init_z = e.cur.z;
+  if (w.has(NCD_MB_P)) c.p = w.v(NCD_MB_P);
+  if (w.has(NCD_MB_Q)) c.q = std::fabs(w.f(NCD_MB_Q));
+  c.l = w.has(NCD_MB_L) ? w.v(NCD_MB_L) : -1;
+  c.has_r = lf & NCD_WF_R;
+  if (c.has_r) c.r = w.r;
+  c.status = e.status;
+  c.flags = e.flags;
+  c.mask = e.mask;
+  c.x = w.x;
+  c.y = w.y;
+  c.z = w.z;
+  c.has_x = lf & NCD_WF_X;
+  c.has_y = lf & NCD_WF_Y;
+  c.has_z = lf & NCD_WF_Z;
+  c.phase = 0;
+  c.counter = 0;
+  c.active = true;
+  if (d.exec_opt.block_text) d.block_text.cycle = cycle_name(e.status & NCD_ST_MOTION);
+}
+
+// Step 11: the compensation history.
+void push_comp_history(NCD_EXEC& e, const NCD_LINE& rec, bool moved, std::int32_t block) {
+  NCD_COMP_HISTORY& h = e.comp;
+  const int g = e.status & NCD_ST_MOTION;
+  const std::uint16_t field = e.flags & NCD_WF_COMP_FIELD;
+  const bool arc = g == 2 || g == 3;
+  const bool qualifies = moved && ((arc && (rec.flags & NCD_WF_ARC)) ||
+                                   (rec.flags & (NCD_WF_X | NCD_WF_Y)) ||
+                                   (rec.flags & NCD_WF_COMP_FIELD));
+  if (!qualifies) {
+    if (field == NCD_WF_COMP_FIELD) h.code = {h.code[1], h.code[2], 40};
+    return;
+  }
+  h.code = {h.code[1], h.code[2], field == 0x1000 ? 41 : (field == 0x2000 ? 42 : 40)};
+  h.type = {h.type[1], g == 0 ? 0 : (arc ? g : 1)};
+  h.prev_start = h.cur_start;
+  h.prev_end = h.cur_end;
+  h.prev_centre = h.cur_centre;
+  h.cur_start = e.prev;
+  h.cur_end = e.cur;
+  h.cur_centre = arc ? VEC3{e.prev.x + e.arc_i, e.prev.y + e.arc_j, e.prev.z + e.arc_k} : VEC3{};
+  h.xy_block = {h.xy_block[1], block};
+  h.moved_xy = true;
+}
+
+// The program-number line of O = p, or -1.
+int find_program(const NCD_DATA& d, std::int32_t p) {
+  const NCD_LINE_TABLE& t = d.prog_lines;
+  for (int i = 0; i < t.count; ++i)
+    if (t.e[i].num == p) return t.e[i].line;
+  return -1;
+}
+
+// M98: true when the block moved the next line itself (a call was made).
+bool sub_call(NCD_DATA& d, const NCD_LINE_WORDS& w) {
+  NCD_EXEC& e = d.exec;
+  if (e.sub_depth >= NCD_SUB_DEPTH) {
+    set_error(e, NCD_ERR_SUB_DEPTH);
+    return false;
+  }
+  if (!w.has(NCD_MB_P)) {
+    set_error(e, NCD_ERR_SUB_NO_P);
+    return false;
+  }
+  const std::int32_t p = w.v(NCD_MB_P);
+  bool loop = p == e.o;
+  for (int i = 1; i <= e.sub_depth; ++i) loop = loop || e.sub[i].prog == p;
+  if (loop) {
+    set_error(e, NCD_ERR_SUB_LOOP);
+    e.sub_depth = 0;
+    set_text(e.sub_text, "endlessly loop");
+    return false;
+  }
+  const std::int32_t l = w.has(NCD_MB_L) ? w.v(NCD_MB_L) : 1;
+  if (l > NCD_REPEAT_MAX) {
+    set_error(e, NCD_ERR_REPEATS);
+    return false;
+  }
+  if (l <= 0) return false;  // called no times
+  const int start = find_program(d, p);
+  if (start < 0) {
+    set_error(e, NCD_ERR_SUB_MISSING);
+    return false;
+  }
+  NCD_SUB_ENTRY& s = e.sub[++e.sub_depth];
+  s.prog = p;
+  s.caller_o = e.o;
+  s.caller_line = d.pos.cur_line;
+  s.start_line = start;
+  s.left = l;
+  s.repeats = l;
+  set_text(s.text, "P%4.4d(%d)", p, l);
+  e.sub_text = s.text;
+  d.pos.next_line = start;
+  ++d.pos.block_count;
+  return true;
+}
+
+// M99: true when the block set the next line itself (a return, a repeat or the end).
+bool sub_return(NCD_DATA& d) {
+  NCD_EXEC& e = d.exec;
+  if (e.sub_depth <= 0) {
+    e.status = NCD_ST_ERROR;
+    set_text(e.sub_text, "TAPE END");
+    ++d.pos.block_count;
+    return true;
+  }
+  NCD_SUB_ENTRY& s = e.sub[e.sub_depth];
+  if (--s.left <= 0) {
+    d.pos.next_line = s.caller_line + 1;
+    e.o = s.caller_o;
+    set_text(s.text, "P%4.4d(END)", s.prog);
+    e.sub_text = s.text;
+    --e.sub_depth;
+  } else {
+    d.pos.next_line = s.start_line;
+    set_text(s.text, "P%4.4d(%d)", s.prog, s.left);
+    e.sub_text = s.text;
+  }
+  ++d.pos.block_count;
+  return true;
+}
+
+// Steps 11 to 13 of a block whose motion is done: history, line status bits, advance.
+void finish_block(NCD_DATA& d, const NCD_LINE& rec, const NCD_LINE_WORDS& w, bool moved) {
+  NCD_EXEC& e = d.exec;
+  push_comp_history(e, rec, moved, d.pos.block_count);
+  if (rec.status & NCD_ST_TOOL_CHANGE) {
+    e.status = static_cast<std::uint16_t>((e.status & ~NCD_ST_G91) | NCD_ST_G90 | NCD_ST_TOOL_CHANGE);
+    e.t_cur = e.t_word;
+    const NCD_FILE_COMMENTS& fc = d.comments;
+    const VEC3 p = fc.origin_given ? fc.origin : VEC3{0, 0, 0};
+    e.tool.first = e.cur = e.prev = e.seg_end = p;
+    e.tool.first_flags = fc.origin_given ? 7 : 0;
+    ++e.tool_changes;
+  }
+  e.saved_status = e.status;
+  e.saved_flags = e.flags;
+  switch (rec.status & NCD_ST_END_FIELD) {
+    case NCD_ST_PROG_END:
+      e.saved_status = static_cast<std::uint16_t>(e.status | NCD_ST_PROG_END);
+      e.status = NCD_ST_ERROR;
+      e.sub_depth = 0;
+      set_text(e.sub_text, "TAPE END");
+      ++d.pos.block_count;
+      return;
+    case NCD_ST_CALL:
+      if (sub_call(d, w)) return;
+      break;
+    case NCD_ST_RETURN:
+      if (sub_return(d)) return;
+      break;
+    default:
+      break;
+  }
+  advance(d);
+}
+
+}  // namespace
+
 void Reset_NCD_exec(NCD_DATA& d) {
+  NCD_EXEC& e = d.exec;
+  e = NCD_EXEC{};
   d.pos.cur_line = d.pos.next_line = d.pos.start_line;
   d.pos.block_count = 0;
   d.pos.total_blocks = NCD_TOTAL_BLOCKS_UNLIMITED;
+  e.colour = 45;
+  color_code_to_RGBA(e.colour, 255, e.colour_rgba.data());
+  if (d.comments.origin_given) {
+    e.status = NCD_ST_G90 | NCD_ST_G98 | 31;
+    e.cur = e.prev = e.seg_end = e.tool.first = d.comments.origin;
+    e.tool.first_flags = 7;
+  } else {
+    e.status = NCD_ST_G91 | NCD_ST_G98 | 31;
+  }
+  e.flags = NCD_WF_COMP_FIELD | NCD_WF_LEN_FIELD;
+  e.saved_status = e.status;
+  e.saved_flags = e.flags;
+  d.block_text = NCD_BLOCK_TEXTS{};
+}
+
+bool exec_NCD_word(NCD_DATA& d, bool sub_step) {
+  NCD_EXEC& e = d.exec;
+  NCD_POS& pos = d.pos;
+  if (e.status & NCD_ST_ERROR) {
+    e.status = e.saved_status;
+    e.flags = e.saved_flags;
+  }
+  if (pos.block_count >= pos.total_blocks || pos.next_line >= d.line_count || pos.next_line < 0)
+    return true;
+  pos.cur_line = pos.next_line;
+  e.prev = e.cur;
+  e.comp.moved_xy = false;
+  const NCD_LINE rec = d.line(pos.cur_line);
+  NCD_LINE_WORDS w;
+
+  if (e.cyc.active) {
+    if (e.cyc.counter != 0) {
+      const int r = run_cycle(d, sub_step);
+      if (r == 1) {
+        pos.next_line = pos.cur_line;
+        return false;
+      }
+      get_NCD_line_words(d, pos.cur_line, w);
+      if (cycle_result(d, r)) {
+        advance(d);
+        return false;
+      }
+      finish_block(d, rec, w, true);
+      return false;
+    }
+    e.cyc.active = false;
+  }
+
+  if ((rec.status & NCD_ST_ERROR) && rec.status != NCD_ST_ERROR) {
+    set_error(e, rec.status);
+    advance(d);
+    return false;
+  }
+  if ((rec.status & 0xC000) == NCD_ST_COLOUR) {
+    e.status &= 0x01FF;
+    e.flags &= 0xF000;
+    e.colour = rec.status & 63;
+    color_code_to_RGBA(e.colour, 255, e.colour_rgba.data());
+    advance(d);
+    return false;
+  }
+
+  // Merge the line into the modal state.
+  e.flags = static_cast<std::uint16_t>((e.flags & 0xF000) | (rec.flags & 0x0FFF));
+  std::uint16_t st = e.status & 0x01FF;
+  if (rec.status & NCD_ST_MOTION)
+    st = static_cast<std::uint16_t>((st & ~NCD_ST_MOTION) | (rec.status & NCD_ST_MOTION));
+  if (rec.status & NCD_ST_G90)
+    st = static_cast<std::uint16_t>((st & ~NCD_ST_G91) | NCD_ST_G90);
+  else if (rec.status & NCD_ST_G91)
+    st = static_cast<std::uint16_t>((st & ~NCD_ST_G90) | NCD_ST_G91);
+  if (rec.status & NCD_ST_G98)
+    st = static_cast<std::uint16_t>((st & ~NCD_ST_G99) | NCD_ST_G98);
+  else if (rec.status & NCD_ST_G99)
+    st = static_cast<std::uint16_t>((st & ~NCD_ST_G98) | NCD_ST_G99);
+  st |= rec.status & NCD_ST_OFFSET_SET;
+  e.status = st;
+
+  const bool has_words = get_NCD_line_words(d, pos.cur_line, w);
+  take_words(d, w, has_words && (rec.flags & NCD_WF_OTHER));
+
+  if (!is_cycle(e.status & NCD_ST_MOTION)) e.cyc.counter = 0;
+
+  // Word flags of the line above the word groups.
+  bool motion = true;
+  if (rec.flags & NCD_WF_COMP_FIELD) {
+    std::uint16_t field = rec.flags & NCD_WF_COMP_FIELD;
+    if (w.has(NCD_MB_D) && w.v(NCD_MB_D) == 0) field = NCD_WF_COMP_FIELD;
+    e.flags = static_cast<std::uint16_t>((e.flags & ~NCD_WF_COMP_FIELD) | field);
+  }
+  if (rec.flags & NCD_WF_LEN_FIELD)
+    e.flags = static_cast<std::uint16_t>((e.flags & ~NCD_WF_LEN_FIELD) | (rec.flags & NCD_WF_LEN_FIELD));
+  if (rec.flags & NCD_WF_G80) {
+    e.cyc.active = false;
+    e.cyc.counter = 0;
+    e.status = static_cast<std::uint16_t>((e.status & ~NCD_ST_MOTION) | 31);
+  }
+  if (rec.flags & NCD_WF_G04) {
+    const float sec = w.has(NCD_MB_P) ? static_cast<float>(w.v(NCD_MB_P)) * 0.001f : w.x;
+    e.tool.dwell += sec;
+    e.tool.time += sec / 60.0f;
+    motion = false;
+  } else if (rec.flags & NCD_WF_NOSIM) {
+    motion = false;
+  }
+  // The copy an error of this or a later line falls back to: it holds the fields just set.
+  e.saved_status = e.status;
+  e.saved_flags = e.flags;
+
+  if (motion) {
+    const int g = e.status & NCD_ST_MOTION;
+    const std::uint16_t lf = rec.flags;
+    switch (g) {
+      case 1: case 5: case 6:
+        if (lf & NCD_WF_AXIS) {
+          linear_move(e, w, lf, false);
+        } else if ((lf & 7) && (e.status & NCD_ST_G90) && !(e.tool.first_flags & 8)) {
+          e.tool.cut_len = 0;
+        }
+        break;
+      case 31: case 4:
+        if (lf & NCD_WF_AXIS) linear_move(e, w, lf, true);
+        break;
+      case 2: case 3: {
+        if (!(lf & (NCD_WF_AXIS | NCD_WF_ARC))) break;
+        if (!(lf & NCD_WF_ARC)) {
+          set_error(e, NCD_ERR_ARC_NO_RIJ);
+          break;
+        }
+        const std::uint32_t plane = e.mode & 0x30;
+        if (plane == 0x10) arc_G17(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
+        else if (plane == 0x20) arc_G18(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
+        else if (plane == 0x30) arc_G19(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
+        else set_error(e, NCD_ERR_ARC_PLANE);
+        break;
+      }
+      default:
+        if (is_cycle(g) && (lf & NCD_WF_AXIS)) {
+          start_cycle(d, rec, w);
+          const int r = run_cycle(d, sub_step);
+          if (r == 1) {
+            pos.next_line = pos.cur_line;
+            return false;
+          }
+          if (cycle_result(d, r)) {
+            advance(d);
+            return false;
+          }
+        }
+        break;
+    }
+    if (e.status & NCD_ST_ERROR) {
+      advance(d);
+      return false;
+    }
+  }
+  finish_block(d, rec, w, motion);
+  return false;
+}
+
+int gen_cycle_step(NCD_DATA& d) {
+  NCD_EXEC& e = d.exec;
+  NCD_CYCLE& c = e.cyc;
+  e.prev = e.cur;
+  if (++c.counter > NCD_CYCLE_MOVES_MAX) return NCD_ERR_CYCLE_MOVES;
+  const int g = c.status & NCD_ST_MOTION;
+  const bool abs = c.status & NCD_ST_G90;
+  for (;;) {
+    switch (c.phase) {
+      case 0:
+        if (c.l > NCD_REPEAT_MAX) return NCD_ERR_REPEATS;
+        c.repeats = c.l >= 0 ? c.l : 1;
+        c.done = 0;
+        c.phase = 1;
+        continue;
+      case 1: {
+        if (abs) {
+          if (c.has_r) c.r_z = c.r;
+          if (c.has_z) {
+            c.bottom_z = c.z;
+            c.has_z = false;
+          }
+        } else {
+          if (c.has_r) c.r_z = c.init_z + c.r;
+          if (c.has_z) {
+            c.bottom_z = c.r_z + c.z;
+            c.has_z = false;
+          }
+        }
+        const VEC3 before = e.cur;
+        if (c.has_y) e.cur.y = abs ? c.y : e.cur.y + c.y;
+        if (c.has_x) e.cur.x = abs ? c.x : e.cur.x + c.x;
+        const float len = std::fabs(e.cur.y - before.y) + std::fabs(e.cur.x - before.x);
+        NCD_TOOL_RUN& t = e.tool;
+        t.rapid_len += len;
+        t.time += len / e.rapid_feed;
+        if ((t.first_flags & 15) != 15) {
+          if (!(t.first_flags & 4)) t.first.x = before.x;
+          if (!(t.first_flags & 2)) t.first.y = before.y;
+          if (!(t.first_flags & 1)) t.first.z = before.z;
+          if (!(t.first_flags & 8)) t.cut_start_z = c.r_z;
+          t.first_flags = 15;
+          t.rapid_len = 0;
+        }
+        c.kind = NCD_CK_POSITION;
+        if (c.repeats == 0) return 0;
+        c.phase = 2;
+        return 1;
+      }
+      case 2:
+        c.phase = 3;
+        if (std::fabs(c.r_z - e.cur.z) > EPS) {
+          if (c.r_z <= c.bottom_z && g != 17) return NCD_ERR_R_BELOW_Z;
+          if (g == 17) {  // its travel in to R is counted by the cycle itself
+            e.cur.z = c.r_z;
+            extend(e, e.cur);
+          } else {
+            cyc_rapid(e, c.r_z, true);
+          }
+          c.kind = NCD_CK_TO_R;
+          return 1;
+        }
+        continue;
+      case 99: {
+        const float target = (c.status & NCD_ST_G98) ? c.init_z : c.r_z;
+        if (std::fabs(e.cur.z - target) > EPS) cyc_rapid(e, target, true);
+        c.kind = NCD_CK_RETURN;
+        c.phase = 1;
+        ++c.done;
+        return c.done < c.repeats ? 1 : 0;
+      }
+      default:
+        return cycle_own(e, g);
+    }
+  }
+}
+
+bool arc_G17(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k) {
+  return arc_plane(d, 0, 1, 2, 0x9020, VEC3{x, y, z}, r, i, j, k);
+}
+bool arc_G18(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k) {
+  return arc_plane(d, 2, 0, 1, 0x9040, VEC3{x, y, z}, r, k, i, j);
+}
+bool arc_G19(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k) {
+  return arc_plane(d, 1, 2, 0, 0x9050, VEC3{x, y, z}, r, j, k, i);
+}
+
+void get_cycle_step_text(const NCD_DATA& d, std::string& out) {
+  switch (d.exec.cyc.kind) {
+    case 0: case 1: case 51: case 52: case 54: case 91: case 92: case 94: out = "(FF)"; break;
+    case 2: case 53: case 93: {
+      char b[32];
+      std::snprintf(b, sizeof b, "(F%d)", float_to_int(d.exec.f));
+      out = b;
+      break;
+    }
+    case 3: out = "(dwell)"; break;
+    case 4: out = "(CW & ↑)"; break;
+    case 5: out = "(Escape →)"; break;
+    case 6: out = "(SPN STOP)"; break;
+    case 7: out = "(← Return)"; break;
+    case 8: out = "(SPN SPIN)"; break;
+    case 9: out = "(STOP)"; break;
+    case 11: out = "(CCW & ↑)"; break;
+    case 12: out = "(Back)"; break;
+    case 13: out = "(In)"; break;
+    default: out = " ???"; break;
+  }
+}
+
+void get_NCD_err_msg(std::uint16_t code, std::string& out) {
+  out.clear();
+  if (code < 0x8000) return;
+  switch (code) {
+    case 0x9001: out = "NC-dataではありません"; break;
+    case 0x9002: out = "アドレスに続く数値がありません"; break;
+    case 0x9003: out = "符号\"+-\"が数値の先頭にありません"; break;
+    case 0x9004: out = "小数点が１個以上指定されてます"; break;
+    case 0x9005: out = "コメント行で \")\" がありません"; break;
+    case 0x9006: out = "サポート外のＮＣコードです"; break;
+    case 0x9007: out = "Ｆにﾏｲﾅｽ値が指定されてます"; break;
+    case 0x9011: out = "４重以上サブプログラムが呼び出されました。"; break;
+    case 0x9012: out = "M98 サブプログラム呼び出しで P の指定がありません"; break;
+    case 0x9013: out = "サブプロ呼び出しでの無限ループはサポートしてません"; break;
+    case 0x9014: out = "M98 サブプログラム呼び出しで P のプログラム番号(O)がありません"; break;
+    case 0x9015: out = "繰り返し回数(L)が大きすぎます"; break;
+    case 0x9021: out = "G17 XY 平面指定時の円弧補間で終点座標が合いませんでした"; break;
+    case 0x9022: out = "G17 XY 平面指定時の円弧補間でＫ指定がありました"; break;
+    case 0x9023: out = "円弧補間でＺ指定がありました(vlm では未サポート)"; break;
+    case 0x9024: out = "G17 XY 平面指定時の円弧補間でＲ指定 あるいは ＩＪ指定がありません"; break;
+    case 0x9025: out = "G17 XY 平面指定時の円弧補間でＲ指定値が 0.001 以下になっています"; break;
+    case 0x9026: out = "G17 XY 平面指定時の円弧補間でＩＪ指定値が共に 0.001 以下になっています"; break;
+    case 0x9031: out = "タッピングピッチが以前に指定されたものと違います"; break;
+    case 0x9032: out = "G87 は G98モードで使用してください"; break;
+    case 0x9033: out = "Z が R 点より高くなってます"; break;
+    case 0x9034: out = "G74逆タッピング指令で M04 が指定されていません。"; break;
+    case 0x9035: out = "固定サイクルでQ指定がありません。"; break;
+    case 0x9036: out = "固定サイクルでP指定がありません。"; break;
+    case 0x9037: out = "G84タッピング指令で M03 指定がありません。"; break;
+    case 0x9038: out = "固定サイクルの動作数が多すぎます"; break;
+    case 0x9040: out = "円弧エラー"; break;
+    case 0x9041: out = "G18 ZX 平面指定時の円弧補間で終点座標が合いませんでした"; break;
+    case 0x9042: out = "G18 ZX 平面指定時の円弧補間でＪ指定がありました"; break;
+    case 0x9045: out = "G18 ZX 平面指定時の円弧補間でＲ指定値が 0.001 以下になっています"; break;
+    case 0x9046: out = "G18 ZX 平面指定時の円弧補間でＫＩ指定値が共に 0.001 以下になっています"; break;
+    case 0x9051: out = "G19 YZ 平面指定時の円弧補間で終点座標が合いませんでした"; break;
+    case 0x9052: out = "G19 YZ 平面指定時の円弧補間でＩ指定がありました"; break;
+    case 0x9055: out = "G19 YZ 平面指定時の円弧補間でＲ指定値が 0.001 以下になっています"; break;
+    case 0x9056: out = "G19 YZ 平面指定時の円弧補間でＪＫ指定値が共に 0.001 以下になっています"; break;
+    case 0x9061: out = "G41,G42 工具径オフセット中に G01,G02,G03,G04 以外のコードが使われました"; break;
+    case 0x9101:
+    case 0x9102: out = "G41,G42 工具径オフセッでオフセット後の半径値が０以下になりました"; break;
+    case 0x9103: out = "G41,G42 工具径オフセッでオフセット後の交点が得られませんでした"; break;
+    default: {
+      char b[48];
+      std::snprintf(b, sizeof b, "err_num= %4x , 未定義エラー", code);
+      out = b;
+      break;
+    }
+  }
 }

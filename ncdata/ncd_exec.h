@@ -1,0 +1,159 @@
+// The block interpreter's modal state: what one executed block leaves for cutting, drawing,
+// compensation and the program run. Every part of it is a flat value, so the program run can
+// copy it into its snapshots as it stands. No Qt here.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "common/ats_func.h"
+
+struct NCD_DATA;
+
+inline constexpr int NCD_SUB_DEPTH = 4;          // nested subprogram calls
+inline constexpr int NCD_REPEAT_MAX = 9999;      // L of a cycle or a subprogram call
+inline constexpr int NCD_CYCLE_MOVES_MAX = 100000;  // sub-moves of one cycle block
+inline constexpr float NCD_RAPID_FEED = 4000.0f;
+inline constexpr float NCD_PECK_RETURN = 0.1f;
+
+// Error codes the interpreter sets beyond those of the tokenizer.
+inline constexpr std::uint16_t NCD_ERR_SUB_DEPTH = 0x9011;
+inline constexpr std::uint16_t NCD_ERR_SUB_NO_P = 0x9012;
+inline constexpr std::uint16_t NCD_ERR_SUB_LOOP = 0x9013;
+inline constexpr std::uint16_t NCD_ERR_SUB_MISSING = 0x9014;
+inline constexpr std::uint16_t NCD_ERR_REPEATS = 0x9015;
+inline constexpr std::uint16_t NCD_ERR_ARC_END = 0x9021;
+inline constexpr std::uint16_t NCD_ERR_ARC_NO_RIJ = 0x9024;
+inline constexpr std::uint16_t NCD_ERR_PITCH = 0x9031;
+inline constexpr std::uint16_t NCD_ERR_G87_G99 = 0x9032;
+inline constexpr std::uint16_t NCD_ERR_R_BELOW_Z = 0x9033;
+inline constexpr std::uint16_t NCD_ERR_G74_M04 = 0x9034;
+inline constexpr std::uint16_t NCD_ERR_NO_Q = 0x9035;
+inline constexpr std::uint16_t NCD_ERR_NO_P = 0x9036;
+inline constexpr std::uint16_t NCD_ERR_G84_M03 = 0x9037;
+inline constexpr std::uint16_t NCD_ERR_CYCLE_MOVES = 0x9038;
+inline constexpr std::uint16_t NCD_ERR_ARC_PLANE = 0x9040;
+
+// Kinds of canned-cycle sub-moves (get_cycle_step_text names them).
+enum NCD_CYCLE_KIND : std::int32_t {
+  NCD_CK_RAPID = 0, NCD_CK_RAPID_I = 1, NCD_CK_FEED = 2, NCD_CK_DWELL = 3, NCD_CK_CW_UP = 4,
+  NCD_CK_SHIFT = 5, NCD_CK_SPN_STOP = 6, NCD_CK_SHIFT_BACK = 7, NCD_CK_SPN_SPIN = 8,
+  NCD_CK_STOP = 9, NCD_CK_CCW_UP = 11, NCD_CK_BACK = 12, NCD_CK_IN = 13,
+  NCD_CK_POSITION = 51, NCD_CK_TO_R = 52, NCD_CK_TO_BOTTOM = 53, NCD_CK_RETURN = 54
+};
+
+// A canned cycle: the levels and words that carry over from block to block, and the
+// progress of the block in hand.
+struct NCD_CYCLE {
+  std::int32_t kind = 0;     // kind of the last sub-move
+  std::int32_t phase = 0;
+  std::int32_t counter = 0;  // sub-moves of the block so far
+  std::uint16_t status = 0, flags = 0, mask = 0;  // the block's
+  float x = 0, y = 0, z = 0;                      // the block's targets
+  bool has_x = false, has_y = false, has_z = false, has_r = false;
+  float q = -1;                // |Q|; -1 not set
+  float r = 0;                 // the R word
+  std::int32_t p = -1;         // dwell in ms; -1 not set
+  std::int32_t l = -1;         // the block's L; -1 none
+  std::int32_t repeats = 0, done = 0;
+  float init_z = 0, r_z = 0, bottom_z = 0;
+  float depth = 0;             // depth reached by the pecks
+  bool active = false;
+};
+
+// What the interpreter remembers of the last blocks for cutter radius compensation.
+struct NCD_COMP_HISTORY {
+  std::array<std::int32_t, 3> code{40, 40, 40};  // before the previous, previous, current
+  std::array<std::int32_t, 2> type{0, 0};        // previous, current: 0 none, 1 line, 2, 3
+  VEC3 prev_start, prev_end, prev_centre;
+  VEC3 cur_start, cur_end, cur_centre;
+  std::array<std::int32_t, 2> xy_block{0, 0};    // block numbers of the last two XY moves
+  bool moved_xy = false;
+};
+
+struct NCD_SUB_ENTRY {
+  std::int32_t prog = 0;        // program number called
+  std::int32_t caller_o = 0;    // the caller's program number
+  std::int32_t caller_line = 0;
+  std::int32_t start_line = 0;  // the line of the O word
+  std::int32_t left = 0;        // repeats left
+  std::int32_t repeats = 0;     // repeats given
+  std::array<char, 32> text{};  // shown in the status display
+};
+
+// Running statistics of the current tool; the program run closes them at a tool change.
+struct NCD_TOOL_RUN {
+  VEC3 first;                      // first point of the tool
+  float cut_start_z = 0;
+  std::int32_t first_flags = 0;    // bit 0 Z, 1 Y, 2 X, 3 cut-start Z
+  float high_z = -10000.0f;
+  float rapid_len = 0, cut_len = 0, shift_len = 0, time = 0;  // mm, mm, mm, minutes
+  std::int32_t rapid_count = 0;
+  float rapid_z_high = -10000.0f, rapid_z_low = 10000.0f, rapid_xy_z_low = 10000.0f;
+  std::int32_t pecks = 0;          // pecks and shifts
+  float dwell = 0;                 // seconds
+  float pitch = 0;                 // F / S of tapping
+  bool pitch_set = false;
+  float feed_rev = 0;              // F / S of the other cycles
+  bool feed_rev_set = false;
+};
+
+struct NCD_EXEC {
+  std::uint16_t status = 0;  // motion group and modal bits; 0x8000 end; 0x8000 + code error
+  std::uint16_t flags = 0;   // 0x3000 and 0xC000 fields persist; the low 12 bits the line's
+  std::uint16_t mask = 0;
+  std::uint16_t saved_status = 0, saved_flags = 0;
+  VEC3 cur, prev, seg_end;
+  float arc_i = 0, arc_j = 0, arc_k = 0, arc_r = 0;  // centre offsets from the start, radius
+  float arc_err = 0;
+  float feed = 100.0f;  // feed used
+  std::int32_t t_cur = 0, t_word = 0;
+  float a = 0, b = 0, c = 0, q = 0, f = 100.0f;
+  std::int32_t o = 0, p = 0, l = 0, n = 0, h = 0, d = 0, s = -1;
+  std::int32_t spindle = 0;  // 3 M03, 4 M04, 0 M05, 5 stopped by a cycle
+  std::int32_t coolant = 0;  // bit 0 M07, bit 1 M08
+  std::uint32_t mode = 17;   // plane in bits 4-5, work system in bits 0-3
+  std::array<std::int32_t, 3> m_list{-1, -1, -1};
+  std::int32_t colour = 45;  // path colour code
+  std::array<std::uint8_t, 4> colour_rgba{};
+  float rapid_feed = NCD_RAPID_FEED;
+  float peck_d = NCD_PECK_RETURN;
+  float max_f = 0;           // largest F of the program
+  float prog_high_z = -10000.0f;
+  VEC3 ext_min, ext_max;     // extents of the path
+  bool ext_set = false;
+  std::int32_t tool_changes = 0;
+  NCD_CYCLE cyc;
+  NCD_COMP_HISTORY comp;
+  std::int32_t sub_depth = 0;
+  std::array<NCD_SUB_ENTRY, NCD_SUB_DEPTH + 1> sub{};  // entries 1..4
+  std::array<char, 32> sub_text{};
+  NCD_TOOL_RUN tool;
+};
+static_assert(std::is_trivially_copyable_v<NCD_EXEC>, "snapshots copy NCD_EXEC as it stands");
+
+// Options of the interpreter, set from the settings.
+struct NCD_EXEC_OPTIONS {
+  bool comp_enabled = false;  // nc_word_enabled_G4x_flag
+  bool block_text = false;    // build the status texts of each block
+};
+
+// The status texts of the block (built only with NCD_EXEC_OPTIONS::block_text).
+struct NCD_BLOCK_TEXTS {
+  std::string f, s, h, d, m, cycle;
+};
+
+// Sets the initial interpreter state.
+void Reset_NCD_exec(NCD_DATA& d);
+// Executes the next block; with `sub_step`, one sub-move of an active canned cycle. True
+// ("ended") when the block counter reached the total or the next line is past the end.
+bool exec_NCD_word(NCD_DATA& d, bool sub_step);
+// The next sub-move of the active canned cycle: 0 done, 1 more to come, or an error code.
+int gen_cycle_step(NCD_DATA& d);
+// One arc of the block in the XY, ZX or YZ plane; false with an error code in the status.
+bool arc_G17(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k);
+bool arc_G18(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k);
+bool arc_G19(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k);
+void get_cycle_step_text(const NCD_DATA& d, std::string& out);
+void get_NCD_err_msg(std::uint16_t code, std::string& out);
