@@ -802,7 +802,9 @@ void Reset_NCD_exec(NCD_DATA& d) {
   d.block_text = NCD_BLOCK_TEXTS{};
 }
 
-bool exec_NCD_word(NCD_DATA& d, bool sub_step) {
+namespace {
+
+bool exec_block(NCD_DATA& d, bool sub_step) {
   NCD_EXEC& e = d.exec;
   NCD_POS& pos = d.pos;
   if (e.status & NCD_ST_ERROR) {
@@ -945,6 +947,15 @@ bool exec_NCD_word(NCD_DATA& d, bool sub_step) {
   }
   finish_block(d, rec, w, motion);
   return false;
+}
+
+}  // namespace
+
+bool exec_NCD_word(NCD_DATA& d, bool sub_step) {
+  const bool ended = exec_block(d, sub_step);
+  // The end of the last completed motion or sub-move; compensation may replace it.
+  d.exec.seg_end = d.exec.cur;
+  return ended;
 }
 
 int gen_cycle_step(NCD_DATA& d) {

@@ -53,6 +53,7 @@ TEST(NcdExec, MovesFeedsAndDwell) {
   auto d = program("G91G01X5.F100\r\nX5.\r\n");
   run(*d);
   EXPECT_EQ(d->exec.cur.x, 10.0f);
+  EXPECT_EQ(d->exec.seg_end.x, 10.0f);
   EXPECT_EQ(d->pos.block_count, 2);
   EXPECT_TRUE(exec_NCD_word(*d, false));  // ended
 
@@ -101,6 +102,13 @@ TEST(NcdExec, ModalWords) {
   EXPECT_EQ(e.h, 4);
   EXPECT_EQ(e.t_word, 7);
   EXPECT_EQ(e.t_cur, 0);
+
+  auto c = program("G42D5\r\n");
+  run(*c);
+  EXPECT_EQ(c->exec.flags & NCD_WF_COMP_FIELD, 0x2000);
+  auto c0 = program("G42D0\r\n");
+  run(*c0);
+  EXPECT_EQ(c0->exec.flags & NCD_WF_COMP_FIELD, 0x3000);  // D0 cancels
 }
 
 TEST(NcdExec, ToolChangeColourAndErrorLines) {
