@@ -787,6 +787,7 @@ void Reset_NCD_exec(NCD_DATA& d) {
   d.pos.cur_line = d.pos.next_line = d.pos.start_line;
   d.pos.block_count = 0;
   d.pos.total_blocks = NCD_TOTAL_BLOCKS_UNLIMITED;
+  e.peck_d = d.exec_opt.peck_return > 0 ? d.exec_opt.peck_return : NCD_PECK_RETURN;
   e.colour = 45;
   color_code_to_RGBA(e.colour, 255, e.colour_rgba.data());
   if (d.comments.origin_given) {

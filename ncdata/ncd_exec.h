@@ -137,6 +137,7 @@ static_assert(std::is_trivially_copyable_v<NCD_EXEC>, "snapshots copy NCD_EXEC a
 struct NCD_EXEC_OPTIONS {
   bool comp_enabled = false;  // nc_word_enabled_G4x_flag
   bool block_text = false;    // build the status texts of each block
+  float peck_return = NCD_PECK_RETURN;  // nc_word_fixed_d / 1000: the G73/G83 return d
 };
 
 // The status texts of the block (built only with NCD_EXEC_OPTIONS::block_text).

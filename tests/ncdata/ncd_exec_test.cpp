@@ -254,6 +254,13 @@ TEST(NcdExec, CannedCycleErrors) {
     EXPECT_EQ(run(*d), c.errors) << c.prog;
     EXPECT_FALSE(d->exec.cyc.active) << c.prog;
   }
+  // The configured peck return governs the pecks.
+  auto pd = make_ncd();
+  pd->exec_opt.peck_return = 0.5f;
+  load_ncd(*pd, "G90G00X0Y0Z10.\r\nG73Z-5.R1.Q2.5F100\r\n");
+  Reset_NCD_exec(*pd);
+  EXPECT_EQ(pd->exec.peck_d, 0.5f);
+  EXPECT_EQ(sub_moves(*pd)[3], (SubMove{0, 0, -1.0f}));
   // A Q of an earlier cycle block is used again.
   auto d = program("G90G00Z10.\r\nG83X0Z-10.R1.Q3.\r\nX5.\r\n");
   EXPECT_TRUE(run(*d).empty());
