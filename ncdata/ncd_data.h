@@ -242,6 +242,8 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length);
 void Delete_NCD_line(NCD_DATA& d, int n);
 void Store_NCD_word_data(NCD_DATA& d, int n, int total_words);
 void Store_NCD_line_flags(NCD_DATA& d, int n);
+// Removes line n's word data and its line-table entries (before the line is tokenised again).
+void Clear_NCD_word_data(NCD_DATA& d, int n);
 // Enters line n in the program-number table (mask has O) and the tool-change table (T).
 void Register_NCD_OT_line(NCD_DATA& d, int n, std::int32_t o, std::int32_t t);
 void Fix_NCD_tables_delete(NCD_DATA& d, int n);

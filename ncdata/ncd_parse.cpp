@@ -216,6 +216,7 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
   NCD_PARSE& ps = d.parse;
   ps.status = ps.flags = ps.mask = 0;
   if (n < 0 || n >= d.line_count) return;
+  if (d.line(n).word != 0) Clear_NCD_word_data(d, n);  // tokenised once before
   const std::string_view text = get_NCD_line_view(d, n);
   const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
   const int len = static_cast<int>(text.size());

@@ -600,6 +600,22 @@ void Store_NCD_word_data(NCD_DATA& d, int n, int total_words) {
   d.word_fill[wp] = off + total_words;
 }
 
+void Clear_NCD_word_data(NCD_DATA& d, int n) {
+  if (n < 0 || n >= d.line_count) return;
+  NCD_LINE& rec = d.line(n);
+  if (rec.word == 0) return;
+  const std::uint32_t h = rec.word;
+  rec.word = 0;
+  d.word_pages[ncd_handle_page(h)][ncd_handle_offset(h)] = static_cast<std::uint32_t>(-1);
+  remove_word_entry(d, ncd_handle_page(h), ncd_handle_offset(h));
+  for (NCD_LINE_TABLE* t : {&d.tool_lines, &d.prog_lines}) {
+    int w = 0;
+    for (int i = 0; i < t->count; ++i)
+      if (t->e[i].line != n) t->e[w++] = t->e[i];
+    t->count = w;
+  }
+}
+
 void Store_NCD_line_flags(NCD_DATA& d, int n) {
   if (n < 0 || n >= d.line_count) return;
   NCD_LINE& rec = d.line(n);

@@ -288,6 +288,21 @@ TEST(NcdStore, EditsShiftTablesAndPositions) {
   EXPECT_EQ(d->pos.start_line, 8);
 }
 
+TEST(NcdStore, TokenisingALineAgainReplacesItsWords) {
+  auto d = make_ncd(nullptr, small_pages());
+  load_ncd(*d, "O1\r\nT1M06X1.\r\nX2.\r\nT2M06\r\n");
+  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  EXPECT_EQ(d->tool_lines.count, 2);
+  EXPECT_EQ(d->prog_lines.count, 1);
+  Delete_NCD_line(*d, 0);
+  expect_entries_numbered(*d);
+  NCD_LINE_WORDS w;
+  ASSERT_TRUE(get_NCD_line_words(*d, 1, w));
+  EXPECT_EQ(w.x, 2.0f);
+  EXPECT_EQ(d->tool_lines.e[1].line, 2);
+  EXPECT_EQ(d->prog_lines.count, 0);
+}
+
 TEST(NcdStore, FullLineTableSaysSo) {
   auto d = make_ncd();
   std::string t;
