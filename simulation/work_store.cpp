@@ -145,6 +145,7 @@ bool build_work(TWORK_DATA& w, int nx, int ny, const VEC3& lo, const VEC3& hi,
     w.tiles_x = (nx + WORK_TILE) >> WORK_TILE_SHIFT;
     w.tiles_y = (ny + WORK_TILE) >> WORK_TILE_SHIFT;
     w.tile_max.assign(static_cast<std::size_t>(w.tiles_x) * w.tiles_y, w.top_z);
+    w.tile_epoch.assign(w.tile_max.size(), 0);
   } catch (const std::bad_alloc&) {
     err = "ワーク用のメモリが確保できませんでした";
     return false;
@@ -175,6 +176,7 @@ void release_blocks(TWORK_DATA& w) {
   std::vector<float>().swap(w.xs);
   std::vector<float>().swap(w.ys);
   std::vector<float>().swap(w.tile_max);
+  std::vector<std::uint32_t>().swap(w.tile_epoch);
   w.tiles_x = w.tiles_y = 0;
 }
 
@@ -227,6 +229,7 @@ void Refresh_WORK_tiles(TWORK_DATA& w) {
   if (!w.in_use || w.grid.empty()) return;
   const int row = w.nx + 1;
   std::fill(w.tile_max.begin(), w.tile_max.end(), -HUGE_VALF);
+  std::fill(w.tile_epoch.begin(), w.tile_epoch.end(), 0u);
   for (int iy = 0; iy <= w.ny; ++iy) {
     const TGRID_POINT* p = &w.grid[static_cast<std::size_t>(row) * iy];
     float* t = &w.tile_max[static_cast<std::size_t>(iy >> WORK_TILE_SHIFT) * w.tiles_x];

@@ -76,6 +76,9 @@ struct TWORK_DATA {
   // grid, row by row. Cutting only lowers points, so the bounds stay valid while it runs; any
   // code that raises points calls Refresh_WORK_tiles().
   std::vector<float> tile_max;
+  // The cut (Tmat::cut_epoch) that last lowered points of each tile; 0 when the bound is
+  // exact. A bound from an earlier cut is recomputed before it is relied on.
+  std::vector<std::uint32_t> tile_epoch;
   std::int32_t tiles_x = 0, tiles_y = 0;
 
   std::size_t point_count() const {
@@ -176,6 +179,17 @@ struct Tmat {
   // -- cut abort and index box
   std::int32_t abort_flag = 0;        // 0 none, 1 Escape, 2 mouse button
   std::int32_t box[4] = {0, 0, 0, 0}; // ix0, iy0, ix1, iy1 inclusive
+  std::int32_t abort_count = 500;     // cells left before the next abort check
+  std::uint32_t abort_poll_ms = 0;    // clock of the last poll
+  std::uint8_t abort_polled = 0;      // a poll has happened
+  // Collision flags of every sweep since the caller last cleared them (a move cuts several
+  // works, an arc several chords; each sweep clears its own flags in section 0).
+  std::uint16_t cut_flags_acc = 0;
+  std::uint32_t cut_epoch = 0;        // counts the sweeps
+  std::uint64_t cut_visited = 0;      // lattice points looked at by the sweeps (statistics)
+  // 1: walk the whole index box of every cut instead of the swept area only (the reference
+  // that the fast walk must equal; tests and benchmarks).
+  std::uint8_t cut_walk_plain = 0;
   // -- picked cell
   TPICK_CELL pick;
 

@@ -1,0 +1,684 @@
+#include <algorithm>
+#include <cmath>
+
+#include "platform/core/input.h"
+#include "platform/core/system.h"
+#include "simulation/cutting_sim.h"
+#include "simulation/cutting_walk.h"
+
+namespace {
+
+bool current_work(Tmat& m, TWORK_DATA*& w) {
+  if (m.cur_work < 0 || m.cur_work >= WORK_MAX) return false;
+  w = &m.works[m.cur_work];
+  return w->in_use && !w->grid.empty();
+}
+
+bool finite3(const VEC3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+VEC3 clamp3(const VEC3& v) {
+  return VEC3{static_cast<float>(Clamp_1e10(v.x)), static_cast<float>(Clamp_1e10(v.y)),
+              static_cast<float>(Clamp_1e10(v.z))};
+}
+
+inline double sq(double v) { return v * v; }
+
+// The index box of an XY rectangle over the current work; false when they do not overlap.
+bool rect_box(Tmat& m, double x0, double y0, double x1, double y1) {
+  TWORK_DATA* w;
+  if (!current_work(m, w)) return false;
+  if (!(x1 >= w->min.x && x0 <= w->max.x && y1 >= w->min.y && y0 <= w->max.y)) return false;
+  // Clamped in floating point first, so that no conversion sees a value out of range.
+  const auto index = [](double v, double lo, double step, int n) {
+    double f = (v - lo) / step;
+    f = std::clamp(f, 0.0, static_cast<double>(n));
+    return float_to_int(f);
+  };
+  m.box[0] = index(x0, w->min.x, w->step_x, w->nx);
+  m.box[1] = index(y0, w->min.y, w->step_y, w->ny);
+  m.box[2] = std::min(index(x1, w->min.x, w->step_x, w->nx) + 1, w->nx);
+  m.box[3] = std::min(index(y1, w->min.y, w->step_y, w->ny) + 1, w->ny);
+  return true;
+}
+
+// Per-sweep constants of a linear move.
+struct Move {
+  double ax, ay, az;
+  double L, dz, k;
+  double cs, sn;  // cos(-theta), sin(-theta)
+  bool skip;
+};
+
+// The tip height along the move at tool position `off` (distance along the track).
+inline double tip_at(const Move& mv, double off) { return mv.az + off * mv.k; }
+
+// The oblique height cases for the side (0 < u < L) or the end zone (u >= L). False when
+// the section gives no height for the point (a choice that the skip-start flag suppresses,
+// or a corner radius without silhouette).
+bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, double q, double d2,
+                    double e2, bool end, double& h, double& tip, int& kase) {
+  const double z0 = t.ref_z + mv.az, k = mv.k, L = mv.L, D = mv.dz;
+  const double a = std::sqrt(q);
+  tip = mv.az;
+  const auto flat_ride = [&] {
+    const double off = u - Safe_Sqrt(t.FR2 - q);
+    kase = 7;
+    h = off * k + z0;
+    tip = tip_at(mv, off);
+  };
+  const auto rim_ride = [&] {
+    const double off = u - Safe_Sqrt(t.AR2 - q);
+    kase = 5;
+    h = off * k + z0 + t.area_rz;
+    tip = tip_at(mv, off);
+  };
+  const auto sphere_at_a = [&] {
+    kase = 9;
+    h = z0 + t.BR - Safe_Sqrt(t.BR2 - d2);
+  };
+  const auto torus_at_a = [&] {
+    kase = 14;
+    h = z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(d2) - t.FR));
+  };
+  const auto cone_at_a = [&] {
+    kase = 2;
+    h = (std::sqrt(d2) - t.FR) * t.taper_zx + z0;
+  };
+  const auto ball = [&]() -> bool {
+    const double w = Safe_Sqrt(t.BR2 - q) * t.slope_sin;
+    if (t.type == TPM_BALL2 && w * w + q > t.AR2) {
+      // The sphere would touch beyond the section's radius: the rim meets the point first.
+      if (d2 > t.AR2) {
+        rim_ride();
+        return true;
+      }
+      if (mv.skip) return false;
+      sphere_at_a();
+      return true;
+    }
+    if (u > w) {
+      if (end && u - L > w) {
+        kase = 13;
+        h = z0 + t.BR - Safe_Sqrt(t.BR2 - e2) + D;
+        tip = mv.az + D;
+      } else {
+        kase = 12;
+        h = z0 + t.BR - Safe_Sqrt(t.BR2 - w * w - q) + (u - w) * k;
+        tip = tip_at(mv, u - w);
+      }
+      return true;
+    }
+    if (mv.skip) return false;
+    sphere_at_a();
+    return true;
+  };
+  const auto corner = [&]() -> bool {
+    if (d2 <= t.FR2) {
+      kase = 1;
+      h = z0;
+      return true;
+    }
+    double f;
+    if (!Get_Tool_contact_offset(t, a, f)) return false;
+    if (t.type == TPM_CORNER_R2 && f * f + q > t.AR2) {
+      // The torus would touch beyond the section's radius: the rim meets the point first.
+      if (d2 > t.AR2) {
+        rim_ride();
+        return true;
+      }
+      if (mv.skip) return false;
+      torus_at_a();
+      return true;
+    }
+    if (u > f) {
+      if (end && u - L > f) {
+        kase = 18;
+        h = z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(e2) - t.FR)) + D;
+        tip = mv.az + D;
+      } else {
+        kase = 17;
+        h = z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(f * f + q) - t.FR)) + (u - f) * k;
+        tip = tip_at(mv, u - f);
+      }
+      return true;
+    }
+    torus_at_a();
+    return true;
+  };
+  switch (t.type) {
+    case TPM_FLAT:
+      if (d2 > t.FR2) {
+        flat_ride();
+        return true;
+      }
+      if (mv.skip) return false;
+      kase = 1;
+      h = z0;
+      return true;
+    case TPM_BALL:
+      return ball();
+    case TPM_BALL2:
+      if (t.ball_reached) return ball();
+      if (d2 > t.AR2) {
+        rim_ride();
+        return true;
+      }
+      if (mv.skip) return false;
+      sphere_at_a();
+      return true;
+    case TPM_CORNER_R:
+      return corner();
+    case TPM_CORNER_R2:
+      if (t.ball_reached) return corner();
+      if (d2 <= t.FR2) {
+        kase = 1;
+        h = z0;
+        return true;
+      }
+      if (d2 > t.AR2) {
+        rim_ride();
+        return true;
+      }
+      if (mv.skip) return false;
+      torus_at_a();
+      return true;
+    case TPM_TAPER:
+      if (d2 <= t.FR2) {
+        if (mv.skip) return false;
+        kase = 1;
+        h = z0;
+        return true;
+      }
+      if (k < t.taper_zx) {
+        const double c = 1.0 / std::sqrt(1 + k * k);  // cos(atan k)
+        const double r1 = c * t.AR, r2 = c * t.FR;
+        if (a <= r2) {
+          flat_ride();
+          if (end && u - Safe_Sqrt(t.FR2 - q) > L) {
+            // The flat bottom would have to ride past the end of the move: the cone of the
+            // tool standing at B reaches the point instead.
+            kase = 8;
+            h = (std::sqrt(e2) - t.FR) * t.taper_zx + z0 + D;
+            tip = mv.az + D;
+          }
+          return true;
+        }
+        if (a <= r1) {
+          const auto cone_ride = [&] {
+            kase = 6;
+            const double off = u - k * a;
+            h = (std::sqrt((k * k + 1) * q) - t.FR) * t.taper_zx + z0 + off * k;
+            tip = tip_at(mv, off);
+          };
+          if (!end) {
+            if (k * a < u)
+              cone_ride();
+            else
+              cone_at_a();
+          } else if (k * a >= u) {
+            cone_at_a();
+          } else if (k * a >= u - L) {
+            cone_ride();
+          } else {
+            kase = 8;
+            h = (std::sqrt(e2) - t.FR) * t.taper_zx + z0 + D;
+            tip = mv.az + D;
+          }
+          return true;
+        }
+        if (d2 > t.AR2)
+          rim_ride();
+        else
+          cone_at_a();
+        return true;
+      }
+      if (d2 > t.AR2) {
+        rim_ride();
+        return true;
+      }
+      if (mv.skip) return false;
+      cone_at_a();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Flag 2: a cut by section 0 inside the centre radius of the axis path.
+inline std::uint16_t centre_flag(const TTOOL_PARAM& t0, int sec, double d2, double zone_d2) {
+  if (sec != 0) return 0;
+  return (d2 < t0.centre_r2 || zone_d2 < t0.centre_r2) ? CUT_FLAG_NO_EDGE : 0;
+}
+
+void level_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, double margin) {
+  const double bx = mv.ax + m.dx, by = mv.ay + m.dy, R = m.cut_r + margin;
+  const TTOOL_PARAM& t0 = m.tpm[0];
+  const bool skip_flat = mv.skip && t0.type == TPM_FLAT;
+  const auto rows = [&](int, double y, int* lo, int* hi) {
+    double xl, xr;
+    if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
+    return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
+  };
+  const auto visit = [&](int ix, int iy, std::size_t idx, TGRID_POINT& p) {
+    const double X = w.xs[ix] - mv.ax, Y = w.ys[iy] - mv.ay;
+    const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
+    const double q = v * v, d2 = u * u + q;
+    if (mv.skip && (!(u > 0) || (skip_flat && d2 < t0.FR2))) return false;
+    const int zone = u <= 0 ? 0 : (u < mv.L ? 1 : 2);
+    const double e2 = zone == 2 ? sq(u - mv.L) + q : 0;
+    const double dist = zone == 0 ? d2 : zone == 1 ? q : e2;
+    for (int i = 0; i < n; ++i) {
+      const TTOOL_PARAM& t = m.tpm[i];
+      if (t.AR2 < dist) continue;
+      int kase;
+      const double z0 = t.ref_z + mv.az;
+      const double h = zone == 1 ? cutwalk::side_height(t, z0, q, kase)
+                                 : cutwalk::cap_height(t, z0, dist, zone == 2, kase);
+      if (!std::isfinite(h) || p.z <= h) return false;
+      TCUT_POINT_INFO c;
+      c.tip_z = static_cast<float>(mv.az);
+      c.old_z = p.z;
+      c.new_z = static_cast<float>(h);
+      c.section = i;
+      c.flags = centre_flag(t0, i, d2, zone == 0 ? d2 : zone == 1 ? q : e2);
+      c.kind = static_cast<std::uint8_t>(kase);
+      const float before = p.z;
+      CUT_GRID_POINT(m, idx, c);
+      return p.z != before;
+    }
+    return false;
+  };
+  cutwalk::walk(m, w, lowest, rows, visit);
+}
+
+void oblique_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
+                  double margin) {
+  const double bx = mv.ax + m.dx, by = mv.ay + m.dy, R = m.cut_r + margin;
+  const TTOOL_PARAM& t0 = m.tpm[0];
+  const auto rows = [&](int, double y, int* lo, int* hi) {
+    double xl, xr;
+    if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
+    return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
+  };
+  const auto visit = [&](int ix, int iy, std::size_t idx, TGRID_POINT& p) {
+    const double X = w.xs[ix] - mv.ax, Y = w.ys[iy] - mv.ay;
+    const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
+    const double q = v * v, d2 = u * u + q;
+    const double z = p.z;
+    double best = z, best_tip = mv.az;
+    int best_sec = -1, best_kase = 0;
+    double zone_d2 = d2;
+    if (u > 0) {
+      const bool end = !(u < mv.L);
+      const double e2 = end ? sq(u - mv.L) + q : 0;
+      const double dist = end ? e2 : q;
+      zone_d2 = dist;
+      for (int i = 0; i < n; ++i) {
+        const TTOOL_PARAM& t = m.tpm[i];
+        if (t.AR2 < dist) continue;
+        double h, tip;
+        int kase;
+        if (!oblique_height(t, mv, u, q, d2, e2, end, h, tip, kase)) continue;
+        if (std::isfinite(h) && h < best) {
+          best = h;
+          best_tip = tip;
+          best_sec = i;
+          best_kase = kase;
+        }
+      }
+    } else if (!mv.skip) {
+      for (int i = 0; i < n; ++i) {
+        const TTOOL_PARAM& t = m.tpm[i];
+        if (t.AR2 < d2) continue;
+        int kase;
+        const double h = cutwalk::cap_height(t, t.ref_z + mv.az, d2, false, kase);
+        if (!std::isfinite(h) || h >= z) break;
+        if (h < best) {
+          best = h;
+          best_sec = i;
+          best_kase = kase;
+        }
+      }
+    }
+    if (best_sec < 0) return false;
+    TCUT_POINT_INFO c;
+    c.tip_z = static_cast<float>(best_tip);
+    c.old_z = p.z;
+    c.new_z = static_cast<float>(best);
+    c.section = best_sec;
+    c.flags = centre_flag(t0, best_sec, d2, zone_d2);
+    c.kind = static_cast<std::uint8_t>(best_kase);
+    const float before = p.z;
+    CUT_GRID_POINT(m, idx, c);
+    return p.z != before;
+  };
+  cutwalk::walk(m, w, lowest, rows, visit);
+}
+
+}  // namespace
+
+namespace cutwalk {
+
+int active_sections(Tmat& m, const TWORK_DATA& w, double tip_z) {
+  int limit = 0;
+  if (m.cut_section_mode == 1)
+    limit = std::clamp(m.tpm_tool_count, 0, m.tpm_count);
+  else if (m.cut_section_mode != 0)
+    limit = m.tpm_count;
+  limit = std::clamp(limit, 0, TOOL_SHAPE_MAX);
+  int n = 0;
+  while (n < limit && !(m.tpm[n].ref_z + tip_z >= w.top_z)) ++n;
+  m.tpm_active = n;
+  return n;
+}
+
+double lowest_surface(const Tmat& m, int n) {
+  double lo = HUGE_VAL;
+  for (int i = 0; i < n; ++i) {
+    const TTOOL_PARAM& t = m.tpm[i];
+    // The cone at the raised end of a short move may dip below its flat bottom.
+    const double dip = t.type == TPM_TAPER ? t.FR * t.taper_zx : 0.0;
+    lo = std::min(lo, t.ref_z - dip);
+  }
+  return lo;
+}
+
+void prepare_sections(Tmat& m, int n, double k, bool oblique) {
+  const double s = std::sin(std::atan(k));
+  for (int i = 0; i < n; ++i) {
+    TTOOL_PARAM& t = m.tpm[i];
+    switch (t.type) {
+      case TPM_BALL:
+        t.slope_sin = s;
+        t.slope_sin2 = s * s;
+        break;
+      case TPM_BALL2:
+        t.slope_sin = s;
+        t.slope_sin2 = s * s;
+        t.ball_reached = t.AR <= t.BR * s ? 0 : 1;
+        break;
+      case TPM_CORNER_R:
+        if (oblique) Make_Tool_silhouette(t, k);
+        break;
+      case TPM_TAPER:
+        t.slope_under_taper = k < t.taper_zx ? 1 : 0;
+        break;
+      case TPM_CORNER_R2:
+        if (oblique) {
+          Make_Tool_silhouette(t, k);
+        } else {
+          t.slope_sin = s;
+          t.slope_sin2 = s * s;
+        }
+        t.ball_reached = t.AR <= t.BR * t.slope_sin + t.FR ? 0 : 1;
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+double cap_height(const TTOOL_PARAM& t, double z0, double d2, bool end, int& kase) {
+  switch (t.type) {
+    case TPM_BALL:
+    case TPM_BALL2:
+      kase = end ? 11 : 9;
+      return z0 + t.BR - Safe_Sqrt(t.BR2 - d2);
+    case TPM_CORNER_R:
+    case TPM_CORNER_R2:
+      if (d2 > t.FR2) {
+        kase = end ? 16 : 14;
+        return z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(d2) - t.FR));
+      }
+      break;
+    case TPM_TAPER:
+      if (d2 > t.FR2) {
+        kase = end ? 4 : 2;
+        return (std::sqrt(d2) - t.FR) * t.taper_zx + z0;
+      }
+      break;
+    default:
+      break;
+  }
+  kase = 1;
+  return z0;
+}
+
+double side_height(const TTOOL_PARAM& t, double z0, double q, int& kase) {
+  switch (t.type) {
+    case TPM_BALL:
+    case TPM_BALL2:
+      kase = 10;
+      return z0 + t.BR - Safe_Sqrt(t.BR2 - q);
+    case TPM_CORNER_R:
+    case TPM_CORNER_R2:
+      if (q > t.FR2) {
+        kase = 15;
+        return z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(q) - t.FR));
+      }
+      break;
+    case TPM_TAPER:
+      if (q > t.FR2) {
+        kase = 3;
+        return (std::sqrt(q) - t.FR) * t.taper_zx + z0;
+      }
+      break;
+    default:
+      break;
+  }
+  kase = 1;
+  return z0;
+}
+
+}  // namespace cutwalk
+
+void Circle_Box(double x, double y, double r, double& xmin, double& ymin, double& xmax,
+                double& ymax) {
+  const double a = std::fabs(r);
+  xmin = x - a;
+  xmax = x + a;
+  ymin = y - a;
+  ymax = y + a;
+}
+
+bool Point_Box_Index(Tmat& m, const VEC3& c, double r) {
+  double x0, y0, x1, y1;
+  Circle_Box(c.x, c.y, r, x0, y0, x1, y1);
+  return rect_box(m, x0, y0, x1, y1);
+}
+
+bool Segment_Box_Index(Tmat& m, const VEC3& a, const VEC3& b, double r) {
+  double x0, y0, x1, y1, x2, y2, x3, y3;
+  Circle_Box(a.x, a.y, r, x0, y0, x1, y1);
+  Circle_Box(b.x, b.y, r, x2, y2, x3, y3);
+  return rect_box(m, std::min(x0, x2), std::min(y0, y2), std::max(x1, x3), std::max(y1, y3));
+}
+
+bool Arc_Box_Index(Tmat& m, const VEC3& centre, const VEC3& start, const VEC3& end,
+                   double radius, double cut_r, int dir) {
+  double x0, y0, x1, y1;
+  Arc_Box_2D(dir, centre, start, end, radius, x0, y0, x1, y1);
+  return rect_box(m, x0 - cut_r, y0 - cut_r, x1 + cut_r, y1 + cut_r);
+}
+
+void Check_Cut_Abort(Tmat& m) {
+  if (--m.abort_count > 0) return;
+  m.abort_count = CUT_ABORT_COUNT;
+  const std::uint32_t now = plat::tick_ms();
+  if (m.abort_polled && now - m.abort_poll_ms < CUT_ABORT_POLL_MS) return;
+  m.abort_polled = 1;
+  m.abort_poll_ms = now;
+  if (plat::escape_pressed()) m.abort_flag = 1;
+  const bool left = plat::key_down(plat::Key::LButton);
+  const bool right = plat::key_down(plat::Key::RButton);
+  if ((left || right) && m.abort_flag != 1) m.abort_flag = 2;
+}
+
+VEC3 Calc_Normal(const VEC3& p0, const VEC3& p1, const VEC3& p2) {
+  const double ax = p2.x - p1.x, ay = p2.y - p1.y, az = p2.z - p1.z;
+  const double bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
+  const double nx = -(ay * bz - az * by), ny = -(az * bx - ax * bz), nz = -(ax * by - ay * bx);
+  const double l2 = nx * nx + ny * ny + nz * nz;
+  const double f = l2 < 1e-6 ? 1e6 : 1.0 / std::sqrt(l2);
+  return VEC3{static_cast<float>(nx * f), static_cast<float>(ny * f), static_cast<float>(nz * f)};
+}
+
+void CUT_GRID_POINT(Tmat& m, std::size_t point, TCUT_POINT_INFO& c) {
+  TWORK_DATA* wp;
+  if (!current_work(m, wp) || point >= wp->grid.size()) return;
+  TWORK_DATA& w = *wp;
+  if (c.section < 0 || c.section >= TOOL_SHAPE_MAX || !std::isfinite(c.new_z)) return;
+  TGRID_POINT& p = w.grid[point];
+  const double depth = static_cast<double>(p.z) - c.new_z;
+  if (!(depth >= 0.001)) return;
+  TTOOL_PARAM& t = m.tpm[c.section];
+  TTOOL_PARAM& t0 = m.tpm[0];
+  std::uint16_t f = c.flags;
+  const int kind = c.kind;
+  if (m.L != 0) {
+    if (m.dz == 0) {
+      f &= static_cast<std::uint16_t>(~CUT_FLAG_NO_EDGE);
+    } else if (!m.downward) {
+      f &= static_cast<std::uint16_t>(~CUT_FLAG_NO_EDGE);
+      if (t0.oblique_restricted && kind != 1 && kind != 2 && kind != 9 && kind != 14)
+        f |= CUT_FLAG_SIDE;
+    } else if (t0.oblique_restricted && kind != 8 && kind != 13 && kind != 18) {
+      f |= CUT_FLAG_SIDE;
+    }
+  }
+  if (t.cutting_edge) {
+    if (m.L != 0 && static_cast<double>(c.old_z) - c.tip_z > t0.tool_edge_len + 0.001) {
+      f |= CUT_FLAG_EDGE_SHORT;
+      t.max_excess_depth = std::max(t.max_excess_depth, static_cast<float>(depth));
+    }
+    t.max_cut_depth = std::max(t.max_cut_depth, static_cast<float>(depth));
+  } else {
+    f |= CUT_FLAG_SHANK;
+    t.max_excess_depth = std::max(t.max_excess_depth, static_cast<float>(depth));
+  }
+  if (w.jig) f |= CUT_FLAG_JIG;
+  if (m.move_kind == 0) f |= CUT_FLAG_RAPID;
+  f |= CUT_FLAG_CUT;
+  t0.cut_flags |= f;
+  t0.removed_depth_sum += static_cast<float>(depth);
+  if (!is_collision_point(p)) {
+    if (f != CUT_FLAG_CUT) {
+      p.col[0] = 255;
+      p.col[1] = 1;
+      p.col[2] = 1;
+      p.col[3] = static_cast<std::uint8_t>(f & 0xFF);
+      p.mark = m.nc_line;
+    } else {
+      std::copy(t.cut_color, t.cut_color + 4, p.col);
+      p.mark = GRID_MARK_BOTTOM;
+    }
+    if (w.bottom_z >= c.new_z) {
+      p.z = w.bottom_z;
+    } else {
+      p.z = c.new_z;
+      p.mark = m.nc_line;
+    }
+  } else {
+    p.z = std::max(w.bottom_z, c.new_z);
+  }
+}
+
+bool CUT_LINE_SWEEP(Tmat& m, const VEC3& start, const VEC3& end, bool skip_start) {
+  TWORK_DATA* wp;
+  if (!current_work(m, wp)) return false;
+  TWORK_DATA& w = *wp;
+  const VEC3 p0 = clamp3(start), p1 = clamp3(end);
+  if (!finite3(p0) || !finite3(p1)) return false;  // a coordinate that is not a number
+  m.P0 = p0;
+  m.P1 = p1;
+  VEC3 a = p0, b = p1;
+  if (p0.z <= p1.z) {
+    m.downward = 0;
+  } else {
+    a = p1;
+    b = p0;
+    m.downward = 1;
+    skip_start = false;
+  }
+  if (!(a.z < w.top_z)) return false;
+  m.dx = static_cast<double>(b.x) - a.x;
+  m.dy = static_cast<double>(b.y) - a.y;
+  m.dz = static_cast<double>(b.z) - a.z;
+  const int n = cutwalk::active_sections(m, w, a.z);
+  if (n == 0) return false;
+  const double R = m.tpm[n - 1].AR;
+  if (!(R >= 0.001)) return false;
+  m.cut_r = R;
+  if (m.dz < 0.001) {
+    m.dz = 0;
+    m.downward = 0;
+  }
+  bool box;
+  if (std::fabs(m.dx) >= 0.001 || std::fabs(m.dy) >= 0.001) {
+    m.L2 = m.dx * m.dx + m.dy * m.dy;
+    m.L = std::sqrt(m.L2);
+    if (m.dz > 0) {
+      m.slope_k = m.dz / m.L;
+      m.slope_k2 = m.slope_k * m.slope_k;
+    }
+    box = Segment_Box_Index(m, a, b, R);
+  } else {
+    m.dx = m.dy = m.dz = m.L2 = m.L = 0;
+    box = Point_Box_Index(m, a, R);
+  }
+  if (!box) return false;
+  const bool oblique = m.dz > 0;
+  const double k = oblique ? m.slope_k : 0.0;
+  cutwalk::prepare_sections(m, n, k, oblique);
+  m.theta = Get_Angle_2D(static_cast<float>(m.dx), static_cast<float>(m.dy));
+  m.sin_mt = Sin_Z(static_cast<float>(-m.theta));
+  m.cos_mt = Cos_Z(static_cast<float>(-m.theta));
+  {
+    const double X = w.xs[m.box[0]] - a.x, Y = w.ys[m.box[1]] - a.y;
+    m.start_u = X * m.cos_mt - Y * m.sin_mt;
+    m.start_v = Y * m.cos_mt + X * m.sin_mt;
+    m.step_inc[0] = w.step_x * m.cos_mt;
+    m.step_inc[1] = w.step_x * m.sin_mt;
+    m.step_inc[2] = -w.step_y * m.sin_mt;
+    m.step_inc[3] = w.step_y * m.cos_mt;
+  }
+  cutwalk::begin_sweep(m);
+  const Move mv{a.x, a.y, a.z, m.L, m.dz, k, m.cos_mt, m.sin_mt, skip_start};
+  const double lowest = a.z + cutwalk::lowest_surface(m, n);
+  // The fast walk looks a little beyond the swept area, so that rounding of the move frame
+  // never leaves out a point that the plain walk would cut.
+  const double margin =
+      std::max(w.step_x, w.step_y) + 1e-3 + 1e-6 * (m.L + R + std::fabs(a.x) + std::fabs(a.y));
+  if (m.jig_rect_check && w.jig)
+    cutwalk::jig_rect_walk(m, w, n, a.z,
+                           [&](double ar) { return Segment_Box_Index(m, a, b, ar); });
+  else if (m.dz == 0)
+    level_walk(m, w, n, mv, lowest, margin);
+  else
+    oblique_walk(m, w, n, mv, lowest, margin);
+  m.cut_flags_acc |= m.tpm[0].cut_flags;
+  return true;
+}
+
+bool CUT_LINE_ALL_WORK(Tmat& m, int nc_line, int move_kind, const VEC3& start, const VEC3& end) {
+  for (int i = 0; i < WORK_MAX; ++i) {
+    SET_WORK_NUM(m, i);
+    const TWORK_DATA& w = m.works[i];
+    if (!w.in_use || !w.cutting || (w.jig && !m.cut_jigs)) continue;
+    m.nc_line = nc_line;
+    m.move_kind = move_kind;
+    CUT_LINE_SWEEP(m, start, end, false);
+  }
+  return true;
+}
+
+bool CUT_LINE_ONE_WORK(Tmat& m, int work, const VEC3& start, const VEC3& end, bool skip_start) {
+  if (!SET_WORK_NUM(m, work)) return false;
+  const TWORK_DATA& w = m.works[work];
+  if (!w.in_use || !w.cutting) return false;
+  m.nc_line = -1;
+  m.move_kind = 1;
+  return CUT_LINE_SWEEP(m, start, end, skip_start);
+}

@@ -1,0 +1,193 @@
+// The lattice walk shared by the linear and the arc sweeps (internal to the simulation).
+//
+// The plain walk visits every point of the index box. The fast walk visits, per row, only
+// the spans that a row range function returns (the swept area widened by a margin), passes
+// over tiles whose height bound lies below the lowest possible tool surface, and over points
+// that lie below it; none of these could be lowered, so both walks leave identical grids.
+#pragma once
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "simulation/cutting_sim.h"
+
+namespace cutwalk {
+
+// A point whose height lies less than this above the lowest possible tool surface is not
+// cut (a cut needs a depth of 0.001; the margin covers the rounding of the heights).
+constexpr double kSkipDepth = 0.0009;
+
+// The column span [lo, hi] of the points of one row whose X lies in [xl, xr], clamped to
+// the index box; false when empty.
+inline bool span_of(const TWORK_DATA& w, const std::int32_t box[4], double xl, double xr,
+                    int& lo, int& hi) {
+  if (!(xl <= xr)) return false;
+  double fl = std::floor((xl - w.min.x) / w.step_x);
+  double fh = std::ceil((xr - w.min.x) / w.step_x);
+  fl = std::max(fl, static_cast<double>(box[0]));
+  fh = std::min(fh, static_cast<double>(box[2]));
+  if (!(fl <= fh)) return false;
+  lo = static_cast<int>(fl);
+  hi = static_cast<int>(fh);
+  return true;
+}
+
+// The X interval of the points of the row at height y that lie within `r` of the segment
+// from (ax, ay) to (bx, by); false when the row misses it.
+inline bool capsule_row(double y, double ax, double ay, double bx, double by, double r,
+                        double& xl, double& xr) {
+  xl = HUGE_VAL;
+  xr = -HUGE_VAL;
+  const auto disk = [&](double cx, double cy) {
+    const double d = y - cy;
+    if (std::fabs(d) <= r) {
+      const double h = std::sqrt(r * r - d * d);
+      xl = std::min(xl, cx - h);
+      xr = std::max(xr, cx + h);
+    }
+  };
+  disk(ax, ay);
+  disk(bx, by);
+  const double dx = bx - ax, dy = by - ay;
+  const double len = std::sqrt(dx * dx + dy * dy);
+  if (len > 0) {
+    const double ux = dx / len, uy = dy / len, py = y - ay;
+    // 0 <= (x - ax) ux + py uy <= len
+    double l1 = -HUGE_VAL, h1 = HUGE_VAL;
+    if (std::fabs(ux) > 1e-12) {
+      const double t0 = (0 - py * uy) / ux, t1 = (len - py * uy) / ux;
+      l1 = std::min(t0, t1);
+      h1 = std::max(t0, t1);
+    } else if (!(py * uy >= 0 && py * uy <= len)) {
+      return xl <= xr;
+    }
+    // |py ux - (x - ax) uy| <= r
+    double l2 = -HUGE_VAL, h2 = HUGE_VAL;
+    if (std::fabs(uy) > 1e-12) {
+      const double t0 = (py * ux - r) / uy, t1 = (py * ux + r) / uy;
+      l2 = std::min(t0, t1);
+      h2 = std::max(t0, t1);
+    } else if (!(std::fabs(py * ux) <= r)) {
+      return xl <= xr;
+    }
+    const double lo = std::max(l1, l2), hi = std::min(h1, h2);
+    if (lo <= hi) {
+      xl = std::min(xl, ax + lo);
+      xr = std::max(xr, ax + hi);
+    }
+  }
+  return xl <= xr;
+}
+
+// Recomputes the height bound of a tile.
+inline void refresh_tile(TWORK_DATA& w, int tx, int ty) {
+  const int x0 = tx << WORK_TILE_SHIFT, y0 = ty << WORK_TILE_SHIFT;
+  const int x1 = std::min(w.nx, x0 + WORK_TILE - 1), y1 = std::min(w.ny, y0 + WORK_TILE - 1);
+  float m = -HUGE_VALF;
+  for (int iy = y0; iy <= y1; ++iy) {
+    const TGRID_POINT* p = &w.grid[static_cast<std::size_t>(w.nx + 1) * iy];
+    for (int ix = x0; ix <= x1; ++ix) m = std::max(m, p[ix].z);
+  }
+  const std::size_t t = static_cast<std::size_t>(ty) * w.tiles_x + tx;
+  w.tile_max[t] = m;
+  w.tile_epoch[t] = 0;
+}
+
+// Walks the index box m.box of work w. `rows(iy, Y, lo[2], hi[2])` gives up to two column
+// spans of row iy (fast walk only); `visit(ix, iy, index, point)` handles a point that may
+// be cut and returns true when it lowered it. `lowest` is the lowest tool surface height.
+template <class Rows, class Visit>
+void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
+  const bool plain = m.cut_walk_plain != 0;
+  const double floor_z = lowest;
+  const std::uint32_t epoch = m.cut_epoch;
+  const std::size_t row_len = static_cast<std::size_t>(w.nx) + 1;
+  const bool tiles = !plain && !w.tile_max.empty();
+  std::uint64_t visited = 0;
+  for (int iy = m.box[1]; iy <= m.box[3]; ++iy) {
+    int lo[2], hi[2], n = 1;
+    if (plain) {
+      lo[0] = m.box[0];
+      hi[0] = m.box[2];
+    } else {
+      n = rows(iy, static_cast<double>(w.ys[iy]), lo, hi);
+    }
+    TGRID_POINT* row = &w.grid[row_len * iy];
+    const int ty = iy >> WORK_TILE_SHIFT;
+    for (int s = 0; s < n; ++s) {
+      for (int ix = lo[s]; ix <= hi[s]; ++ix) {
+        if (tiles && (ix == lo[s] || (ix & (WORK_TILE - 1)) == 0)) {
+          const int tx = ix >> WORK_TILE_SHIFT;
+          const std::size_t t = static_cast<std::size_t>(ty) * w.tiles_x + tx;
+          if (w.tile_epoch[t] != 0 && w.tile_epoch[t] != epoch) refresh_tile(w, tx, ty);
+          if (static_cast<double>(w.tile_max[t]) - floor_z < kSkipDepth) {
+            ix = std::min(hi[s], ((tx + 1) << WORK_TILE_SHIFT) - 1);
+            continue;
+          }
+        }
+        ++visited;
+        Check_Cut_Abort(m);
+        TGRID_POINT& p = row[ix];
+        if (!plain && static_cast<double>(p.z) - floor_z < kSkipDepth) continue;
+        if (p.mark == GRID_MARK_BOTTOM) continue;
+        if (visit(ix, iy, row_len * iy + ix, p) && tiles)
+          w.tile_epoch[static_cast<std::size_t>(ty) * w.tiles_x + (ix >> WORK_TILE_SHIFT)] = epoch;
+      }
+    }
+  }
+  m.cut_visited += visited;
+}
+
+// Starts a sweep: a new epoch for the tile bounds and the abort count-down.
+inline void begin_sweep(Tmat& m) {
+  if (++m.cut_epoch == 0) m.cut_epoch = 1;
+  m.abort_count = CUT_ABORT_COUNT;
+  m.tpm[0].removed_depth_sum = 0;
+  m.tpm[0].cut_flags = 0;
+}
+
+// The active sections of a cut whose lowest tool tip is at `tip_z`: from section 0 up to the
+// first that lies at or above the top of the work (only the tool's own sections in mode 1,
+// none in mode 0). Returns the count and sets m.tpm_active.
+int active_sections(Tmat& m, const TWORK_DATA& w, double tip_z);
+// The lowest height above the tip that any active section's surface can have.
+double lowest_surface(const Tmat& m, int n);
+// Per-move values of the active sections for slope k (0 for level travel).
+void prepare_sections(Tmat& m, int n, double k, bool oblique);
+// Heights of a level zone: the tool standing at a point (start or end cap: distance squared
+// d2 from its axis) or travelling level (side: lateral distance squared q). The case number
+// is the start cap's (1, 9, 14, 2) or the side's (1, 10, 15, 3); `end` gives the end cap's.
+double cap_height(const TTOOL_PARAM& t, double z0, double d2, bool end, int& kase);
+double side_height(const TTOOL_PARAM& t, double z0, double q, int& kase);
+// The jig rectangle branch of the linear and arc sweeps: every active section lowers the
+// whole index box that `box(AR)` sets to its flat bottom, with flag 16.
+template <class BoxFn>
+void jig_rect_walk(Tmat& m, TWORK_DATA& w, int n, double tip_z, BoxFn&& box) {
+  for (int i = 0; i < n; ++i) {
+    const TTOOL_PARAM& t = m.tpm[i];
+    if (!(t.AR >= 0.001)) continue;
+    if (!box(t.AR)) continue;
+    const double h = t.ref_z + tip_z;
+    const auto rows = [&](int, double, int* lo, int* hi) {
+      lo[0] = m.box[0];
+      hi[0] = m.box[2];
+      return 1;
+    };
+    const auto visit = [&](int, int, std::size_t idx, TGRID_POINT& p) {
+      if (!(p.z > h)) return false;
+      TCUT_POINT_INFO c;
+      c.tip_z = static_cast<float>(tip_z);
+      c.old_z = p.z;
+      c.new_z = static_cast<float>(h);
+      c.section = i;
+      c.flags = CUT_FLAG_JIG;
+      c.kind = 1;
+      const float before = p.z;
+      CUT_GRID_POINT(m, idx, c);
+      return p.z != before;
+    };
+    walk(m, w, h, rows, visit);
+  }
+}
+
+}  // namespace cutwalk
