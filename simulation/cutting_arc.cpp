@@ -212,7 +212,8 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
     return cutwalk::span_of(w, m.box, cx - ho, cx + ho, lo[0], hi[0]) ? 1 : 0;
   };
   const TTOOL_PARAM& t0 = m.tpm[0];
-  const auto visit = [&](int ix, int iy, std::size_t idx, TGRID_POINT& p) {
+  const auto visit = [&](int ix, int iy, TGRID_POINT& p, const cutwalk::CutRules& rules,
+                         cutwalk::CutAcc& acc) {
     const double X = w.xs[ix] - cx, Y = w.ys[iy] - cy;
     const double rho2 = X * X + Y * Y;
     if (!(rho2 <= outer2) || (has_inner && rho2 < inner2)) return false;
@@ -249,9 +250,7 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
       c.section = i;
       c.flags = (i == 0 && dist < t0.centre_r2) ? CUT_FLAG_NO_EDGE : 0;
       c.kind = static_cast<std::uint8_t>(kase);
-      const float before = p.z;
-      CUT_GRID_POINT(m, idx, c);
-      return p.z != before;
+      return cutwalk::lower_point(m, rules, p, c, acc);
     }
     return false;
   };

@@ -57,8 +57,11 @@ inline double tip_at(const Move& mv, double off) { return mv.az + off * mv.k; }
 // The oblique height cases for the side (0 < u < L) or the end zone (u >= L). False when
 // the section gives no height for the point (a choice that the skip-start flag suppresses,
 // or a corner radius without silhouette).
-bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, double q, double d2,
-                    double e2, bool end, double& h, double& tip, int& kase) {
+template <int T>
+inline bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, double q, double d2,
+                           double e2, bool end, double& h, double& tip, int& kase) {
+  constexpr int kAny = 0;
+  const int type = T != kAny ? T : t.type;
   const double z0 = t.ref_z + mv.az, k = mv.k, L = mv.L, D = mv.dz;
   const double a = std::sqrt(q);
   tip = mv.az;
@@ -88,7 +91,7 @@ bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, double q, do
   };
   const auto ball = [&]() -> bool {
     const double w = Safe_Sqrt(t.BR2 - q) * t.slope_sin;
-    if (t.type == TPM_BALL2 && w * w + q > t.AR2) {
+    if (type == TPM_BALL2 && w * w + q > t.AR2) {
       // The sphere would touch beyond the section's radius: the rim meets the point first.
       if (d2 > t.AR2) {
         rim_ride();
@@ -122,7 +125,7 @@ bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, double q, do
     }
     double f;
     if (!Get_Tool_contact_offset(t, a, f)) return false;
-    if (t.type == TPM_CORNER_R2 && f * f + q > t.AR2) {
+    if (type == TPM_CORNER_R2 && f * f + q > t.AR2) {
       // The torus would touch beyond the section's radius: the rim meets the point first.
       if (d2 > t.AR2) {
         rim_ride();
@@ -147,7 +150,7 @@ bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, double q, do
     torus_at_a();
     return true;
   };
-  switch (t.type) {
+  switch (type) {
     case TPM_FLAT:
       if (d2 > t.FR2) {
         flat_ride();
@@ -252,7 +255,8 @@ inline std::uint16_t centre_flag(const TTOOL_PARAM& t0, int sec, double d2, doub
   return (d2 < t0.centre_r2 || zone_d2 < t0.centre_r2) ? CUT_FLAG_NO_EDGE : 0;
 }
 
-void level_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, double margin) {
+template <int T>
+void level_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, double margin) {
   const double bx = mv.ax + m.dx, by = mv.ay + m.dy, R = m.cut_r + margin;
   const TTOOL_PARAM& t0 = m.tpm[0];
   const bool skip_flat = mv.skip && t0.type == TPM_FLAT;
@@ -261,7 +265,8 @@ void level_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, do
     if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
     return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
   };
-  const auto visit = [&](int ix, int iy, std::size_t idx, TGRID_POINT& p) {
+  const auto visit = [&](int ix, int iy, TGRID_POINT& p, const cutwalk::CutRules& rules,
+                         cutwalk::CutAcc& acc) {
     const double X = w.xs[ix] - mv.ax, Y = w.ys[iy] - mv.ay;
     const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
     const double q = v * v, d2 = u * u + q;
@@ -269,13 +274,13 @@ void level_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, do
     const int zone = u <= 0 ? 0 : (u < mv.L ? 1 : 2);
     const double e2 = zone == 2 ? sq(u - mv.L) + q : 0;
     const double dist = zone == 0 ? d2 : zone == 1 ? q : e2;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < (T ? 1 : n); ++i) {
       const TTOOL_PARAM& t = m.tpm[i];
       if (t.AR2 < dist) continue;
       int kase;
       const double z0 = t.ref_z + mv.az;
-      const double h = zone == 1 ? cutwalk::side_height(t, z0, q, kase)
-                                 : cutwalk::cap_height(t, z0, dist, zone == 2, kase);
+      const double h = zone == 1 ? cutwalk::side_height<T>(t, z0, q, kase)
+                                 : cutwalk::cap_height<T>(t, z0, dist, zone == 2, kase);
       if (!std::isfinite(h) || p.z <= h) return false;
       TCUT_POINT_INFO c;
       c.tip_z = static_cast<float>(mv.az);
@@ -284,17 +289,16 @@ void level_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, do
       c.section = i;
       c.flags = centre_flag(t0, i, d2, zone == 0 ? d2 : zone == 1 ? q : e2);
       c.kind = static_cast<std::uint8_t>(kase);
-      const float before = p.z;
-      CUT_GRID_POINT(m, idx, c);
-      return p.z != before;
+      return cutwalk::lower_point(m, rules, p, c, acc);
     }
     return false;
   };
   cutwalk::walk(m, w, lowest, rows, visit);
 }
 
-void oblique_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
-                  double margin) {
+template <int T>
+void oblique_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
+                    double margin) {
   const double bx = mv.ax + m.dx, by = mv.ay + m.dy, R = m.cut_r + margin;
   const TTOOL_PARAM& t0 = m.tpm[0];
   const auto rows = [&](int, double y, int* lo, int* hi) {
@@ -302,7 +306,8 @@ void oblique_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
     if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
     return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
   };
-  const auto visit = [&](int ix, int iy, std::size_t idx, TGRID_POINT& p) {
+  const auto visit = [&](int ix, int iy, TGRID_POINT& p, const cutwalk::CutRules& rules,
+                         cutwalk::CutAcc& acc) {
     const double X = w.xs[ix] - mv.ax, Y = w.ys[iy] - mv.ay;
     const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
     const double q = v * v, d2 = u * u + q;
@@ -315,12 +320,12 @@ void oblique_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
       const double e2 = end ? sq(u - mv.L) + q : 0;
       const double dist = end ? e2 : q;
       zone_d2 = dist;
-      for (int i = 0; i < n; ++i) {
+      for (int i = 0; i < (T ? 1 : n); ++i) {
         const TTOOL_PARAM& t = m.tpm[i];
         if (t.AR2 < dist) continue;
         double h, tip;
         int kase;
-        if (!oblique_height(t, mv, u, q, d2, e2, end, h, tip, kase)) continue;
+        if (!oblique_height<T>(t, mv, u, q, d2, e2, end, h, tip, kase)) continue;
         if (std::isfinite(h) && h < best) {
           best = h;
           best_tip = tip;
@@ -329,11 +334,11 @@ void oblique_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
         }
       }
     } else if (!mv.skip) {
-      for (int i = 0; i < n; ++i) {
+      for (int i = 0; i < (T ? 1 : n); ++i) {
         const TTOOL_PARAM& t = m.tpm[i];
         if (t.AR2 < d2) continue;
         int kase;
-        const double h = cutwalk::cap_height(t, t.ref_z + mv.az, d2, false, kase);
+        const double h = cutwalk::cap_height<T>(t, t.ref_z + mv.az, d2, false, kase);
         if (!std::isfinite(h) || h >= z) break;
         if (h < best) {
           best = h;
@@ -350,14 +355,40 @@ void oblique_walk(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
     c.section = best_sec;
     c.flags = centre_flag(t0, best_sec, d2, zone_d2);
     c.kind = static_cast<std::uint8_t>(best_kase);
-    const float before = p.z;
-    CUT_GRID_POINT(m, idx, c);
-    return p.z != before;
+    return cutwalk::lower_point(m, rules, p, c, acc);
   };
   cutwalk::walk(m, w, lowest, rows, visit);
 }
 
+// One section of a known type gets its own copy of the walk.
+template <template <int> class Walk>
+void dispatch(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, double margin) {
+  if (n != 1) return Walk<0>::run(m, w, n, mv, lowest, margin);
+  switch (m.tpm[0].type) {
+    case TPM_FLAT: return Walk<TPM_FLAT>::run(m, w, n, mv, lowest, margin);
+    case TPM_BALL: return Walk<TPM_BALL>::run(m, w, n, mv, lowest, margin);
+    case TPM_BALL2: return Walk<TPM_BALL2>::run(m, w, n, mv, lowest, margin);
+    case TPM_CORNER_R: return Walk<TPM_CORNER_R>::run(m, w, n, mv, lowest, margin);
+    case TPM_TAPER: return Walk<TPM_TAPER>::run(m, w, n, mv, lowest, margin);
+    case TPM_CORNER_R2: return Walk<TPM_CORNER_R2>::run(m, w, n, mv, lowest, margin);
+    default: return Walk<0>::run(m, w, n, mv, lowest, margin);
+  }
+}
+template <int T>
+struct LevelWalk {
+  static void run(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lo, double mg) {
+    level_walk_t<T>(m, w, n, mv, lo, mg);
+  }
+};
+template <int T>
+struct ObliqueWalk {
+  static void run(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lo, double mg) {
+    oblique_walk_t<T>(m, w, n, mv, lo, mg);
+  }
+};
+
 }  // namespace
+
 
 namespace cutwalk {
 
@@ -420,58 +451,6 @@ void prepare_sections(Tmat& m, int n, double k, bool oblique) {
   }
 }
 
-double cap_height(const TTOOL_PARAM& t, double z0, double d2, bool end, int& kase) {
-  switch (t.type) {
-    case TPM_BALL:
-    case TPM_BALL2:
-      kase = end ? 11 : 9;
-      return z0 + t.BR - Safe_Sqrt(t.BR2 - d2);
-    case TPM_CORNER_R:
-    case TPM_CORNER_R2:
-      if (d2 > t.FR2) {
-        kase = end ? 16 : 14;
-        return z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(d2) - t.FR));
-      }
-      break;
-    case TPM_TAPER:
-      if (d2 > t.FR2) {
-        kase = end ? 4 : 2;
-        return (std::sqrt(d2) - t.FR) * t.taper_zx + z0;
-      }
-      break;
-    default:
-      break;
-  }
-  kase = 1;
-  return z0;
-}
-
-double side_height(const TTOOL_PARAM& t, double z0, double q, int& kase) {
-  switch (t.type) {
-    case TPM_BALL:
-    case TPM_BALL2:
-      kase = 10;
-      return z0 + t.BR - Safe_Sqrt(t.BR2 - q);
-    case TPM_CORNER_R:
-    case TPM_CORNER_R2:
-      if (q > t.FR2) {
-        kase = 15;
-        return z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(q) - t.FR));
-      }
-      break;
-    case TPM_TAPER:
-      if (q > t.FR2) {
-        kase = 3;
-        return (std::sqrt(q) - t.FR) * t.taper_zx + z0;
-      }
-      break;
-    default:
-      break;
-  }
-  kase = 1;
-  return z0;
-}
-
 }  // namespace cutwalk
 
 void Circle_Box(double x, double y, double r, double& xmin, double& ymin, double& xmax,
@@ -505,6 +484,10 @@ bool Arc_Box_Index(Tmat& m, const VEC3& centre, const VEC3& start, const VEC3& e
 
 void Check_Cut_Abort(Tmat& m) {
   if (--m.abort_count > 0) return;
+  cutwalk::poll_cut_abort(m);
+}
+
+void cutwalk::poll_cut_abort(Tmat& m) {
   m.abort_count = CUT_ABORT_COUNT;
   const std::uint32_t now = plat::tick_ms();
   if (m.abort_polled && now - m.abort_poll_ms < CUT_ABORT_POLL_MS) return;
@@ -526,63 +509,13 @@ VEC3 Calc_Normal(const VEC3& p0, const VEC3& p1, const VEC3& p2) {
 }
 
 void CUT_GRID_POINT(Tmat& m, std::size_t point, TCUT_POINT_INFO& c) {
-  TWORK_DATA* wp;
-  if (!current_work(m, wp) || point >= wp->grid.size()) return;
-  TWORK_DATA& w = *wp;
+  TWORK_DATA* w;
+  if (!current_work(m, w) || point >= w->grid.size()) return;
   if (c.section < 0 || c.section >= TOOL_SHAPE_MAX || !std::isfinite(c.new_z)) return;
-  TGRID_POINT& p = w.grid[point];
-  const double depth = static_cast<double>(p.z) - c.new_z;
-  if (!(depth >= 0.001)) return;
-  TTOOL_PARAM& t = m.tpm[c.section];
-  TTOOL_PARAM& t0 = m.tpm[0];
-  std::uint16_t f = c.flags;
-  const int kind = c.kind;
-  if (m.L != 0) {
-    if (m.dz == 0) {
-      f &= static_cast<std::uint16_t>(~CUT_FLAG_NO_EDGE);
-    } else if (!m.downward) {
-      f &= static_cast<std::uint16_t>(~CUT_FLAG_NO_EDGE);
-      if (t0.oblique_restricted && kind != 1 && kind != 2 && kind != 9 && kind != 14)
-        f |= CUT_FLAG_SIDE;
-    } else if (t0.oblique_restricted && kind != 8 && kind != 13 && kind != 18) {
-      f |= CUT_FLAG_SIDE;
-    }
-  }
-  if (t.cutting_edge) {
-    if (m.L != 0 && static_cast<double>(c.old_z) - c.tip_z > t0.tool_edge_len + 0.001) {
-      f |= CUT_FLAG_EDGE_SHORT;
-      t.max_excess_depth = std::max(t.max_excess_depth, static_cast<float>(depth));
-    }
-    t.max_cut_depth = std::max(t.max_cut_depth, static_cast<float>(depth));
-  } else {
-    f |= CUT_FLAG_SHANK;
-    t.max_excess_depth = std::max(t.max_excess_depth, static_cast<float>(depth));
-  }
-  if (w.jig) f |= CUT_FLAG_JIG;
-  if (m.move_kind == 0) f |= CUT_FLAG_RAPID;
-  f |= CUT_FLAG_CUT;
-  t0.cut_flags |= f;
-  t0.removed_depth_sum += static_cast<float>(depth);
-  if (!is_collision_point(p)) {
-    if (f != CUT_FLAG_CUT) {
-      p.col[0] = 255;
-      p.col[1] = 1;
-      p.col[2] = 1;
-      p.col[3] = static_cast<std::uint8_t>(f & 0xFF);
-      p.mark = m.nc_line;
-    } else {
-      std::copy(t.cut_color, t.cut_color + 4, p.col);
-      p.mark = GRID_MARK_BOTTOM;
-    }
-    if (w.bottom_z >= c.new_z) {
-      p.z = w.bottom_z;
-    } else {
-      p.z = c.new_z;
-      p.mark = m.nc_line;
-    }
-  } else {
-    p.z = std::max(w.bottom_z, c.new_z);
-  }
+  cutwalk::CutAcc acc;
+  cutwalk::lower_point(m, cutwalk::rules_of(m, *w), w->grid[point], c, acc);
+  m.tpm[0].cut_flags |= acc.flags;
+  m.tpm[0].removed_depth_sum += acc.depth_sum;
 }
 
 bool CUT_LINE_SWEEP(Tmat& m, const VEC3& start, const VEC3& end, bool skip_start) {
@@ -655,9 +588,9 @@ bool CUT_LINE_SWEEP(Tmat& m, const VEC3& start, const VEC3& end, bool skip_start
     cutwalk::jig_rect_walk(m, w, n, a.z,
                            [&](double ar) { return Segment_Box_Index(m, a, b, ar); });
   else if (m.dz == 0)
-    level_walk(m, w, n, mv, lowest, margin);
+    dispatch<LevelWalk>(m, w, n, mv, lowest, margin);
   else
-    oblique_walk(m, w, n, mv, lowest, margin);
+    dispatch<ObliqueWalk>(m, w, n, mv, lowest, margin);
   m.cut_flags_acc |= m.tpm[0].cut_flags;
   return true;
 }

@@ -79,6 +79,101 @@ inline bool capsule_row(double y, double ax, double ay, double bx, double by, do
   return xl <= xr;
 }
 
+// What a sweep adds up over its points: collision flags and removed depth.
+struct CutAcc {
+  std::uint16_t flags = 0;
+  float depth_sum = 0;
+};
+
+// The per-move part of the point update.
+struct CutRules {
+  std::uint16_t add = 0;      // flags every cut point gets: 1, 16 on a jig, 128 for a rapid
+  bool travel = false;        // the move has horizontal travel
+  bool clear_centre = false;  // flag 2 is cleared (level travel or climbing)
+  int side = 0;               // flag 32 check: 0 none, 1 climbing, 2 descending
+  double edge_limit = 0;      // tool edge length + 0.001
+  float bottom = 0;
+  std::int32_t line = -1;
+};
+
+inline CutRules rules_of(const Tmat& m, const TWORK_DATA& w) {
+  CutRules r;
+  r.add = CUT_FLAG_CUT;
+  if (w.jig) r.add |= CUT_FLAG_JIG;
+  if (m.move_kind == 0) r.add |= CUT_FLAG_RAPID;
+  r.travel = m.L != 0;
+  const bool restricted = m.tpm[0].oblique_restricted != 0;
+  if (r.travel) {
+    if (m.dz == 0) {
+      r.clear_centre = true;
+    } else if (!m.downward) {
+      r.clear_centre = true;
+      r.side = restricted ? 1 : 0;
+    } else {
+      r.side = restricted ? 2 : 0;
+    }
+  }
+  r.edge_limit = static_cast<double>(m.tpm[0].tool_edge_len) + 0.001;
+  r.bottom = w.bottom_z;
+  r.line = m.nc_line;
+  return r;
+}
+
+// Lowers one point to c.new_z with its flags, colour and mark; false when the depth is
+// below 0.001 and nothing changed.
+inline bool lower_point(Tmat& m, const CutRules& r, TGRID_POINT& p, const TCUT_POINT_INFO& c,
+                        CutAcc& acc) {
+  const double depth = static_cast<double>(p.z) - c.new_z;
+  if (!(depth >= 0.001)) return false;
+  TTOOL_PARAM& t = m.tpm[c.section];
+  std::uint16_t f = c.flags;
+  if (r.clear_centre) f &= static_cast<std::uint16_t>(~CUT_FLAG_NO_EDGE);
+  const int kind = c.kind;
+  if (r.side == 1 && kind != 1 && kind != 2 && kind != 9 && kind != 14) f |= CUT_FLAG_SIDE;
+  if (r.side == 2 && kind != 8 && kind != 13 && kind != 18) f |= CUT_FLAG_SIDE;
+  const float fdepth = static_cast<float>(depth);
+  if (t.cutting_edge) {
+    if (r.travel && static_cast<double>(c.old_z) - c.tip_z > r.edge_limit) {
+      f |= CUT_FLAG_EDGE_SHORT;
+      if (fdepth > t.max_excess_depth) t.max_excess_depth = fdepth;
+    }
+    if (fdepth > t.max_cut_depth) t.max_cut_depth = fdepth;
+  } else {
+    f |= CUT_FLAG_SHANK;
+    if (fdepth > t.max_excess_depth) t.max_excess_depth = fdepth;
+  }
+  f |= r.add;
+  acc.flags |= f;
+  acc.depth_sum += fdepth;
+  if (!is_collision_point(p)) {
+    if (f != CUT_FLAG_CUT) {
+      p.col[0] = 255;
+      p.col[1] = 1;
+      p.col[2] = 1;
+      p.col[3] = static_cast<std::uint8_t>(f & 0xFF);
+      p.mark = r.line;
+    } else {
+      p.col[0] = t.cut_color[0];
+      p.col[1] = t.cut_color[1];
+      p.col[2] = t.cut_color[2];
+      p.col[3] = t.cut_color[3];
+      p.mark = GRID_MARK_BOTTOM;
+    }
+    if (r.bottom >= c.new_z) {
+      p.z = r.bottom;
+    } else {
+      p.z = c.new_z;
+      p.mark = r.line;
+    }
+  } else {
+    p.z = std::max(r.bottom, c.new_z);
+  }
+  return true;
+}
+
+// The poll of Check_Cut_Abort, after its count-down has run out.
+void poll_cut_abort(Tmat& m);
+
 // Recomputes the height bound of a tile.
 inline void refresh_tile(TWORK_DATA& w, int tx, int ty) {
   const int x0 = tx << WORK_TILE_SHIFT, y0 = ty << WORK_TILE_SHIFT;
@@ -95,15 +190,19 @@ inline void refresh_tile(TWORK_DATA& w, int tx, int ty) {
 
 // Walks the index box m.box of work w. `rows(iy, Y, lo[2], hi[2])` gives up to two column
 // spans of row iy (fast walk only); `visit(ix, iy, index, point)` handles a point that may
-// be cut and returns true when it lowered it. `lowest` is the lowest tool surface height.
+// be cut and returns true when it lowered it, through lower_point(m, rules, p, c, acc).
+// `lowest` is the lowest tool surface height.
 template <class Rows, class Visit>
 void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
+  const CutRules rules = rules_of(m, w);
+  CutAcc acc;
   const bool plain = m.cut_walk_plain != 0;
   const double floor_z = lowest;
   const std::uint32_t epoch = m.cut_epoch;
   const std::size_t row_len = static_cast<std::size_t>(w.nx) + 1;
   const bool tiles = !plain && !w.tile_max.empty();
   std::uint64_t visited = 0;
+  int count = m.abort_count;
   for (int iy = m.box[1]; iy <= m.box[3]; ++iy) {
     int lo[2], hi[2], n = 1;
     if (plain) {
@@ -126,16 +225,23 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
           }
         }
         ++visited;
-        Check_Cut_Abort(m);
+        if (--count <= 0) {
+          poll_cut_abort(m);
+          count = m.abort_count;
+        }
+        if (ix + 16 <= hi[s]) __builtin_prefetch(&row[ix + 16], 1);  // across page ends
         TGRID_POINT& p = row[ix];
         if (!plain && static_cast<double>(p.z) - floor_z < kSkipDepth) continue;
         if (p.mark == GRID_MARK_BOTTOM) continue;
-        if (visit(ix, iy, row_len * iy + ix, p) && tiles)
+        if (visit(ix, iy, p, rules, acc) && tiles)
           w.tile_epoch[static_cast<std::size_t>(ty) * w.tiles_x + (ix >> WORK_TILE_SHIFT)] = epoch;
       }
     }
   }
+  m.abort_count = count;
   m.cut_visited += visited;
+  m.tpm[0].cut_flags |= acc.flags;
+  m.tpm[0].removed_depth_sum += acc.depth_sum;
 }
 
 // Starts a sweep: a new epoch for the tile bounds and the abort count-down.
@@ -157,8 +263,61 @@ void prepare_sections(Tmat& m, int n, double k, bool oblique);
 // Heights of a level zone: the tool standing at a point (start or end cap: distance squared
 // d2 from its axis) or travelling level (side: lateral distance squared q). The case number
 // is the start cap's (1, 9, 14, 2) or the side's (1, 10, 15, 3); `end` gives the end cap's.
-double cap_height(const TTOOL_PARAM& t, double z0, double d2, bool end, int& kase);
-double side_height(const TTOOL_PARAM& t, double z0, double q, int& kase);
+// T: the section type when the caller knows it (0: read it from the section).
+template <int T = 0>
+inline double cap_height(const TTOOL_PARAM& t, double z0, double d2, bool end, int& kase) {
+  switch (T ? T : t.type) {
+    case TPM_BALL:
+    case TPM_BALL2:
+      kase = end ? 11 : 9;
+      return z0 + t.BR - Safe_Sqrt(t.BR2 - d2);
+    case TPM_CORNER_R:
+    case TPM_CORNER_R2:
+      if (d2 > t.FR2) {
+        kase = end ? 16 : 14;
+        return z0 + t.BR - Safe_Sqrt(t.BR2 - (std::sqrt(d2) - t.FR) * (std::sqrt(d2) - t.FR));
+      }
+      break;
+    case TPM_TAPER:
+      if (d2 > t.FR2) {
+        kase = end ? 4 : 2;
+        return (std::sqrt(d2) - t.FR) * t.taper_zx + z0;
+      }
+      break;
+    default:
+      break;
+  }
+  kase = 1;
+  return z0;
+}
+
+template <int T = 0>
+inline double side_height(const TTOOL_PARAM& t, double z0, double q, int& kase) {
+  switch (T ? T : t.type) {
+    case TPM_BALL:
+    case TPM_BALL2:
+      kase = 10;
+      return z0 + t.BR - Safe_Sqrt(t.BR2 - q);
+    case TPM_CORNER_R:
+    case TPM_CORNER_R2:
+      if (q > t.FR2) {
+        kase = 15;
+        return z0 + t.BR - Safe_Sqrt(t.BR2 - (std::sqrt(q) - t.FR) * (std::sqrt(q) - t.FR));
+      }
+      break;
+    case TPM_TAPER:
+      if (q > t.FR2) {
+        kase = 3;
+        return (std::sqrt(q) - t.FR) * t.taper_zx + z0;
+      }
+      break;
+    default:
+      break;
+  }
+  kase = 1;
+  return z0;
+}
+
 // The jig rectangle branch of the linear and arc sweeps: every active section lowers the
 // whole index box that `box(AR)` sets to its flat bottom, with flag 16.
 template <class BoxFn>
@@ -173,7 +332,7 @@ void jig_rect_walk(Tmat& m, TWORK_DATA& w, int n, double tip_z, BoxFn&& box) {
       hi[0] = m.box[2];
       return 1;
     };
-    const auto visit = [&](int, int, std::size_t idx, TGRID_POINT& p) {
+    const auto visit = [&](int, int, TGRID_POINT& p, const CutRules& rules, CutAcc& acc) {
       if (!(p.z > h)) return false;
       TCUT_POINT_INFO c;
       c.tip_z = static_cast<float>(tip_z);
@@ -182,9 +341,7 @@ void jig_rect_walk(Tmat& m, TWORK_DATA& w, int n, double tip_z, BoxFn&& box) {
       c.section = i;
       c.flags = CUT_FLAG_JIG;
       c.kind = 1;
-      const float before = p.z;
-      CUT_GRID_POINT(m, idx, c);
-      return p.z != before;
+      return lower_point(m, rules, p, c, acc);
     };
     walk(m, w, h, rows, visit);
   }
