@@ -517,7 +517,13 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
     return added;
   }
   // Park the tail; the split may not take the room that putting it back needs.
-  std::vector<NCD_LINE> parked(static_cast<std::size_t>(k));
+  std::vector<NCD_LINE> parked;
+  try {
+    parked.resize(static_cast<std::size_t>(k));
+  } catch (const std::bad_alloc&) {
+    set_full(d, "バッファがなくなりました");
+    return -1;
+  }
   for (int i = 0; i < k; ++i) parked[i] = d.line(n + i);
   truncate_lines(d, n);
   d.line_limit = static_cast<std::int32_t>(d.max_lines() - k);
