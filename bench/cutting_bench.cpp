@@ -100,10 +100,12 @@ void BM_FineMove(benchmark::State& state) {
   const Tool tool = static_cast<Tool>(state.range(0));
   const int kind = static_cast<int>(state.range(1));
   const bool plain = state.range(2) != 0;
+  const int threads = static_cast<int>(state.range(3));
   static std::unique_ptr<Tmat> mats[3];
   if (!mats[tool]) mats[tool] = make_mat(4000, 100, 60, tool);
   Tmat& m = *mats[tool];
   m.cut_walk_plain = plain ? 1 : 0;
+  m.cut_threads = threads;
   const float z = tool == BALL_WITH_HOLDER ? -48.0f : -2.0f;
   const float d = 50 / std::numbers::sqrt2_v<float>;  // a 100 mm diagonal
   Move mv;
@@ -120,6 +122,7 @@ void BM_FineMove(benchmark::State& state) {
   if (swept[tool][kind] == 0) swept[tool][kind] = swept_points(m.works[0], mv.a, mv.b, R);
   run_moves(state, m, {mv}, swept[tool][kind]);
   m.cut_walk_plain = 0;
+  m.cut_threads = 0;
 }
 
 // A helix: one turn of radius 20 climbing 2 mm, cut in chords.
@@ -128,6 +131,7 @@ void BM_FineHelix(benchmark::State& state) {
   static std::unique_ptr<Tmat> mats[3];
   if (!mats[tool]) mats[tool] = make_mat(4000, 100, 60, tool);
   Tmat& m = *mats[tool];
+  m.cut_threads = 1;
   std::uint64_t visited = 0, count = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -148,6 +152,7 @@ void BM_FineHelix(benchmark::State& state) {
 void BM_FinishingProgram(benchmark::State& state) {
   const Tool tool = static_cast<Tool>(state.range(0));
   auto m = make_mat(1000, 100, 30, tool);
+  m->cut_threads = 1;
   std::vector<Move> moves;
   const auto dome = [](float x, float y) {
     const float dx = x - 50, dy = y - 50;
@@ -174,18 +179,23 @@ void BM_FinishingProgram(benchmark::State& state) {
 
 // Tools: 0 R3 ball (with its taper), 1 D10 flat, 2 R3 ball with a holder deep in the work.
 // Kinds: 0 level, 1 diagonal, 2 ramp. Third argument 1: the plain walk over the whole box.
+// Fourth: threads (1 one core; 0 as many as the machine has).
 BENCHMARK(BM_FineMove)
-    ->ArgNames({"tool", "kind", "plain"})
-    ->Args({0, 0, 0})
-    ->Args({0, 1, 0})
-    ->Args({0, 2, 0})
-    ->Args({1, 0, 0})
-    ->Args({1, 1, 0})
-    ->Args({1, 2, 0})
-    ->Args({2, 1, 0})
-    ->Args({0, 1, 1})
-    ->Args({1, 1, 1})
-    ->Unit(benchmark::kMillisecond);
+    ->ArgNames({"tool", "kind", "plain", "threads"})
+    ->Args({0, 0, 0, 1})
+    ->Args({0, 1, 0, 1})
+    ->Args({0, 2, 0, 1})
+    ->Args({1, 0, 0, 1})
+    ->Args({1, 1, 0, 1})
+    ->Args({1, 2, 0, 1})
+    ->Args({2, 1, 0, 1})
+    ->Args({0, 1, 1, 1})
+    ->Args({1, 1, 1, 1})
+    ->Args({0, 1, 0, 0})
+    ->Args({1, 1, 0, 0})
+    ->Args({2, 1, 0, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_FineHelix)->ArgName("tool")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FinishingProgram)->ArgName("tool")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
     ->Iterations(3);

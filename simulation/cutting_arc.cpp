@@ -212,9 +212,9 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
     return cutwalk::span_of(w, m.box, cx - ho, cx + ho, lo[0], hi[0]) ? 1 : 0;
   };
   const TTOOL_PARAM& t0 = m.tpm[0];
-  const auto visit = [&](int ix, int iy, TGRID_POINT& p, const cutwalk::CutRules& rules,
+  const auto visit = [&](int ix, double Yrow, TGRID_POINT& p, const cutwalk::CutRules& rules,
                          cutwalk::CutAcc& acc) {
-    const double X = w.xs[ix] - cx, Y = w.ys[iy] - cy;
+    const double X = w.xs[ix] - cx, Y = Yrow - cy;
     const double rho2 = X * X + Y * Y;
     if (!(rho2 <= outer2) || (has_inner && rho2 < inner2)) return false;
     bool side = true;
@@ -227,7 +227,7 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
         const bool at_start = kTwoPi - phi <= std::fabs(phi - sweep);
         const VEC3& cap = at_start ? S : E;
         const double ux = w.xs[ix] - static_cast<double>(cap.x);
-        const double uy = w.ys[iy] - static_cast<double>(cap.y);
+        const double uy = Yrow - static_cast<double>(cap.y);
         dist = ux * ux + uy * uy;
       }
     }
@@ -250,7 +250,7 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
       c.section = i;
       c.flags = (i == 0 && dist < t0.centre_r2) ? CUT_FLAG_NO_EDGE : 0;
       c.kind = static_cast<std::uint8_t>(kase);
-      return cutwalk::lower_point(m, rules, p, c, acc);
+      return cutwalk::lower_point(rules, p, c, acc);
     }
     return false;
   };

@@ -57,8 +57,8 @@ inline double tip_at(const Move& mv, double off) { return mv.az + off * mv.k; }
 // The oblique height cases for the side (0 < u < L) or the end zone (u >= L). False when
 // the section gives no height for the point (a choice that the skip-start flag suppresses,
 // or a corner radius without silhouette).
-template <int T>
-inline bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, double q, double d2,
+template <int T, class S>
+inline bool oblique_height(const S& t, const Move& mv, double u, double q, double d2,
                            double e2, bool end, double& h, double& tip, int& kase) {
   constexpr int kAny = 0;
   const int type = T != kAny ? T : t.type;
@@ -124,7 +124,7 @@ inline bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, doubl
       return true;
     }
     double f;
-    if (!Get_Tool_contact_offset(t, a, f)) return false;
+    if (!Get_Tool_contact_offset(*t.src, a, f)) return false;
     if (type == TPM_CORNER_R2 && f * f + q > t.AR2) {
       // The torus would touch beyond the section's radius: the rim meets the point first.
       if (d2 > t.AR2) {
@@ -250,24 +250,30 @@ inline bool oblique_height(const TTOOL_PARAM& t, const Move& mv, double u, doubl
 }
 
 // Flag 2: a cut by section 0 inside the centre radius of the axis path.
-inline std::uint16_t centre_flag(const TTOOL_PARAM& t0, int sec, double d2, double zone_d2) {
+inline std::uint16_t centre_flag(const cutwalk::SecGeom& t0, int sec, double d2, double zone_d2) {
   if (sec != 0) return 0;
   return (d2 < t0.centre_r2 || zone_d2 < t0.centre_r2) ? CUT_FLAG_NO_EDGE : 0;
 }
 
 template <int T>
-void level_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, double margin) {
+void level_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv_in, double lowest,
+                  double margin) {
+  // Local copies: the grid stores in the loop can then not touch what the loop reads.
+  const Move mv = mv_in;
+  cutwalk::SecGeom g[TOOL_SHAPE_MAX];
+  cutwalk::copy_sections(m, n, g);
+  const float* const xs = w.xs.data();
   const double bx = mv.ax + m.dx, by = mv.ay + m.dy, R = m.cut_r + margin;
-  const TTOOL_PARAM& t0 = m.tpm[0];
+  const cutwalk::SecGeom& t0 = g[0];
   const bool skip_flat = mv.skip && t0.type == TPM_FLAT;
   const auto rows = [&](int, double y, int* lo, int* hi) {
     double xl, xr;
     if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
     return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
   };
-  const auto visit = [&](int ix, int iy, TGRID_POINT& p, const cutwalk::CutRules& rules,
+  const auto visit = [&](int ix, double Yrow, TGRID_POINT& p, const cutwalk::CutRules& rules,
                          cutwalk::CutAcc& acc) {
-    const double X = w.xs[ix] - mv.ax, Y = w.ys[iy] - mv.ay;
+    const double X = xs[ix] - mv.ax, Y = Yrow - mv.ay;
     const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
     const double q = v * v, d2 = u * u + q;
     if (mv.skip && (!(u > 0) || (skip_flat && d2 < t0.FR2))) return false;
@@ -275,7 +281,7 @@ void level_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, 
     const double e2 = zone == 2 ? sq(u - mv.L) + q : 0;
     const double dist = zone == 0 ? d2 : zone == 1 ? q : e2;
     for (int i = 0; i < (T ? 1 : n); ++i) {
-      const TTOOL_PARAM& t = m.tpm[i];
+      const cutwalk::SecGeom& t = g[i];
       if (t.AR2 < dist) continue;
       int kase;
       const double z0 = t.ref_z + mv.az;
@@ -289,7 +295,7 @@ void level_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, 
       c.section = i;
       c.flags = centre_flag(t0, i, d2, zone == 0 ? d2 : zone == 1 ? q : e2);
       c.kind = static_cast<std::uint8_t>(kase);
-      return cutwalk::lower_point(m, rules, p, c, acc);
+      return cutwalk::lower_point(rules, p, c, acc);
     }
     return false;
   };
@@ -297,18 +303,22 @@ void level_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest, 
 }
 
 template <int T>
-void oblique_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest,
+void oblique_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv_in, double lowest,
                     double margin) {
+  const Move mv = mv_in;
+  cutwalk::SecGeom g[TOOL_SHAPE_MAX];
+  cutwalk::copy_sections(m, n, g);
+  const float* const xs = w.xs.data();
   const double bx = mv.ax + m.dx, by = mv.ay + m.dy, R = m.cut_r + margin;
-  const TTOOL_PARAM& t0 = m.tpm[0];
+  const cutwalk::SecGeom& t0 = g[0];
   const auto rows = [&](int, double y, int* lo, int* hi) {
     double xl, xr;
     if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
     return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
   };
-  const auto visit = [&](int ix, int iy, TGRID_POINT& p, const cutwalk::CutRules& rules,
+  const auto visit = [&](int ix, double Yrow, TGRID_POINT& p, const cutwalk::CutRules& rules,
                          cutwalk::CutAcc& acc) {
-    const double X = w.xs[ix] - mv.ax, Y = w.ys[iy] - mv.ay;
+    const double X = xs[ix] - mv.ax, Y = Yrow - mv.ay;
     const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
     const double q = v * v, d2 = u * u + q;
     const double z = p.z;
@@ -321,7 +331,7 @@ void oblique_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest
       const double dist = end ? e2 : q;
       zone_d2 = dist;
       for (int i = 0; i < (T ? 1 : n); ++i) {
-        const TTOOL_PARAM& t = m.tpm[i];
+        const cutwalk::SecGeom& t = g[i];
         if (t.AR2 < dist) continue;
         double h, tip;
         int kase;
@@ -335,7 +345,7 @@ void oblique_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest
       }
     } else if (!mv.skip) {
       for (int i = 0; i < (T ? 1 : n); ++i) {
-        const TTOOL_PARAM& t = m.tpm[i];
+        const cutwalk::SecGeom& t = g[i];
         if (t.AR2 < d2) continue;
         int kase;
         const double h = cutwalk::cap_height<T>(t, t.ref_z + mv.az, d2, false, kase);
@@ -355,7 +365,7 @@ void oblique_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv, double lowest
     c.section = best_sec;
     c.flags = centre_flag(t0, best_sec, d2, zone_d2);
     c.kind = static_cast<std::uint8_t>(best_kase);
-    return cutwalk::lower_point(m, rules, p, c, acc);
+    return cutwalk::lower_point(rules, p, c, acc);
   };
   cutwalk::walk(m, w, lowest, rows, visit);
 }
@@ -513,9 +523,8 @@ void CUT_GRID_POINT(Tmat& m, std::size_t point, TCUT_POINT_INFO& c) {
   if (!current_work(m, w) || point >= w->grid.size()) return;
   if (c.section < 0 || c.section >= TOOL_SHAPE_MAX || !std::isfinite(c.new_z)) return;
   cutwalk::CutAcc acc;
-  cutwalk::lower_point(m, cutwalk::rules_of(m, *w), w->grid[point], c, acc);
-  m.tpm[0].cut_flags |= acc.flags;
-  m.tpm[0].removed_depth_sum += acc.depth_sum;
+  cutwalk::lower_point(cutwalk::rules_of(m, *w), w->grid[point], c, acc);
+  cutwalk::merge_acc(m, acc);
 }
 
 bool CUT_LINE_SWEEP(Tmat& m, const VEC3& start, const VEC3& end, bool skip_start) {

@@ -21,6 +21,10 @@ enum : std::uint16_t {
 constexpr int CUT_ABORT_COUNT = 500;       // visited cells between abort polls
 constexpr std::uint32_t CUT_ABORT_POLL_MS = 30;  // the platform is asked at most this often
 constexpr int ARC_CHORD_DIVISION_MAX = 16; // at most this many chords per arc (radius >= 0.03)
+// A sweep over at least this many points runs its rows on several threads (at most
+// CUT_THREADS_MAX; Tmat::cut_threads 1 keeps it on the calling thread).
+constexpr std::uint64_t CUT_PARALLEL_MIN_POINTS = 200000;
+constexpr int CUT_THREADS_MAX = 8;
 
 // The point handed to CUT_GRID_POINT.
 struct TCUT_POINT_INFO {

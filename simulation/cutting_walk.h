@@ -6,8 +6,12 @@
 // that lie below it; none of these could be lowered, so both walks leave identical grids.
 #pragma once
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "simulation/cutting_sim.h"
 
@@ -79,10 +83,13 @@ inline bool capsule_row(double y, double ax, double ay, double bx, double by, do
   return xl <= xr;
 }
 
-// What a sweep adds up over its points: collision flags and removed depth.
+// What a sweep adds up over its points: collision flags, removed depth and the largest
+// depths per section (kept here, not in Tmat, so that the walk works on its own copies).
 struct CutAcc {
   std::uint16_t flags = 0;
   float depth_sum = 0;
+  float max_cut[TOOL_SHAPE_MAX] = {};
+  float max_excess[TOOL_SHAPE_MAX] = {};
 };
 
 // The per-move part of the point update.
@@ -94,6 +101,8 @@ struct CutRules {
   double edge_limit = 0;      // tool edge length + 0.001
   float bottom = 0;
   std::int32_t line = -1;
+  std::uint8_t edge[TOOL_SHAPE_MAX] = {};    // the sections' cutting edge bytes
+  std::uint32_t color[TOOL_SHAPE_MAX] = {};  // their cut colours
 };
 
 inline CutRules rules_of(const Tmat& m, const TWORK_DATA& w) {
@@ -116,59 +125,93 @@ inline CutRules rules_of(const Tmat& m, const TWORK_DATA& w) {
   r.edge_limit = static_cast<double>(m.tpm[0].tool_edge_len) + 0.001;
   r.bottom = w.bottom_z;
   r.line = m.nc_line;
+  for (int i = 0; i < TOOL_SHAPE_MAX; ++i) {
+    r.edge[i] = m.tpm[i].cutting_edge;
+    TGRID_POINT c;
+    std::copy(m.tpm[i].cut_color, m.tpm[i].cut_color + 4, c.col);
+    r.color[i] = c.rgba;
+  }
   return r;
+}
+
+// Puts what a walk added up into the sections.
+inline void merge_acc(Tmat& m, const CutAcc& acc) {
+  m.tpm[0].cut_flags |= acc.flags;
+  m.tpm[0].removed_depth_sum += acc.depth_sum;
+  for (int i = 0; i < TOOL_SHAPE_MAX; ++i) {
+    m.tpm[i].max_cut_depth = std::max(m.tpm[i].max_cut_depth, acc.max_cut[i]);
+    m.tpm[i].max_excess_depth = std::max(m.tpm[i].max_excess_depth, acc.max_excess[i]);
+  }
 }
 
 // Lowers one point to c.new_z with its flags, colour and mark; false when the depth is
 // below 0.001 and nothing changed.
-inline bool lower_point(Tmat& m, const CutRules& r, TGRID_POINT& p, const TCUT_POINT_INFO& c,
+inline bool lower_point(const CutRules& r, TGRID_POINT& p, const TCUT_POINT_INFO& c,
                         CutAcc& acc) {
   const double depth = static_cast<double>(p.z) - c.new_z;
   if (!(depth >= 0.001)) return false;
-  TTOOL_PARAM& t = m.tpm[c.section];
+  const int sec = c.section;
   std::uint16_t f = c.flags;
   if (r.clear_centre) f &= static_cast<std::uint16_t>(~CUT_FLAG_NO_EDGE);
   const int kind = c.kind;
   if (r.side == 1 && kind != 1 && kind != 2 && kind != 9 && kind != 14) f |= CUT_FLAG_SIDE;
   if (r.side == 2 && kind != 8 && kind != 13 && kind != 18) f |= CUT_FLAG_SIDE;
   const float fdepth = static_cast<float>(depth);
-  if (t.cutting_edge) {
+  if (r.edge[sec]) {
     if (r.travel && static_cast<double>(c.old_z) - c.tip_z > r.edge_limit) {
       f |= CUT_FLAG_EDGE_SHORT;
-      if (fdepth > t.max_excess_depth) t.max_excess_depth = fdepth;
+      acc.max_excess[sec] = std::max(acc.max_excess[sec], fdepth);
     }
-    if (fdepth > t.max_cut_depth) t.max_cut_depth = fdepth;
+    acc.max_cut[sec] = std::max(acc.max_cut[sec], fdepth);
   } else {
     f |= CUT_FLAG_SHANK;
-    if (fdepth > t.max_excess_depth) t.max_excess_depth = fdepth;
+    acc.max_excess[sec] = std::max(acc.max_excess[sec], fdepth);
   }
   f |= r.add;
   acc.flags |= f;
   acc.depth_sum += fdepth;
   if (!is_collision_point(p)) {
+    std::int32_t mark;
     if (f != CUT_FLAG_CUT) {
-      p.col[0] = 255;
-      p.col[1] = 1;
-      p.col[2] = 1;
-      p.col[3] = static_cast<std::uint8_t>(f & 0xFF);
-      p.mark = r.line;
+      TGRID_POINT e;
+      e.col[0] = 255;
+      e.col[1] = 1;
+      e.col[2] = 1;
+      e.col[3] = static_cast<std::uint8_t>(f & 0xFF);
+      p.rgba = e.rgba;
+      mark = r.line;
     } else {
-      p.col[0] = t.cut_color[0];
-      p.col[1] = t.cut_color[1];
-      p.col[2] = t.cut_color[2];
-      p.col[3] = t.cut_color[3];
-      p.mark = GRID_MARK_BOTTOM;
+      p.rgba = r.color[sec];
+      mark = GRID_MARK_BOTTOM;
     }
     if (r.bottom >= c.new_z) {
       p.z = r.bottom;
     } else {
       p.z = c.new_z;
-      p.mark = r.line;
+      mark = r.line;
     }
+    p.mark = mark;
   } else {
     p.z = std::max(r.bottom, c.new_z);
   }
   return true;
+}
+
+// The geometry of a section, copied for a walk.
+struct SecGeom {
+  int type;
+  double ref_z, FR, FR2, BR, BR2, AR, AR2, area_rz, taper_zx, slope_sin, centre_r2;
+  std::uint8_t ball_reached;
+  const TTOOL_PARAM* src;  // for the silhouette of the corner-radius types
+};
+
+inline void copy_sections(const Tmat& m, int n, SecGeom* g) {
+  for (int i = 0; i < n; ++i) {
+    const TTOOL_PARAM& t = m.tpm[i];
+    g[i] = SecGeom{t.type,    t.ref_z,    t.FR,       t.FR2,     t.BR,         t.BR2,
+                   t.AR,      t.AR2,      t.area_rz,  t.taper_zx, t.slope_sin, t.centre_r2,
+                   t.ball_reached, &t};
+  }
 }
 
 // The poll of Check_Cut_Abort, after its count-down has run out.
@@ -189,59 +232,133 @@ inline void refresh_tile(TWORK_DATA& w, int tx, int ty) {
 }
 
 // Walks the index box m.box of work w. `rows(iy, Y, lo[2], hi[2])` gives up to two column
-// spans of row iy (fast walk only); `visit(ix, iy, index, point)` handles a point that may
-// be cut and returns true when it lowered it, through lower_point(m, rules, p, c, acc).
-// `lowest` is the lowest tool surface height.
+// spans of row iy (fast walk only); `visit(ix, Y, point, rules, acc)` handles a point that
+// may be cut (Y is the row's coordinate) and returns true when it lowered it, through
+// lower_point(rules, p, c, acc). `lowest` is the lowest tool surface height.
+//
+// The rows are taken in bands of one tile row (32 rows), each with its own sums; the bands'
+// sums are added in band order, so the result is the same whether the bands run one after
+// the other or, for a large area, on several threads (the bands share no point and no tile).
+// Only the calling thread polls for an abort.
 template <class Rows, class Visit>
 void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
+  struct Span {
+    int lo[2], hi[2], n;
+  };
   const CutRules rules = rules_of(m, w);
-  CutAcc acc;
   const bool plain = m.cut_walk_plain != 0;
   const double floor_z = lowest;
   const std::uint32_t epoch = m.cut_epoch;
   const std::size_t row_len = static_cast<std::size_t>(w.nx) + 1;
   const bool tiles = !plain && !w.tile_max.empty();
-  std::uint64_t visited = 0;
-  int count = m.abort_count;
-  for (int iy = m.box[1]; iy <= m.box[3]; ++iy) {
-    int lo[2], hi[2], n = 1;
+  // Points below this cannot be cut (rounded down, so that the test never skips too much).
+  const float skip_below = std::nextafter(static_cast<float>(floor_z + kSkipDepth), -HUGE_VALF);
+  const int y0 = m.box[1], y1 = m.box[3];
+  if (y1 < y0) return;
+  std::vector<Span> spans(static_cast<std::size_t>(y1 - y0 + 1));
+  std::uint64_t total = 0;
+  for (int iy = y0; iy <= y1; ++iy) {
+    Span& sp = spans[static_cast<std::size_t>(iy - y0)];
     if (plain) {
-      lo[0] = m.box[0];
-      hi[0] = m.box[2];
+      sp.n = 1;
+      sp.lo[0] = m.box[0];
+      sp.hi[0] = m.box[2];
     } else {
-      n = rows(iy, static_cast<double>(w.ys[iy]), lo, hi);
+      sp.n = rows(iy, static_cast<double>(w.ys[iy]), sp.lo, sp.hi);
     }
-    TGRID_POINT* row = &w.grid[row_len * iy];
-    const int ty = iy >> WORK_TILE_SHIFT;
-    for (int s = 0; s < n; ++s) {
-      for (int ix = lo[s]; ix <= hi[s]; ++ix) {
-        if (tiles && (ix == lo[s] || (ix & (WORK_TILE - 1)) == 0)) {
-          const int tx = ix >> WORK_TILE_SHIFT;
-          const std::size_t t = static_cast<std::size_t>(ty) * w.tiles_x + tx;
-          if (w.tile_epoch[t] != 0 && w.tile_epoch[t] != epoch) refresh_tile(w, tx, ty);
-          if (static_cast<double>(w.tile_max[t]) - floor_z < kSkipDepth) {
-            ix = std::min(hi[s], ((tx + 1) << WORK_TILE_SHIFT) - 1);
-            continue;
+    for (int s = 0; s < sp.n; ++s) total += static_cast<std::uint64_t>(sp.hi[s] - sp.lo[s] + 1);
+  }
+  const int band0 = y0 >> WORK_TILE_SHIFT;
+  const int bands = (y1 >> WORK_TILE_SHIFT) - band0 + 1;
+  std::vector<CutAcc> accs(static_cast<std::size_t>(bands));
+  std::vector<std::uint64_t> visited(static_cast<std::size_t>(bands), 0);
+
+  const auto run_band = [&](int b, bool caller, int& count) {
+    CutAcc& acc = accs[static_cast<std::size_t>(b)];
+    std::uint64_t seen = 0;
+    const int ty = band0 + b;
+    const int r0 = std::max(y0, ty << WORK_TILE_SHIFT);
+    const int r1 = std::min(y1, (ty << WORK_TILE_SHIFT) + WORK_TILE - 1);
+    std::uint32_t* const row_epoch =
+        tiles ? w.tile_epoch.data() + static_cast<std::size_t>(ty) * w.tiles_x : nullptr;
+    for (int iy = r0; iy <= r1; ++iy) {
+      const Span& sp = spans[static_cast<std::size_t>(iy - y0)];
+      TGRID_POINT* row = &w.grid[row_len * iy];
+      if (iy < y1) {  // the start of the next row, which the hardware does not foresee
+        const Span& nx = spans[static_cast<std::size_t>(iy + 1 - y0)];
+        if (nx.n > 0) {
+          const TGRID_POINT* q = &w.grid[row_len * (iy + 1) + nx.lo[0]];
+          const int len = std::min(nx.hi[0] - nx.lo[0] + 1, 48);
+          for (int k = 0; k < len; k += 5) __builtin_prefetch(q + k, 1);
+        }
+      }
+      const double Y = w.ys[iy];
+      for (int s = 0; s < sp.n; ++s) {
+        const int hi = sp.hi[s];
+        for (int ix = sp.lo[s]; ix <= hi; ++ix) {
+          if (tiles && (ix == sp.lo[s] || (ix & (WORK_TILE - 1)) == 0)) {
+            const int tx = ix >> WORK_TILE_SHIFT;
+            if (row_epoch[tx] != 0 && row_epoch[tx] != epoch) refresh_tile(w, tx, ty);
+            if (static_cast<double>(w.tile_max[static_cast<std::size_t>(ty) * w.tiles_x + tx]) -
+                    floor_z <
+                kSkipDepth) {
+              ix = std::min(hi, ((tx + 1) << WORK_TILE_SHIFT) - 1);
+              continue;
+            }
           }
+          ++seen;
+          if (caller && --count <= 0) {
+            poll_cut_abort(m);
+            count = m.abort_count;
+          }
+          if (ix + 16 <= hi) __builtin_prefetch(&row[ix + 16], 1);  // across page ends
+          TGRID_POINT& p = row[ix];
+          if (!plain && p.z < skip_below) continue;
+          if (p.mark == GRID_MARK_BOTTOM) continue;
+          if (visit(ix, Y, p, rules, acc) && tiles) row_epoch[ix >> WORK_TILE_SHIFT] = epoch;
         }
-        ++visited;
-        if (--count <= 0) {
-          poll_cut_abort(m);
-          count = m.abort_count;
-        }
-        if (ix + 16 <= hi[s]) __builtin_prefetch(&row[ix + 16], 1);  // across page ends
-        TGRID_POINT& p = row[ix];
-        if (!plain && static_cast<double>(p.z) - floor_z < kSkipDepth) continue;
-        if (p.mark == GRID_MARK_BOTTOM) continue;
-        if (visit(ix, iy, p, rules, acc) && tiles)
-          w.tile_epoch[static_cast<std::size_t>(ty) * w.tiles_x + (ix >> WORK_TILE_SHIFT)] = epoch;
       }
     }
+    visited[static_cast<std::size_t>(b)] = seen;
+  };
+
+  int threads = m.cut_threads > 0 ? m.cut_threads
+                                  : static_cast<int>(std::thread::hardware_concurrency());
+  threads = std::clamp(threads, 1, std::min(CUT_THREADS_MAX, bands));
+  int count = m.abort_count;
+  if (threads <= 1 || total < CUT_PARALLEL_MIN_POINTS) {
+    for (int b = 0; b < bands; ++b) run_band(b, true, count);
+  } else {
+    std::atomic<int> next{0};
+    const auto worker = [&](bool caller, int* cnt) {
+      int own = CUT_ABORT_COUNT;
+      int& c = caller ? *cnt : own;
+      for (int b = next++; b < bands; b = next++) run_band(b, caller, c);
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t) {
+      try {
+        pool.emplace_back(worker, false, nullptr);
+      } catch (const std::system_error&) {
+        break;  // fewer threads: the caller takes the remaining bands
+      }
+    }
+    worker(true, &count);
+    for (std::thread& t : pool) t.join();
   }
   m.abort_count = count;
-  m.cut_visited += visited;
-  m.tpm[0].cut_flags |= acc.flags;
-  m.tpm[0].removed_depth_sum += acc.depth_sum;
+  CutAcc sum;
+  for (int b = 0; b < bands; ++b) {
+    const CutAcc& a = accs[static_cast<std::size_t>(b)];
+    sum.flags |= a.flags;
+    sum.depth_sum += a.depth_sum;
+    for (int i = 0; i < TOOL_SHAPE_MAX; ++i) {
+      sum.max_cut[i] = std::max(sum.max_cut[i], a.max_cut[i]);
+      sum.max_excess[i] = std::max(sum.max_excess[i], a.max_excess[i]);
+    }
+    m.cut_visited += visited[static_cast<std::size_t>(b)];
+  }
+  merge_acc(m, sum);
 }
 
 // Starts a sweep: a new epoch for the tile bounds and the abort count-down.
@@ -264,8 +381,8 @@ void prepare_sections(Tmat& m, int n, double k, bool oblique);
 // d2 from its axis) or travelling level (side: lateral distance squared q). The case number
 // is the start cap's (1, 9, 14, 2) or the side's (1, 10, 15, 3); `end` gives the end cap's.
 // T: the section type when the caller knows it (0: read it from the section).
-template <int T = 0>
-inline double cap_height(const TTOOL_PARAM& t, double z0, double d2, bool end, int& kase) {
+template <int T = 0, class S>
+inline double cap_height(const S& t, double z0, double d2, bool end, int& kase) {
   switch (T ? T : t.type) {
     case TPM_BALL:
     case TPM_BALL2:
@@ -291,8 +408,8 @@ inline double cap_height(const TTOOL_PARAM& t, double z0, double d2, bool end, i
   return z0;
 }
 
-template <int T = 0>
-inline double side_height(const TTOOL_PARAM& t, double z0, double q, int& kase) {
+template <int T = 0, class S>
+inline double side_height(const S& t, double z0, double q, int& kase) {
   switch (T ? T : t.type) {
     case TPM_BALL:
     case TPM_BALL2:
@@ -332,7 +449,7 @@ void jig_rect_walk(Tmat& m, TWORK_DATA& w, int n, double tip_z, BoxFn&& box) {
       hi[0] = m.box[2];
       return 1;
     };
-    const auto visit = [&](int, int, TGRID_POINT& p, const CutRules& rules, CutAcc& acc) {
+    const auto visit = [&](int, double, TGRID_POINT& p, const CutRules& rules, CutAcc& acc) {
       if (!(p.z > h)) return false;
       TCUT_POINT_INFO c;
       c.tip_z = static_cast<float>(tip_z);
@@ -341,7 +458,7 @@ void jig_rect_walk(Tmat& m, TWORK_DATA& w, int n, double tip_z, BoxFn&& box) {
       c.section = i;
       c.flags = CUT_FLAG_JIG;
       c.kind = 1;
-      return lower_point(m, rules, p, c, acc);
+      return lower_point(rules, p, c, acc);
     };
     walk(m, w, h, rows, visit);
   }

@@ -30,7 +30,10 @@ constexpr std::int32_t GRID_MARK_BOTTOM = -2;
 struct TGRID_POINT {
   float z = 0;
   std::int32_t mark = GRID_MARK_UNCUT;
-  std::uint8_t col[4] = {0, 0, 0, 0};
+  union {
+    std::uint8_t col[4] = {0, 0, 0, 0};  // red, green, blue, alpha
+    std::uint32_t rgba;                  // the same four bytes as one word
+  };
 };
 static_assert(sizeof(TGRID_POINT) == 12);
 
@@ -190,6 +193,8 @@ struct Tmat {
   // 1: walk the whole index box of every cut instead of the swept area only (the reference
   // that the fast walk must equal; tests and benchmarks).
   std::uint8_t cut_walk_plain = 0;
+  // Threads of a large sweep: 0 as many as the machine has, 1 only the calling thread.
+  std::int32_t cut_threads = 0;
   // -- picked cell
   TPICK_CELL pick;
 

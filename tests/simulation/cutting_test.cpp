@@ -196,6 +196,33 @@ TEST(Cutting, FastWalkEqualsPlainWalk) {
   }
 }
 
+TEST(Cutting, ThreadsGiveTheSameResult) {
+  // Large sweeps run their rows on several threads; the grid, the flags and the removed
+  // depth must not depend on how many.
+  std::unique_ptr<Tmat> mats[3] = {new_mat(), new_mat(), new_mat()};
+  const int threads[3] = {1, 3, 8};
+  for (int i = 0; i < 3; ++i) {
+    Tmat& m = *mats[i];
+    add_work(m, 0, 1600, 1600, {0, 0, -6}, {80, 80, 0});
+    set_tool(m, {sec(TPM_BALL, 0, 0, 4, 0, 12), sec(TPM_TAPER, 12, 4, 0, 0, 10, false)});
+    m.cut_threads = threads[i];
+    m.tpm[0].oblique_restricted = 1;
+    CUT_LINE_ALL_WORK(m, 1, 1, {2, 3, -2}, {78, 75, -0.5f});   // about 240,000 points
+    CUT_LINE_ALL_WORK(m, 2, 0, {75, 4, -3}, {5, 77, -3});      // level and rapid
+    CUT_ARC_XY(m, 3, 1, {40, 40, -1}, {70, 40, -1}, {70, 40, -1}, 30, 1);
+  }
+  for (int i = 1; i < 3; ++i) {
+    const auto& a = mats[0]->works[0].grid;
+    const auto& b = mats[i]->works[0].grid;
+    ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(TGRID_POINT)), 0) << i;
+    EXPECT_EQ(mats[0]->cut_flags_acc, mats[i]->cut_flags_acc);
+    EXPECT_EQ(mats[0]->tpm[0].removed_depth_sum, mats[i]->tpm[0].removed_depth_sum);
+    EXPECT_EQ(mats[0]->tpm[0].max_cut_depth, mats[i]->tpm[0].max_cut_depth);
+    EXPECT_EQ(mats[0]->cut_visited, mats[i]->cut_visited);
+  }
+  EXPECT_GT(mats[0]->cut_visited, 2 * CUT_PARALLEL_MIN_POINTS);
+}
+
 // Compares one cut against the reference; only points clear of a section's rim (where a
 // sampled reference and an exact cut may disagree by the full depth) are compared.
 void expect_like_reference(Tmat& m, const std::vector<double>& ref,
