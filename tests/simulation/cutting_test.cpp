@@ -370,6 +370,26 @@ TEST(Cutting, LevelFlatMove) {
   }
 }
 
+TEST(Cutting, MouseCuttingSkipsTheStartAlreadyCut) {
+  auto m = new_mat();
+  add_work(*m, 0, 100, 40, {0, 0, -5}, {50, 20, 0});
+  add_work(*m, 1, 10, 10, {0, 0, -5}, {50, 20, 0});
+  m->works[1].cutting = 0;
+  set_tool(*m, {sec(TPM_FLAT, 0, 2, 0, 0, 10)});
+  // With the skip-start flag the tool standing at the start is taken as cut already: the
+  // start circle (u <= 0, or inside FR of the start) keeps its height.
+  EXPECT_TRUE(CUT_LINE_ONE_WORK(*m, 0, {10, 10, -1}, {20, 10, -1}, true));
+  EXPECT_EQ(at(*m, 0, 9, 10).z, 0.0f);
+  EXPECT_EQ(at(*m, 0, 11, 10).z, 0.0f);
+  EXPECT_EQ(at(*m, 0, 12.5f, 10).z, -1.0f);
+  EXPECT_EQ(at(*m, 0, 12.5f, 10).mark, -1);  // mouse cuts carry line -1
+  EXPECT_EQ(at(*m, 0, 21.5f, 10).z, -1.0f);
+  EXPECT_TRUE(CUT_LINE_ONE_WORK(*m, 0, {10, 10, -1}, {20, 10, -1}, false));
+  EXPECT_EQ(at(*m, 0, 9, 10).z, -1.0f);
+  EXPECT_FALSE(CUT_LINE_ONE_WORK(*m, 1, {10, 10, -1}, {20, 10, -1}, false));  // not cutting
+  EXPECT_FALSE(CUT_LINE_ONE_WORK(*m, 40, {10, 10, -1}, {20, 10, -1}, false));
+}
+
 TEST(Cutting, CleanCutToTheBottomIsMarkedAndSkipped) {
   auto m = new_mat();
   add_work(*m, 0, 20, 20, {0, 0, -2}, {10, 10, 0});
