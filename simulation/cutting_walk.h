@@ -274,7 +274,7 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
   std::vector<std::uint64_t> visited(static_cast<std::size_t>(bands), 0);
 
   const auto run_band = [&](int b, bool caller, int& count) {
-    CutAcc& acc = accs[static_cast<std::size_t>(b)];
+    CutAcc acc;  // on this thread's stack; stored once the band is done
     std::uint64_t seen = 0;
     const int ty = band0 + b;
     const int r0 = std::max(y0, ty << WORK_TILE_SHIFT);
@@ -319,6 +319,7 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
         }
       }
     }
+    accs[static_cast<std::size_t>(b)] = acc;
     visited[static_cast<std::size_t>(b)] = seen;
   };
 
