@@ -77,6 +77,19 @@ fs::path free_name(const fs::path& target) {
   }
 }
 
+// Whether `p` is `folder` itself or lies somewhere below it.
+bool is_within(const fs::path& p, const fs::path& folder) {
+  std::error_code ec;
+  const fs::path a = fs::weakly_canonical(fs::absolute(p, ec), ec);
+  const fs::path b = fs::weakly_canonical(fs::absolute(folder, ec), ec);
+  auto ai = a.begin();
+  for (auto bi = b.begin(); bi != b.end(); ++bi, ++ai) {
+    if (bi->empty()) continue;  // the empty last part of a path ending in "/"
+    if (ai == a.end() || *ai != *bi) return false;
+  }
+  return true;
+}
+
 class Runner {
  public:
   Runner(const TFileOpFlags& o) : opt_(o) {}
@@ -124,6 +137,9 @@ class Runner {
   void copy_or_move(bool move, const fs::path& src, fs::path target) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(src, ec))) return fail(src, "not found");
+    // A folder copied into itself would be copied again and again into the new copy.
+    if (fs::is_directory(fs::symlink_status(src, ec)) && is_within(target, src))
+      return fail(src, "the target lies inside the source");
     bool overwrite = false;
     if (!resolve_collision(src, target, overwrite)) return;
     const bool src_dir = fs::is_directory(src, ec);

@@ -94,6 +94,25 @@ TEST(TFileOperation, MoveRenameAndFolders) {
   EXPECT_EQ(read_file(dir / "m2.nc"), "O");
 }
 
+TEST(TFileOperation, FolderIsNotCopiedIntoItself) {
+  TempDir dir;
+  fs::create_directories(dir / "tree/deep");
+  write_file(dir / "tree/deep/x.nc", "X");
+  TFileOperation op;
+  op.Options = {fofNoConfirmation, fofNoErrorUI};
+  // Refused as a whole: no copy nested in the source, which would grow until the path is
+  // too long.
+  EXPECT_TRUE(op.Execute(foCopy, {dir / "tree"}, {dir / "tree/inner"}));
+  EXPECT_FALSE(fs::exists(dir / "tree/inner"));
+  EXPECT_TRUE(op.Execute(foCopy, {dir / "tree"}, {dir / "tree"}));
+  EXPECT_TRUE(op.Execute(foMove, {dir / "tree"}, {dir / "tree/deep/in"}));
+  EXPECT_EQ(read_file(dir / "tree/deep/x.nc"), "X");
+  EXPECT_FALSE(fs::exists(dir / "tree/deep/in"));
+  // A sibling whose name merely begins with the source's is fine.
+  EXPECT_FALSE(op.Execute(foCopy, {dir / "tree"}, {dir / "tree2"}));
+  EXPECT_EQ(read_file(dir / "tree2/deep/x.nc"), "X");
+}
+
 TEST(TFileOperation, DeleteConfirmedOrToTheTrash) {
   TempDir dir;
   write_file(dir / "a.nc", "A");
