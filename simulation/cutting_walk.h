@@ -311,7 +311,7 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
             poll_cut_abort(m);
             count = m.abort_count;
           }
-          if (ix + 16 <= hi) __builtin_prefetch(&row[ix + 16], 1);  // across page ends
+          if ((ix & 3) == 0 && ix + 16 <= hi) __builtin_prefetch(&row[ix + 16], 1);
           TGRID_POINT& p = row[ix];
           if (!plain && p.z < skip_below) continue;
           if (p.mark == GRID_MARK_BOTTOM) continue;
