@@ -211,10 +211,14 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
     }
     return cutwalk::span_of(w, m.box, cx - ho, cx + ho, lo[0], hi[0]) ? 1 : 0;
   };
-  const TTOOL_PARAM& t0 = m.tpm[0];
-  const auto visit = [&](int ix, double Yrow, TGRID_POINT& p, const cutwalk::CutRules& rules,
+  cutwalk::SecGeom g[TOOL_SHAPE_MAX];
+  cutwalk::copy_sections(m, n, g);
+  const float* const xs = w.xs.data();
+  const auto visit = [g, n, xs, cx, cy, outer2, has_inner, inner2, full, a_s, sweep, S, E,
+                      r](int ix, double Yrow, TGRID_POINT& p, const cutwalk::CutRules& rules,
                          cutwalk::CutAcc& acc) {
-    const double X = w.xs[ix] - cx, Y = Yrow - cy;
+    const cutwalk::SecGeom& t0 = g[0];
+    const double X = xs[ix] - cx, Y = Yrow - cy;
     const double rho2 = X * X + Y * Y;
     if (!(rho2 <= outer2) || (has_inner && rho2 < inner2)) return false;
     bool side = true;
@@ -226,7 +230,7 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
         side = false;
         const bool at_start = kTwoPi - phi <= std::fabs(phi - sweep);
         const VEC3& cap = at_start ? S : E;
-        const double ux = w.xs[ix] - static_cast<double>(cap.x);
+        const double ux = xs[ix] - static_cast<double>(cap.x);
         const double uy = Yrow - static_cast<double>(cap.y);
         dist = ux * ux + uy * uy;
       }
@@ -236,7 +240,7 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
       dist = d * d;
     }
     for (int i = 0; i < n; ++i) {
-      const TTOOL_PARAM& t = m.tpm[i];
+      const cutwalk::SecGeom& t = g[i];
       if (t.AR2 < dist) continue;
       int kase;
       const double z0 = t.ref_z + S.z;

@@ -271,8 +271,12 @@ void level_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv_in, double lowes
     if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
     return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
   };
-  const auto visit = [&](int ix, double Yrow, TGRID_POINT& p, const cutwalk::CutRules& rules,
-                         cutwalk::CutAcc& acc) {
+  // The point test keeps its own copies (captured by value): the grid stores cannot touch
+  // them, so they stay in registers.
+  const auto visit = [mv, g, xs, n, skip_flat](int ix, double Yrow, TGRID_POINT& p,
+                                               const cutwalk::CutRules& rules,
+                                               cutwalk::CutAcc& acc) {
+    const cutwalk::SecGeom& t0 = g[0];
     const double X = xs[ix] - mv.ax, Y = Yrow - mv.ay;
     const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
     const double q = v * v, d2 = u * u + q;
@@ -310,14 +314,14 @@ void oblique_walk_t(Tmat& m, TWORK_DATA& w, int n, const Move& mv_in, double low
   cutwalk::copy_sections(m, n, g);
   const float* const xs = w.xs.data();
   const double bx = mv.ax + m.dx, by = mv.ay + m.dy, R = m.cut_r + margin;
-  const cutwalk::SecGeom& t0 = g[0];
   const auto rows = [&](int, double y, int* lo, int* hi) {
     double xl, xr;
     if (!cutwalk::capsule_row(y, mv.ax, mv.ay, bx, by, R, xl, xr)) return 0;
     return cutwalk::span_of(w, m.box, xl, xr, lo[0], hi[0]) ? 1 : 0;
   };
-  const auto visit = [&](int ix, double Yrow, TGRID_POINT& p, const cutwalk::CutRules& rules,
-                         cutwalk::CutAcc& acc) {
+  const auto visit = [mv, g, xs, n](int ix, double Yrow, TGRID_POINT& p,
+                                    const cutwalk::CutRules& rules, cutwalk::CutAcc& acc) {
+    const cutwalk::SecGeom& t0 = g[0];
     const double X = xs[ix] - mv.ax, Y = Yrow - mv.ay;
     const double u = X * mv.cs - Y * mv.sn, v = Y * mv.cs + X * mv.sn;
     const double q = v * v, d2 = u * u + q;

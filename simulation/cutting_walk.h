@@ -160,15 +160,17 @@ inline bool lower_point(const CutRules& r, TGRID_POINT& p, const TCUT_POINT_INFO
   if (r.edge[sec]) {
     if (r.travel && static_cast<double>(c.old_z) - c.tip_z > r.edge_limit) {
       f |= CUT_FLAG_EDGE_SHORT;
-      acc.max_excess[sec] = std::max(acc.max_excess[sec], fdepth);
+      if (fdepth > acc.max_excess[sec]) acc.max_excess[sec] = fdepth;
     }
-    acc.max_cut[sec] = std::max(acc.max_cut[sec], fdepth);
+    // Stored only when larger (and the flags only when new), so that one point does not
+    // wait for the previous one's store.
+    if (fdepth > acc.max_cut[sec]) acc.max_cut[sec] = fdepth;
   } else {
     f |= CUT_FLAG_SHANK;
-    acc.max_excess[sec] = std::max(acc.max_excess[sec], fdepth);
+    if (fdepth > acc.max_excess[sec]) acc.max_excess[sec] = fdepth;
   }
   f |= r.add;
-  acc.flags |= f;
+  if ((acc.flags | f) != acc.flags) acc.flags |= f;
   acc.depth_sum += fdepth;
   if (!is_collision_point(p)) {
     std::int32_t mark;
@@ -276,6 +278,9 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
   const auto run_band = [&](int b, bool caller, int& count) {
     CutAcc acc;  // on this thread's stack; stored once the band is done
     std::uint64_t seen = 0;
+    // Copies that no other code can reach, so that the grid stores leave them in registers.
+    const CutRules rl = rules;
+    auto vis = visit;
     const int ty = band0 + b;
     const int r0 = std::max(y0, ty << WORK_TILE_SHIFT);
     const int r1 = std::min(y1, (ty << WORK_TILE_SHIFT) + WORK_TILE - 1);
@@ -315,7 +320,7 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
           TGRID_POINT& p = row[ix];
           if (!plain && p.z < skip_below) continue;
           if (p.mark == GRID_MARK_BOTTOM) continue;
-          if (visit(ix, Y, p, rules, acc) && tiles) row_epoch[ix >> WORK_TILE_SHIFT] = epoch;
+          if (vis(ix, Y, p, rl, acc) && tiles) row_epoch[ix >> WORK_TILE_SHIFT] = epoch;
         }
       }
     }
