@@ -2,6 +2,7 @@
 // controller runs it, on the modal state of NCD_EXEC. Canned cycles run as chains of
 // sub-moves, M98/M99 follow the program-number table, arcs are evaluated in three planes.
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -162,7 +163,12 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
       return false;
     }
     const double dx = ea - sa, dy = eb - sb, chord = std::hypot(dx, dy);
-    if (chord < 0.001 || chord > 2.0 * std::fabs(r)) {
+    // The chord of an exact half circle can come out a little longer than 2|R| from the
+    // rounding of the float coordinates: that much is still a half circle.
+    const double slack = 8.0 * FLT_EPSILON *
+                         std::max({std::fabs(sa), std::fabs(sb), std::fabs(ea), std::fabs(eb),
+                                   std::fabs(static_cast<double>(r))});
+    if (chord < 0.001 || chord > 2.0 * std::fabs(r) + slack) {
       set_error(e, static_cast<std::uint16_t>(base + 1));
       return false;
     }

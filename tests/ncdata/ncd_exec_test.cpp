@@ -320,6 +320,9 @@ TEST(NcdExec, Arcs) {
       {"G90G02X10.Y0I4.F100\r\n", 0x9021, 0, 0, 0, 0, 0},
       {"G90G02X5.Y5.R5.F100\r\n", 0, 5, 5, 0, PI_F * 5 / 2, 5},
       {"G90G02X5.Y5.R-5.F100\r\n", 0, 5, 5, 0, PI_F * 15 / 2, -5},
+      // Half circles whose float chord comes out a hair longer than 2R.
+      {"G90G00X0.07\r\nG02X2.17R1.05F100\r\n", 0, 2.17f, 0, 0, PI_F * 1.05f, 1.05f},
+      {"G90G00X100.574\r\nG03X150.014R-24.72F100\r\n", 0, 150.014f, 0, 0, PI_F * 24.72f, -24.72f},
       {"G90G03X5.Y5.R5.F100\r\n", 0, 5, 5, 0, PI_F * 5 / 2, 5},
       {"G90G02I5.F100\r\n", 0, 0, 0, 0, 2 * PI_F * 5, 5},
       {"G91G03I5.Z-10.F100\r\n", 0, 0, 0, -10, std::hypot(2 * PI_F * 5, 10.f), 5},
