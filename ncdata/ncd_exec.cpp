@@ -891,7 +891,10 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
   if (rec.flags & NCD_WF_G80) {
     e.cyc.active = false;
     e.cyc.counter = 0;
-    e.status = static_cast<std::uint16_t>((e.status & ~NCD_ST_MOTION) | 31);
+    // G00, unless the line itself gives another motion (G80 G01 X.. feeds).
+    const int line_g = rec.status & NCD_ST_MOTION;
+    if (line_g == 0 || is_cycle(line_g))
+      e.status = static_cast<std::uint16_t>((e.status & ~NCD_ST_MOTION) | 31);
   }
   if (rec.flags & NCD_WF_G04) {
     const float sec = w.has(NCD_MB_P) ? static_cast<float>(w.v(NCD_MB_P)) * 0.001f : w.x;

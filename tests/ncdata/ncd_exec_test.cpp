@@ -109,6 +109,19 @@ TEST(NcdExec, ModalWords) {
   auto c0 = program("G42D0\r\n");
   run(*c0);
   EXPECT_EQ(c0->exec.flags & NCD_WF_COMP_FIELD, 0x3000);  // D0 cancels
+
+  // G80 ends the cycle; a motion code of its own line governs the move.
+  auto g80 = program("G90G00X0Y0Z10.\r\nG81X5.Z-5.R2.F100\r\nG80G01X0F200.\r\nG80Y3.\r\n");
+  exec_NCD_word(*g80, false);
+  exec_NCD_word(*g80, false);
+  const float cut = g80->exec.tool.cut_len;
+  exec_NCD_word(*g80, false);
+  EXPECT_EQ(g80->exec.status & NCD_ST_MOTION, 1);
+  EXPECT_FALSE(g80->exec.cyc.active);
+  EXPECT_FLOAT_EQ(g80->exec.tool.cut_len, cut + 5);
+  exec_NCD_word(*g80, false);
+  EXPECT_EQ(g80->exec.status & NCD_ST_MOTION, 31);
+  EXPECT_FLOAT_EQ(g80->exec.tool.cut_len, cut + 5);
 }
 
 TEST(NcdExec, ToolChangeColourAndErrorLines) {
