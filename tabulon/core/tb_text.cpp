@@ -27,9 +27,11 @@ bool read_text_lines(const fs::path& path, std::vector<std::string>& lines, bool
   while (!data.empty() && data.back() == '\x1A') data.pop_back();
   lines.clear();
   std::string cur;
-  for (char ch : data) {
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const char ch = data[i];
     const auto b = static_cast<unsigned char>(ch);
-    if (b == '\n') {
+    // LF ends a line, and so does a CR that no LF follows (files with CR line ends)
+    if (b == '\n' || (b == '\r' && (i + 1 == data.size() || data[i + 1] != '\n'))) {
       lines.push_back(std::move(cur));
       cur.clear();
     } else if (b == '\t' && tab_is_blank) {

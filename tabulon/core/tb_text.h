@@ -9,9 +9,9 @@
 // Blanks and control bytes (<= 0x20) cut off at both ends.
 std::string tb_trim(std::string_view s);
 
-// Reads a whole text file into lines. A line ends at each LF; CR and the control bytes
-// 1..15 other than LF are dropped (a TAB becomes a blank when `tab_is_blank`), every other
-// byte is kept. A last line without LF is read; a 0x1A at the end of the file is dropped.
+// Reads a whole text file into lines. A line ends at each LF, and at a CR that is not
+// followed by LF; the other control bytes 1..15 are dropped (a TAB becomes a blank when
+// `tab_is_blank`), every other byte is kept. A last line without LF is read; a 0x1A at the end of the file is dropped.
 // False when the file is missing or cannot be read.
 bool read_text_lines(const std::filesystem::path& path, std::vector<std::string>& lines,
                      bool tab_is_blank);

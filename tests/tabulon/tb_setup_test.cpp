@@ -21,6 +21,8 @@ TEST(TabulonText, ReadTextLines) {
   } cases[] = {
       {"a\r\nb\r\n", false, {"a", "b"}},
       {"a\nM30", false, {"a", "M30"}},          // a last line without LF is read
+      {"G0X1\rT2M6\rM30\r", false, {"G0X1", "T2M6", "M30"}},  // CR alone ends a line
+      {"a\r\r\nb", false, {"a", "", "b"}},
       {"a\n#TB-END\x1A", false, {"a", "#TB-END"}},  // the end-of-file byte is dropped
       {"#EXT\t.NCD\n", true, {"#EXT .NCD"}},
       {"#EXT\t.NCD\n", false, {"#EXT.NCD"}},
