@@ -61,3 +61,19 @@ TEST(TabulonIni, ReadsAndWritesInPlace) {
   EXPECT_FALSE(none.save(d / "no" / "x.ini", &err));
   EXPECT_FALSE(err.empty());
 }
+
+TEST(TabulonIni, UnknownLinesStayByteForByte) {
+  TempDir d;
+  const std::string other = "; a\tcomment\r\n[other]\r\nkey\t=\tv\x01w\r\n";
+  write_file(d / "t.ini", other + "[TB_option]\r\nM_TOP=\t5\r\n");
+  TTB_ini ini;
+  ASSERT_TRUE(ini.load(d / "t.ini"));
+  EXPECT_EQ(ini.read("TB_option", "M_TOP", ""), "5");
+  ini.write("TB_option", "M_TOP", "6");
+  ASSERT_TRUE(ini.save(d / "t.ini"));
+  EXPECT_EQ(read_file(d / "t.ini"), other + "[TB_option]\r\nM_TOP=6\r\n");
+
+  write_file(d / "t.ini", "[TB_option]\rM_TOP=7\nM_LEFT=8");
+  ASSERT_TRUE(ini.load(d / "t.ini"));
+  EXPECT_EQ(ini.lines(), (std::vector<std::string>{"[TB_option]", "M_TOP=7", "M_LEFT=8"}));
+}
