@@ -16,8 +16,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTextEdit>
 #include <QUrl>
+#include <algorithm>
 #include <system_error>
 
 #include "common/ats_func.h"
@@ -313,8 +315,10 @@ void TTabulon_main::load_ini() {
   int v = 0;
   if (as_int(rd("M_TOP", "100"), v)) p.setY(v);
   if (as_int(rd("M_LEFT", "100"), v)) p.setX(v);
-  if (as_int(rd("M_WIDTH", ""), v) && v > 0) sz.setWidth(v);
-  if (as_int(rd("M_HEIGHT", ""), v) && v > 0) sz.setHeight(v);
+  // no larger than the desktop: a damaged value would make a window too large to draw
+  const QSize most = screen() ? screen()->availableVirtualGeometry().size() : QSize(32767, 32767);
+  if (as_int(rd("M_WIDTH", ""), v) && v > 0) sz.setWidth(std::min(v, most.width()));
+  if (as_int(rd("M_HEIGHT", ""), v) && v > 0) sz.setHeight(std::min(v, most.height()));
   move(p);
   resize(sz);
   select_editor->Edit1->setText(q(rd("M_EDIT_TEXT", "")));

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -169,6 +170,16 @@ TEST_F(TabulonMain, IniDefaultsBoundsFoldersAndEditorChoice) {
         << ini;
     EXPECT_NE(ini.find("D_chk_Onum_NCD_SAVE=0\r\n[other]\r\nx=1\r\n"), std::string::npos) << ini;
   }
+}
+
+TEST_F(TabulonMain, IniSizeBeyondTheDesktopIsBounded) {
+  // a damaged INI file must not make a window too large to draw
+  write_ini("M_WIDTH=100000\r\nM_HEIGHT=450\r\n");
+  auto w = show();
+  const QSize most = w->screen()->availableVirtualGeometry().size();
+  EXPECT_LE(w->width(), most.width());
+  EXPECT_EQ(w->height(), 450);
+  w->close();
 }
 
 TEST_F(TabulonMain, DropConvertsTheFirstFileAndStartsVelmor) {
