@@ -452,8 +452,9 @@ bool CHANGE_CUTTING_MODE(Tmat& m, int work, bool on) {
 
 bool CHANGE_WORK_to_ZIGU_MODE(Tmat& m, int work) {
   if (!Check_WORK_num(m, work, "CHANGE_WORK_to_ZIGU_MODE")) return false;
+  if (!BACKUP_WORK_ARRAY(m, work)) return false;  // without its backup it stays a work
   m.works[work].jig = 1;
-  return BACKUP_WORK_ARRAY(m, work);
+  return true;
 }
 
 bool CHANGE_ZIGU_to_WORK_MODE(Tmat& m, int work) {
