@@ -21,6 +21,7 @@
 
 #include "common/ats_func.h"
 #include "ncdata/ncd_exec.h"
+#include "ncdata/ncd_run.h"
 
 // ---- capacities ----------------------------------------------------------------------------
 inline constexpr int NCD_PAGE_SLOTS = 2048;           // slots of each page table
@@ -210,6 +211,8 @@ struct NCD_DATA {
   NCD_EXEC exec;
   NCD_EXEC_OPTIONS exec_opt;
   NCD_BLOCK_TEXTS block_text;
+  // ---- program run: snapshots, statistics, error list, save areas (ncd_run.h) ----
+  NCD_RUN run;
 
   NCD_HOST* host = nullptr;
 

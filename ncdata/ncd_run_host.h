@@ -15,8 +15,9 @@ class NCD_RUN_HOST {
   // Selects entry `index` of the tool-holder list for display: the tool and holder outline
   // and the tool shape that cutting works with.
   virtual void th_show(int index) = 0;
-  // Entry 0 of the tool-holder list becomes tool 0 (the list had no entry for T0).
-  virtual void th_set_tool0() = 0;
+  // Entry 0 of the tool-holder list becomes tool 0 (the list had no entry for T0); false
+  // when the list has no entry at all.
+  virtual bool th_set_tool0() = 0;
   // The cutter radius of tool t from the tool table; false when the table has no tool t.
   virtual bool tool_radius(int t, float& radius) = 0;
   // The main window's system-error box (a CP932 text).

@@ -1,0 +1,150 @@
+// The whole road of a loaded program (split and store, tokenise, the whole-program run) for
+// generated milling programs of 1,000,000 and 10,000,000 lines, and seeks to random blocks.
+// Each phase is reported in lines/s; the memory counters give the bytes per stored line.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "ncdata/ncd_data.h"
+#include "ncdata/ncd_run.h"
+#include "tests/support/ncd_program_gen.h"
+
+namespace {
+
+// Every tool has a radius of 3 mm, so the contours are compensated.
+struct BenchHost : NCD_RUN_HOST {
+  int th_find(int t, int& size) override {
+    size = 100;
+    return t >= 0 && t < 100 ? t : -1;
+  }
+  void th_show(int) override {}
+  bool th_set_tool0() override { return true; }
+  bool tool_radius(int, float& r) override {
+    r = 3.0f;
+    return true;
+  }
+  void show_system_err(const std::string&) override {}
+  void set_TOOL_defs(NCD_DATA&) override {}
+  void fit_scale(NCD_DATA&) override {}
+};
+
+const std::string& program(long lines) {
+  static std::map<long, std::string> cache;
+  auto it = cache.find(lines);
+  if (it != cache.end()) return it->second;
+  testing_support::NcGenOptions o;
+  o.lines = lines;
+  o.seed = 11;
+  o.tools = 20;
+  return cache[lines] = testing_support::make_nc_program(o);
+}
+
+double seconds_since(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Bytes the store and the run hold for the program: pages, line records, snapshots,
+// statistics and samples.
+double held_bytes(const NCD_DATA& d) {
+  double b = 0;
+  for (int i = 0; i < d.cap.page_slots; ++i) {
+    if (d.line_pages[static_cast<size_t>(i)]) b += static_cast<double>(d.lines_per_page) * sizeof(NCD_LINE);
+    if (d.text_pages[static_cast<size_t>(i)]) b += d.cap.text_page_bytes;
+    if (d.word_pages[static_cast<size_t>(i)]) b += 4.0 * d.cap.word_page_words;
+  }
+  b += static_cast<double>(d.run.slots.capacity()) * sizeof(NCD_SNAPSHOT);
+  b += static_cast<double>(d.run.stats.capacity()) * sizeof(NCD_TOOL_STAT);
+  b += static_cast<double>(d.run.samples.capacity()) * sizeof(NCD_SAMPLE);
+  return b;
+}
+
+double peak_rss_bytes() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_maxrss) * 1024.0;
+}
+
+void BM_whole_road(benchmark::State& st) {
+  const std::string& text = program(st.range(0));
+  BenchHost host;
+  auto d = std::make_unique<NCD_DATA>();
+  d->run.host = &host;
+  d->exec_opt.comp_enabled = true;
+  Create_NCD(*d);
+  double t_split = 0, t_parse = 0, t_run = 0;
+  for (auto _ : st) {
+    Clear_NCD(*d);
+    auto t0 = std::chrono::steady_clock::now();
+    Append_NCD_text(*d, text.data(), text.size(), true);
+    t_split += seconds_since(t0);
+    t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+    t_parse += seconds_since(t0);
+    t0 = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(Run_all_NCD(*d, 0));
+    t_run += seconds_since(t0);
+  }
+  const double n = static_cast<double>(st.iterations());
+  const double lines = d->line_count;
+  st.counters["lines"] = lines;
+  st.counters["blocks"] = d->pos.total_blocks;
+  st.counters["errors"] = static_cast<double>(d->run.err_list.size());
+  st.counters["split+store lines/s"] = lines * n / t_split;
+  st.counters["tokenise lines/s"] = lines * n / t_parse;
+  st.counters["run lines/s"] = lines * n / t_run;
+  st.counters["road lines/s"] = lines * n / (t_split + t_parse + t_run);
+  st.counters["held B/line"] = held_bytes(*d) / lines;
+  st.counters["peak RSS B/line"] = peak_rss_bytes() / lines;
+  st.SetItemsProcessed(static_cast<std::int64_t>(lines * n));
+}
+BENCHMARK(BM_whole_road)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_whole_road)->Arg(10000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_seek(benchmark::State& st) {
+  const std::string& text = program(1000000);
+  BenchHost host;
+  auto d = std::make_unique<NCD_DATA>();
+  d->run.host = &host;
+  d->exec_opt.comp_enabled = true;
+  Create_NCD(*d);
+  Append_NCD_text(*d, text.data(), text.size(), true);
+  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  Run_all_NCD(*d, 0);
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> block(0, d->pos.total_blocks);
+  double worst = 0;
+  for (auto _ : st) {
+    const int n = block(rng);
+    const auto t0 = std::chrono::steady_clock::now();
+    Goto_NCD_step(*d, n, false);
+    worst = std::max(worst, seconds_since(t0));
+  }
+  st.counters["worst ms"] = worst * 1000;
+}
+BENCHMARK(BM_seek)->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+// The worst place of a seek: the block just before a snapshot, 4999 blocks past the last.
+void BM_seek_farthest(benchmark::State& st) {
+  const std::string& text = program(1000000);
+  BenchHost host;
+  auto d = std::make_unique<NCD_DATA>();
+  d->run.host = &host;
+  d->exec_opt.comp_enabled = true;
+  Create_NCD(*d);
+  Append_NCD_text(*d, text.data(), text.size(), true);
+  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  Run_all_NCD(*d, 0);
+  int k = 0;
+  const int slots = d->pos.total_blocks / NCD_SNAP_BLOCKS;
+  for (auto _ : st) {
+    Goto_NCD_step(*d, (k++ % slots + 1) * NCD_SNAP_BLOCKS, false);
+  }
+}
+BENCHMARK(BM_seek_farthest)->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

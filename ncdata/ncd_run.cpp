@@ -1,0 +1,574 @@
+// The whole-program run, statistics, snapshots, seeks, and the wiring of cutter radius
+// compensation into the block step.
+#include "ncdata/ncd_run.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "ncdata/ncd_data.h"
+#include "platform/core/msgbox.h"
+
+namespace {
+
+constexpr std::uint16_t kErrBit = NCD_ST_ERROR;
+
+bool is_error(std::uint16_t st) { return (st & kErrBit) && st != kErrBit; }
+
+// "%8d : ERR(%.4x) %s"
+void add_error_line(NCD_DATA& d, int line, std::uint16_t code, const std::string& msg) {
+  char head[40];
+  std::snprintf(head, sizeof head, "%8d : ERR(%.4x) ", line + 1, code);
+  d.run.err_list.push_back(head + msg);
+}
+
+void error_text(std::uint16_t code, std::string& out) {
+  // 0x9102 shares its table text with 0x9101; the list names its own cause.
+  if (code == COMP_ERR_SMALL_ARC) {
+    out = std::string("G41,G42 工具径オフセッで") + COMP_TEXT_SMALL_ARC;
+    return;
+  }
+  get_NCD_err_msg(code, out);
+}
+
+// ---- the block as compensation sees it ------------------------------------------------------
+
+int comp_code_of(std::uint16_t flags) {
+  switch (flags & NCD_WF_COMP_FIELD) {
+    case 0x1000: return 41;
+    case 0x2000: return 42;
+    default: return 40;
+  }
+}
+
+TComp_block block_of(const NCD_DATA& d) {
+  const NCD_EXEC& e = d.exec;
+  TComp_block b;
+  b.motion = e.status & NCD_ST_MOTION;
+  const std::uint16_t f = e.flags;
+  b.moved = (f & (NCD_WF_AXIS | NCD_WF_ARC)) && !(f & (NCD_WF_G04 | NCD_WF_NOSIM)) &&
+            b.motion != 0;
+  const int line = d.pos.cur_line;
+  b.comp_word = line >= 0 && line < d.line_count && (d.line(line).flags & NCD_WF_COMP_FIELD);
+  b.code = comp_code_of(f);
+  b.plane = static_cast<int>(e.mode & 0x30);
+  b.elem.start = e.prev;
+  b.elem.end = e.cur;
+  if ((b.motion == 2 || b.motion == 3) && b.moved && (f & NCD_WF_ARC)) {
+    b.elem.kind = b.motion;
+    b.elem.centre = {e.prev.x + e.arc_i, e.prev.y + e.arc_j, e.prev.z + e.arc_k};
+    b.elem.radius = std::fabs(e.arc_r);
+  } else {
+    b.elem.kind = COMP_LINE;
+  }
+  return b;
+}
+
+// The tool whose radius compensation uses follows the current T.
+void refresh_comp_tool(NCD_DATA& d) {
+  TComp_state& c = d.run.st.comp;
+  const std::int32_t t = d.exec.t_cur;
+  if (t == c.tool_T) return;
+  c.tool_T = t;
+  c.tool_radius = 0;
+  c.tool_known = d.run.host && d.run.host->tool_radius(t, c.tool_radius);
+}
+
+// At a tool change the values of the finished tool are put aside for its statistics record
+// and added to the totals; the new tool starts from zero.
+void add_totals(NCD_TOTALS& tot, const NCD_TOOL_RUN& t) {
+  tot.rapid_len += t.rapid_len + t.shift_len;
+  tot.cut_len += t.cut_len;
+  tot.time += t.time;
+  tot.high_z = std::max(tot.high_z, t.high_z);
+}
+
+void end_tool(NCD_DATA& d) {
+  NCD_RUN_STATE& rs = d.run.st;
+  NCD_TOOL_RUN& t = d.exec.tool;
+  rs.closing = t;
+  rs.closing_first_block = rs.tool_first_block;
+  rs.closing_line = rs.tool_line;
+  add_totals(rs.totals, t);
+  NCD_TOOL_RUN fresh;
+  fresh.first = t.first;  // the tool change has set the new tool's first point
+  fresh.first_flags = t.first_flags;
+  fresh.cut_start_z = t.cut_start_z;
+  t = fresh;
+  ++rs.stat_index;
+  rs.tool_first_block = d.pos.block_count - 1;
+  rs.tool_line = d.pos.cur_line;
+}
+
+void fill_record(NCD_DATA& d, NCD_TOOL_STAT& r, int t, const NCD_TOOL_RUN& v, int first_block,
+                 int last_block, int tool_line) {
+  r.tool = t;
+  r.cut_start_z = v.cut_start_z;
+  r.high_z = v.high_z;
+  r.first = v.first;
+  r.rapid_len = v.rapid_len + v.shift_len;
+  r.cut_len = v.cut_len;
+  r.shift_len = v.shift_len;
+  r.time = v.time;
+  r.rapid_count = v.rapid_count;
+  r.rapid_z_high = v.rapid_z_high;
+  r.rapid_z_low = v.rapid_z_low;
+  r.rapid_xy_z_low = v.rapid_xy_z_low;
+  r.pecks = v.pecks;
+  r.dwell = v.dwell;
+  r.cycle = d.exec.cyc;
+  r.comp = d.exec.comp;
+  r.pitch = v.pitch_set ? v.pitch : 0;
+  r.feed_rev = v.feed_rev_set ? v.feed_rev : 0;
+  r.first_block = first_block;
+  r.last_block = last_block;
+  r.block_text = {d.block_text.f, d.block_text.s};
+  auto num = [](float x) { return float_to_str(x, 3); };
+  r.desc.clear();
+  if (v.pitch_set) r.desc += " ,(Pitch=" + num(v.pitch) + "mm)";
+  if (v.feed_rev_set) r.desc += " ,(Pitch=" + num(v.feed_rev) + "mm)";
+  r.desc += "( x" + num(v.first.x) + " y" + num(v.first.y) + " z" + num(v.first.z) +
+            " ,cut_st_z=" + num(v.cut_start_z) + " ,min_Z=" + num(v.rapid_z_low) + ")";
+  r.tool_text.clear();
+  if (tool_line >= 0 && tool_line < d.line_count) r.tool_text = get_NCD_line_view(d, tool_line);
+  r.tool_text += r.desc + "\n";
+}
+
+void close_record(NCD_DATA& d, int t, const NCD_TOOL_RUN& v, int first_block, int last_block,
+                  int tool_line) {
+  if (static_cast<int>(d.run.stats.size()) >= NCD_STAT_MAX) return;
+  d.run.stats.emplace_back();
+  fill_record(d, d.run.stats.back(), t, v, first_block, last_block, tool_line);
+}
+
+NCD_SNAPSHOT* slot_ptr(NCD_DATA& d, int slot, bool grow) {
+  if (slot < -NCD_SNAP_PRIVATE || slot >= NCD_SNAP_SLOTS) return nullptr;
+  if (slot < 0) return &d.run.priv[static_cast<size_t>(-slot - 1)];
+  auto& v = d.run.slots;
+  if (static_cast<size_t>(slot) >= v.size()) {
+    if (!grow) return nullptr;
+    v.resize(static_cast<size_t>(slot) + 1);
+  }
+  return &v[static_cast<size_t>(slot)];
+}
+
+}  // namespace
+
+// ---- reset -----------------------------------------------------------------------------------
+
+void Reset_NCD_run(NCD_DATA& d) {
+  NCD_RUN& r = d.run;
+  r.th = NCD_TH_STATE{};
+  r.st = NCD_RUN_STATE{};
+  r.summary.clear();
+  r.sum_cut.clear();
+  r.sum_rapid.clear();
+  r.sum_time.clear();
+}
+
+// ---- compensation wiring -------------------------------------------------------------------
+
+void comp_look_ahead(NCD_DATA& d, TComp_next& nx) {
+  nx = TComp_next{};
+  const TComp_block cur = block_of(d);
+  Save_NCD_pos_B(d);
+  const NCD_BLOCK_TEXTS texts = d.exec_opt.block_text ? d.block_text : NCD_BLOCK_TEXTS{};
+  for (int i = 0; i < COMP_LOOK_AHEAD; ++i) {
+    if (exec_NCD_word(d, false)) {
+      nx.result = TComp_next::ENDS;
+      break;
+    }
+    if (d.exec.status & kErrBit) {
+      nx.result = TComp_next::ENDS;  // an error or the program end
+      break;
+    }
+    if (comp_take_next(cur, block_of(d), nx)) break;
+  }
+  // Back by copy: no tool holder selection, no redraw.
+  Load_NCD_snapshot(d, -2);
+  d.run.th = d.run.areas[1].th;
+  if (d.exec_opt.block_text) d.block_text = texts;
+}
+
+void Tool_radius_comp(NCD_DATA& d) {
+  TComp_state& c = d.run.st.comp;
+  const TComp_block b = block_of(d);
+  if (!comp_active(c, b.code)) {
+    comp_block_plain(c, b);
+    return;
+  }
+  const std::uint16_t st = comp_block_step(c, b, [&d](TComp_next& nx) { comp_look_ahead(d, nx); });
+  if (st) {
+    d.exec.status = st;
+    d.exec.flags = 0;
+  }
+}
+
+bool exec_NCD_block(NCD_DATA& d, bool sub_step) {
+  TComp_state& c = d.run.st.comp;
+  const bool ended = exec_NCD_word(d, sub_step);
+  NCD_EXEC& e = d.exec;
+  if (!ended && !is_error(e.status) && (e.status & NCD_ST_TOOL_CHANGE)) end_tool(d);
+  c.block_error = 0;
+  if (ended || (e.status & kErrBit)) {
+    c.comp_applied = 0;
+    c.comp_move_count = 0;
+    return ended;
+  }
+  refresh_comp_tool(d);
+  if (d.exec_opt.comp_enabled && c.tool_known) {
+    Tool_radius_comp(d);
+  } else {
+    comp_block_plain(c, block_of(d));
+  }
+  e.seg_end = (c.comp_applied && c.comp_move_count >= 1)
+                  ? c.comp_moves[static_cast<size_t>(c.comp_move_count - 1)].end
+                  : e.cur;
+  return ended;
+}
+
+// ---- stepping and the tool holder ----------------------------------------------------------
+
+void change_TH_zu(NCD_DATA& d) {
+  if (!d.run_done) return;
+  NCD_TH_STATE& th = d.run.th;
+  const int t = d.exec.t_cur;
+  NCD_RUN_HOST* h = d.run.host;
+  th.T = t;  // shown as the current tool even when no holder is found
+  int size = 0;
+  const int idx = h ? h->th_find(t, size) : -1;
+  if (idx >= 0) {
+    h->th_show(idx);
+    th.index = idx;
+    th.tool_present = true;
+    return;
+  }
+  if (t == 0 && h && h->th_set_tool0()) {
+    h->th_show(0);
+    th.index = 0;
+    th.tool_present = true;
+    return;
+  }
+  char msg[160];
+  if (size == 0)
+    std::snprintf(msg, sizeof msg, "change_TH_zu でエラー発生, SEL_MAX=0 , num(+1)= %d",
+                  d.pos.cur_line + 1);
+  else
+    std::snprintf(msg, sizeof msg, "change_TH_zu でえらー発生, T=%d sel_max=%d, num(+1)= %d", t,
+                  size, d.pos.cur_line + 1);
+  if (h) h->show_system_err(msg);
+  th.index = -1;
+  th.tool_present = false;
+}
+
+bool STEP_NCD(NCD_DATA& d, bool sub_step) {
+  const bool ended = exec_NCD_block(d, sub_step);
+  if (d.exec.t_cur != d.run.th.T) change_TH_zu(d);
+  return ended;
+}
+
+bool STEP_NCD_stop_on_err(NCD_DATA& d, bool sub_step) {
+  const bool ended = STEP_NCD(d, sub_step);
+  return ended || is_error(d.exec.status);
+}
+
+// ---- snapshots -----------------------------------------------------------------------------
+
+bool Save_NCD_snapshot(NCD_DATA& d, int slot) {
+  NCD_SNAPSHOT* s = slot_ptr(d, slot, true);
+  if (!s) return false;
+  s->cur_line = d.pos.cur_line;
+  s->next_line = d.pos.next_line;
+  s->block_count = d.pos.block_count;
+  s->th_T = d.run.th.T;
+  s->serial = d.run.serial;
+  s->exec = d.exec;
+  s->run = d.run.st;
+  return true;
+}
+
+bool Load_NCD_snapshot(NCD_DATA& d, int slot) {
+  const NCD_SNAPSHOT* s = slot_ptr(d, slot, false);
+  if (!s || s->serial == 0 || s->serial != d.run.serial) return false;
+  // Slots of a run that failed or was overtaken stay unused.
+  if (slot >= 0 && s->serial != d.run.valid_serial) return false;
+  d.pos.cur_line = s->cur_line;
+  d.pos.next_line = s->next_line;
+  d.pos.block_count = s->block_count;
+  d.run.th.T = s->th_T;
+  d.exec = s->exec;
+  d.run.st = s->run;
+  return true;
+}
+
+// ---- the count pass ------------------------------------------------------------------------
+
+namespace {
+
+int find_program_line(const NCD_DATA& d, int o) {
+  const NCD_LINE_TABLE& t = d.prog_lines;
+  for (int i = 0; i < t.count; ++i)
+    if (t.e[static_cast<size_t>(i)].num == o) return t.e[static_cast<size_t>(i)].line;
+  return -1;
+}
+
+}  // namespace
+
+void Count_NCD_blocks(NCD_DATA& d, NCD_COUNT_STATE& c) {
+  if (c.next_line >= d.line_count || c.status == kErrBit) return;
+  const int n = c.next_line;
+  const NCD_LINE& ln = d.line(n);
+  if (ln.status & kErrBit) {  // an error line (or a colour line below) is stepped over
+    c.next_line = n + 1;
+    return;
+  }
+  if (ln.status & NCD_ST_COLOUR) {
+    c.next_line = n + 1;
+    return;
+  }
+  const std::uint16_t field = ln.status & NCD_ST_END_FIELD;
+  std::int32_t o = 0, p = 0, l = 0;
+  bool has_o = false, has_p = false, has_l = false;
+  if (ln.flags & NCD_WF_OTHER) {
+    NCD_LINE_WORDS w;
+    if (get_NCD_line_words(d, n, w)) {
+      has_o = w.has(NCD_MB_O);
+      has_p = w.has(NCD_MB_P);
+      has_l = w.has(NCD_MB_L);
+      o = w.v(NCD_MB_O);
+      p = w.v(NCD_MB_P);
+      l = w.v(NCD_MB_L);
+    }
+  }
+  if (has_o) c.o = o;
+  if (field == NCD_ST_PROG_END) {
+    c.status = kErrBit;
+    return;
+  }
+  if (field == NCD_ST_CALL) {
+    bool ok = has_p && c.depth < NCD_SUB_DEPTH && p != c.o;
+    for (int i = 1; ok && i <= c.depth; ++i)
+      if (c.stack[static_cast<size_t>(i)].prog == p || c.stack[static_cast<size_t>(i)].caller_o == p)
+        ok = false;
+    const int start = ok ? find_program_line(d, p) : -1;
+    if (start >= 0) {
+      auto& e = c.stack[static_cast<size_t>(++c.depth)];
+      e.prog = p;
+      e.caller_o = c.o;
+      e.caller_line = n;
+      e.start_line = start;
+      e.left = has_l && l > 0 ? std::min(l, NCD_REPEAT_MAX) : 1;
+      c.next_line = start;
+      return;
+    }
+  } else if (field == NCD_ST_RETURN) {
+    if (c.depth == 0) {
+      c.status = kErrBit;
+      return;
+    }
+    auto& e = c.stack[static_cast<size_t>(c.depth)];
+    if (--e.left <= 0) {
+      c.next_line = e.caller_line + 1;
+      c.o = e.caller_o;
+      --c.depth;
+    } else {
+      c.next_line = e.start_line;
+    }
+    return;
+  }
+  c.next_line = n + 1;
+}
+
+// ---- statistics ----------------------------------------------------------------------------
+
+void tool_statistics(NCD_DATA& d, int t) {
+  const NCD_RUN_STATE& rs = d.run.st;
+  close_record(d, t, d.exec.tool, rs.tool_first_block, d.pos.block_count, rs.tool_line);
+}
+
+// ---- the whole-program run -----------------------------------------------------------------
+
+namespace {
+
+void build_summary(NCD_DATA& d) {
+  NCD_RUN& r = d.run;
+  const NCD_TOTALS& t = r.st.totals;
+  const std::string cut = float_to_str(t.cut_len, 0), rapid = float_to_str(t.rapid_len, 0);
+  const std::string minutes = std::to_string(float_to_int(t.time));
+  r.summary = "総切削長:" + cut + "mm, 早送り:" + rapid + "mm, 総加工時間:" + minutes + "分 ";
+  if (d.exec.max_f < 10) r.summary += "(=F100)";
+  if (!r.err_list.empty())
+    r.summary += " , ( NC-data err : " + std::to_string(r.err_list.size()) + " )";
+  r.sum_cut = cut + " mm";
+  r.sum_rapid = rapid + " mm";
+  r.sum_time = minutes + " 分";
+}
+
+}  // namespace
+
+bool Run_all_NCD(NCD_DATA& d, int start_line) {
+  NCD_RUN& r = d.run;
+  ++r.serial;
+  r.valid_serial = 0;
+  d.run_done = false;
+  d.pos.start_line = start_line;
+  Reset_NCD_exec(d);
+  r.err_list.clear();
+  r.stats.clear();
+  r.samples.clear();
+  d.pos.cur_line = d.pos.next_line = start_line;
+  d.pos.block_count = 0;
+  if (d.line_count <= 0 || start_line < 0 || start_line >= d.line_count) return false;
+
+  // Count pass.
+  NCD_COUNT_STATE cs;
+  cs.next_line = start_line;
+  std::int64_t count = 0;
+  while (cs.status != kErrBit && cs.next_line < d.line_count && count < NCD_TOTAL_BLOCKS_UNLIMITED) {
+    Count_NCD_blocks(d, cs);
+    ++count;
+  }
+  const std::int64_t interval = count / NCD_SAMPLE_SPREAD;
+
+  // Main pass.
+  Reset_NCD_exec(d);
+  d.pos.cur_line = d.pos.next_line = start_line;
+  d.pos.block_count = 0;
+  std::int64_t countdown = interval;
+  std::int32_t tool = d.exec.t_cur;
+  while (d.pos.next_line < d.line_count) {
+    const int bc = d.pos.block_count;
+    if (bc % NCD_SNAP_BLOCKS == 0) Save_NCD_snapshot(d, bc / NCD_SNAP_BLOCKS);
+    if (exec_NCD_block(d, false)) break;
+    const NCD_EXEC& e = d.exec;
+    const std::uint16_t st = e.status;
+    if (st & kErrBit) {
+      if (st == kErrBit) break;
+      std::string msg;
+      error_text(st, msg);
+      add_error_line(d, d.pos.cur_line, st, msg);
+    }
+    if (const std::uint16_t ce = r.st.comp.block_error) {
+      std::string msg;
+      error_text(ce, msg);
+      add_error_line(d, d.pos.cur_line, ce, msg);
+    }
+    if (!is_error(st) && (st & NCD_ST_TOOL_CHANGE)) {
+      // exec_NCD_block has put the finished tool's values aside.
+      const NCD_RUN_STATE& rs = r.st;
+      close_record(d, tool, rs.closing, rs.closing_first_block, bc, rs.closing_line);
+      tool = e.t_cur;
+    }
+    if (--countdown < 0 && (e.flags & NCD_WF_AXIS)) {
+      const int g = st & NCD_ST_MOTION;
+      if (!(st & kErrBit) && (g == 0 || g == 1)) {
+        if (static_cast<int>(r.samples.size()) < NCD_SAMPLE_MAX) r.samples.push_back({e.prev, e.cur});
+        countdown = interval;
+      }
+    }
+  }
+  tool_statistics(d, tool);
+  add_totals(r.st.totals, d.exec.tool);
+  d.pos.total_blocks = d.pos.block_count;
+  d.pos.last_line = d.pos.cur_line;
+  build_summary(d);
+  const NCD_EXEC& e = d.exec;
+  d.run_done = e.ext_set && (e.ext_min.x != e.ext_max.x || e.ext_min.y != e.ext_max.y ||
+                             e.ext_min.z != e.ext_max.z);
+  r.valid_serial = r.serial;
+  return true;
+}
+
+// ---- seeks ---------------------------------------------------------------------------------
+
+void Goto_NCD_step(NCD_DATA& d, int n, bool one_more) {
+  if (d.line_count <= 0) return;
+  if (n < 0) {
+    if (Load_NCD_snapshot(d, n)) change_TH_zu(d);
+    return;
+  }
+  if (n > d.pos.total_blocks) return;
+  const int slot = n == 0 ? 0 : std::min((n - 1) / NCD_SNAP_BLOCKS, NCD_SNAP_SLOTS - 1);
+  if (!Load_NCD_snapshot(d, slot)) return;
+  NCD_EXEC& e = d.exec;
+  // Until the tool has met its first point, show it there.
+  const int si = d.run.st.stat_index;
+  if (si >= 0 && si < static_cast<int>(d.run.stats.size()) && e.tool.first_flags < 7) {
+    const VEC3 fp = d.run.stats[static_cast<size_t>(si)].first;
+    e.prev = e.cur = e.seg_end = fp;
+  }
+  e.cyc.counter = 0;
+  d.run.st.comp.comp_applied = 0;
+  d.run.st.comp.comp_move_count = 0;
+  if (n > 0) {
+    while (d.pos.block_count < n - 1 && d.pos.block_count < d.pos.total_blocks)
+      if (STEP_NCD(d, false)) break;
+  }
+  if (one_more) exec_NCD_block(d, false);
+}
+
+namespace {
+
+// Steps until line n is the current line; false when the run ended first.
+bool step_to_line(NCD_DATA& d, int n) {
+  while (d.pos.cur_line != n) {
+    if (STEP_NCD(d, false)) break;
+  }
+  if (d.pos.cur_line == n) return true;
+  if (d.pos.next_line >= d.line_count) {
+    d.pos.cur_line = d.pos.next_line = n;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void Goto_NCD_line(NCD_DATA& d, int n) {
+  if (d.line_count <= 0) return;
+  n = std::clamp(n, 0, d.line_count - 1);
+  NCD_RUN_HOST* h = d.run.host;
+  Run_all_NCD(d, 0);
+  if (h) h->set_TOOL_defs(d);
+  Goto_NCD_step(d, 0, false);
+  if (step_to_line(d, n)) return;
+  // The line lies after a program end: run again from the line after the nearest end.
+  const int end = Find_prev_end_line(d, n);
+  const int from = end == n ? n : std::min(end + 1, d.line_count);
+  Run_all_NCD(d, from);
+  if (h) {
+    h->set_TOOL_defs(d);
+    h->fit_scale(d);
+  }
+  Goto_NCD_step(d, 0, false);
+  if (step_to_line(d, n)) return;
+  char msg[200];
+  std::snprintf(msg, sizeof msg,
+                "SYSTEM ERR : num(%d,last ser=%d),cnt(%d)が見つかりませんでした。max_cnt=%d", n,
+                d.pos.cur_line, d.pos.block_count, d.pos.total_blocks);
+  plat::message_box(msg, "SYSTEM ERR", plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
+}
+
+// ---- save areas ----------------------------------------------------------------------------
+
+namespace {
+
+void save_area(NCD_DATA& d, int a) {
+  d.run.areas[static_cast<size_t>(a)].th = d.run.th;
+  Save_NCD_snapshot(d, -1 - a);
+}
+
+void load_area(NCD_DATA& d, int a) {
+  if (!Load_NCD_snapshot(d, -1 - a)) return;
+  change_TH_zu(d);
+  d.run.th = d.run.areas[static_cast<size_t>(a)].th;
+}
+
+}  // namespace
+
+void Save_NCD_pos_A(NCD_DATA& d) { save_area(d, 0); }
+void Load_NCD_pos_A(NCD_DATA& d) { load_area(d, 0); }
+void Save_NCD_pos_B(NCD_DATA& d) { save_area(d, 1); }
+void Load_NCD_pos_B(NCD_DATA& d) { load_area(d, 1); }
+void Save_NCD_pos_C(NCD_DATA& d) { save_area(d, 2); }
+void Load_NCD_pos_C(NCD_DATA& d) { load_area(d, 2); }

@@ -1,0 +1,173 @@
+// The whole-program run, the per-tool statistics, the snapshots and the seeks.
+//
+// After every load or edit `Run_all_NCD` executes the program once: a count pass, then the
+// main pass, which takes a snapshot of the interpreter every 5000 blocks, closes one
+// statistics record per tool, samples the path, lists the errors and builds the summary.
+// `Goto_NCD_step` restores the nearest snapshot at or before a block and steps forward from
+// there, so a seek never executes more than 5000 blocks (plus those of a cycle).
+//
+// The step routines add cutter radius compensation and the change of the displayed tool
+// holder to each block. Three private slots (-1, -2, -3) with save areas A, B and C let the
+// drawing code and the compensation look-ahead run ahead and come back. No Qt here.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "ncdata/ncd_comp.h"
+#include "ncdata/ncd_exec.h"
+#include "ncdata/ncd_run_host.h"
+
+struct NCD_DATA;
+
+// ---- capacities ----------------------------------------------------------------------------
+inline constexpr int NCD_SNAP_SLOTS = 3000;      // slots 0 .. 2999
+inline constexpr int NCD_SNAP_PRIVATE = 3;       // slots -1, -2, -3 (save areas A, B, C)
+inline constexpr int NCD_SNAP_BLOCKS = 5000;     // blocks between two snapshots
+inline constexpr int NCD_STAT_MAX = 1024;        // tool statistics records
+inline constexpr int NCD_SAMPLE_MAX = 5000;      // path samples
+inline constexpr int NCD_SAMPLE_SPREAD = 4995;   // the sample interval is blocks / this
+
+// The displayed tool holder, kept for the main window.
+struct NCD_TH_STATE {
+  std::int32_t T = -1;        // T of the displayed tool holder; -1 none
+  std::int32_t index = -1;    // its entry in the tool-holder list
+  bool tool_present = false;  // the data of the displayed tool are present
+};
+
+// Totals of the closed statistics records.
+struct NCD_TOTALS {
+  float rapid_len = 0, cut_len = 0, time = 0;
+  float high_z = -10000.0f;
+};
+
+// Everything the run keeps per block that a snapshot must bring back.
+struct NCD_RUN_STATE {
+  TComp_state comp;
+  NCD_TOTALS totals;
+  std::int32_t stat_index = 0;    // the current tool's statistics record
+  std::int32_t tool_first_block = 0;
+  std::int32_t tool_line = -1;    // line of the current tool's tool change; -1 none
+  // The tool that the last tool change ended: its values, first block and tool line.
+  NCD_TOOL_RUN closing;
+  std::int32_t closing_first_block = 0;
+  std::int32_t closing_line = -1;
+};
+
+// One snapshot slot.
+struct NCD_SNAPSHOT {
+  std::int32_t cur_line = 0, next_line = 0, block_count = 0;
+  std::int32_t th_T = -1;
+  std::uint32_t serial = 0;       // the run that wrote it; 0 never written
+  NCD_EXEC exec;
+  NCD_RUN_STATE run;
+};
+static_assert(std::is_trivially_copyable_v<NCD_SNAPSHOT>, "snapshots are flat copies");
+
+// One statistics record: one tool, or the part before the first tool change (record 0).
+struct NCD_TOOL_STAT {
+  std::int32_t tool = 0;
+  float cut_start_z = 0;
+  float high_z = -10000.0f;
+  VEC3 first;
+  float rapid_len = 0;        // rapid plus shift length (mm)
+  float cut_len = 0;          // mm
+  float shift_len = 0;        // shifts of G76/G87 (mm)
+  float time = 0;             // minutes
+  std::int32_t rapid_count = 0;
+  float rapid_z_high = 0, rapid_z_low = 0, rapid_xy_z_low = 0;
+  std::int32_t pecks = 0;
+  float dwell = 0;            // seconds
+  std::string desc;           // "( x.. y.. z.. ,cut_st_z=.. ,min_Z=..)" with pitch texts
+  std::string tool_text;      // the tool change's line, then the description and "\n"
+  NCD_CYCLE cycle;            // the cycle and compensation state at the tool's end
+  NCD_COMP_HISTORY comp;
+  float pitch = 0;            // F / S of G74, G84
+  float feed_rev = 0;         // F / S of the other cycles
+  std::array<std::string, 2> block_text;  // the F and S texts of the block at the tool's end
+  std::int32_t first_block = 0, last_block = 0;
+};
+
+// One path sample: the start and end of a feed move.
+struct NCD_SAMPLE {
+  VEC3 prev, cur;
+};
+
+// A save area: the displayed tool holder; the rest lives in its private slot.
+struct NCD_SAVE_AREA {
+  NCD_TH_STATE th;
+};
+
+// The state of the count pass: it follows the program without moving.
+struct NCD_COUNT_STATE {
+  struct Entry {
+    std::int32_t prog = 0, caller_o = 0, caller_line = 0, start_line = 0, left = 0;
+  };
+  std::int32_t next_line = 0;
+  std::uint16_t status = 0;
+  std::int32_t o = 0;
+  std::int32_t depth = 0;
+  std::array<Entry, NCD_SUB_DEPTH + 1> stack{};
+};
+
+// The program run's part of the NC data record.
+struct NCD_RUN {
+  NCD_RUN_HOST* host = nullptr;
+
+  NCD_TH_STATE th;
+  NCD_RUN_STATE st;
+
+  // Snapshots: slots -3 .. -1 first, then 0 .. 2999, taken as the run reaches them.
+  std::array<NCD_SNAPSHOT, NCD_SNAP_PRIVATE> priv{};
+  std::vector<NCD_SNAPSHOT> slots;
+  std::uint32_t serial = 0;        // counts the runs
+  std::uint32_t valid_serial = 0;  // the last run that succeeded
+  std::array<NCD_SAVE_AREA, 3> areas{};
+
+  std::vector<NCD_TOOL_STAT> stats;  // closed records, at most NCD_STAT_MAX
+  std::vector<NCD_SAMPLE> samples;   // at most NCD_SAMPLE_MAX
+  std::vector<std::string> err_list; // "%8d : ERR(%.4x) %s"
+
+  std::string summary;             // "総切削長:...mm, 早送り:...mm, 総加工時間:...分 ..."
+  std::string sum_cut, sum_rapid, sum_time;  // "%.0f mm", "%.0f mm", "%d 分"
+};
+
+// ---- routines -----------------------------------------------------------------------------
+// The run's part of the reset: displayed tool none, compensation and totals cleared.
+void Reset_NCD_run(NCD_DATA& d);
+// The whole-program run from `start_line`; true when the program was run.
+bool Run_all_NCD(NCD_DATA& d, int start_line);
+// One step of the count pass.
+void Count_NCD_blocks(NCD_DATA& d, NCD_COUNT_STATE& c);
+// Closes the statistics record of tool t from the current tool's values.
+void tool_statistics(NCD_DATA& d, int t);
+// One block with compensation; true ("ended") as exec_NCD_word.
+bool exec_NCD_block(NCD_DATA& d, bool sub_step);
+// exec_NCD_block, then change_TH_zu when the current tool is not the displayed one.
+bool STEP_NCD(NCD_DATA& d, bool sub_step);
+// As STEP_NCD, but also "ended" when the block set an error code.
+bool STEP_NCD_stop_on_err(NCD_DATA& d, bool sub_step);
+// Selects the holder of the current tool for display.
+void change_TH_zu(NCD_DATA& d);
+// Stores or restores slot -3 .. 2999; other slots are refused (false). Only slots written
+// since the last successful run are restored.
+bool Save_NCD_snapshot(NCD_DATA& d, int slot);
+bool Load_NCD_snapshot(NCD_DATA& d, int slot);
+// Seeks to block n (after n - 1 blocks), then with `one_more` executes one block more; a
+// negative n restores private slot n.
+void Goto_NCD_step(NCD_DATA& d, int n, bool one_more);
+// Runs again and seeks to the first block of line n.
+void Goto_NCD_line(NCD_DATA& d, int n);
+void Save_NCD_pos_A(NCD_DATA& d);
+void Load_NCD_pos_A(NCD_DATA& d);
+void Save_NCD_pos_B(NCD_DATA& d);
+void Load_NCD_pos_B(NCD_DATA& d);
+void Save_NCD_pos_C(NCD_DATA& d);
+void Load_NCD_pos_C(NCD_DATA& d);
+// Cutter radius compensation of the block just executed (exec_NCD_block calls it).
+void Tool_radius_comp(NCD_DATA& d);
+// The next element after the current block, found by executing at most 3 blocks ahead on a
+// copy of the state (save area B).
+void comp_look_ahead(NCD_DATA& d, TComp_next& nx);

@@ -1,0 +1,363 @@
+// The whole-program run: statistics, summary, error list, snapshots and seeks, the tool
+// holder selection, the save areas, and cutter radius compensation through the interpreter.
+#include "ncdata/ncd_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ncd_test_util.h"
+#include "platform/core/msgbox.h"
+#include "tests/support/ncd_program_gen.h"
+
+namespace {
+
+struct FakeRunHost : NCD_RUN_HOST {
+  std::vector<int> list;          // T of each tool-holder entry
+  std::map<int, float> radius;    // the tool table's cutter radii
+  std::vector<int> shown;
+  std::vector<std::string> errors;
+  int defs = 0, fits = 0;
+  int th_find(int t, int& size) override {
+    size = static_cast<int>(list.size());
+    for (size_t i = 0; i < list.size(); ++i)
+      if (list[i] == t) return static_cast<int>(i);
+    return -1;
+  }
+  void th_show(int i) override { shown.push_back(i); }
+  bool th_set_tool0() override {
+    if (list.empty()) return false;
+    list[0] = 0;
+    return true;
+  }
+  bool tool_radius(int t, float& r) override {
+    auto it = radius.find(t);
+    if (it == radius.end()) return false;
+    r = it->second;
+    return true;
+  }
+  void show_system_err(const std::string& s) override { errors.push_back(s); }
+  void set_TOOL_defs(NCD_DATA&) override { ++defs; }
+  void fit_scale(NCD_DATA&) override { ++fits; }
+};
+
+std::unique_ptr<NCD_DATA> load(const std::string& text, FakeRunHost* host = nullptr,
+                               bool comp = true) {
+  auto d = make_ncd();
+  d->run.host = host;
+  d->exec_opt.comp_enabled = comp;
+  load_ncd(*d, text);
+  return d;
+}
+
+// ---- summary, error list and statistics ------------------------------------------------------
+
+TEST(RunAll, SummaryErrorsAndToolRecords) {
+  const std::string text =
+      "(VLM ORIGN X0Y0Z100.)\n"
+      "G01 X100. F1\n"   // a one-digit feed code: timed at F100
+      "X200.\n"
+      "G00 Z50.\n"
+      "X1.2.3\n"          // tokenizer error
+      "T2 M06\n"
+      "G01 Y-50. F2\n"
+      "Y-100.\n"
+      "G17 G02 X10. Y0 I4.\n"  // end point error
+      "G16\n"              // unsupported
+      "M30\n";
+  FakeRunHost host;
+  auto d = load(text, &host);
+  // The values of the first tool just before its tool change, by stepping.
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  Goto_NCD_step(*d, 5, false);
+  const NCD_TOOL_RUN t0 = d->exec.tool;
+  EXPECT_GT(t0.cut_len, 0);
+
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  const NCD_RUN& r = d->run;
+  ASSERT_EQ(r.err_list.size(), 3u);
+  std::string msg;
+  get_NCD_err_msg(0x9004, msg);
+  EXPECT_EQ(r.err_list[0], "       5 : ERR(9004) " + msg);
+  EXPECT_EQ(r.err_list[1].substr(0, 20), "       9 : ERR(9021)");
+  EXPECT_EQ(r.err_list[2].substr(0, 20), "      10 : ERR(9006)");
+  // One tool change gives two records: the part before it (T0), then T2.
+  ASSERT_EQ(r.stats.size(), 2u);
+  EXPECT_EQ(r.stats[0].tool, 0);
+  EXPECT_EQ(r.stats[1].tool, 2);
+  EXPECT_FLOAT_EQ(r.stats[0].cut_len, t0.cut_len);
+  EXPECT_FLOAT_EQ(r.stats[0].time, t0.time);
+  EXPECT_EQ(r.stats[0].first_block, 0);
+  EXPECT_EQ(r.stats[0].last_block, 5);
+  EXPECT_EQ(r.stats[1].first_block, 5);
+  EXPECT_GT(r.stats[1].cut_len, 0);
+  EXPECT_EQ(r.stats[1].tool_text.substr(0, 6), "T2 M06");
+  // The second tool starts at the origin of the origin comment.
+  EXPECT_NEAR(r.stats[1].first.z, 100, 1e-3);
+  const NCD_TOTALS& tot = r.st.totals;
+  EXPECT_FLOAT_EQ(tot.cut_len, r.stats[0].cut_len + r.stats[1].cut_len);
+  EXPECT_EQ(r.summary, "総切削長:" + float_to_str(tot.cut_len, 0) + "mm, 早送り:" +
+                           float_to_str(tot.rapid_len, 0) + "mm, 総加工時間:" +
+                           std::to_string(float_to_int(tot.time)) +
+                           "分 (=F100) , ( NC-data err : 3 )");
+  EXPECT_EQ(r.sum_cut, float_to_str(tot.cut_len, 0) + " mm");
+  EXPECT_TRUE(d->run_done);
+  EXPECT_EQ(d->pos.total_blocks, d->pos.block_count);
+}
+
+TEST(RunAll, EmptyStoreAndStartOutside) {
+  auto d = load("");
+  EXPECT_FALSE(Run_all_NCD(*d, 0));
+  auto e = load("G01 X1. F100\nM30\n");
+  EXPECT_FALSE(Run_all_NCD(*e, 5));
+  EXPECT_TRUE(Run_all_NCD(*e, 0));
+  EXPECT_EQ(e->run.summary.find("(=F100)"), std::string::npos);
+}
+
+TEST(RunAll, SubprogramsAndCountPass) {
+  const std::string text =
+      "O1\nG91 G01 X1. F100\nM98 P10 L3\nM30\n"
+      "O10\nX2.\nM99\n";
+  auto d = load(text);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  EXPECT_NEAR(d->exec.cur.x, 7, 1e-4);
+  // The count pass follows the calls the same way: one block per executed line.
+  NCD_COUNT_STATE c;
+  int n = 0;
+  while (c.status != 0x8000 && c.next_line < d->line_count) {
+    Count_NCD_blocks(*d, c);
+    ++n;
+  }
+  EXPECT_EQ(n, d->pos.total_blocks);
+}
+
+// ---- seeks and snapshots ----------------------------------------------------------------------
+
+struct Probe {
+  std::int32_t cur_line, next_line, block_count;
+  NCD_EXEC e;
+  std::uint8_t applied;
+  std::int32_t moves;
+  std::array<TComp_move, 2> m;
+};
+
+Probe probe(const NCD_DATA& d) {
+  return {d.pos.cur_line, d.pos.next_line, d.pos.block_count, d.exec,
+          d.run.st.comp.comp_applied, d.run.st.comp.comp_move_count, d.run.st.comp.comp_moves};
+}
+
+void expect_same(const Probe& a, const Probe& b) {
+  EXPECT_EQ(a.cur_line, b.cur_line);
+  EXPECT_EQ(a.next_line, b.next_line);
+  EXPECT_EQ(a.block_count, b.block_count);
+  EXPECT_EQ(a.e.status, b.e.status);
+  EXPECT_EQ(a.e.flags, b.e.flags);
+  EXPECT_EQ(a.e.t_cur, b.e.t_cur);
+  EXPECT_EQ(a.e.mode, b.e.mode);
+  EXPECT_EQ(a.e.sub_depth, b.e.sub_depth);
+  for (auto [p, q] : {std::pair{a.e.cur, b.e.cur}, {a.e.prev, b.e.prev}, {a.e.seg_end, b.e.seg_end}}) {
+    EXPECT_FLOAT_EQ(p.x, q.x);
+    EXPECT_FLOAT_EQ(p.y, q.y);
+    EXPECT_FLOAT_EQ(p.z, q.z);
+  }
+  const NCD_TOOL_RUN &s = a.e.tool, &t = b.e.tool;
+  EXPECT_FLOAT_EQ(s.cut_len, t.cut_len);
+  EXPECT_FLOAT_EQ(s.rapid_len, t.rapid_len);
+  EXPECT_FLOAT_EQ(s.time, t.time);
+  EXPECT_EQ(s.rapid_count, t.rapid_count);
+  EXPECT_EQ(s.pecks, t.pecks);
+  EXPECT_EQ(s.first_flags, t.first_flags);
+  EXPECT_EQ(a.applied, b.applied);
+  EXPECT_EQ(a.moves, b.moves);
+  for (int i = 0; i < a.moves && i < 2; ++i) {
+    EXPECT_FLOAT_EQ(a.m[i].end.x, b.m[i].end.x);
+    EXPECT_FLOAT_EQ(a.m[i].end.y, b.m[i].end.y);
+  }
+}
+
+TEST(Seek, SameStateAsSteppingFromBlockZero) {
+  testing_support::NcGenOptions o;
+  o.lines = 11000;
+  o.seed = 3;
+  const std::string text = testing_support::make_nc_program(o);
+  FakeRunHost host;
+  for (int t = 0; t <= o.tools; ++t) {
+    host.list.push_back(t);
+    host.radius[t] = 3.0f;
+  }
+  auto d = load(text, &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  const int total = d->pos.total_blocks;
+  ASSERT_GT(total, 10000);
+  EXPECT_TRUE(d->run.err_list.empty()) << d->run.err_list.front();
+  EXPECT_GT(d->run.stats.size(), 5u);
+  EXPECT_EQ(d->run.slots.size(), static_cast<size_t>((total - 1) / NCD_SNAP_BLOCKS + 1));
+
+  const std::vector<int> targets = {0, 1, 4999, 5000, 5001, 7001, total};
+  std::map<int, Probe> stepped;
+  Goto_NCD_step(*d, 0, false);
+  stepped[0] = probe(*d);
+  int comp_blocks = 0;
+  for (int n : targets) {
+    if (n == 0) continue;
+    while (d->pos.block_count < n - 1) {
+      ASSERT_FALSE(STEP_NCD(*d, false)) << "ended at " << d->pos.block_count;
+      comp_blocks += d->run.st.comp.comp_applied;
+    }
+    stepped[n] = probe(*d);
+  }
+  EXPECT_GT(comp_blocks, 10);  // the program does compensate
+  for (int n : targets) {
+    SCOPED_TRACE(n);
+    Goto_NCD_step(*d, n, false);
+    expect_same(probe(*d), stepped[n]);
+  }
+  // A seek beyond the total does nothing.
+  Goto_NCD_step(*d, 7001, false);
+  const Probe at = probe(*d);
+  Goto_NCD_step(*d, total + 1, false);
+  EXPECT_EQ(d->pos.block_count, at.block_count);
+}
+
+TEST(Seek, SlotsAreCheckedAndBelongToTheLastRun) {
+  auto d = load("G91 G01 X1. F100\nX1.\nX1.\nM30\n");
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  EXPECT_FALSE(Save_NCD_snapshot(*d, -4));
+  EXPECT_FALSE(Save_NCD_snapshot(*d, NCD_SNAP_SLOTS));
+  EXPECT_FALSE(Load_NCD_snapshot(*d, 1));  // never written
+  Goto_NCD_step(*d, 3, false);
+  EXPECT_NEAR(d->exec.cur.x, 2, 1e-5);
+  // A run that fails leaves no slot to restore.
+  EXPECT_FALSE(Run_all_NCD(*d, 99));
+  EXPECT_FALSE(Load_NCD_snapshot(*d, 0));
+}
+
+TEST(Seek, SaveAreasComeBack) {
+  FakeRunHost host;
+  host.list = {0, 1};
+  auto d = load("T1 M06\nG90 G01 X1. F100\nX2.\nX3.\nM30\n", &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  Goto_NCD_step(*d, 2, false);
+  const Probe before = probe(*d);
+  Save_NCD_pos_A(*d);
+  STEP_NCD(*d, false);
+  STEP_NCD(*d, false);
+  Load_NCD_pos_A(*d);
+  expect_same(probe(*d), before);
+  EXPECT_EQ(d->run.th.T, 1);
+}
+
+TEST(Seek, LineAfterProgramEnd) {
+  const std::string text =
+      "O1\nG91 G01 X1. F100\nM30\n"
+      "O2\nG91 G01 Y5. F100\nY5.\nM30\n";
+  FakeRunHost host;
+  auto d = load(text, &host);
+  Goto_NCD_line(*d, 5);
+  EXPECT_EQ(d->pos.cur_line, 5);
+  EXPECT_NEAR(d->exec.cur.y, 10, 1e-5);
+  EXPECT_EQ(d->pos.start_line, 3);
+  EXPECT_EQ(host.fits, 1);
+  EXPECT_EQ(host.defs, 2);
+  // A line within the first program is met by stepping; one past the store is clamped.
+  Goto_NCD_line(*d, 1);
+  EXPECT_EQ(d->pos.cur_line, 1);
+  Goto_NCD_line(*d, 1000);
+  EXPECT_EQ(d->pos.cur_line, 6);
+}
+
+TEST(ToolHolder, SelectionAndItsReport) {
+  FakeRunHost host;
+  host.list = {5, 1};
+  auto d = load("T1 M06\nG90 G01 X1. F100\nT2 M06\nX2.\nX3.\nT0 M06\nX4.\nM30\n", &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  Goto_NCD_step(*d, 0, false);
+  while (!STEP_NCD(*d, false)) {
+  }
+  // T1 found at entry 1; T2 not in the list: reported once; T0 takes entry 0.
+  EXPECT_EQ(host.shown, (std::vector<int>{1, 0}));
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(host.errors[0], "change_TH_zu でえらー発生, T=2 sel_max=2, num(+1)= 3");
+  EXPECT_EQ(host.list[0], 0);
+  EXPECT_EQ(d->run.th.T, 0);
+  EXPECT_TRUE(d->run.th.tool_present);
+}
+
+// ---- compensation through the interpreter ---------------------------------------------------
+
+TEST(RunComp, SquareWithPlungeAndErrors) {
+  const std::string text =
+      "T1 M06\n"
+      "G90 G00 X-10. Y-10. Z5.\n"
+      "G00 G41 D1 X0 Y0\n"        // start-up, as a rapid move
+      "G01 Z-5. F100\n"            // plunge: at the compensated XY
+      "X20.\n"                     // inside corner next
+      "Y20.\n"
+      "G00 X0\n"                   // rapid while compensating: 0x9061
+      "G01 X0 Y0\n"
+      "G40 X-10. Y-10.\n"
+      "M30\n";
+  FakeRunHost host;
+  host.list = {1};
+  host.radius[1] = 5;
+  auto d = load(text, &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  ASSERT_EQ(d->run.err_list.size(), 1u);
+  EXPECT_EQ(d->run.err_list[0].substr(0, 20), "       7 : ERR(9061)");
+
+  Goto_NCD_step(*d, 0, false);
+  std::map<int, std::vector<TComp_move>> moves;
+  while (!STEP_NCD(*d, false)) {
+    const TComp_state& c = d->run.st.comp;
+    if (d->pos.cur_line == 2) {
+      EXPECT_TRUE(c.comp_applied);
+      EXPECT_EQ(d->exec.status & 0x1F, 31);  // a compensated rapid stays a rapid
+    }
+    if (c.comp_applied)
+      moves[d->pos.cur_line].assign(c.comp_moves.begin(), c.comp_moves.begin() + c.comp_move_count);
+  }
+  auto end_of = [&](int line) { return moves.at(line).back().end; };
+  EXPECT_NEAR(end_of(2).x, 0, 1e-3);  // start-up to the offset start of X20.
+  EXPECT_NEAR(end_of(2).y, 5, 1e-3);
+  EXPECT_NEAR(end_of(3).y, 5, 1e-3);  // the plunge stays there
+  EXPECT_NEAR(end_of(3).z, -5, 1e-3);
+  EXPECT_NEAR(end_of(4).x, 15, 1e-3);  // inside corner
+  EXPECT_NEAR(end_of(4).y, 5, 1e-3);
+  EXPECT_EQ(moves.count(6), 0u);  // the rapid runs as programmed
+}
+
+TEST(RunComp, ArcErrorsAreListedAndOptionAndToolGate) {
+  const std::string text =
+      "T1 M06\n"
+      "G90 G00 X-10. Y-10.\n"
+      "G01 G41 D1 X0 Y0 F100\n"
+      "X10.\n"
+      "G03 X10. Y10.2 J5.1\n"   // offset radius 0.1: 0x9102
+      "G01 X0\n"
+      "G40 X-10. Y-10.\n"
+      "M30\n";
+  FakeRunHost host;
+  host.list = {1};
+  host.radius[1] = 5;
+  auto d = load(text, &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  ASSERT_FALSE(d->run.err_list.empty());
+  EXPECT_EQ(d->run.err_list[0].substr(0, 20), "       4 : ERR(9102)");
+  EXPECT_NE(d->run.err_list[0].find(COMP_TEXT_SMALL_ARC), std::string::npos);
+  // The block keeps its motion status.
+  EXPECT_EQ(d->run.st.comp.comp_error.code, 0x9102);
+
+  // Without the option, or without the tool in the table, nothing is compensated.
+  auto off = load(text, &host, false);
+  ASSERT_TRUE(Run_all_NCD(*off, 0));
+  EXPECT_TRUE(off->run.err_list.empty());
+  FakeRunHost none;
+  auto unknown = load(text, &none);
+  ASSERT_TRUE(Run_all_NCD(*unknown, 0));
+  EXPECT_TRUE(unknown->run.err_list.empty());
+}
+
+}  // namespace
