@@ -421,6 +421,10 @@ TEST(Cutting, CollisionClasses) {
       {"tool only", 1, 1, {2, 5, -7}, {8, 5, -7}, false, CUT_FLAG_CUT | CUT_FLAG_EDGE_SHORT},
       {"no section", 0, 1, {2, 5, -1}, {8, 5, -1}, false, 0},
       {"side", 2, 1, {2, 5, -2}, {8, 5, -1}, true, CUT_FLAG_CUT | CUT_FLAG_SIDE},
+      // Going down, the centre flag stays and only the tool at the upper end is no side cut.
+      {"descending side", 2, 1, {2, 5, -1}, {8, 5, -2}, true,
+       CUT_FLAG_CUT | CUT_FLAG_SIDE | CUT_FLAG_NO_EDGE},
+      {"climbing, unrestricted", 2, 1, {2, 5, -2}, {8, 5, -1}, false, CUT_FLAG_CUT},
       {"plunge into the shank", 2, 1, {5, 5, 2}, {5, 5, -9}, false,
        CUT_FLAG_CUT | CUT_FLAG_SHANK | CUT_FLAG_NO_EDGE},
   };
