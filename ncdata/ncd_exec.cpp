@@ -622,13 +622,25 @@ void take_words(NCD_DATA& d, const NCD_LINE_WORDS& w, bool has_other) {
   if (d.exec_opt.block_text) block_texts(d, w);
 }
 
+// The initial Z, P and Q that a cycle block keeps for the blocks after it.
+void keep_cycle_words(NCD_EXEC& e, const NCD_LINE& rec, const NCD_LINE_WORDS& w) {
+  NCD_CYCLE& c = e.cyc;
+  if (is_cycle(rec.status & NCD_ST_MOTION)) c.init_z = e.cur.z;
+  if (w.has(NCD_MB_P)) c.p = w.v(NCD_MB_P);
+  if (w.has(NCD_MB_Q)) c.q = std::fabs(w.f(NCD_MB_Q));
+}
+
+// A cycle code without axis words drills nothing, but its words hold for the next holes.
+void keep_cycle_levels(NCD_EXEC& e, const NCD_LINE& rec, const NCD_LINE_WORDS& w) {
+  keep_cycle_words(e, rec, w);
+  if (rec.flags & NCD_WF_R) e.cyc.r_z = (e.status & NCD_ST_G90) ? w.r : e.cyc.init_z + w.r;
+}
+
 void start_cycle(NCD_DATA& d, const NCD_LINE& rec, const NCD_LINE_WORDS& w) {
   NCD_EXEC& e = d.exec;
   NCD_CYCLE& c = e.cyc;
   const std::uint16_t lf = rec.flags;
-  if (is_cycle(rec.status & NCD_ST_MOTION)) c.init_z = e.cur.z;
-  if (w.has(NCD_MB_P)) c.p = w.v(NCD_MB_P);
-  if (w.has(NCD_MB_Q)) c.q = std::fabs(w.f(NCD_MB_Q));
+  keep_cycle_words(e, rec, w);
   c.l = w.has(NCD_MB_L) ? w.v(NCD_MB_L) : -1;
   c.has_r = lf & NCD_WF_R;
   if (c.has_r) c.r = w.r;
@@ -948,6 +960,8 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
             advance(d);
             return false;
           }
+        } else if (is_cycle(rec.status & NCD_ST_MOTION)) {
+          keep_cycle_levels(e, rec, w);
         }
         break;
     }
