@@ -477,6 +477,9 @@ float as_written(float v) {
 }
 void round_to_written(float& v) { v = as_written(v); }
 
+// Passes of settle_line; a line settles after two or three.
+constexpr int kSettlePasses = 8;
+
 void round_tool_to_written(TTOOL& t) {
   for (float* v : {&t.dia, &t.edge_len, &t.protrusion, &t.shank_dia}) round_to_written(*v);
   const KindLetters w = written_letters(t.T_category);
@@ -552,21 +555,39 @@ void round_holder_to_written(THOLDER& h) {
   round_to_written(h.h2_max_dia);
 }
 
-}  // namespace
-
-void make_HOLDER_comment(const TTOOL& t, THOLDER& h) {
-  make_holder_positive(h);
-  // Normalised once more from the values that the line holds, so that reading the line
-  // gives this same holder.
-  normalise_holder(t, h);
-  round_holder_to_written(h);
-  normalise_holder(t, h);
+std::string holder_line_of(const THOLDER& h) {
   std::string s = "(VLM H" + i2s(h.H_number) + " A" + i2s(h.color) + "B" + f2s(h.dia);
   if (h.h2_used) {
     s += "C" + i2s(h.h2_color) + "D" + f2s(h.h2_tip_dia) + "E" + f2s(h.h2_len);
     if (h.h2_tapered) s += "F" + f2s(h.h2_half_angle) + "G" + f2s(h.h2_max_dia);
   }
-  h.holder_line = s + ")";
+  return s + ")";
+}
+
+// Normalises again from the values that the line holds until the line no longer changes:
+// then reading the line and normalising gives this same line. (A rounded value can take
+// another branch of the rules, a rounded angle or diameter can move a derived size across
+// a rounding step, so one pass is not always enough.)
+template <class Round, class Normalise, class Line>
+std::string settle_line(Round round, Normalise normalise, Line line) {
+  std::string text = line();
+  for (int pass = 0; pass < kSettlePasses; ++pass) {
+    round();
+    normalise();
+    std::string next = line();
+    if (next == text) break;
+    text = std::move(next);
+  }
+  return text;
+}
+
+}  // namespace
+
+void make_HOLDER_comment(const TTOOL& t, THOLDER& h) {
+  make_holder_positive(h);
+  normalise_holder(t, h);
+  h.holder_line = settle_line([&] { round_holder_to_written(h); }, [&] { normalise_holder(t, h); },
+                              [&] { return holder_line_of(h); });
 }
 
 bool make_TOOL_comment_lines(TTOOL& t, THOLDER& h) {
@@ -577,13 +598,11 @@ bool make_TOOL_comment_lines(TTOOL& t, THOLDER& h) {
   if (t.T_category < 0 || t.T_category >= kToolKinds) t.T_category = 0;
   t.cut_dia = t.tan_half_angle = t.derived1 = t.derived2 = t.ref_dia = t.ref_radius = 0;
   normalise_tool(t);
-  if (t.T_category != 0) {
-    // Normalised once more from the values that the line holds, so that reading the line
-    // gives this same tool.
-    round_tool_to_written(t);
-    normalise_tool(t);
-  }
-  t.tool_line = tool_line_of(t);
+  if (t.T_category != 0)
+    t.tool_line = settle_line([&] { round_tool_to_written(t); }, [&] { normalise_tool(t); },
+                              [&] { return tool_line_of(t); });
+  else
+    t.tool_line = tool_line_of(t);
   if (t.T_category == 0) {
     h.holder_line = "(VLM H" + i2s(t.T_number) + " A49B72)";
     t.name = "未設定";
