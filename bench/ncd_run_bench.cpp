@@ -91,7 +91,9 @@ void BM_whole_road(benchmark::State& st) {
   }
   const double n = static_cast<double>(st.iterations());
   const double lines = d->line_count;
+  // The text pages hold 2048 x 64 KiB: a longer program stops at a full buffer.
   st.counters["lines"] = lines;
+  st.counters["buffer full"] = d->buf_full ? 1 : 0;
   st.counters["blocks"] = d->pos.total_blocks;
   st.counters["errors"] = static_cast<double>(d->run.err_list.size());
   st.counters["split+store lines/s"] = lines * n / t_split;

@@ -160,6 +160,12 @@ void Reset_NCD_run(NCD_DATA& d) {
   NCD_RUN& r = d.run;
   r.th = NCD_TH_STATE{};
   r.st = NCD_RUN_STATE{};
+  // What the last run found belongs to a program that is being run again or was cleared.
+  ++r.serial;
+  r.valid_serial = 0;
+  r.err_list.clear();
+  r.stats.clear();
+  r.samples.clear();
   r.summary.clear();
   r.sum_cut.clear();
   r.sum_rapid.clear();
@@ -210,7 +216,11 @@ bool exec_NCD_block(NCD_DATA& d, bool sub_step) {
   NCD_EXEC& e = d.exec;
   if (!ended && !is_error(e.status) && (e.status & NCD_ST_TOOL_CHANGE)) end_tool(d);
   c.block_error = 0;
-  if (ended || (e.status & kErrBit)) {
+  // A canned cycle still under way in sub-step mode is one block for compensation: it is
+  // taken when its last sub-move is done.
+  const bool cycle_going = e.cyc.active && d.pos.next_line == d.pos.cur_line;
+  if (ended || (e.status & kErrBit) || cycle_going) {
+    if (cycle_going) e.seg_end = e.cur;
     c.comp_applied = 0;
     c.comp_move_count = 0;
     return ended;
@@ -408,14 +418,9 @@ void build_summary(NCD_DATA& d) {
 
 bool Run_all_NCD(NCD_DATA& d, int start_line) {
   NCD_RUN& r = d.run;
-  ++r.serial;
-  r.valid_serial = 0;
   d.run_done = false;
   d.pos.start_line = start_line;
   Reset_NCD_exec(d);
-  r.err_list.clear();
-  r.stats.clear();
-  r.samples.clear();
   d.pos.cur_line = d.pos.next_line = start_line;
   d.pos.block_count = 0;
   if (d.line_count <= 0 || start_line < 0 || start_line >= d.line_count) return false;

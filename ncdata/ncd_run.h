@@ -122,7 +122,7 @@ struct NCD_RUN {
   // Snapshots: slots -3 .. -1 first, then 0 .. 2999, taken as the run reaches them.
   std::array<NCD_SNAPSHOT, NCD_SNAP_PRIVATE> priv{};
   std::vector<NCD_SNAPSHOT> slots;
-  std::uint32_t serial = 0;        // counts the runs
+  std::uint32_t serial = 0;        // counts the resets; a slot of an earlier one is stale
   std::uint32_t valid_serial = 0;  // the last run that succeeded
   std::array<NCD_SAVE_AREA, 3> areas{};
 

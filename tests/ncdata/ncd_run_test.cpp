@@ -233,6 +233,34 @@ TEST(Seek, SlotsAreCheckedAndBelongToTheLastRun) {
   // A run that fails leaves no slot to restore.
   EXPECT_FALSE(Run_all_NCD(*d, 99));
   EXPECT_FALSE(Load_NCD_snapshot(*d, 0));
+  // Nor does a cleared store with a new program that has not been run yet.
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  Clear_NCD(*d);
+  load_ncd(*d, "G91 G01 Y1. F100\nM30\n");
+  d->exec.cur.y = 42;
+  Goto_NCD_step(*d, 0, false);
+  EXPECT_EQ(d->exec.cur.y, 42);
+  EXPECT_TRUE(d->run.err_list.empty());
+}
+
+TEST(Seek, SubStepsReachTheSameEnd) {
+  const std::string text =
+      "T1 M06\nG90 G00 X0 Y0 Z10.\nG99 G81 X10. Y0 Z-5. R2. F100\nX20.\nG80\n"
+      "G01 G41 D1 X30. Y10.\nX40.\nY20.\nG40 X50. Y30.\nM30\n";
+  FakeRunHost host;
+  host.list = {1};
+  host.radius[1] = 2;
+  auto d = load(text, &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  const NCD_EXEC end = d->exec;
+  Goto_NCD_step(*d, 0, false);
+  int calls = 0;
+  while (!STEP_NCD(*d, true)) ++calls;
+  EXPECT_GT(calls, d->pos.total_blocks);  // the cycles went sub-move by sub-move
+  EXPECT_FLOAT_EQ(d->exec.cur.x, end.cur.x);
+  EXPECT_FLOAT_EQ(d->exec.tool.cut_len, end.tool.cut_len);
+  EXPECT_FLOAT_EQ(d->exec.tool.time, end.tool.time);
+  EXPECT_TRUE(d->run.err_list.empty());
 }
 
 TEST(Seek, SaveAreasComeBack) {
