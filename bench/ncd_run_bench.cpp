@@ -69,6 +69,19 @@ double peak_rss_bytes() {
   return static_cast<double>(u.ru_maxrss) * 1024.0;
 }
 
+// A record with the generated program loaded and run once.
+std::unique_ptr<NCD_DATA> run_program(BenchHost& host, long lines) {
+  const std::string& text = program(lines);
+  auto d = std::make_unique<NCD_DATA>();
+  d->run.host = &host;
+  d->exec_opt.comp_enabled = true;
+  Create_NCD(*d);
+  Append_NCD_text(*d, text.data(), text.size(), true);
+  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  Run_all_NCD(*d, 0);
+  return d;
+}
+
 void BM_whole_road(benchmark::State& st) {
   const std::string& text = program(st.range(0));
   BenchHost host;
@@ -108,15 +121,8 @@ BENCHMARK(BM_whole_road)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisec
 BENCHMARK(BM_whole_road)->Arg(10000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_seek(benchmark::State& st) {
-  const std::string& text = program(1000000);
   BenchHost host;
-  auto d = std::make_unique<NCD_DATA>();
-  d->run.host = &host;
-  d->exec_opt.comp_enabled = true;
-  Create_NCD(*d);
-  Append_NCD_text(*d, text.data(), text.size(), true);
-  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
-  Run_all_NCD(*d, 0);
+  auto d = run_program(host, 1000000);
   std::mt19937 rng(5);
   std::uniform_int_distribution<int> block(0, d->pos.total_blocks);
   double worst = 0;
@@ -132,15 +138,8 @@ BENCHMARK(BM_seek)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
 // The worst place of a seek: the block just before a snapshot, 4999 blocks past the last.
 void BM_seek_farthest(benchmark::State& st) {
-  const std::string& text = program(1000000);
   BenchHost host;
-  auto d = std::make_unique<NCD_DATA>();
-  d->run.host = &host;
-  d->exec_opt.comp_enabled = true;
-  Create_NCD(*d);
-  Append_NCD_text(*d, text.data(), text.size(), true);
-  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
-  Run_all_NCD(*d, 0);
+  auto d = run_program(host, 1000000);
   int k = 0;
   const int slots = d->pos.total_blocks / NCD_SNAP_BLOCKS;
   for (auto _ : st) {

@@ -42,6 +42,11 @@ struct FakeRunHost : NCD_RUN_HOST {
   void show_system_err(const std::string& s) override { errors.push_back(s); }
   void set_TOOL_defs(NCD_DATA&) override { ++defs; }
   void fit_scale(NCD_DATA&) override { ++fits; }
+  // A list and a tool table that hold tool t with cutter radius r.
+  void add_tool(int t, float r) {
+    list.push_back(t);
+    radius[t] = r;
+  }
 };
 
 std::unique_ptr<NCD_DATA> load(const std::string& text, FakeRunHost* host = nullptr,
@@ -184,10 +189,7 @@ TEST(Seek, SameStateAsSteppingFromBlockZero) {
   o.seed = 3;
   const std::string text = testing_support::make_nc_program(o);
   FakeRunHost host;
-  for (int t = 0; t <= o.tools; ++t) {
-    host.list.push_back(t);
-    host.radius[t] = 3.0f;
-  }
+  for (int t = 0; t <= o.tools; ++t) host.add_tool(t, 3.0f);
   auto d = load(text, &host);
   ASSERT_TRUE(Run_all_NCD(*d, 0));
   const int total = d->pos.total_blocks;
@@ -248,8 +250,7 @@ TEST(Seek, SubStepsReachTheSameEnd) {
       "T1 M06\nG90 G00 X0 Y0 Z10.\nG99 G81 X10. Y0 Z-5. R2. F100\nX20.\nG80\n"
       "G01 G41 D1 X30. Y10.\nX40.\nY20.\nG40 X50. Y30.\nM30\n";
   FakeRunHost host;
-  host.list = {1};
-  host.radius[1] = 2;
+  host.add_tool(1, 2);
   auto d = load(text, &host);
   ASSERT_TRUE(Run_all_NCD(*d, 0));
   const NCD_EXEC end = d->exec;
@@ -329,8 +330,7 @@ TEST(RunComp, SquareWithPlungeAndErrors) {
       "G40 X-10. Y-10.\n"
       "M30\n";
   FakeRunHost host;
-  host.list = {1};
-  host.radius[1] = 5;
+  host.add_tool(1, 5);
   auto d = load(text, &host);
   ASSERT_TRUE(Run_all_NCD(*d, 0));
   ASSERT_EQ(d->run.err_list.size(), 1u);
@@ -368,8 +368,7 @@ TEST(RunComp, ArcErrorsAreListedAndOptionAndToolGate) {
       "G40 X-10. Y-10.\n"
       "M30\n";
   FakeRunHost host;
-  host.list = {1};
-  host.radius[1] = 5;
+  host.add_tool(1, 5);
   auto d = load(text, &host);
   ASSERT_TRUE(Run_all_NCD(*d, 0));
   ASSERT_FALSE(d->run.err_list.empty());
