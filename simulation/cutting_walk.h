@@ -300,27 +300,36 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
       const double Y = w.ys[iy];
       for (int s = 0; s < sp.n; ++s) {
         const int hi = sp.hi[s];
-        for (int ix = sp.lo[s]; ix <= hi; ++ix) {
-          if (tiles && (ix == sp.lo[s] || (ix & (WORK_TILE - 1)) == 0)) {
-            const int tx = ix >> WORK_TILE_SHIFT;
+        // In pieces of one tile each: the tile's bound is looked at once per piece.
+        for (int x0 = sp.lo[s]; x0 <= hi;) {
+          const int tx = x0 >> WORK_TILE_SHIFT;
+          const int x1 = std::min(hi, ((tx + 1) << WORK_TILE_SHIFT) - 1);
+          if (tiles) {
             if (row_epoch[tx] != 0 && row_epoch[tx] != epoch) refresh_tile(w, tx, ty);
             if (static_cast<double>(w.tile_max[static_cast<std::size_t>(ty) * w.tiles_x + tx]) -
                     floor_z <
                 kSkipDepth) {
-              ix = std::min(hi, ((tx + 1) << WORK_TILE_SHIFT) - 1);
+              x0 = x1 + 1;
               continue;
             }
           }
-          ++seen;
-          if (caller && --count <= 0) {
+          seen += static_cast<std::uint64_t>(x1 - x0 + 1);
+          if (caller && (count -= x1 - x0 + 1) <= 0) {
             poll_cut_abort(m);
             count = m.abort_count;
           }
-          if ((ix & 3) == 0 && ix + 16 <= hi) __builtin_prefetch(&row[ix + 16], 1);
-          TGRID_POINT& p = row[ix];
-          if (!plain && p.z < skip_below) continue;
-          if (p.mark == GRID_MARK_BOTTOM) continue;
-          if (vis(ix, Y, p, rl, acc) && tiles) row_epoch[ix >> WORK_TILE_SHIFT] = epoch;
+          bool lowered = false;
+          // The next piece's cache lines (the hardware stops at the ends of pages).
+          for (int k = x1 + 1; k <= std::min(hi, x1 + WORK_TILE); k += 5)
+            __builtin_prefetch(&row[k], 1);
+          for (int ix = x0; ix <= x1; ++ix) {
+            TGRID_POINT& p = row[ix];
+            if (!plain && p.z < skip_below) continue;
+            if (p.mark == GRID_MARK_BOTTOM) continue;
+            lowered |= vis(ix, Y, p, rl, acc);
+          }
+          if (lowered && tiles) row_epoch[tx] = epoch;
+          x0 = x1 + 1;
         }
       }
     }

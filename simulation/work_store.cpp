@@ -233,12 +233,22 @@ void Refresh_WORK_tiles(TWORK_DATA& w) {
   for (int iy = 0; iy <= w.ny; ++iy) {
     const TGRID_POINT* p = &w.grid[static_cast<std::size_t>(row) * iy];
     float* t = &w.tile_max[static_cast<std::size_t>(iy >> WORK_TILE_SHIFT) * w.tiles_x];
-    for (int ix = 0; ix <= w.nx; ++ix) {
-      float& m = t[ix >> WORK_TILE_SHIFT];
-      if (p[ix].z > m) m = p[ix].z;
+    for (int tx = 0; tx < w.tiles_x; ++tx) {
+      const int x0 = tx << WORK_TILE_SHIFT, x1 = std::min(w.nx, x0 + WORK_TILE - 1);
+      float m = t[tx];
+      for (int ix = x0; ix <= x1; ++ix) m = std::max(m, p[ix].z);
+      t[tx] = m;
     }
   }
 }
+
+namespace {
+// Every point of a work at one height: the tile bounds are that height.
+void level_tiles(TWORK_DATA& w, float z) {
+  std::fill(w.tile_max.begin(), w.tile_max.end(), z);
+  std::fill(w.tile_epoch.begin(), w.tile_epoch.end(), 0u);
+}
+}  // namespace
 
 // ---- operations ----------------------------------------------------------------------------
 
@@ -505,7 +515,7 @@ bool MOVE_Z_OF_WORK_MATRIX(Tmat& m, int work, float dz) {
   w.bottom_z += dz;
   for (TGRID_POINT& p : w.grid) p.z += dz;
   for (TGRID_POINT& p : w.backup) p.z += dz;
-  Refresh_WORK_tiles(w);
+  for (float& t : w.tile_max) t += dz;  // still bounds
   return true;
 }
 
@@ -529,7 +539,7 @@ bool PRESET_Z_OF_WORK_MATRIX(Tmat& m, int work, float z) {
   };
   raise(w.grid);
   raise(w.backup);
-  Refresh_WORK_tiles(w);
+  for (float& t : w.tile_max) t = std::max(t, z);  // still bounds
   return true;
 }
 
@@ -542,6 +552,8 @@ bool REMAKE_FOR_WORK_MATRIX(Tmat& m, int work) {
     const TGRID_POINT u = uncut_point(w);
     std::fill(w.grid.begin(), w.grid.end(), u);
     std::fill(w.backup.begin(), w.backup.end(), u);
+    level_tiles(w, w.top_z);
+    return true;
   }
   Refresh_WORK_tiles(w);
   return true;

@@ -180,6 +180,12 @@ TEST(Cutting, FastWalkEqualsPlainWalk) {
         const VEC3 s{10 + 4.5f, 8, moves[i].a.z};
         const VEC3 e{10, 8 + 4.5f, moves[i].a.z + (i % 2 ? 0.0f : 0.3f)};
         CUT_ARC_XY(*m, static_cast<int>(i) + 100, 1, c, s, e, 4.5, static_cast<int>(i % 2));
+        // The store's height changes keep the tile bounds of the fast walk valid.
+        if (i == 10) MOVE_Z_OF_WORK_MATRIX(*m, 0, 0.7f);
+        if (i == 15) PRESET_Z_OF_WORK_MATRIX(*m, 0, -3.5f);
+        if (i == 20) REMAKE_FOR_WORK_MATRIX(*m, 1);
+        if (i == 22) CHANGE_WORK_to_ZIGU_MODE(*m, 1);
+        if (i == 26) REMAKE_FOR_WORK_MATRIX(*m, 1);
       }
       ASSERT_EQ(fast->tpm[0].cut_flags, plain->tpm[0].cut_flags) << i;
       ASSERT_EQ(fast->tpm[0].removed_depth_sum, plain->tpm[0].removed_depth_sum) << i;
