@@ -705,7 +705,8 @@ bool sub_call(NCD_DATA& d, const NCD_LINE_WORDS& w) {
   }
   const std::int32_t p = w.v(NCD_MB_P);
   bool loop = p == e.o;
-  for (int i = 1; i <= e.sub_depth; ++i) loop = loop || e.sub[i].prog == p;
+  // Every program of the call chain counts: the ones called and the ones that called them.
+  for (int i = 1; i <= e.sub_depth; ++i) loop = loop || e.sub[i].prog == p || e.sub[i].caller_o == p;
   if (loop) {
     set_error(e, NCD_ERR_SUB_LOOP);
     e.sub_depth = 0;

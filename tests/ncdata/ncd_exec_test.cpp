@@ -410,8 +410,10 @@ TEST(NcdExec, Subprograms) {
   EXPECT_EQ(run(*self), (std::vector<std::uint16_t>{0x9013}));
   EXPECT_STREQ(self->exec.sub_text.data(), "endlessly loop");
 
-  auto calling = program("O1\r\nM98P2\r\nM30\r\nO2\r\nM98P1\r\nM99\r\n");
+  // O2 calling back the main program O1 is caught at its own M98, before O1 runs again.
+  auto calling = program("O1\r\nG91X1.\r\nM98P2\r\nM30\r\nO2\r\nM98P1\r\nM99\r\n");
   EXPECT_EQ(run(*calling), (std::vector<std::uint16_t>{0x9013}));
+  EXPECT_EQ(calling->exec.cur.x, 1.0f);
 
   auto deep = program(
       "O1\r\nM98P2\r\nM30\r\nO2\r\nM98P3\r\nM99\r\nO3\r\nM98P4\r\nM99\r\n"
