@@ -493,8 +493,10 @@ void Goto_NCD_step(NCD_DATA& d, int n, bool one_more) {
     return;
   }
   if (n > d.pos.total_blocks) return;
-  const int slot = n == 0 ? 0 : std::min((n - 1) / NCD_SNAP_BLOCKS, NCD_SNAP_SLOTS - 1);
-  if (!Load_NCD_snapshot(d, slot)) return;
+  // The nearest slot at or before the block (an earlier one should a slot be missing).
+  int slot = n == 0 ? 0 : std::min((n - 1) / NCD_SNAP_BLOCKS, NCD_SNAP_SLOTS - 1);
+  while (slot >= 0 && !Load_NCD_snapshot(d, slot)) --slot;
+  if (slot < 0) return;
   NCD_EXEC& e = d.exec;
   // Until the tool has met its first point, show it there.
   const int si = d.run.st.stat_index;

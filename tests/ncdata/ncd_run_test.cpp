@@ -113,6 +113,22 @@ TEST(RunAll, SummaryErrorsAndToolRecords) {
   EXPECT_EQ(d->pos.total_blocks, d->pos.block_count);
 }
 
+TEST(RunAll, MoreToolsThanRecords) {
+  std::string text;
+  for (int t = 1; t <= NCD_STAT_MAX + 50; ++t)
+    text += "T" + std::to_string(t) + " M06\nG91 G01 X1. F100\nX1.\n";
+  text += "M30\n";
+  auto d = load(text);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  ASSERT_EQ(d->run.stats.size(), static_cast<size_t>(NCD_STAT_MAX));
+  EXPECT_EQ(d->run.stats.back().tool, NCD_STAT_MAX - 1);
+  // The totals go on counting the tools whose records were dropped.
+  float kept = 0;
+  for (const auto& r : d->run.stats) kept += r.cut_len;
+  EXPECT_GT(kept, 0);
+  EXPECT_GT(d->run.st.totals.cut_len, kept + 49 * (kept / (NCD_STAT_MAX - 1)) - 1);
+}
+
 TEST(RunAll, EmptyStoreAndStartOutside) {
   auto d = load("");
   EXPECT_FALSE(Run_all_NCD(*d, 0));
@@ -313,6 +329,17 @@ TEST(ToolHolder, SelectionAndItsReport) {
   EXPECT_EQ(host.list[0], 0);
   EXPECT_EQ(d->run.th.T, 0);
   EXPECT_TRUE(d->run.th.tool_present);
+
+  // An empty list has no entry for T0 either.
+  FakeRunHost empty;
+  auto e = load("G01 X1. F100\nM30\n", &empty);
+  ASSERT_TRUE(Run_all_NCD(*e, 0));
+  Goto_NCD_step(*e, 0, false);
+  STEP_NCD(*e, false);
+  STEP_NCD(*e, false);
+  EXPECT_EQ(empty.errors, (std::vector<std::string>{
+                              "change_TH_zu でエラー発生, SEL_MAX=0 , num(+1)= 1"}));
+  EXPECT_FALSE(e->run.th.tool_present);
 }
 
 // ---- compensation through the interpreter ---------------------------------------------------
