@@ -31,8 +31,8 @@ inline bool span_of(const TWORK_DATA& w, const std::int32_t box[4], double xl, d
   fl = std::max(fl, static_cast<double>(box[0]));
   fh = std::min(fh, static_cast<double>(box[2]));
   if (!(fl <= fh)) return false;
-  lo = static_cast<int>(fl);
-  hi = static_cast<int>(fh);
+  lo = float_to_int(fl);  // within the box: exact
+  hi = float_to_int(fh);
   return true;
 }
 
