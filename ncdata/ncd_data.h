@@ -108,8 +108,6 @@ class NCD_HOST {
   // 2, page 1), its selection start and selection-fixed flag are cleared, and the
   // tool-holder list is emptied.
   virtual void ncd_cleared(NCD_DATA& d) = 0;
-  // Runs the whole program from `start_line` (after an insertion in the middle).
-  virtual void ncd_run_all(NCD_DATA& d, int start_line) = 0;
   // Rebuilds the tool table from the tool definitions (after an insertion in the middle).
   virtual void ncd_rebuild_tools(NCD_DATA& d) = 0;
 };

@@ -553,10 +553,8 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
     d.buf_full = true;
     d.buf_msg = msg;
   }
-  if (d.host) {
-    d.host->ncd_run_all(d, d.pos.start_line);
-    d.host->ncd_rebuild_tools(d);
-  }
+  Run_all_NCD(d, d.pos.start_line);
+  if (d.host) d.host->ncd_rebuild_tools(d);
   return d.buf_full ? -1 : added;
 }
 

@@ -196,7 +196,7 @@ TEST(NcdStore, InsertAndDeleteAcrossPageBorders) {
   expect.insert(expect.begin() + 5, {"N100", "N101", "N102"});
   EXPECT_EQ(ncd_lines(*d), expect);
   expect_entries_numbered(*d);
-  EXPECT_EQ(host.runs, (std::vector<int>{0}));
+  EXPECT_EQ(d->pos.total_blocks, 13);  // the program was run again
   EXPECT_EQ(host.rebuilds, 1);
   NCD_LINE_WORDS w;
   ASSERT_TRUE(get_NCD_line_words(*d, 12, w));
@@ -244,7 +244,8 @@ TEST(NcdStore, InsertEmptyTextBeforeLineZero) {
   NCD_LINE_WORDS w;
   ASSERT_TRUE(get_NCD_line_words(*d, 3, w));
   EXPECT_FLOAT_EQ(w.x, 3.0f);
-  EXPECT_EQ(host.runs.size(), 1u);
+  EXPECT_EQ(d->pos.total_blocks, 4);
+  EXPECT_EQ(host.rebuilds, 1);
 }
 
 TEST(NcdStore, InsertAtTheEndTokenisesWithoutARun) {
@@ -256,7 +257,8 @@ TEST(NcdStore, InsertAtTheEndTokenisesWithoutARun) {
   EXPECT_EQ(ncd_lines(*d), (Lines{"G01X1.", "T5M06"}));
   EXPECT_EQ(d->line(1).status, NCD_ST_TOOL_CHANGE);
   EXPECT_EQ(d->tool_lines.count, 1);
-  EXPECT_TRUE(host.runs.empty());
+  EXPECT_EQ(d->pos.total_blocks, NCD_TOTAL_BLOCKS_UNLIMITED);
+  EXPECT_EQ(host.rebuilds, 0);
 }
 
 TEST(NcdStore, EditsShiftTablesAndPositions) {
@@ -284,8 +286,9 @@ TEST(NcdStore, EditsShiftTablesAndPositions) {
   EXPECT_EQ(d->tool_lines.e[1].num, 7);
   EXPECT_EQ(d->tool_lines.e[2].line, 10);
   EXPECT_EQ(d->prog_lines.e[1].line, 8);
-  EXPECT_EQ(d->pos.cur_line, 9);
+  // The program ran again from the shifted start line.
   EXPECT_EQ(d->pos.start_line, 8);
+  EXPECT_EQ(d->pos.cur_line, d->pos.last_line);
 }
 
 TEST(NcdStore, TokenisingALineAgainReplacesItsWords) {

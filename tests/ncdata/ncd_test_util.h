@@ -10,10 +10,8 @@
 
 struct FakeNcdHost : NCD_HOST {
   int cleared = 0;
-  std::vector<int> runs;  // start lines of the whole-program runs asked for
   int rebuilds = 0;
   void ncd_cleared(NCD_DATA&) override { ++cleared; }
-  void ncd_run_all(NCD_DATA&, int start_line) override { runs.push_back(start_line); }
   void ncd_rebuild_tools(NCD_DATA&) override { ++rebuilds; }
 };
 
