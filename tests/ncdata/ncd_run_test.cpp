@@ -314,6 +314,17 @@ TEST(Seek, LineAfterProgramEnd) {
   EXPECT_EQ(d->pos.cur_line, 6);
 }
 
+TEST(Seek, LineThatNoRunReaches) {
+  // Line 4 is jumped over by the call of the second program, which ends in O5.
+  auto d = load("M30\nO4\nX0\nM98 P5\nX1.\nO5\nM30\n");
+  plat::ScriptedMessageBoxes boxes;
+  Goto_NCD_line(*d, 4);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text,
+            "SYSTEM ERR : num(4,last ser=6),cnt(5)が見つかりませんでした。max_cnt=5");
+  EXPECT_EQ(boxes.shown[0].flags, plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
+}
+
 TEST(ToolHolder, SelectionAndItsReport) {
   FakeRunHost host;
   host.list = {5, 1};
