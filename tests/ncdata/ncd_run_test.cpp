@@ -395,6 +395,39 @@ TEST(RunComp, SquareWithPlungeAndErrors) {
   EXPECT_EQ(moves.count(6), 0u);  // the rapid runs as programmed
 }
 
+TEST(RunComp, GeneratedProgramRunsWithoutGaps) {
+  // Every block starts where the tool was left, compensated or not (tool changes and the
+  // sub-moves of cycles aside).
+  testing_support::NcGenOptions o;
+  o.lines = 4000;
+  o.seed = 9;
+  FakeRunHost host;
+  for (int t = 0; t <= o.tools; ++t) host.add_tool(t, 2.5f);
+  auto d = load(testing_support::make_nc_program(o), &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  ASSERT_TRUE(d->run.err_list.empty()) << d->run.err_list.front();
+  Goto_NCD_step(*d, 0, false);
+  VEC3 last = d->exec.seg_end;
+  int compensated = 0;
+  while (!STEP_NCD(*d, false)) {
+    const NCD_EXEC& e = d->exec;
+    const TComp_state& c = d->run.st.comp;
+    const int g = e.status & NCD_ST_MOTION;
+    const bool skip = (e.status & (NCD_ST_TOOL_CHANGE | NCD_ST_ERROR)) || (g >= 7 && g <= 19);
+    const VEC3 start = c.comp_applied ? c.comp_moves[0].start : e.prev;
+    if (!skip) {
+      ASSERT_NEAR(start.x, last.x, 2e-3) << "line " << d->pos.cur_line + 1;
+      ASSERT_NEAR(start.y, last.y, 2e-3) << "line " << d->pos.cur_line + 1;
+      ASSERT_NEAR(start.z, last.z, 2e-3) << "line " << d->pos.cur_line + 1;
+    }
+    for (int i = 1; i < c.comp_move_count && c.comp_applied; ++i)
+      ASSERT_NEAR(c.comp_moves[i].start.x, c.comp_moves[i - 1].end.x, 2e-3);
+    compensated += c.comp_applied;
+    last = e.seg_end;
+  }
+  EXPECT_GT(compensated, 20);
+}
+
 TEST(RunComp, ArcErrorsAreListedAndOptionAndToolGate) {
   const std::string text =
       "T1 M06\n"
