@@ -333,7 +333,9 @@ bool READ_ONE_WORK(Tmat& m, int work, int group_offset, const TWORK_FILE_RECORD&
   }
   std::copy(rec.color, rec.color + 4, w.color);
   w.memo = rec.memo;
-  w.group = rec.group > 0 ? rec.group + group_offset : 0;
+  // A hostile group near the integer limit stays the largest group instead of overflowing.
+  const std::int64_t group = static_cast<std::int64_t>(rec.group) + group_offset;
+  w.group = rec.group > 0 ? static_cast<std::int32_t>(std::min<std::int64_t>(group, INT32_MAX)) : 0;
   w.jig = rec.jig == 1 ? 1 : 0;
   w.cutting = rec.cutting == 1 ? 1 : 0;
   w.visible = 1;

@@ -310,4 +310,18 @@ TEST(WorkFile, AppendShiftsGroupsAndStopsWhenFull) {
   EXPECT_EQ(boxes.shown[0].caption, "File read Error");
 }
 
+TEST(WorkFile, AppendedGroupNearTheIntegerLimit) {
+  plat::ScriptedMessageBoxes boxes;
+  TempDir dir;
+  std::string s = fixture();
+  put32(s, 1044 + 16 + 80, 0x7fffffff);  // the first record's group
+  write_file(dir / "g.wok", s);
+  auto m = new_mat();
+  add_work(*m, 0, 1, 1, {0, 0, -1}, {1, 1, 0}, 4);
+  int first = -2;
+  ASSERT_TRUE(LOAD_WORK_DATA(*m, dir / "g.wok", true, first));
+  EXPECT_EQ(m->works[1].group, 0x7fffffff);  // stays a group of its own, never negative
+  EXPECT_EQ(m->works[2].group, 3);
+}
+
 }  // namespace
