@@ -13,13 +13,18 @@ namespace {
 
 bool valid_slot(int work) { return work >= 0 && work < WORK_MAX; }
 
+// The Z extent an allocation accepts: finite, and max above min by more than 1e-6.
+bool thick_in_z(float lo, float hi) {
+  return std::isfinite(lo) && std::isfinite(hi) && static_cast<double>(lo) + 1e-6 < hi;
+}
+
 // The corner checks, degenerate extents and division checks of one axis. `reached_store`
 // tells whether the corners were settled before a division check failed.
 bool settle_axis(char axis, float& lo, float& hi, std::string& err) {
   const double a = lo, b = hi;
   const bool finite = std::isfinite(a) && std::isfinite(b) && std::isfinite(b - a);
   if (axis == 'Z') {
-    if (!finite || !(a + 1e-6 < b)) {
+    if (!finite || !thick_in_z(lo, hi)) {
       err = " ERR : minZ(" + sim_fixed3(a) + "),maxZ(" + sim_fixed3(b) +
             ") : Z 方向の指定が不正です。";
       return false;
@@ -504,11 +509,13 @@ bool Preset_For_WORK_Color(Tmat& m, int work) {
 
 bool MOVE_Z_OF_WORK_MATRIX(Tmat& m, int work, float dz) {
   if (!Check_WORK_num(m, work, "MOVE_Z_OF_WORK_MATRIX")) return false;
-  if (!std::isfinite(dz)) {
+  TWORK_DATA& w = m.works[work];
+  // Refused too when the moved heights would make the work flat (as a float far from zero),
+  // which its file could not hold.
+  if (!std::isfinite(dz) || !thick_in_z(w.min.z + dz, w.max.z + dz)) {
     m.last_error() = "ERR : Z 移動量(" + sim_fixed3(dz) + ")が不正です";
     return false;
   }
-  TWORK_DATA& w = m.works[work];
   w.min.z += dz;
   w.max.z += dz;
   w.top_z += dz;
@@ -522,7 +529,7 @@ bool MOVE_Z_OF_WORK_MATRIX(Tmat& m, int work, float dz) {
 bool PRESET_Z_OF_WORK_MATRIX(Tmat& m, int work, float z) {
   if (!Check_WORK_num(m, work, "PRESET_Z_OF_WORK_MATRIX")) return false;
   TWORK_DATA& w = m.works[work];
-  if (!std::isfinite(z) || !(z < w.max.z)) {
+  if (!thick_in_z(z, w.max.z)) {
     m.last_error() = "ERR : 指定 Z 値が元の最大 Z 値より大きくなっています";
     return false;
   }

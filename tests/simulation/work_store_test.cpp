@@ -226,6 +226,25 @@ TEST(WorkStore, PresetZAndCutState) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+// A work never becomes flat in Z: its file would be refused when read back.
+TEST(WorkStore, ZChangesKeepTheWorkThick) {
+  auto m = new_mat();
+  ASSERT_TRUE(create(*m, 0, 2, 2, {0, 0, 0}, {2, 2, 2e-6f}));
+  TWORK_DATA& w = m->works[0];
+  EXPECT_FALSE(PRESET_Z_OF_WORK_MATRIX(*m, 0, 1.5e-6f));
+  EXPECT_EQ(m->last_error(), "ERR : 指定 Z 値が元の最大 Z 値より大きくなっています");
+  EXPECT_EQ(w.min.z, 0.0f);
+  EXPECT_EQ(w.bottom_z, 0.0f);
+  // At 100 both heights round to the same float.
+  EXPECT_FALSE(MOVE_Z_OF_WORK_MATRIX(*m, 0, 100.0f));
+  EXPECT_EQ(w.min.z, 0.0f);
+  EXPECT_EQ(w.top_z, 2e-6f);
+  EXPECT_EQ(w.grid[4].z, 2e-6f);
+  ASSERT_TRUE(MOVE_Z_OF_WORK_MATRIX(*m, 0, -1e-6f));
+  ASSERT_TRUE(PRESET_Z_OF_WORK_MATRIX(*m, 0, -0.5f));
+  EXPECT_EQ(w.min.z, -0.5f);
+}
+
 TEST(WorkStore, JigResetsToItsBackup) {
   auto m = new_mat();
   ASSERT_TRUE(create(*m, 0, 3, 3, {0, 0, -5}, {3, 3, 0}));
