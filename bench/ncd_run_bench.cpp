@@ -120,6 +120,33 @@ void BM_whole_road(benchmark::State& st) {
 BENCHMARK(BM_whole_road)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_whole_road)->Arg(10000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// A program under G41 from its second line to its last: every block looks ahead.
+void BM_run_compensated(benchmark::State& st) {
+  const long lines = st.range(0);
+  std::string text = "T1 M06\nG90 G01 X0 Y0 Z-1. F1000\nG41 D1 X10. Y0\n";
+  text.reserve(static_cast<size_t>(lines) * 20);
+  char b[64];
+  for (long i = 3; i < lines - 2; ++i) {
+    // A zigzag of 20 mm legs: inside and outside corners by turns.
+    std::snprintf(b, sizeof b, "X%ld.Y%d.\n", 10 + 20 * ((i + 1) / 2), (i % 2) ? 20 : 0);
+    text += b;
+  }
+  text += "G40 X0 Y-10.\nM30\n";
+  BenchHost host;
+  auto d = std::make_unique<NCD_DATA>();
+  d->run.host = &host;
+  d->exec_opt.comp_enabled = true;
+  Create_NCD(*d);
+  Append_NCD_text(*d, text.data(), text.size(), true);
+  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  for (auto _ : st) benchmark::DoNotOptimize(Run_all_NCD(*d, 0));
+  st.counters["errors"] = static_cast<double>(d->run.err_list.size());
+  st.counters["run lines/s"] =
+      benchmark::Counter(static_cast<double>(d->line_count) * static_cast<double>(st.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_run_compensated)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 void BM_seek(benchmark::State& st) {
   BenchHost host;
   auto d = run_program(host, 1000000);

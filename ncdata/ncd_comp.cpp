@@ -26,7 +26,8 @@ P2 operator-(P2 a, P2 b) { return {a.x - b.x, a.y - b.y}; }
 P2 operator*(double s, P2 a) { return {s * a.x, s * a.y}; }
 double dot(P2 a, P2 b) { return a.x * b.x + a.y * b.y; }
 double cross(P2 a, P2 b) { return a.x * b.y - a.y * b.x; }
-double len(P2 a) { return std::hypot(a.x, a.y); }
+// Coordinates stay far below the range where the squares could overflow a double.
+double len(P2 a) { return std::sqrt(a.x * a.x + a.y * a.y); }
 P2 left(P2 a) { return {-a.y, a.x}; }
 
 bool is_arc(const TComp_elem& e) { return e.kind == COMP_G02 || e.kind == COMP_G03; }
@@ -94,12 +95,21 @@ float dist_xy(const VEC3& a, const VEC3& b) {
 }
 
 bool offset_line(const VEC3& start, const VEC3& end, float r, VEC3& ostart, VEC3& oend) {
+  // The unit direction (cos a, sin a) of the line, with the cut-offs of get_vector_angle: a
+  // component below 1e-6 makes the line run along the other axis.
   const P2 d = p2(end) - p2(start);
-  const double a = get_vector_angle(d.x, d.y);
+  P2 u;
+  if (std::fabs(d.y) < kEps) {
+    u = {d.x < 0 ? -1.0 : 1.0, 0.0};
+  } else if (std::fabs(d.x) < kEps) {
+    u = {0.0, d.y >= 0 ? 1.0 : -1.0};
+  } else {
+    u = (1.0 / len(d)) * d;
+  }
   const double l = len(d);
-  const P2 n{-std::sin(a) * r, std::cos(a) * r};
+  const P2 n = static_cast<double>(r) * left(u);
   ostart = v3(p2(start) + n, start.z);
-  oend = v3(p2(start) + P2{l * std::cos(a), l * std::sin(a)} + n, end.z);
+  oend = v3(p2(start) + l * u + n, end.z);
   return true;
 }
 
@@ -111,9 +121,11 @@ float offset_arc(const VEC3& start, const VEC3& end, const VEC3& centre, float r
   if (rr == 0) return 0.0f;
   const P2 c = p2(centre);
   auto move = [&](const VEC3& p) {
+    // Along the ray from the centre; a point on the centre takes the direction of angle 0.
     const P2 v = p2(p) - c;
-    const double a = get_vector_angle(v.x, v.y);
-    return v3(c + P2{rr * std::cos(a), rr * std::sin(a)}, p.z);
+    const double l = len(v);
+    const P2 u = l < kEps ? P2{1.0, 0.0} : (1.0 / l) * v;
+    return v3(c + rr * u, p.z);
   };
   ostart = move(start);
   oend = move(end);
@@ -285,8 +297,15 @@ void clear_results(TComp_state& st) {
   st.block_error = 0;
 }
 
+bool same_xy_elem(const TComp_elem& a, const TComp_elem& b) {
+  return a.kind == b.kind && a.start.x == b.start.x && a.start.y == b.start.y &&
+         a.end.x == b.end.x && a.end.y == b.end.y && a.centre.x == b.centre.x &&
+         a.centre.y == b.centre.y && a.radius == b.radius;
+}
+
 void shift_history(TComp_state& st, const TComp_block& b) {
   if (comp_qualifies(st, b)) {
+    st.next_valid = false;
     st.code_pp = st.code_p;
     st.code_p = b.code;
     st.prev = b.elem;
@@ -360,6 +379,10 @@ std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
                         (b.motion == 31 && rapid_ok);
   std::uint16_t result = 0;
   const float tool_r = st.tool_radius;
+  // The corner point the previous block built with this element (see below).
+  const bool cached = st.next_valid && same_xy_elem(st.next_elem, b.elem) &&
+                      st.next_r == comp_radius_sign(b.code, tool_r);
+  const VEC3 cached_start = st.next_start;
 
   auto finish = [&]() {
     shift_history(st, b);
@@ -446,7 +469,10 @@ std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
   // S: where the compensated element starts.
   VEC3 start;
   bool have_start = false;
-  if (st.code_pp != 40 && st.prev_valid) {
+  if (st.code_pp != 40 && st.prev_valid && cached) {
+    start = cached_start;
+    have_start = true;
+  } else if (st.code_pp != 40 && st.prev_valid) {
     TComp_corner c;
     if (!comp_corner(st.prev, b.elem, r, c, err)) {
       record_failure(st, err);
@@ -496,5 +522,13 @@ std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
   }
   st.comp_moves[0].start.z = s.z;
   st.comp_applied = 1;
-  return finish();
+  const std::uint16_t r16 = finish();
+  if (!next_cancels) {
+    // The next block starts its compensated element at this corner point.
+    st.next_elem = nx.elem;
+    st.next_start = c.points[0];
+    st.next_r = r;
+    st.next_valid = true;
+  }
+  return r16;
 }

@@ -137,6 +137,12 @@ struct TComp_state {
   bool prev_valid = false;
   VEC3 last_pos;
   bool last_valid = false;
+  // The corner the last block built with the element that follows it: where that element's
+  // compensated move starts, so the next block need not build the corner again.
+  TComp_elem next_elem;
+  VEC3 next_start;
+  float next_r = 0;  // the signed radius it was built with
+  bool next_valid = false;
   // The tool whose radius compensation uses: T, whether the tool table knows it, radius.
   std::int32_t tool_T = -1;
   bool tool_known = false;

@@ -177,7 +177,10 @@ void Reset_NCD_run(NCD_DATA& d) {
 void comp_look_ahead(NCD_DATA& d, TComp_next& nx) {
   nx = TComp_next{};
   const TComp_block cur = block_of(d);
-  Save_NCD_pos_B(d);
+  // Only the interpreter runs ahead, so its state and the positions are what is copied;
+  // the run's own state and the displayed tool holder stay as they are.
+  const NCD_EXEC saved = d.exec;
+  const NCD_POS pos = d.pos;
   const NCD_BLOCK_TEXTS texts = d.exec_opt.block_text ? d.block_text : NCD_BLOCK_TEXTS{};
   for (int i = 0; i < COMP_LOOK_AHEAD; ++i) {
     if (exec_NCD_word(d, false)) {
@@ -191,8 +194,8 @@ void comp_look_ahead(NCD_DATA& d, TComp_next& nx) {
     if (comp_take_next(cur, block_of(d), nx)) break;
   }
   // Back by copy: no tool holder selection, no redraw.
-  Load_NCD_snapshot(d, -2);
-  d.run.th = d.run.areas[1].th;
+  d.exec = saved;
+  d.pos = pos;
   if (d.exec_opt.block_text) d.block_text = texts;
 }
 

@@ -168,6 +168,6 @@ void Save_NCD_pos_C(NCD_DATA& d);
 void Load_NCD_pos_C(NCD_DATA& d);
 // Cutter radius compensation of the block just executed (exec_NCD_block calls it).
 void Tool_radius_comp(NCD_DATA& d);
-// The next element after the current block, found by executing at most 3 blocks ahead on a
-// copy of the state (save area B).
+// The next element after the current block, found by executing at most 3 blocks ahead and
+// coming back to a copy of the interpreter state.
 void comp_look_ahead(NCD_DATA& d, TComp_next& nx);
