@@ -69,15 +69,20 @@ double peak_rss_bytes() {
   return static_cast<double>(u.ru_maxrss) * 1024.0;
 }
 
-// A record with the generated program loaded and run once.
-std::unique_ptr<NCD_DATA> run_program(BenchHost& host, long lines) {
-  const std::string& text = program(lines);
+// A record with the text stored and tokenised, compensation on.
+std::unique_ptr<NCD_DATA> loaded(BenchHost& host, const std::string& text) {
   auto d = std::make_unique<NCD_DATA>();
   d->run.host = &host;
   d->exec_opt.comp_enabled = true;
   Create_NCD(*d);
   Append_NCD_text(*d, text.data(), text.size(), true);
   for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  return d;
+}
+
+// A record with the generated program loaded and run once.
+std::unique_ptr<NCD_DATA> run_program(BenchHost& host, long lines) {
+  auto d = loaded(host, program(lines));
   Run_all_NCD(*d, 0);
   return d;
 }
@@ -136,12 +141,7 @@ void BM_run_compensated(benchmark::State& st) {
   }
   text += "G40 X0 Y-10.\nM30\n";
   BenchHost host;
-  auto d = std::make_unique<NCD_DATA>();
-  d->run.host = &host;
-  d->exec_opt.comp_enabled = true;
-  Create_NCD(*d);
-  Append_NCD_text(*d, text.data(), text.size(), true);
-  for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+  auto d = loaded(host, text);
   for (auto _ : st) benchmark::DoNotOptimize(Run_all_NCD(*d, 0));
   st.counters["errors"] = static_cast<double>(d->run.err_list.size());
   st.counters["run lines/s"] =
