@@ -111,6 +111,12 @@ TEST(RunAll, SummaryErrorsAndToolRecords) {
   EXPECT_EQ(r.sum_cut, float_to_str(tot.cut_len, 0) + " mm");
   EXPECT_TRUE(d->run_done);
   EXPECT_EQ(d->pos.total_blocks, d->pos.block_count);
+
+  // Stepping that stops on errors stops at the first error line.
+  Goto_NCD_step(*d, 0, false);
+  while (!STEP_NCD_stop_on_err(*d, false)) {
+  }
+  EXPECT_EQ(d->pos.cur_line, 4);
 }
 
 TEST(RunAll, MoreToolsThanRecords) {
