@@ -4,11 +4,12 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <system_error>
 #include <vector>
 
+#include "common/debug_log.h"
 #include "platform/core/cp932.h"
+#include "platform/core/file_write.h"
 #include "platform/core/msgbox.h"
 
 namespace fs = std::filesystem;
@@ -94,7 +95,7 @@ TWORK_FILE_RECORD record_of(const TWORK_DATA& w, const Outgoing& o) {
   return r;
 }
 
-bool write_all(std::ofstream& f, const Tmat& m, const std::vector<Outgoing>& out) {
+bool write_all(std::ostream& f, const Tmat& m, const std::vector<Outgoing>& out) {
   std::uint8_t head[WORK_FILE_HEADER_SIZE] = {};
   std::memcpy(head, WORK_FILE_MAGIC, 12);
   put_u32(head + 12, WORK_FILE_HEADER_SIZE);
@@ -122,13 +123,6 @@ bool write_all(std::ofstream& f, const Tmat& m, const std::vector<Outgoing>& out
   }
   f.flush();
   return static_cast<bool>(f);
-}
-
-fs::path temp_name_for(const fs::path& file) {
-  std::random_device rd;
-  fs::path t = file;
-  t += ".tmp" + std::to_string(rd() % 1000000);
-  return t;
 }
 
 // A work of the file, as found by the check of the whole file.
@@ -298,20 +292,11 @@ bool SAVE_WORK_DATA(Tmat& m, const fs::path& file, int mode, int work) {
       return false;
     }
   }
-  const fs::path tmp = temp_name_for(file);
-  bool ok;
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    ok = f.is_open() && write_all(f, m, out);
-    f.close();
-    ok = ok && !f.fail();
-  }
-  if (ok) {
-    fs::rename(tmp, file, ec);
-    ok = !ec;
-  }
+  std::string why;
+  const bool ok = plat::write_file_replacing(
+      file, [&](std::ostream& f) { return write_all(f, m, out); }, &why);
   if (!ok) {
-    fs::remove(tmp, ec);
+    deb_log("◆◆◆ ERR : Tmat.SAVE_WORK_DATA; " + plat::utf8_to_cp932(why));
     m.last_error() = "ERR : " + name + " の書き込みに失敗しました";
     show_stop(m.last_error(), "File write Error");
     return false;

@@ -36,3 +36,29 @@ TEST(FileWrite, FailureSaysWhyAndLeavesNothing) {
   EXPECT_TRUE(fs::is_directory(dir / "b.txt" / "inner"));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
+
+TEST(FileWrite, StreamedWriteLandsWholeOrNotAtAll) {
+  TempDir dir;
+  const fs::path p = dir / "big.bin";
+  std::string err;
+  // More than the stream's buffer, in pieces of odd sizes.
+  std::string expect;
+  ASSERT_TRUE(plat::write_file_replacing(
+      p,
+      [&](std::ostream& out) {
+        for (int i = 0; i < 5000; ++i) {
+          std::string piece(static_cast<std::size_t>(i % 97), static_cast<char>('a' + i % 26));
+          out << piece;
+          expect += piece;
+        }
+        return true;
+      },
+      &err))
+      << err;
+  EXPECT_EQ(read_file(p), expect);
+  // A writer that gives up halfway leaves the old file and no temporary file.
+  EXPECT_FALSE(plat::write_file_replacing(
+      p, [](std::ostream& out) { out << "partial"; return false; }, &err));
+  EXPECT_EQ(read_file(p), expect);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
