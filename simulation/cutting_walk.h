@@ -241,7 +241,8 @@ inline void refresh_tile(TWORK_DATA& w, int tx, int ty) {
 // The rows are taken in bands of one tile row (32 rows), each with its own sums; the bands'
 // sums are added in band order, so the result is the same whether the bands run one after
 // the other or, for a large area, on several threads (the bands share no point and no tile).
-// Only the calling thread polls for an abort.
+// Only the calling thread polls for an abort, and a sweep on several threads only once the
+// others are done.
 template <class Rows, class Visit>
 void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
   struct Span {
@@ -345,21 +346,30 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
     for (int b = 0; b < bands; ++b) run_band(b, true, count);
   } else {
     std::atomic<int> next{0};
-    const auto worker = [&](bool caller, int* cnt) {
-      int own = CUT_ABORT_COUNT;
-      int& c = caller ? *cnt : own;
-      for (int b = next++; b < bands; b = next++) run_band(b, caller, c);
+    const auto worker = [&] {
+      int unused = 0;
+      for (int b = next++; b < bands; b = next++) run_band(b, false, unused);
     };
     std::vector<std::thread> pool;
     for (int t = 1; t < threads; ++t) {
       try {
-        pool.emplace_back(worker, false, nullptr);
+        pool.emplace_back(worker);
       } catch (const std::system_error&) {
         break;  // fewer threads: the caller takes the remaining bands
       }
     }
-    worker(true, &count);
+    worker();
     for (std::thread& t : pool) t.join();
+    // The poll may run the event loop, and drawing there reads the grids: it waits until the
+    // other threads are done, and then counts the cells of the whole sweep at once.
+    std::uint64_t seen = 0;
+    for (const std::uint64_t v : visited) seen += v;
+    if (seen >= static_cast<std::uint64_t>(std::max(count, 0))) {
+      poll_cut_abort(m);
+      count = m.abort_count;
+    } else {
+      count -= static_cast<int>(seen);
+    }
   }
   m.abort_count = count;
   CutAcc sum;

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <numbers>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "platform/core/input.h"
@@ -227,6 +229,35 @@ TEST(Cutting, ThreadsGiveTheSameResult) {
     EXPECT_EQ(mats[0]->cut_visited, mats[i]->cut_visited);
   }
   EXPECT_GT(mats[0]->cut_visited, 2 * CUT_PARALLEL_MIN_POINTS);
+}
+
+TEST(Cutting, AbortPollWaitsForTheOtherThreads) {
+  // The poll may run the event loop, and drawing there reads the grids: it must not run while
+  // other threads of a large sweep are lowering points.
+  struct Watch : plat::InputSource {
+    const TGRID_POINT* p = nullptr;  // a point near the end of the move
+    int polls = 0;
+    bool changed = false;
+    bool key_down(plat::Key) override {
+      ++polls;
+      const float z = p->z;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      changed |= p->z != z;
+      return false;
+    }
+  } watch;
+  auto m = new_mat();
+  add_work(*m, 0, 1600, 1600, {0, 0, -6}, {80, 80, 0});
+  set_tool(*m, {sec(TPM_BALL, 0, 0, 4, 0, 12)});
+  m->cut_threads = 4;
+  watch.p = &at(*m, 0, 76, 73.5f);
+  plat::InputSource* const prev = plat::set_input_source(&watch);
+  CUT_LINE_ALL_WORK(*m, 1, 1, {2, 3, -2}, {78, 75, -0.5f});
+  plat::set_input_source(prev);
+  EXPECT_GT(m->cut_visited, CUT_PARALLEL_MIN_POINTS);
+  EXPECT_GT(watch.polls, 0);  // the sweep still reads the keys
+  EXPECT_LT(watch.p->z, -0.5f);
+  EXPECT_FALSE(watch.changed);
 }
 
 // Compares one cut against the reference; only points clear of a section's rim (where a
