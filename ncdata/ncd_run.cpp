@@ -503,13 +503,15 @@ void Goto_NCD_step(NCD_DATA& d, int n, bool one_more) {
   NCD_EXEC& e = d.exec;
   // Until the tool has met its first point, show it there.
   const int si = d.run.st.stat_index;
+  // The slot holds the compensated moves of the block it follows, so they stay, unless the
+  // tool is moved to its first point and they no longer meet it.
   if (si >= 0 && si < static_cast<int>(d.run.stats.size()) && e.tool.first_flags < 7) {
     const VEC3 fp = d.run.stats[static_cast<size_t>(si)].first;
     e.prev = e.cur = e.seg_end = fp;
+    d.run.st.comp.comp_applied = 0;
+    d.run.st.comp.comp_move_count = 0;
   }
   e.cyc.counter = 0;
-  d.run.st.comp.comp_applied = 0;
-  d.run.st.comp.comp_move_count = 0;
   if (n > 0) {
     while (d.pos.block_count < n - 1 && d.pos.block_count < d.pos.total_blocks)
       if (STEP_NCD(d, false)) break;

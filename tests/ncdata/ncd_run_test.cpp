@@ -246,6 +246,26 @@ TEST(Seek, SameStateAsSteppingFromBlockZero) {
   EXPECT_EQ(d->pos.block_count, at.block_count);
 }
 
+TEST(Seek, SlotBlockUnderCompensationKeepsItsMoves) {
+  // Block 5000 lies inside a compensated zigzag: a seek that lands right on the slot, with
+  // nothing to step, keeps the compensated moves of the block the slot follows.
+  std::string text = "T1 M06\nG90 G00 X-10. Y-10. Z5.\nG01 Z-1. F500\nG41 D1 X0 Y0\n";
+  for (int i = 1; i <= NCD_SNAP_BLOCKS + 20; ++i)
+    text += "X" + std::to_string(i) + ". Y" + (i % 2 ? "3." : "0") + "\n";
+  text += "G40 X0 Y-10.\nM30\n";
+  FakeRunHost host;
+  host.add_tool(1, 2);
+  auto d = load(text, &host);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  ASSERT_TRUE(d->run.err_list.empty()) << d->run.err_list.front();
+  Goto_NCD_step(*d, 0, false);
+  while (d->pos.block_count < NCD_SNAP_BLOCKS) ASSERT_FALSE(STEP_NCD(*d, false));
+  const Probe stepped = probe(*d);
+  ASSERT_TRUE(stepped.applied);
+  Goto_NCD_step(*d, NCD_SNAP_BLOCKS + 1, false);
+  expect_same(probe(*d), stepped);
+}
+
 TEST(Seek, SlotsAreCheckedAndBelongToTheLastRun) {
   auto d = load("G91 G01 X1. F100\nX1.\nX1.\nM30\n");
   ASSERT_TRUE(Run_all_NCD(*d, 0));
