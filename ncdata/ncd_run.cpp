@@ -359,7 +359,10 @@ void Count_NCD_blocks(NCD_DATA& d, NCD_COUNT_STATE& c) {
     return;
   }
   if (field == NCD_ST_CALL) {
-    bool ok = has_p && c.depth < NCD_SUB_DEPTH && p != c.o;
+    // The interpreter makes no call for L of 0 or below, and refuses one above the limit.
+    const std::int32_t repeats = has_l ? l : 1;
+    bool ok = has_p && c.depth < NCD_SUB_DEPTH && p != c.o && repeats > 0 &&
+              repeats <= NCD_REPEAT_MAX;
     for (int i = 1; ok && i <= c.depth; ++i)
       if (c.stack[static_cast<size_t>(i)].prog == p || c.stack[static_cast<size_t>(i)].caller_o == p)
         ok = false;
@@ -370,7 +373,7 @@ void Count_NCD_blocks(NCD_DATA& d, NCD_COUNT_STATE& c) {
       e.caller_o = c.o;
       e.caller_line = n;
       e.start_line = start;
-      e.left = has_l && l > 0 ? std::min(l, NCD_REPEAT_MAX) : 1;
+      e.left = repeats;
       c.next_line = start;
       return;
     }

@@ -145,20 +145,26 @@ TEST(RunAll, EmptyStoreAndStartOutside) {
 }
 
 TEST(RunAll, SubprogramsAndCountPass) {
-  const std::string text =
-      "O1\nG91 G01 X1. F100\nM98 P10 L3\nM30\n"
-      "O10\nX2.\nM99\n";
-  auto d = load(text);
+  // The count pass follows the calls as the interpreter does: one call per executed line.
+  auto count_pass = [](NCD_DATA& d) {
+    NCD_COUNT_STATE c;
+    int n = 0;
+    while (c.status != 0x8000 && c.next_line < d.line_count) {
+      Count_NCD_blocks(d, c);
+      ++n;
+    }
+    return n;
+  };
+  // Three calls; then calls that the interpreter does not make (no repeats, or too many).
+  for (const char* call : {"M98 P10 L3", "M98 P10 L0", "M98 P10 L20000"}) {
+    SCOPED_TRACE(call);
+    auto d = load(std::string("O1\nG91 G01 X1. F100\n") + call + "\nM30\nO10\nX2.\nM99\n");
+    ASSERT_TRUE(Run_all_NCD(*d, 0));
+    EXPECT_EQ(count_pass(*d), d->pos.total_blocks);
+  }
+  auto d = load("O1\nG91 G01 X1. F100\nM98 P10 L3\nM30\nO10\nX2.\nM99\n");
   ASSERT_TRUE(Run_all_NCD(*d, 0));
   EXPECT_NEAR(d->exec.cur.x, 7, 1e-4);
-  // The count pass follows the calls the same way: one block per executed line.
-  NCD_COUNT_STATE c;
-  int n = 0;
-  while (c.status != 0x8000 && c.next_line < d->line_count) {
-    Count_NCD_blocks(*d, c);
-    ++n;
-  }
-  EXPECT_EQ(n, d->pos.total_blocks);
 }
 
 // ---- seeks and snapshots ----------------------------------------------------------------------
