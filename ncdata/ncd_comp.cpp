@@ -334,6 +334,23 @@ VEC3 tool_at(const TComp_state& st, const TComp_block& b, float z) {
   return p;
 }
 
+// A full circle: its two corners give the point where it closes each in its own way, a hair
+// apart, and a hair is an arc of next to nothing. Its ends are made one point.
+[[gnu::noinline, gnu::cold]] void close_full_circle(TComp_state& st, TComp_corner& c,
+                                                   bool next_cancels) {
+  TComp_move& m0 = st.comp_moves[0];
+  if (dist_xy(m0.start, m0.end) >= COMP_TOL) return;
+  m0.end.x = m0.start.x;
+  m0.end.y = m0.start.y;
+  if (st.comp_move_count == 2) {
+    st.comp_moves[1].start.x = m0.start.x;
+    st.comp_moves[1].start.y = m0.start.y;
+  } else if (!next_cancels) {
+    c.points[0].x = m0.start.x;  // where the next element starts
+    c.points[0].y = m0.start.y;
+  }
+}
+
 }  // namespace
 
 bool comp_xy_travel(const TComp_block& b) {
@@ -520,6 +537,8 @@ std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
     for (int i = 1; i < st.comp_move_count; ++i)
       st.comp_moves[i].start.z = st.comp_moves[i].end.z = e.z;
   }
+  if (b.elem.kind != COMP_LINE && s.x == e.x && s.y == e.y) [[unlikely]]
+    close_full_circle(st, c, next_cancels);
   st.comp_moves[0].start.z = s.z;
   st.comp_applied = 1;
   const std::uint16_t r16 = finish();

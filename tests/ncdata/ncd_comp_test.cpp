@@ -366,6 +366,29 @@ TEST(CompDriver, PlungeStaysAtTheCompensatedPoint) {
   EXPECT_TRUE(near_pt(res[5].moves[0].start, P(15, 5, -6)));
 }
 
+TEST(CompDriver, FullCircleStaysFull) {
+  // A full circle entered and left along its tangent: its compensated move ends exactly where
+  // it starts (a hair apart, the move would be a sliver of an arc instead of the circle).
+  struct Case {
+    float x, y, cy;  // the circle's lowest point and its centre's y
+    int code;
+  };
+  for (const Case& c : {Case{-12.821f, 18.518f, 36.845f, 41}, Case{-19.004f, 10.026f, 31.852f, 42},
+                        Case{7.852f, -55.727f, -49.092f, 41}}) {
+    SCOPED_TRACE(c.x);
+    Path p(P(c.x + 30, c.y - 20));
+    p.L(c.x + 20, c.y, c.code).L(c.x, c.y).A(COMP_G02, c.x, c.y, c.x, c.cy).L(c.x - 20, c.y)
+        .L(c.x, c.y - 20, 40);
+    auto res = run(p, 3);
+    expect_continuous(res);
+    ASSERT_TRUE(res[2].applied);
+    const TComp_move& m = res[2].moves.front();
+    EXPECT_EQ(m.kind, COMP_G02);
+    EXPECT_EQ(m.start.x, m.end.x);
+    EXPECT_EQ(m.start.y, m.end.y);
+  }
+}
+
 TEST(CompDriver, PlaneOtherThanG17IsIgnored) {
   Path p(P(-10, -10));
   p.plane = 0x20;
