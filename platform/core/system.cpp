@@ -5,11 +5,8 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace plat {
 

@@ -48,7 +48,7 @@ class Launcher {
   virtual bool open(const std::filesystem::path& target) = 0;
 };
 Launcher* set_launcher(Launcher* l);
-// Through the installed launcher; without one, a plain posix_spawn / xdg-open.
+// Through the installed launcher; without one, a detached fork/exec (xdg-open for opening).
 bool start_program(const std::filesystem::path& program, const std::vector<std::string>& args,
                    const std::filesystem::path& working_dir = {});
 bool open_with_desktop(const std::filesystem::path& target);

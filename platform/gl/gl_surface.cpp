@@ -175,7 +175,6 @@ void GlSurface::present() {
   if (!fbo_ || !window_) return;
   GLuint def = ctx_->defaultFramebufferObject();
   const qreal dpr = window_->devicePixelRatio();
-  const int ww = static_cast<int>(window_->width() * dpr);
   const int wh = static_cast<int>(window_->height() * dpr);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
   glReadBuffer(GL_COLOR_ATTACHMENT1);
@@ -183,7 +182,6 @@ void GlSurface::present() {
   if (def == 0) glDrawBuffer(GL_BACK);
   // The picture keeps its pixel size; a window larger than the buffers shows it at the top.
   glBlitFramebuffer(0, 0, w_, h_, 0, wh - h_, w_, wh, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  (void)ww;
   ctx_->swapBuffers(window_);
   glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
   apply_draw_buffer();
