@@ -199,6 +199,11 @@ struct NCD_DATA {
 
   NCD_POS pos;
   bool run_done = false;  // the whole-program run moved something
+  // Counts the changes of the stored lines and their word data. Every store routine that
+  // changes them bumps it, so a caller can tell whether the program is still the one it
+  // last ran. Whoever changes what a run depends on besides the store (the interpreter's
+  // options, the tool table) bumps it too.
+  std::uint32_t change_count = 0;
 
   NCD_LINE_TABLE tool_lines;  // tool-change lines
   NCD_LINE_TABLE prog_lines;  // program-number lines

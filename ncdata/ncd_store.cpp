@@ -170,6 +170,7 @@ void Create_NCD(NCD_DATA& d) {
 void Free_NCD(NCD_DATA& d) { Init_NCD_pages(d, true); }
 
 void Init_NCD_pages(NCD_DATA& d, bool free_pages) {
+  ++d.change_count;
   if (free_pages) {
     for (int i = d.cap.page_slots - 1; i >= 0; --i) {
       std::free(d.line_pages[i]);
@@ -370,6 +371,7 @@ template <bool padded>
 }  // namespace
 
 bool Store_NCD_line(NCD_DATA& d, const char* chars, int length) {
+  ++d.change_count;
   return store_line<false>(d, chars, length);
 }
 
@@ -379,6 +381,7 @@ int Append_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool uppe
 
 int Split_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper) {
   if (length == 0) return 0;
+  ++d.change_count;
   d.run_done = false;
   d.split_report = NCD_SPLIT_REPORT{};
   if (d.buf_full) return -1;
@@ -503,6 +506,7 @@ int Split_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper
 
 int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
   if (d.buf_full) return -1;
+  ++d.change_count;
   d.run_done = false;
   n = std::clamp(n, 0, d.line_count);
   static const char empty_line[] = "\r";
@@ -560,6 +564,7 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
 
 void Delete_NCD_line(NCD_DATA& d, int n) {
   if (n < 0 || n >= d.line_count) return;
+  ++d.change_count;
   d.run_done = false;
   Fix_NCD_tables_delete(d, n);
   const NCD_LINE rec = d.line(n);
@@ -591,6 +596,7 @@ void Store_NCD_word_data(NCD_DATA& d, int n, int total_words) {
     if (!Find_NCD_word_page(d, total_words)) return;
     wp = d.cur_word_page;
   }
+  ++d.change_count;
   const int off = d.word_fill[wp];
   NCD_LINE& rec = d.line(n);
   rec.word = ncd_handle(wp, off);
@@ -608,6 +614,7 @@ void Clear_NCD_word_data(NCD_DATA& d, int n) {
   if (n < 0 || n >= d.line_count) return;
   NCD_LINE& rec = d.line(n);
   if (rec.word == 0) return;
+  ++d.change_count;
   const std::uint32_t h = rec.word;
   rec.word = 0;
   d.word_pages[ncd_handle_page(h)][ncd_handle_offset(h)] = static_cast<std::uint32_t>(-1);

@@ -422,3 +422,31 @@ TEST(NcdStore, CountSize) {
 }
 
 }  // namespace
+
+// The change count tells a caller whether the stored program is still the one it ran.
+TEST(NcdStore, ChangeCountFollowsEveryChange) {
+  struct Case {
+    const char* name;
+    void (*act)(NCD_DATA&);
+    bool changes;
+  };
+  const Case cases[] = {
+      {"append", [](NCD_DATA& d) { load_ncd(d, "G01X4.\r\n"); }, true},
+      {"insert", [](NCD_DATA& d) { Insert_NCD_text(d, "X9.", 1, 3); }, true},
+      {"delete", [](NCD_DATA& d) { Delete_NCD_line(d, 0); }, true},
+      {"tokenise again", [](NCD_DATA& d) { Parse_NCD_line(d, 1); }, true},
+      {"clear", [](NCD_DATA& d) { Clear_NCD(d); }, true},
+      {"delete outside", [](NCD_DATA& d) { Delete_NCD_line(d, 3); }, false},
+      {"run", [](NCD_DATA& d) { Run_all_NCD(d, 0); }, false},
+      {"read", [](NCD_DATA& d) { std::string s; get_NCD_line_text(d, 1, s); }, false},
+      {"seek", [](NCD_DATA& d) { Run_all_NCD(d, 0); Goto_NCD_step(d, 2, true); }, false},
+  };
+  for (const Case& c : cases) {
+    auto d = make_ncd();
+    load_ncd(*d, "G01X1.\r\nG01X2.\r\nG01X3.");
+    Run_all_NCD(*d, 0);
+    const std::uint32_t before = d->change_count;
+    c.act(*d);
+    EXPECT_EQ(d->change_count != before, c.changes) << c.name;
+  }
+}
