@@ -88,7 +88,7 @@ void BM_conv_NCD_file(benchmark::State& state) {
     for (const auto& l : nc_lines(100000)) nc << l << "\r\n";
   }
   NullView view;
-  view.dir = tb_path_text(dir);
+  view.dir = path_text(dir);
   TTB_setup setup(view);
   setup.setup_folder = view.dir + "/";
   setup.reload_TB_setup(setup.setup_folder + "0_TB_setup.txt");

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/text_file.h"
 #include "platform/core/cp932.h"
 #include "platform/core/msgbox.h"
 
@@ -528,24 +529,11 @@ bool find_file_name(std::string& name, std::string_view ext, std::string* err) {
 
   // Case-insensitive (ASCII letters) lookup of one file name in the folder.
   auto lookup = [&](const std::string& want, std::string& stored) {
-    fs::path dir = folder.empty() ? fs::path(".") : fs::path(plat::cp932_to_utf8(folder));
+    const auto hit = find_file_nocase(plat::cp932_to_utf8(folder), plat::cp932_to_utf8(want));
     std::error_code ec;
-    fs::path exact = dir / plat::cp932_to_utf8(want);
-    if (fs::is_regular_file(exact, ec)) {
-      stored = want;
-      return true;
-    }
-    std::string want_up = upper_sjis(want);
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-      bool lossless = true;
-      std::string fname = plat::utf8_to_cp932(it->path().filename().string(), &lossless);
-      if (!lossless || upper_sjis(fname) != want_up) continue;
-      std::error_code ec2;
-      if (!fs::is_regular_file(it->path(), ec2)) continue;
-      stored = fname;
-      return true;
-    }
-    return false;
+    if (!hit || !fs::is_regular_file(*hit, ec)) return false;
+    stored = plat::utf8_to_cp932(hit->filename().string());
+    return true;
   };
 
   std::string stored;

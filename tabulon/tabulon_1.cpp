@@ -175,7 +175,7 @@ TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
 
   select_folder = [this]() -> std::string {
     QString d = QFileDialog::getExistingDirectory(this, QStringLiteral("Select Folder"));
-    return d.isEmpty() ? std::string() : tb_path_text(plat::qstring_to_path(d));
+    return d.isEmpty() ? std::string() : path_text(plat::qstring_to_path(d));
   };
   resize(396, 428);
   chk_Onum_NCD_SAVEClick();
@@ -265,7 +265,7 @@ void TTabulon_main::showEvent(QShowEvent* ev) {
   shown_ = true;
   load_ini();
   clear_display();
-  setup_folder = tb_path_text(plat::data_folder());
+  setup_folder = path_text(plat::data_folder());
   if (!tb_ends_in_separator(setup_folder)) setup_folder += '/';
   setup.setup_folder = setup_folder;
   setup.reload_TB_setup(setup_folder + "0_TB_setup.txt");
@@ -336,7 +336,7 @@ void TTabulon_main::load_ini() {
                         std::pair{"D_ncd_output_dir", TB_field::D_ncd_output_dir}}) {
     const std::string dir = rd(key, "");
     std::error_code ec;
-    set_field(f, !dir.empty() && fs::is_directory(tb_native_path(dir), ec) ? dir : "");
+    set_field(f, !dir.empty() && fs::is_directory(native_path(dir), ec) ? dir : "");
   }
   set_field(TB_field::D_START_X, rd("D_start_X", "0"));
   set_field(TB_field::D_START_Y, rd("D_start_Y", "0"));
@@ -368,7 +368,7 @@ void TTabulon_main::save_ini() {
   wr("D_chk_Onum_NCD_SAVE", chk_Onum_NCD_SAVE->isChecked() ? "1" : "0");
   std::string err;
   if (!ini.save(ini_path, &err))
-    deb_log("◆◆◆ ERR : TTabulon_main.save_ini; " + tb_path_text(ini_path) + " : " + err);
+    deb_log("◆◆◆ ERR : TTabulon_main.save_ini; " + path_text(ini_path) + " : " + err);
 }
 
 // ---- menus ----------------------------------------------------------------------------------
@@ -400,7 +400,7 @@ void TTabulon_main::make_settei_menu() {
 }
 
 void TTabulon_main::open_with_editor(const std::string& file) {
-  const fs::path target = tb_native_path(file);
+  const fs::path target = native_path(file);
   if (select_editor->RB_1->isChecked()) {
     const fs::path program = plat::qstring_to_path(select_editor->Edit1->text());
     std::error_code ec;
@@ -414,7 +414,7 @@ void TTabulon_main::open_with_editor(const std::string& file) {
 
 void TTabulon_main::MainMenuClick(QObject* sender) {
   auto open_folder = [](const std::string& dir) {
-    plat::open_with_desktop(dir.empty() ? plat::desktop_folder() : tb_native_path(dir));
+    plat::open_with_desktop(dir.empty() ? plat::desktop_folder() : native_path(dir));
   };
   switch (tag_of(sender)) {
     case 11: {
@@ -436,7 +436,7 @@ void TTabulon_main::MainMenuClick(QObject* sender) {
     }
     case 22: {
       const std::string hint = sender->property(kHint).toByteArray().toStdString();
-      plat::open_with_desktop(tb_native_path(hint.empty() ? setup_folder : hint));
+      plat::open_with_desktop(native_path(hint.empty() ? setup_folder : hint));
       break;
     }
     case 1001: setup.select_TB_data(combo_text_, true); break;
@@ -487,7 +487,7 @@ void TTabulon_main::drop_files(const std::vector<fs::path>& files) {
   clear_display();
   log_line("Drop File(s)");
   const fs::path& file = files.front();
-  const std::string name = tb_path_text(file);
+  const std::string name = path_text(file);
   log_line(name);
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) {
@@ -505,7 +505,7 @@ void TTabulon_main::drop_files(const std::vector<fs::path>& files) {
         s[i] = static_cast<char>(s[i] - 32);
     return s;
   };
-  const std::string base = tb_path_text(file.filename());
+  const std::string base = path_text(file.filename());
   if (base.size() >= ext.size() && upper(base.substr(base.size() - ext.size())) == upper(ext)) {
     log_emph("ファイル名が無効です！");
     return;

@@ -64,14 +64,14 @@ std::string pad_right(const std::string& s, std::size_t w) {
 std::string output_folder(const std::string& field) {
   std::string f = tb_trim(field);
   if (!f.empty()) return f;
-  std::string d = tb_path_text(plat::desktop_folder());
+  std::string d = path_text(plat::desktop_folder());
   if (!tb_ends_in_separator(d)) d += '/';
   return d;
 }
 
 bool folder_exists(const std::string& folder) {
   std::error_code ec;
-  return fs::is_directory(tb_native_path(folder), ec);
+  return fs::is_directory(native_path(folder), ec);
 }
 
 // A file name for "(VLM SOURCE ...)": CP932, a double quote of the name becomes U+201D.
@@ -120,9 +120,9 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
   const TTB_DATA def = *setup.current();
 
   // 3. the source
-  const std::string source_text = tb_path_text(source);
+  const std::string source_text = path_text(source);
   std::vector<std::string> lines;
-  if (!read_text_lines(source, lines, false))
+  if (!tb_read_lines(source, lines, false))
     return fail(" ERR : " + source_text + "\r\n" + " を読み込めませんでした");
 
   // 4. tool data
@@ -137,7 +137,7 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
   for (const auto& f : def.add_ncd) {
     const std::string path = full_path_base(f, def.folder);
     std::vector<std::string> more;
-    if (!read_text_lines(tb_native_path(path), more, false))
+    if (!tb_read_lines(native_path(path), more, false))
       return fail(" ERR : " + path + "\r\n" + " を読み込めませんでした");
     lines.insert(lines.end(), more.begin(), more.end());
   }
@@ -161,7 +161,7 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
   plat::escape_pressed();  // clears the key's latch
 
   // 7. the lines
-  const std::string source_name = tb_path_text(source.filename());
+  const std::string source_name = path_text(source.filename());
   const std::size_t count = lines.size();
   try {
     for (std::size_t i = 0; i < count; ++i) {
@@ -190,7 +190,7 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
   // 9. names
   const std::string ext = view.field(TB_field::D_ext);
   const fs::path stem = source.stem();
-  const std::string stem_text = tb_path_text(stem);
+  const std::string stem_text = path_text(stem);
   const std::string copy_name = (ex.o_num.empty() ? stem_text : ex.o_num) + ext;
   const std::string check_name = stem_text + "_VLM.NCD";
   const std::string tool_name = stem_text + "_VLM.nst";
@@ -227,7 +227,7 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
   const std::string copy_path = full_path_base(copy_name, out_dir);
   if (do_copy) {
     std::string err;
-    if (!tb_copy_file(source, tb_native_path(copy_path), &err)) {
+    if (!tb_copy_file(source, native_path(copy_path), &err)) {
       view.trace_line(" ERR : " + copy_path + " : " + err);
       return fail(" ERR : " + source_text + " を " + "\r\n" + "      " + copy_path + "\r\n" +
                   "     にコピーできませんでした。");
@@ -238,18 +238,18 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
 
   // 12. the check files
   if (do_check) {
-    const fs::path dir = tb_native_path(chk_dir);
+    const fs::path dir = native_path(chk_dir);
     const fs::path tool_path = dir / fs::path(stem.string() + "_VLM.nst");
     const fs::path check_path = dir / fs::path(stem.string() + "_VLM.NCD");
     auto write = [&](const fs::path& p, const std::vector<std::string>& out) {
       std::string err;
       if (same_file(p, source)) err = "the output would overwrite the dropped file";
-      else if (tb_write_lines(p, out, &err)) {
-        view.log_line(" " + tb_path_text(p) + " を出力しました。");
+      else if (write_text_lines(p, out, &err)) {
+        view.log_line(" " + path_text(p) + " を出力しました。");
         return true;
       }
-      view.trace_line(" ERR : " + tb_path_text(p) + " : " + err);
-      view.log_emph(" ERR : " + tb_path_text(p) + "\r\n" + " を出力できませんでした。");
+      view.trace_line(" ERR : " + path_text(p) + " : " + err);
+      view.log_emph(" ERR : " + path_text(p) + "\r\n" + " を出力できませんでした。");
       return false;
     };
     if (!ex.tool_lines.empty()) {

@@ -1,9 +1,5 @@
 #include "tabulon/core/tb_ini.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
 #include "tabulon/core/tb_text.h"
 
 namespace {
@@ -32,25 +28,14 @@ bool section_name(const std::string& line, std::string& name) {
 }  // namespace
 
 bool TTB_ini::load(const std::filesystem::path& path) {
-  lines_.clear();
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream f(path, std::ios::binary);
-  std::string data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (!f.is_open() || f.bad()) return false;
   // Lines are kept as they are (a later write leaves what it does not know untouched);
   // only the line ends, LF, CR LF or CR, are taken off.
-  for (std::size_t a = 0; a < data.size();) {
-    std::size_t e = data.find_first_of("\r\n", a);
-    if (e == std::string::npos) e = data.size();
-    lines_.push_back(data.substr(a, e - a));
-    a = e + (data.compare(e, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  return true;
+  lines_.clear();
+  return read_text_lines(path, lines_);
 }
 
 bool TTB_ini::save(const std::filesystem::path& path, std::string* err) const {
-  return tb_write_lines(path, lines_, err);
+  return write_text_lines(path, lines_, err);
 }
 
 int TTB_ini::find_section(std::string_view section) const {

@@ -67,7 +67,7 @@ void TVLM_tool_list::set_VLM_tool(const TVLM_TOOL& t) {
 bool TVLM_tool_list::get_VLM_tool_data(std::string_view path, TTabulon_view& view,
                                        TBRegExp& re) {
   std::vector<std::string> lines;
-  if (!read_text_lines(tb_native_path(path), lines, true)) {
+  if (!tb_read_lines(native_path(path), lines, true)) {
     read_error(std::string(path) + "\r\n" + " を読み込めませんでした");
     return false;
   }
@@ -110,7 +110,7 @@ bool TTB_setup::get_TB_file_list(std::string_view setup_path) {
   tb_file_lines.clear();
   tb_file_names.clear();
   std::vector<std::string> lines;
-  if (!read_text_lines(tb_native_path(setup_path), lines, true)) {
+  if (!tb_read_lines(native_path(setup_path), lines, true)) {
     read_error(std::string(setup_path) + " を読み込めませんでした");
     view_.trace_line(" ERR : " + std::string(setup_path) + " を読み込めませんでした");
     return false;
@@ -228,7 +228,7 @@ bool TTB_setup::get_TB_data() {
   }
   for (std::size_t k = 0; k < tb_files.size(); ++k) {
     std::vector<std::string> lines;
-    if (!read_text_lines(tb_native_path(tb_files[k]), lines, true)) {
+    if (!tb_read_lines(native_path(tb_files[k]), lines, true)) {
       read_error(tb_files[k] + "を読み込めませんでした");
       return false;
     }

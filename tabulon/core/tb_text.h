@@ -6,24 +6,17 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text_file.h"
+
 // Blanks and control bytes (<= 0x20) cut off at both ends.
 std::string tb_trim(std::string_view s);
 
-// Reads a whole text file into lines. A line ends at each LF, and at a CR that is not
-// followed by LF; the other control bytes 1..15 are dropped (a TAB becomes a blank when
-// `tab_is_blank`), every other byte is kept. A last line without LF is read; a 0x1A at the end of the file is dropped.
-// False when the file is missing or cannot be read.
-bool read_text_lines(const std::filesystem::path& path, std::vector<std::string>& lines,
-                     bool tab_is_blank);
-
-// "\" (never a trail byte) becomes "/".
-std::string tb_slashes(std::string_view text);
-// A path text as a native path: "\" (never a trail byte) becomes "/", CP932 becomes
-// UTF-8. When the file is not there, a file whose name differs only in letter case is
-// taken (the files come from a case-insensitive file system).
-std::filesystem::path tb_native_path(std::string_view text);
-// A native path as a CP932 text (characters CP932 lacks become '?').
-std::string tb_path_text(const std::filesystem::path& p);
+// Reads a whole text file into lines as `read_text_lines` splits them, then drops the
+// control bytes 1..15 of each line (a TAB becomes a blank when `tab_is_blank`); every other
+// byte is kept. A 0x1A at the end of the file is dropped, and so is a last line without a
+// line end that holds nothing else. False when the file is missing or cannot be read.
+bool tb_read_lines(const std::filesystem::path& path, std::vector<std::string>& lines,
+                   bool tab_is_blank);
 
 // True for "\..." or "/..." and for "X:...".
 bool tb_is_absolute(std::string_view text);
@@ -42,10 +35,6 @@ std::string full_path_base(std::string_view text, std::string_view folder);
 // The same against the set-up folder, where an empty folder still gives "/" + text.
 std::string full_path_cur(std::string_view text, std::string_view cur_folder);
 
-// Writes the lines with CR LF through a temporary file in the same folder, renamed over the
-// target; on failure the old file is left as it was and `err` says why.
-bool tb_write_lines(const std::filesystem::path& path, const std::vector<std::string>& lines,
-                    std::string* err = nullptr);
 // A byte copy through a temporary file; refuses to copy a file onto itself.
 bool tb_copy_file(const std::filesystem::path& from, const std::filesystem::path& to,
                   std::string* err = nullptr);

@@ -116,7 +116,7 @@ TEST(ConvNcLine, SplitsCommentsAndCollectsTools) {
 class ConversionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = tb_path_text(dir.path()) + "/";
+    root = path_text(dir.path()) + "/";
     fs::create_directories(dir / "0_TB_datas");
     fs::create_directories(dir / "out");
     fs::create_directories(dir / "chk");
@@ -137,7 +137,7 @@ class ConversionTest : public ::testing::Test {
     view.checks[TB_check::D_chk_vlm_exe] = true;
   }
   void write_definition(const std::string& text) {
-    write_file(tb_native_path(root + "0_TB_datas/test-2 用.txt"), text);
+    write_file(native_path(root + "0_TB_datas/test-2 用.txt"), text);
   }
   bool load() { return setup.reload_TB_setup(root + "0_TB_setup.txt"); }
   bool convert(const fs::path& source, const std::string& name = " test-2 用 ") {

@@ -36,17 +36,17 @@ TEST(TabulonRoundTrip, MagazineThroughToolDataAndCheckToolFile) {
   FakeView view;
   plat::ScriptedMessageBoxes boxes;
   TTB_setup setup(view);
-  setup.setup_folder = tb_path_text(dir.path()) + "/";
+  setup.setup_folder = path_text(dir.path()) + "/";
   ASSERT_TRUE(setup.reload_TB_setup(setup.setup_folder + "0_TB_setup.txt"));
-  view.fields[TB_field::D_vlm_chk_dir] = tb_path_text(dir / "chk");
-  view.fields[TB_field::D_ncd_output_dir] = tb_path_text(dir.path());
+  view.fields[TB_field::D_vlm_chk_dir] = path_text(dir / "chk");
+  view.fields[TB_field::D_ncd_output_dir] = path_text(dir.path());
   view.checks[TB_check::D_chk_vlm_exe] = true;
   fs::path check;
   ASSERT_TRUE(conv_NCD_file(setup, dir / "P.nc", "M", check));
   EXPECT_TRUE(view.logged(" T0000"));  // the unset slot has no data
 
   std::vector<std::string> lines;
-  ASSERT_TRUE(read_text_lines(dir / "chk" / "P_VLM.nst", lines, false));
+  ASSERT_TRUE(tb_read_lines(dir / "chk" / "P_VLM.nst", lines, false));
   ASSERT_EQ(lines.size(), 9u);
   EXPECT_EQ(lines[3], "(VLM N2 \"ソース用 R3\" )");
   TTOOL_HOLDER_tmp back;

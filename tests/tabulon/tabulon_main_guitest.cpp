@@ -146,15 +146,15 @@ TEST_F(TabulonMain, IniDefaultsBoundsFoldersAndEditorChoice) {
   for (const auto& r : radios) {
     write_ini("; kept comment\r\nM_TOP=1.5\r\nM_LEFT=x\r\nM_WIDTH=500\r\nM_HEIGHT=\r\n"
               "mine=kept\r\nM_EDIT_RADIO=" + std::string(r.radio) +
-              "\r\nM_EDIT_TEXT=/usr/bin/ed\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") +
-              "\r\nD_ncd_output_dir=" + tb_path_text(dir / "gone") + "\r\n[other]\r\nx=1\r\n");
+              "\r\nM_EDIT_TEXT=/usr/bin/ed\r\nD_vlm_chk_dir=" + path_text(dir / "chk") +
+              "\r\nD_ncd_output_dir=" + path_text(dir / "gone") + "\r\n[other]\r\nx=1\r\n");
     auto w = show();
     EXPECT_EQ(w->pos(), QPoint(0, 0)) << r.radio;  // non-integers keep the designed bounds
     EXPECT_EQ(w->width(), 500);
     EXPECT_EQ(w->select_editor->RB_1->isChecked(), r.rb1);
     EXPECT_EQ(w->select_editor->Edit1->isEnabled(), r.rb1);
     EXPECT_EQ(plat::from_qstring(w->select_editor->Edit1->text()), "/usr/bin/ed");
-    EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), tb_path_text(dir / "chk"));
+    EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), path_text(dir / "chk"));
     EXPECT_EQ(w->field(TB_field::D_ncd_output_dir), "");  // the folder is gone
     w->set_field(TB_field::D_O_num, "O12");
     w->close();
@@ -163,7 +163,7 @@ TEST_F(TabulonMain, IniDefaultsBoundsFoldersAndEditorChoice) {
     EXPECT_NE(ini.find("mine=kept\r\nM_EDIT_RADIO=" + std::string(r.rb1 ? "1" : "0") + "\r\n"),
               std::string::npos);
     // keys in place, missing keys appended in order
-    EXPECT_NE(ini.find("M_EDIT_TEXT=/usr/bin/ed\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") +
+    EXPECT_NE(ini.find("M_EDIT_TEXT=/usr/bin/ed\r\nD_vlm_chk_dir=" + path_text(dir / "chk") +
                        "\r\nD_ncd_output_dir=\r\nD_combo_TB_text= test-2 用 \r\nD_O_num=O12\r\n"
                        "D_ext=.NCD\r\nD_start_X=0\r\n"),
               std::string::npos)
@@ -183,7 +183,7 @@ TEST_F(TabulonMain, IniSizeBeyondTheDesktopIsBounded) {
 }
 
 TEST_F(TabulonMain, DropConvertsTheFirstFileAndStartsVelmor) {
-  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") + "\r\n");
+  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + path_text(dir / "chk") + "\r\n");
   write_file(dir / "P2.nc", "T5\r\n");
   write_file(dir / "velmor_free", "");
   auto w = show();
@@ -217,7 +217,7 @@ TEST_F(TabulonMain, DropConvertsTheFirstFileAndStartsVelmor) {
 }
 
 TEST_F(TabulonMain, DropRefusesOwnOutputsAndAnEmptyExtension) {
-  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + tb_path_text(dir / "chk") + "\r\n");
+  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + path_text(dir / "chk") + "\r\n");
   write_file(dir / "X.NCD", "T1\r\n");
   auto w = show();
   w->set_field(TB_field::D_ext, ".ncd");
@@ -239,7 +239,7 @@ TEST_F(TabulonMain, ButtonsAndDialogs) {
   // 9002 and 9005 open the folder, or the desktop when the field is empty
   w->Btn_9002->setEnabled(true);
   QTest::mouseClick(w->Btn_9002, Qt::LeftButton);
-  w->set_field(TB_field::D_vlm_chk_dir, tb_path_text(dir / "chk"));
+  w->set_field(TB_field::D_vlm_chk_dir, path_text(dir / "chk"));
   w->MainMenuClick(w->Btn_9005);
   ASSERT_EQ(launcher.calls.size(), 2u);
   EXPECT_TRUE(launcher.calls[0].open);
@@ -252,7 +252,7 @@ TEST_F(TabulonMain, ButtonsAndDialogs) {
   EXPECT_EQ(w->field(TB_field::D_ncd_output_dir), "/somewhere");
   chosen = "";
   w->MainMenuClick(w->Btn_9004);
-  EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), tb_path_text(dir / "chk"));
+  EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), path_text(dir / "chk"));
   // the check boxes switch their groups
   w->chk_Onum_NCD_SAVE->click();
   EXPECT_TRUE(w->D_ncd_output_dir->isEnabled());
@@ -287,7 +287,7 @@ TEST_F(TabulonMain, ButtonsAndDialogs) {
   EXPECT_EQ(plat::from_qstring(w->windowTitle()), "Tabulon Version 1.01 ");
   // a given editor opens the files
   launcher.calls.clear();
-  w->open_with_editor(tb_path_text(dir / "P1.nc"));
+  w->open_with_editor(path_text(dir / "P1.nc"));
   ASSERT_EQ(launcher.calls.size(), 1u);
   EXPECT_EQ(launcher.calls[0].program, fs::path("/bin/true"));
   EXPECT_EQ(launcher.calls[0].args, (std::vector<std::string>{(dir / "P1.nc").string()}));

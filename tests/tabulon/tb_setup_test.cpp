@@ -32,12 +32,12 @@ TEST(TabulonText, ReadTextLines) {
   for (const auto& c : cases) {
     write_file(d / "f.txt", c.bytes);
     std::vector<std::string> lines{"old"};
-    ASSERT_TRUE(read_text_lines(d / "f.txt", lines, c.tab_blank));
+    ASSERT_TRUE(tb_read_lines(d / "f.txt", lines, c.tab_blank));
     EXPECT_EQ(lines, c.lines) << c.bytes;
   }
   std::vector<std::string> lines;
-  EXPECT_FALSE(read_text_lines(d / "missing.txt", lines, true));
-  EXPECT_FALSE(read_text_lines(d.path(), lines, true));
+  EXPECT_FALSE(tb_read_lines(d / "missing.txt", lines, true));
+  EXPECT_FALSE(tb_read_lines(d.path(), lines, true));
 }
 
 TEST(TabulonText, Paths) {
@@ -61,21 +61,21 @@ TEST(TabulonText, Paths) {
   EXPECT_EQ(tb_file_name("/a/ソ\\b.txt"), "b.txt");
   EXPECT_EQ(tb_folder_of("/a/表.txt"), "/a/");
   EXPECT_EQ(tb_file_name("表"), "表");
-  EXPECT_EQ(tb_native_path(".\\0_TB_datas\\ソース.txt"),
+  EXPECT_EQ(native_path(".\\0_TB_datas\\ソース.txt"),
             std::filesystem::path(u8"0_TB_datas/ソース.txt"));
 
   TempDir d;
   write_file(d / "Tool.TXT", "x");
-  EXPECT_EQ(tb_native_path(tb_path_text(d / "tool.txt")), d / "Tool.TXT");
-  EXPECT_EQ(tb_native_path(tb_path_text(d / "none.txt")), d / "none.txt");
+  EXPECT_EQ(native_path(path_text(d / "tool.txt")), d / "Tool.TXT");
+  EXPECT_EQ(native_path(path_text(d / "none.txt")), d / "none.txt");
 }
 
 TEST(TabulonText, WritesThroughATemporaryFile) {
   TempDir d;
-  ASSERT_TRUE(tb_write_lines(d / "o.txt", {"%", "表"}));
+  ASSERT_TRUE(write_text_lines(d / "o.txt", {"%", "表"}));
   EXPECT_EQ(testing_support::read_file(d / "o.txt"), "%\r\n表\r\n");
   std::string err;
-  EXPECT_FALSE(tb_write_lines(d / "no" / "o.txt", {"x"}, &err));
+  EXPECT_FALSE(write_text_lines(d / "no" / "o.txt", {"x"}, &err));
   EXPECT_FALSE(err.empty());
   EXPECT_FALSE(tb_copy_file(d / "o.txt", d / "o.txt", &err));
   EXPECT_EQ(testing_support::read_file(d / "o.txt"), "%\r\n表\r\n");
@@ -88,10 +88,10 @@ TEST(TabulonText, WritesThroughATemporaryFile) {
 
 class SetupTest : public ::testing::Test {
  protected:
-  void SetUp() override { setup.setup_folder = tb_path_text(dir.path()) + "/"; }
+  void SetUp() override { setup.setup_folder = path_text(dir.path()) + "/"; }
   std::string path(const std::string& name) { return setup.setup_folder + name; }
   void file(const std::string& name, const std::string& bytes) {
-    write_file(tb_native_path(path(name)), bytes);
+    write_file(native_path(path(name)), bytes);
   }
   TempDir dir;
   FakeView view;

@@ -1,0 +1,124 @@
+#include "common/text_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "platform/core/cp932.h"
+#include "platform/core/file_write.h"
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> split_text_lines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  for (std::size_t a = 0; a < bytes.size();) {
+    std::size_t e = bytes.find_first_of("\r\n", a);
+    if (e == std::string_view::npos) e = bytes.size();
+    lines.emplace_back(bytes.substr(a, e - a));
+    a = e + (bytes.substr(e, 2) == "\r\n" ? 2 : 1);
+  }
+  return lines;
+}
+
+bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
+  auto fail = [&](const char* why) {
+    if (err) *err = p.string() + ": " + why;
+    return false;
+  };
+  std::error_code ec;
+  if (!fs::exists(p, ec)) return fail("no such file");
+  if (!fs::is_regular_file(p, ec)) return fail("not a file");
+  std::ifstream f(p, std::ios::binary);
+  if (!f) return fail("cannot be opened");
+  std::string data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  if (f.bad()) return fail("cannot be read");
+  bytes = std::move(data);
+  return true;
+}
+
+bool read_text_lines(const fs::path& p, std::vector<std::string>& lines, std::string* err) {
+  std::string bytes;
+  if (!read_file_bytes(p, bytes, err)) return false;
+  lines = split_text_lines(bytes);
+  return true;
+}
+
+bool write_text_lines(const fs::path& p, const std::vector<std::string>& lines,
+                      std::string* err) {
+  return plat::write_file_replacing(
+      p,
+      [&lines](std::ostream& out) {
+        for (const auto& l : lines) {
+          out.write(l.data(), static_cast<std::streamsize>(l.size()));
+          out.write("\r\n", 2);
+        }
+        return static_cast<bool>(out);
+      },
+      err);
+}
+
+namespace {
+
+bool same_nocase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<fs::path> find_file_nocase(const fs::path& dir, const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  const fs::path base = dir.empty() ? fs::path(".") : dir;
+  std::error_code ec;
+  if (fs::exists(base / name, ec)) return dir / name;
+  // Names are UTF-8 on disk: folding the ASCII bytes never touches a multi-byte character.
+  std::optional<std::string> best;
+  for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string f = it->path().filename().string();
+    if (same_nocase(f, name) && (!best || f < *best)) best = std::move(f);
+  }
+  if (!best) return std::nullopt;
+  return dir / *best;
+}
+
+std::string forward_slashes(std::string_view text) {
+  std::string s;
+  s.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = plat::sjis_char_len(text, i);
+    if (n == 1 && text[i] == '\\') s += '/';
+    else s.append(text.substr(i, n));
+    i += n;
+  }
+  return s;
+}
+
+fs::path native_path(std::string_view text) {
+  const fs::path p = fs::path(plat::cp932_to_utf8(forward_slashes(text))).lexically_normal();
+  std::error_code ec;
+  if (p.empty() || fs::exists(p, ec)) return p;
+  // Each part that is missing is looked up without letter case in the folder found so far.
+  fs::path out;
+  bool first = true;
+  for (const fs::path& part : p) {
+    const fs::path next = out / part;
+    const bool root = first && p.has_root_directory();
+    first = false;
+    if (root || part.empty() || part == "." || part == ".." || fs::exists(next, ec)) {
+      out = next;
+      continue;
+    }
+    const auto hit = find_file_nocase(out, part.string());
+    if (!hit) return p;
+    out = *hit;
+  }
+  return out;
+}
+
+std::string path_text(const fs::path& p) { return plat::utf8_to_cp932(p.string()); }
