@@ -2,6 +2,9 @@
 
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QSplitter>
+
+#include "mainwin/list_panel_1.h"
 
 #include "platform/qt/qtext.h"
 
@@ -9,9 +12,16 @@ const char* const Tvelmor::kCaption = "Velmor_PRO Version 2.14 ";
 
 Tvelmor::Tvelmor(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(plat::to_qstring(kCaption));
-  gpnl_ = new plat::GlPanel(this);
+  // The NC listing left of the 3D view.
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  listing_ = std::make_unique<TVelmorListing>(split);
+  gpnl_ = new plat::GlPanel(split);
   gpnl_->setObjectName(QStringLiteral("gpnl"));
-  setCentralWidget(gpnl_);
+  split->addWidget(listing_->panel());
+  split->addWidget(gpnl_);
+  split->setStretchFactor(1, 1);
+  split->setSizes({400, 624});
+  setCentralWidget(split);
   resize(1024, 720);
   connect(gpnl_->gl_window(), &plat::GlWindow::exposed, this, [this] { redraw_view(); });
   connect(gpnl_->gl_window(), &plat::GlWindow::resized, this, [this](int w, int h) {

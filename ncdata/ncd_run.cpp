@@ -441,7 +441,11 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   }
   const std::int64_t interval = count / NCD_SAMPLE_SPREAD;
 
-  // Main pass.
+  // Main pass. A run from line 0 notes the first block of every line it reaches.
+  const bool note_lines = start_line == 0;
+  r.line_block_valid = false;
+  if (note_lines) r.line_block.assign(static_cast<std::size_t>(d.line_count), -1);
+  else r.line_block.clear();
   Reset_NCD_exec(d);
   d.pos.cur_line = d.pos.next_line = start_line;
   d.pos.block_count = 0;
@@ -450,7 +454,13 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   while (d.pos.next_line < d.line_count) {
     const int bc = d.pos.block_count;
     if (bc % NCD_SNAP_BLOCKS == 0) Save_NCD_snapshot(d, bc / NCD_SNAP_BLOCKS);
-    if (exec_NCD_block(d, false)) break;
+    const bool ended = exec_NCD_block(d, false);
+    if (note_lines && d.pos.block_count > bc) {
+      const int cl = d.pos.cur_line;
+      if (cl >= 0 && cl < d.line_count && r.line_block[static_cast<std::size_t>(cl)] < 0)
+        r.line_block[static_cast<std::size_t>(cl)] = d.pos.block_count;
+    }
+    if (ended) break;
     const NCD_EXEC& e = d.exec;
     const std::uint16_t st = e.status;
     if (st & kErrBit) {
@@ -487,6 +497,11 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   d.run_done = e.ext_set && (e.ext_min.x != e.ext_max.x || e.ext_min.y != e.ext_max.y ||
                              e.ext_min.z != e.ext_max.z);
   r.valid_serial = r.serial;
+  if (note_lines) {
+    r.line_block_valid = true;
+    r.line_block_changes = d.change_count;
+    r.line_block_opt = d.exec_opt;
+  }
   return true;
 }
 
@@ -537,12 +552,36 @@ bool step_to_line(NCD_DATA& d, int n) {
   return false;
 }
 
+// The block at which stepping from block 0 first makes line n the current one, as the last
+// run from line 0 noted it, while the program and the options are still those of that run;
+// -1 otherwise.
+int noted_line_block(const NCD_DATA& d, int n) {
+  const NCD_RUN& r = d.run;
+  if (!r.line_block_valid || r.valid_serial != r.serial || d.pos.start_line != 0 ||
+      r.line_block_changes != d.change_count ||
+      static_cast<int>(r.line_block.size()) != d.line_count)
+    return -1;
+  const NCD_EXEC_OPTIONS& o = r.line_block_opt;
+  const NCD_EXEC_OPTIONS& c = d.exec_opt;
+  if (o.comp_enabled != c.comp_enabled || o.block_text != c.block_text ||
+      o.peck_return != c.peck_return)
+    return -1;
+  return r.line_block[static_cast<std::size_t>(n)];
+}
+
 }  // namespace
 
 void Goto_NCD_line(NCD_DATA& d, int n) {
   if (d.line_count <= 0) return;
   n = std::clamp(n, 0, d.line_count - 1);
   NCD_RUN_HOST* h = d.run.host;
+  // A line that the still valid last run reached is a seek to its first block (line 0 is
+  // the current line before the first block, as stepping from block 0 finds it).
+  if (const int b = noted_line_block(d, n); b >= 0) {
+    Goto_NCD_step(d, n == 0 ? 0 : b, false);
+    if (n != 0) STEP_NCD(d, false);
+    if (d.pos.cur_line == n) return;
+  }
   Run_all_NCD(d, 0);
   if (h) h->set_TOOL_defs(d);
   Goto_NCD_step(d, 0, false);

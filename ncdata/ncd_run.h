@@ -130,6 +130,14 @@ struct NCD_RUN {
   std::vector<NCD_SAMPLE> samples;   // at most NCD_SAMPLE_MAX
   std::vector<std::string> err_list; // "%8d : ERR(%.4x) %s"
 
+  // The first block of every line that the last run from line 0 reached (-1 not reached),
+  // with the change count and the options that run saw: while they still hold, a seek to a
+  // line needs no run of its own.
+  std::vector<std::int32_t> line_block;
+  bool line_block_valid = false;
+  std::uint32_t line_block_changes = 0;
+  NCD_EXEC_OPTIONS line_block_opt;
+
   std::string summary;             // "総切削長:...mm, 早送り:...mm, 総加工時間:...分 ..."
   std::string sum_cut, sum_rapid, sum_time;  // "%.0f mm", "%.0f mm", "%d 分"
 };
