@@ -1,3 +1,7 @@
+// The NC data record first: Qt's "slots" keyword would meet its field of that name.
+#include "ncdata/ncd_data.h"
+#include "ncdata/ncd_run.h"
+
 #include "mainwin/list_panel_1.h"
 
 #include <QAction>
@@ -11,7 +15,6 @@
 #include <QValidator>
 #include <algorithm>
 
-#include "ncdata/ncd_run.h"
 #include "platform/core/cp932.h"
 #include "platform/qt/qtext.h"
 
@@ -48,8 +51,9 @@ class TNcdRowValidator : public QValidator {
  public:
   explicit TNcdRowValidator(TNcdRow* row) : QValidator(row), row_(row) {}
   State validate(QString& input, int&) const override {
-    const QString old = row_->text();
-    if (input == old) return Acceptable;
+    // The edit is already in the row's text here: compare with the text before it.
+    const QString& old = row_->accepted_;
+    if (input == old || input == row_->shown_) return Acceptable;
     if (input.left(NCD_LIST_PREFIX) != old.left(NCD_LIST_PREFIX)) return Invalid;
     const qsizetype p = common_prefix(old, input);
     const qsizetype s = common_suffix(old, input, p);
@@ -57,7 +61,7 @@ class TNcdRowValidator : public QValidator {
     bool lossless = true;
     const std::string added_bytes = plat::from_qstring(added, &lossless);
     if (!lossless) return Invalid;
-    const int old_len = static_cast<int>(row_->bytes().size());
+    const int old_len = static_cast<int>(plat::from_qstring(old).size());
     const QString removed = old.mid(p, old.size() - p - s);
     const int new_len =
         old_len - static_cast<int>(plat::from_qstring(removed).size()) + static_cast<int>(added_bytes.size());
@@ -89,6 +93,7 @@ TNcdRow::TNcdRow(TListPanel* panel, int index, QWidget* parent)
     pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
   setPalette(pal);
   setText(QStringLiteral("L") + QString::number(index));
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { accepted_ = t; });
   connect(this, &QLineEdit::cursorPositionChanged, this, [this] { keep_after_prefix(); });
   connect(this, &QLineEdit::selectionChanged, this, [this] { keep_after_prefix(); });
   connect(this, &QLineEdit::textEdited, this, [this] {
@@ -355,8 +360,23 @@ void TListPanel::resizeEvent(QResizeEvent* e) {
 
 // ---- TVelmorListing -----------------------------------------------------------------------
 
-TVelmorListing::TVelmorListing(QWidget* parent) : data_(std::make_unique<NCD_DATA>()) {
-  data_->host = this;
+// What the store asks of the main window: clearing resets the listing's scroll bar and
+// selection; the tool table does not exist yet.
+class TVelmorListing::StoreHost : public NCD_HOST {
+ public:
+  explicit StoreHost(TVelmorListing& owner) : owner_(owner) {}
+  void ncd_cleared(NCD_DATA&) override {
+    if (owner_.list_) Clear_NCD_list(*owner_.list_);
+  }
+  void ncd_rebuild_tools(NCD_DATA&) override {}
+
+ private:
+  TVelmorListing& owner_;
+};
+
+TVelmorListing::TVelmorListing(QWidget* parent)
+    : data_(std::make_unique<NCD_DATA>()), store_host_(std::make_unique<StoreHost>(*this)) {
+  data_->host = store_host_.get();
   Create_NCD(*data_);
   panel_ = new TListPanel(parent);
   list_ = std::make_unique<NCD_EDIT_LIST>(*data_, *panel_, this);
@@ -366,6 +386,7 @@ TVelmorListing::TVelmorListing(QWidget* parent) : data_(std::make_unique<NCD_DAT
 
 TVelmorListing::~TVelmorListing() {
   if (panel_) panel_->attach(nullptr);
+  list_.reset();
   Free_NCD(*data_);
 }
 
@@ -378,9 +399,3 @@ void TVelmorListing::set_NCD_status() {
 void TVelmorListing::repaint() {
   if (panel_ && panel_->window()) panel_->window()->update();
 }
-
-void TVelmorListing::ncd_cleared(NCD_DATA&) {
-  if (list_) Clear_NCD_list(*list_);
-}
-
-void TVelmorListing::ncd_rebuild_tools(NCD_DATA&) {}

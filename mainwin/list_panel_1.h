@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "common/widgets/ctrls_ex.h"
-#include "ncdata/ncd_data.h"
 #include "ncdata/ncd_edit.h"
+
+// Qt's "slots" keyword would meet a field of the NC data record: files that need the record
+// include ncdata/ncd_data.h before any Qt header.
+struct NCD_DATA;
 
 class TListPanel;
 
@@ -49,6 +52,7 @@ class TNcdRow : public TEditEx {
   std::string bytes_;         // what the row was filled with
   QString shown_;             // its text as shown
   std::vector<int> offsets_;  // byte offset of each unit of shown_ within bytes_
+  QString accepted_;          // the text before the edit under way
   bool clamping_ = false;
 };
 
@@ -96,7 +100,7 @@ class TListPanel : public QWidget, public NCD_LIST_ROWS {
 // The NC store and its listing in the main window, with the main window's answers to the
 // store and the listing. Until the 3D view and the control panel exist, a drawn step is a
 // plain step, the full redraws are not drawn and the control panel calls do nothing.
-class TVelmorListing : public NCD_LIST_HOST, public NCD_HOST {
+class TVelmorListing : public NCD_LIST_HOST {
  public:
   explicit TVelmorListing(QWidget* parent);
   ~TVelmorListing() override;
@@ -117,15 +121,13 @@ class TVelmorListing : public NCD_LIST_HOST, public NCD_HOST {
   bool debug_window_shown() override { return false; }
   void repaint() override;
 
-  // ---- NCD_HOST ----
-  void ncd_cleared(NCD_DATA& d) override;
-  void ncd_rebuild_tools(NCD_DATA& d) override;
-
   // DISP_cursor_path_flag.
   void set_cursor_path(bool on) { cursor_path_ = on; }
 
  private:
+  class StoreHost;
   std::unique_ptr<NCD_DATA> data_;
+  std::unique_ptr<StoreHost> store_host_;
   TListPanel* panel_ = nullptr;
   std::unique_ptr<NCD_EDIT_LIST> list_;
   NCD_LIST_PLAIN_HOST plain_;
