@@ -35,22 +35,13 @@ VEC3 from_plane(const P3& q, Plane p) {
   }
 }
 
-double angle_of(double x, double y) {
-  return Get_Angle_2D(static_cast<float>(x), static_cast<float>(y));
-}
-
-bool cuttable(const Tmat& m, int i) {
-  const TWORK_DATA& w = m.works[i];
-  return w.in_use && w.cutting && (!w.jig || m.cut_jigs);
-}
-
 bool chords(Tmat& m, Plane plane, const VEC3& centre, const VEC3& start, const VEC3& end,
             double radius, int dir) {
   const double r = std::fabs(radius);
   if (!(r >= 0.001)) return CUT_LINE_SWEEP(m, start, end, false);
   const P3 c = to_plane(centre, plane), s = to_plane(start, plane), e = to_plane(end, plane);
-  const double a_s = angle_of(s.a - c.a, s.b - c.b);
-  double a_e = angle_of(e.a - c.a, e.b - c.b);
+  const double a_s = cutwalk::angle_of(s.a - c.a, s.b - c.b);
+  double a_e = cutwalk::angle_of(e.a - c.a, e.b - c.b);
   double sweep;
   if (std::fabs(a_e - a_s) >= 1e-6) {
     if (dir == 0) {
@@ -82,44 +73,7 @@ bool chords(Tmat& m, Plane plane, const VEC3& centre, const VEC3& start, const V
   return any;
 }
 
-template <class Cut>
-bool each_work(Tmat& m, int nc_line, int move_kind, Cut&& cut) {
-  for (int i = 0; i < WORK_MAX; ++i) {
-    SET_WORK_NUM(m, i);
-    if (!cuttable(m, i)) continue;
-    m.nc_line = nc_line;
-    m.move_kind = move_kind;
-    cut();
-  }
-  return true;
-}
-
 }  // namespace
-
-void Arc_Box_2D(int dir, const VEC3& centre, const VEC3& start, const VEC3& end, double radius,
-                double& xmin, double& ymin, double& xmax, double& ymax) {
-  VEC3 s = start, e = end;
-  if (dir == 0) std::swap(s, e);
-  const double r = std::fabs(radius);
-  const double a_s = angle_of(s.x - centre.x, s.y - centre.y);
-  const double a_e = angle_of(e.x - centre.x, e.y - centre.y);
-  double sweep = a_e - a_s;
-  if (sweep <= 0) sweep += kTwoPi;
-  xmin = std::min(s.x, e.x);
-  xmax = std::max(s.x, e.x);
-  ymin = std::min(s.y, e.y);
-  ymax = std::max(s.y, e.y);
-  const int q1 = float_to_int(a_s * 2 / kPi);
-  const int q2 = float_to_int((a_s + sweep) * 2 / kPi);
-  for (int q = q1 + 1; q <= q2 && q <= q1 + 4; ++q) {
-    switch (q % 4) {
-      case 1: ymax = centre.y + r; break;
-      case 2: xmin = centre.x - r; break;
-      case 3: ymin = centre.y - r; break;
-      default: xmax = centre.x + r; break;
-    }
-  }
-}
 
 bool CUT_ARC_CHORDS_XY(Tmat& m, const VEC3& centre, const VEC3& start, const VEC3& end,
                        double radius, int dir) {
@@ -140,16 +94,13 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
                       double radius, int dir) {
   const double r = std::fabs(radius);
   if (!(r >= 0.001)) return CUT_LINE_SWEEP(m, start_in, end_in, false);
-  if (m.cur_work < 0 || m.cur_work >= WORK_MAX) return false;
-  TWORK_DATA& w = m.works[m.cur_work];
-  if (!w.in_use || w.grid.empty()) return false;
-  const auto clamp3 = [](const VEC3& v) {
-    return VEC3{static_cast<float>(Clamp_1e10(v.x)), static_cast<float>(Clamp_1e10(v.y)),
-                static_cast<float>(Clamp_1e10(v.z))};
-  };
-  const VEC3 centre = clamp3(centre_in), start = clamp3(start_in), end = clamp3(end_in);
+  TWORK_DATA* wp;
+  if (!cutwalk::current_work(m, wp)) return false;
+  TWORK_DATA& w = *wp;
+  const VEC3 centre = cutwalk::clamp_point(centre_in), start = cutwalk::clamp_point(start_in),
+             end = cutwalk::clamp_point(end_in);
   for (const VEC3& v : {centre, start, end})
-    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) return false;
+    if (!cutwalk::finite_point(v)) return false;
   m.P0 = start;
   m.P1 = end;
   m.downward = 0;
@@ -171,8 +122,8 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
   double a_s = 0, sweep = kTwoPi;
   if (!full) {
     if (!Arc_Box_Index(m, centre, S, E, r, R, 1)) return false;
-    a_s = angle_of(S.x - centre.x, S.y - centre.y);
-    double a_e = angle_of(E.x - centre.x, E.y - centre.y);
+    a_s = cutwalk::angle_of(S.x - centre.x, S.y - centre.y);
+    double a_e = cutwalk::angle_of(E.x - centre.x, E.y - centre.y);
     if (a_e <= a_s) a_e += kTwoPi;
     sweep = a_e - a_s;
   } else if (!Segment_Box_Index(m, centre, centre, r + R)) {
@@ -224,7 +175,7 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
     bool side = true;
     double dist = 0;
     if (!full) {
-      double phi = angle_of(X, Y) - a_s;
+      double phi = cutwalk::angle_of(X, Y) - a_s;
       if (phi < 0) phi += kTwoPi;
       if (!(phi > -1e-6 && phi <= sweep + 1e-6)) {
         side = false;
@@ -265,7 +216,7 @@ bool CUT_ARC_SWEEP_XY(Tmat& m, const VEC3& centre_in, const VEC3& start_in, cons
 
 bool CUT_ARC_XY(Tmat& m, int nc_line, int move_kind, const VEC3& centre, const VEC3& start,
                 const VEC3& end, double radius, int dir) {
-  return each_work(m, nc_line, move_kind, [&] {
+  return cutwalk::each_work(m, nc_line, move_kind, [&] {
     if (std::fabs(static_cast<double>(end.z) - start.z) >= 0.001)
       CUT_ARC_CHORDS_XY(m, centre, start, end, radius, dir);
     else
@@ -275,12 +226,12 @@ bool CUT_ARC_XY(Tmat& m, int nc_line, int move_kind, const VEC3& centre, const V
 
 bool CUT_ARC_ZX(Tmat& m, int nc_line, int move_kind, const VEC3& centre, const VEC3& start,
                 const VEC3& end, double radius, int dir) {
-  return each_work(m, nc_line, move_kind,
+  return cutwalk::each_work(m, nc_line, move_kind,
                    [&] { CUT_ARC_CHORDS_ZX(m, centre, start, end, radius, dir); });
 }
 
 bool CUT_ARC_YZ(Tmat& m, int nc_line, int move_kind, const VEC3& centre, const VEC3& start,
                 const VEC3& end, double radius, int dir) {
-  return each_work(m, nc_line, move_kind,
+  return cutwalk::each_work(m, nc_line, move_kind,
                    [&] { CUT_ARC_CHORDS_YZ(m, centre, start, end, radius, dir); });
 }

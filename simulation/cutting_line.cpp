@@ -1,47 +1,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/core/input.h"
-#include "platform/core/system.h"
 #include "simulation/cutting_sim.h"
 #include "simulation/cutting_walk.h"
 
 namespace {
 
-bool current_work(Tmat& m, TWORK_DATA*& w) {
-  if (m.cur_work < 0 || m.cur_work >= WORK_MAX) return false;
-  w = &m.works[m.cur_work];
-  return w->in_use && !w->grid.empty();
-}
-
-bool finite3(const VEC3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-VEC3 clamp3(const VEC3& v) {
-  return VEC3{static_cast<float>(Clamp_1e10(v.x)), static_cast<float>(Clamp_1e10(v.y)),
-              static_cast<float>(Clamp_1e10(v.z))};
-}
-
 inline double sq(double v) { return v * v; }
-
-// The index box of an XY rectangle over the current work; false when they do not overlap.
-bool rect_box(Tmat& m, double x0, double y0, double x1, double y1) {
-  TWORK_DATA* w;
-  if (!current_work(m, w)) return false;
-  if (!(x1 >= w->min.x && x0 <= w->max.x && y1 >= w->min.y && y0 <= w->max.y)) return false;
-  // Clamped in floating point first, so that no conversion sees a value out of range.
-  const auto index = [](double v, double lo, double step, int n) {
-    double f = (v - lo) / step;
-    f = std::clamp(f, 0.0, static_cast<double>(n));
-    return float_to_int(f);
-  };
-  m.box[0] = index(x0, w->min.x, w->step_x, w->nx);
-  m.box[1] = index(y0, w->min.y, w->step_y, w->ny);
-  m.box[2] = std::min(index(x1, w->min.x, w->step_x, w->nx) + 1, w->nx);
-  m.box[3] = std::min(index(y1, w->min.y, w->step_y, w->ny) + 1, w->ny);
-  return true;
-}
 
 // Per-sweep constants of a linear move.
 struct Move {
@@ -403,128 +368,9 @@ struct ObliqueWalk {
 
 }  // namespace
 
-
-namespace cutwalk {
-
-int active_sections(Tmat& m, const TWORK_DATA& w, double tip_z) {
-  int limit = 0;
-  if (m.cut_section_mode == 1)
-    limit = std::clamp(m.tpm_tool_count, 0, m.tpm_count);
-  else if (m.cut_section_mode != 0)
-    limit = m.tpm_count;
-  limit = std::clamp(limit, 0, TOOL_SHAPE_MAX);
-  int n = 0;
-  while (n < limit && !(m.tpm[n].ref_z + tip_z >= w.top_z)) ++n;
-  m.tpm_active = n;
-  return n;
-}
-
-double lowest_surface(const Tmat& m, int n) {
-  double lo = HUGE_VAL;
-  for (int i = 0; i < n; ++i) {
-    const TTOOL_PARAM& t = m.tpm[i];
-    // The cone at the raised end of a short move may dip below its flat bottom.
-    const double dip = t.type == TPM_TAPER ? t.FR * t.taper_zx : 0.0;
-    lo = std::min(lo, t.ref_z - dip);
-  }
-  return lo;
-}
-
-void prepare_sections(Tmat& m, int n, double k, bool oblique) {
-  const double s = std::sin(std::atan(k));
-  for (int i = 0; i < n; ++i) {
-    TTOOL_PARAM& t = m.tpm[i];
-    switch (t.type) {
-      case TPM_BALL:
-        t.slope_sin = s;
-        t.slope_sin2 = s * s;
-        break;
-      case TPM_BALL2:
-        t.slope_sin = s;
-        t.slope_sin2 = s * s;
-        t.ball_reached = t.AR <= t.BR * s ? 0 : 1;
-        break;
-      case TPM_CORNER_R:
-        if (oblique) Make_Tool_silhouette(t, k);
-        break;
-      case TPM_TAPER:
-        t.slope_under_taper = k < t.taper_zx ? 1 : 0;
-        break;
-      case TPM_CORNER_R2:
-        if (oblique) {
-          Make_Tool_silhouette(t, k);
-        } else {
-          t.slope_sin = s;
-          t.slope_sin2 = s * s;
-        }
-        t.ball_reached = t.AR <= t.BR * t.slope_sin + t.FR ? 0 : 1;
-        break;
-      default:
-        break;
-    }
-  }
-}
-
-}  // namespace cutwalk
-
-void Circle_Box(double x, double y, double r, double& xmin, double& ymin, double& xmax,
-                double& ymax) {
-  const double a = std::fabs(r);
-  xmin = x - a;
-  xmax = x + a;
-  ymin = y - a;
-  ymax = y + a;
-}
-
-bool Point_Box_Index(Tmat& m, const VEC3& c, double r) {
-  double x0, y0, x1, y1;
-  Circle_Box(c.x, c.y, r, x0, y0, x1, y1);
-  return rect_box(m, x0, y0, x1, y1);
-}
-
-bool Segment_Box_Index(Tmat& m, const VEC3& a, const VEC3& b, double r) {
-  double x0, y0, x1, y1, x2, y2, x3, y3;
-  Circle_Box(a.x, a.y, r, x0, y0, x1, y1);
-  Circle_Box(b.x, b.y, r, x2, y2, x3, y3);
-  return rect_box(m, std::min(x0, x2), std::min(y0, y2), std::max(x1, x3), std::max(y1, y3));
-}
-
-bool Arc_Box_Index(Tmat& m, const VEC3& centre, const VEC3& start, const VEC3& end,
-                   double radius, double cut_r, int dir) {
-  double x0, y0, x1, y1;
-  Arc_Box_2D(dir, centre, start, end, radius, x0, y0, x1, y1);
-  return rect_box(m, x0 - cut_r, y0 - cut_r, x1 + cut_r, y1 + cut_r);
-}
-
-void Check_Cut_Abort(Tmat& m) {
-  if (--m.abort_count > 0) return;
-  cutwalk::poll_cut_abort(m);
-}
-
-void cutwalk::poll_cut_abort(Tmat& m) {
-  m.abort_count = CUT_ABORT_COUNT;
-  const std::uint32_t now = plat::tick_ms();
-  if (m.abort_polled && now - m.abort_poll_ms < CUT_ABORT_POLL_MS) return;
-  m.abort_polled = 1;
-  m.abort_poll_ms = now;
-  if (plat::escape_pressed()) m.abort_flag = 1;
-  const bool left = plat::key_down(plat::Key::LButton);
-  const bool right = plat::key_down(plat::Key::RButton);
-  if ((left || right) && m.abort_flag != 1) m.abort_flag = 2;
-}
-
-VEC3 Calc_Normal(const VEC3& p0, const VEC3& p1, const VEC3& p2) {
-  const double ax = p2.x - p1.x, ay = p2.y - p1.y, az = p2.z - p1.z;
-  const double bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
-  const double nx = -(ay * bz - az * by), ny = -(az * bx - ax * bz), nz = -(ax * by - ay * bx);
-  const double l2 = nx * nx + ny * ny + nz * nz;
-  const double f = l2 < 1e-6 ? 1e6 : 1.0 / std::sqrt(l2);
-  return VEC3{static_cast<float>(nx * f), static_cast<float>(ny * f), static_cast<float>(nz * f)};
-}
-
 void CUT_GRID_POINT(Tmat& m, std::size_t point, TCUT_POINT_INFO& c) {
   TWORK_DATA* w;
-  if (!current_work(m, w) || point >= w->grid.size()) return;
+  if (!cutwalk::current_work(m, w) || point >= w->grid.size()) return;
   if (c.section < 0 || c.section >= TOOL_SHAPE_MAX || !std::isfinite(c.new_z)) return;
   cutwalk::CutAcc acc;
   cutwalk::lower_point(cutwalk::rules_of(m, *w), w->grid[point], c, acc);
@@ -533,10 +379,10 @@ void CUT_GRID_POINT(Tmat& m, std::size_t point, TCUT_POINT_INFO& c) {
 
 bool CUT_LINE_SWEEP(Tmat& m, const VEC3& start, const VEC3& end, bool skip_start) {
   TWORK_DATA* wp;
-  if (!current_work(m, wp)) return false;
+  if (!cutwalk::current_work(m, wp)) return false;
   TWORK_DATA& w = *wp;
-  const VEC3 p0 = clamp3(start), p1 = clamp3(end);
-  if (!finite3(p0) || !finite3(p1)) return false;  // a coordinate that is not a number
+  const VEC3 p0 = cutwalk::clamp_point(start), p1 = cutwalk::clamp_point(end);
+  if (!cutwalk::finite_point(p0) || !cutwalk::finite_point(p1)) return false;  // a coordinate that is not a number
   m.P0 = p0;
   m.P1 = p1;
   VEC3 a = p0, b = p1;
@@ -609,15 +455,7 @@ bool CUT_LINE_SWEEP(Tmat& m, const VEC3& start, const VEC3& end, bool skip_start
 }
 
 bool CUT_LINE_ALL_WORK(Tmat& m, int nc_line, int move_kind, const VEC3& start, const VEC3& end) {
-  for (int i = 0; i < WORK_MAX; ++i) {
-    SET_WORK_NUM(m, i);
-    const TWORK_DATA& w = m.works[i];
-    if (!w.in_use || !w.cutting || (w.jig && !m.cut_jigs)) continue;
-    m.nc_line = nc_line;
-    m.move_kind = move_kind;
-    CUT_LINE_SWEEP(m, start, end, false);
-  }
-  return true;
+  return cutwalk::each_work(m, nc_line, move_kind, [&] { CUT_LINE_SWEEP(m, start, end, false); });
 }
 
 bool CUT_LINE_ONE_WORK(Tmat& m, int work, const VEC3& start, const VEC3& end, bool skip_start) {

@@ -15,7 +15,58 @@
 
 #include "simulation/cutting_sim.h"
 
+// Small helpers of the cutting geometry.
+// A value of magnitude below 1e-6 becomes 0, one beyond 1e10 is clamped to 1e10.
+double Clamp_1e10(double v);
+void Set_VEC4_Clamped(VEC4& v, double x, double y, double z, double w);
+inline double Safe_Sqrt(double v) { return v > 0 ? std::sqrt(v) : 0.0; }
+
+// Builds the silhouette segments of a corner-radius section (types 4 and 6) for an oblique
+// move of slope k (climb per unit of horizontal travel).
+void Make_Tool_silhouette(TTOOL_PARAM& t, double k);
+// The along-track offset of the contact point at lateral distance d; false when the section
+// has no segments.
+bool Get_Tool_contact_offset(const TTOOL_PARAM& t, double d, double& offset);
+VEC4 Eval_Bezier_Segment(const TSILHOUETTE_SEG& s, double t);
+// Intersection of the line through (x1,y1),(x2,y2) with the line through (x3,y3),(x4,y4).
+bool Cross_Lines_2D_Ext(double x1, double y1, double x2, double y2, double x3, double y3,
+                        double x4, double y4, double& x, double& y);
+
 namespace cutwalk {
+
+// The current work of m when it is in use and has a grid.
+inline bool current_work(Tmat& m, TWORK_DATA*& w) {
+  if (m.cur_work < 0 || m.cur_work >= WORK_MAX) return false;
+  w = &m.works[m.cur_work];
+  return w->in_use && !w->grid.empty();
+}
+
+// A move's point with every coordinate through Clamp_1e10; finite_point tells whether it
+// is a number at all.
+VEC3 clamp_point(const VEC3& v);
+inline bool finite_point(const VEC3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// The direction of (x, y) in [0, 2 pi), in single precision as the common angle helper has it.
+inline double angle_of(double x, double y) {
+  return Get_Angle_2D(static_cast<float>(x), static_cast<float>(y));
+}
+
+// Runs `cut` for every work that the move cuts (in use, cutting, a jig only when jigs are
+// cut), with that work current and the move's line and kind set.
+template <class Cut>
+bool each_work(Tmat& m, int nc_line, int move_kind, Cut&& cut) {
+  for (int i = 0; i < WORK_MAX; ++i) {
+    SET_WORK_NUM(m, i);
+    const TWORK_DATA& w = m.works[i];
+    if (!w.in_use || !w.cutting || (w.jig && !m.cut_jigs)) continue;
+    m.nc_line = nc_line;
+    m.move_kind = move_kind;
+    cut();
+  }
+  return true;
+}
 
 // A point whose height lies less than this above the lowest possible tool surface is not
 // cut (a cut needs a depth of 0.001; the margin covers the rounding of the heights).

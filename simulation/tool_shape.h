@@ -3,7 +3,6 @@
 // 1 flat, 2 ball, 3 ball cut off at AR < BR, 4 corner radius, 5 taper, 6 corner radius cut
 // off at AR < FR + BR.
 #pragma once
-#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -44,19 +43,3 @@ bool SET_TOOL_SHAPE(Tmat& m, const TTOOL_SHAPE_DATA& d);
 bool MAKE_TOOL_SHAPE(Tmat& m, const TTOOL_SHAPE_DATA& d);
 // The number format of the description text: 3 decimals, then up to 7 significant digits.
 std::string TPM_Float_Text(double v);
-
-// Builds the silhouette segments of a corner-radius section (types 4 and 6) for an oblique
-// move of slope k (climb per unit of horizontal travel).
-void Make_Tool_silhouette(TTOOL_PARAM& t, double k);
-// The along-track offset of the contact point at lateral distance d; false when the section
-// has no segments.
-bool Get_Tool_contact_offset(const TTOOL_PARAM& t, double d, double& offset);
-VEC4 Eval_Bezier_Segment(const TSILHOUETTE_SEG& s, double t);
-// Intersection of the line through (x1,y1),(x2,y2) with the line through (x3,y3),(x4,y4).
-bool Cross_Lines_2D_Ext(double x1, double y1, double x2, double y2, double x3, double y3,
-                        double x4, double y4, double& x, double& y);
-
-// Small helpers of the cutting geometry.
-double Clamp_1e10(double v);
-void Set_VEC4_Clamped(VEC4& v, double x, double y, double z, double w);
-inline double Safe_Sqrt(double v) { return v > 0 ? std::sqrt(v) : 0.0; }

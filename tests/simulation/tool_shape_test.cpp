@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "platform/core/msgbox.h"
+#include "simulation/cutting_walk.h"
 
 namespace {
 
