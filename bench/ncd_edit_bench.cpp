@@ -10,25 +10,10 @@
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_edit.h"
 #include "ncdata/ncd_run.h"
+#include "bench/ncd_bench_host.h"
 #include "tests/support/ncd_program_gen.h"
 
 namespace {
-
-struct BenchRunHost : NCD_RUN_HOST {
-  int th_find(int t, int& size) override {
-    size = 100;
-    return t >= 0 && t < 100 ? t : -1;
-  }
-  void th_show(int) override {}
-  bool th_set_tool0() override { return true; }
-  bool tool_radius(int, float& r) override {
-    r = 3.0f;
-    return true;
-  }
-  void show_system_err(const std::string&) override {}
-  void set_TOOL_defs(NCD_DATA&) override {}
-  void fit_scale(NCD_DATA&) override {}
-};
 
 struct TextRows : NCD_LIST_ROWS {
   std::array<std::string, NCD_LIST_ROW_COUNT> text;

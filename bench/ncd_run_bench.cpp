@@ -12,26 +12,10 @@
 
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_run.h"
+#include "bench/ncd_bench_host.h"
 #include "tests/support/ncd_program_gen.h"
 
 namespace {
-
-// Every tool has a radius of 3 mm, so the contours are compensated.
-struct BenchHost : NCD_RUN_HOST {
-  int th_find(int t, int& size) override {
-    size = 100;
-    return t >= 0 && t < 100 ? t : -1;
-  }
-  void th_show(int) override {}
-  bool th_set_tool0() override { return true; }
-  bool tool_radius(int, float& r) override {
-    r = 3.0f;
-    return true;
-  }
-  void show_system_err(const std::string&) override {}
-  void set_TOOL_defs(NCD_DATA&) override {}
-  void fit_scale(NCD_DATA&) override {}
-};
 
 const std::string& program(long lines) {
   static std::map<long, std::string> cache;
@@ -70,7 +54,7 @@ double peak_rss_bytes() {
 }
 
 // A record with the text stored and tokenised, compensation on.
-std::unique_ptr<NCD_DATA> loaded(BenchHost& host, const std::string& text) {
+std::unique_ptr<NCD_DATA> loaded(BenchRunHost& host, const std::string& text) {
   auto d = std::make_unique<NCD_DATA>();
   d->run.host = &host;
   d->exec_opt.comp_enabled = true;
@@ -81,7 +65,7 @@ std::unique_ptr<NCD_DATA> loaded(BenchHost& host, const std::string& text) {
 }
 
 // A record with the generated program loaded and run once.
-std::unique_ptr<NCD_DATA> run_program(BenchHost& host, long lines) {
+std::unique_ptr<NCD_DATA> run_program(BenchRunHost& host, long lines) {
   auto d = loaded(host, program(lines));
   Run_all_NCD(*d, 0);
   return d;
@@ -89,7 +73,7 @@ std::unique_ptr<NCD_DATA> run_program(BenchHost& host, long lines) {
 
 void BM_whole_road(benchmark::State& st) {
   const std::string& text = program(st.range(0));
-  BenchHost host;
+  BenchRunHost host;
   auto d = std::make_unique<NCD_DATA>();
   d->run.host = &host;
   d->exec_opt.comp_enabled = true;
@@ -140,7 +124,7 @@ void BM_run_compensated(benchmark::State& st) {
     text += b;
   }
   text += "G40 X0 Y-10.\nM30\n";
-  BenchHost host;
+  BenchRunHost host;
   auto d = loaded(host, text);
   for (auto _ : st) benchmark::DoNotOptimize(Run_all_NCD(*d, 0));
   st.counters["errors"] = static_cast<double>(d->run.err_list.size());
@@ -151,7 +135,7 @@ void BM_run_compensated(benchmark::State& st) {
 BENCHMARK(BM_run_compensated)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_seek(benchmark::State& st) {
-  BenchHost host;
+  BenchRunHost host;
   auto d = run_program(host, 1000000);
   std::mt19937 rng(5);
   std::uniform_int_distribution<int> block(0, d->pos.total_blocks);
@@ -168,7 +152,7 @@ BENCHMARK(BM_seek)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
 // The worst place of a seek: the block just before a snapshot, 4999 blocks past the last.
 void BM_seek_farthest(benchmark::State& st) {
-  BenchHost host;
+  BenchRunHost host;
   auto d = run_program(host, 1000000);
   int k = 0;
   const int slots = d->pos.total_blocks / NCD_SNAP_BLOCKS;

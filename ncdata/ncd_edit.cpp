@@ -73,6 +73,7 @@ bool insert_text(NCD_EDIT_LIST& l, const std::string& text, int n) {
 // After a change of the store: the program runs again and the tool table follows, unless
 // the insertion did both.
 void run_after_edit(NCD_EDIT_LIST& l, bool store_ran) {
+  Set_NCD_list_range(l);
   if (store_ran) return;
   int start = l.d.pos.start_line;
   if (start < 0 || start >= l.d.line_count) start = 0;
@@ -449,7 +450,6 @@ void Delete_NCD_row(NCD_EDIT_LIST& l, int n) {
   Enable_NCD_list(l, true);
   run_after_edit(l, false);
   if (d.line_count > 0) seek_block(l, bc, true);
-  Set_NCD_list_range(l);
   refresh_after_edit(l);
 }
 

@@ -441,11 +441,10 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   }
   const std::int64_t interval = count / NCD_SAMPLE_SPREAD;
 
-  // Main pass. A run from line 0 notes the first block of every line it reaches.
-  const bool note_lines = start_line == 0;
-  r.line_block_valid = false;
-  if (note_lines) r.line_block.assign(static_cast<std::size_t>(d.line_count), -1);
-  else r.line_block.clear();
+  // Main pass. It notes the first block of every line it reaches.
+  NCD_LINE_BLOCKS& noted = start_line == 0 ? r.from_top : r.from_line;
+  noted.valid = false;
+  noted.first.assign(static_cast<std::size_t>(d.line_count), -1);
   Reset_NCD_exec(d);
   d.pos.cur_line = d.pos.next_line = start_line;
   d.pos.block_count = 0;
@@ -455,10 +454,10 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
     const int bc = d.pos.block_count;
     if (bc % NCD_SNAP_BLOCKS == 0) Save_NCD_snapshot(d, bc / NCD_SNAP_BLOCKS);
     const bool ended = exec_NCD_block(d, false);
-    if (note_lines && d.pos.block_count > bc) {
+    if (d.pos.block_count > bc) {
       const int cl = d.pos.cur_line;
-      if (cl >= 0 && cl < d.line_count && r.line_block[static_cast<std::size_t>(cl)] < 0)
-        r.line_block[static_cast<std::size_t>(cl)] = d.pos.block_count;
+      if (cl >= 0 && cl < d.line_count && noted.first[static_cast<std::size_t>(cl)] < 0)
+        noted.first[static_cast<std::size_t>(cl)] = d.pos.block_count;
     }
     if (ended) break;
     const NCD_EXEC& e = d.exec;
@@ -497,11 +496,12 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   d.run_done = e.ext_set && (e.ext_min.x != e.ext_max.x || e.ext_min.y != e.ext_max.y ||
                              e.ext_min.z != e.ext_max.z);
   r.valid_serial = r.serial;
-  if (note_lines) {
-    r.line_block_valid = true;
-    r.line_block_changes = d.change_count;
-    r.line_block_opt = d.exec_opt;
-  }
+  noted.valid = true;
+  noted.changes = d.change_count;
+  noted.opt = d.exec_opt;
+  noted.start = start_line;
+  noted.serial = r.serial;
+  noted.ran_off_end = d.pos.next_line >= d.line_count;
   return true;
 }
 
@@ -552,21 +552,34 @@ bool step_to_line(NCD_DATA& d, int n) {
   return false;
 }
 
-// The block at which stepping from block 0 first makes line n the current one, as the last
-// run from line 0 noted it, while the program and the options are still those of that run;
-// -1 otherwise.
-int noted_line_block(const NCD_DATA& d, int n) {
-  const NCD_RUN& r = d.run;
-  if (!r.line_block_valid || r.valid_serial != r.serial || d.pos.start_line != 0 ||
-      r.line_block_changes != d.change_count ||
-      static_cast<int>(r.line_block.size()) != d.line_count)
-    return -1;
-  const NCD_EXEC_OPTIONS& o = r.line_block_opt;
+// Whether the noted blocks belong to the program and the options as they are now.
+bool still_holds(const NCD_DATA& d, const NCD_LINE_BLOCKS& m) {
+  const NCD_EXEC_OPTIONS& o = m.opt;
   const NCD_EXEC_OPTIONS& c = d.exec_opt;
-  if (o.comp_enabled != c.comp_enabled || o.block_text != c.block_text ||
-      o.peck_return != c.peck_return)
-    return -1;
-  return r.line_block[static_cast<std::size_t>(n)];
+  return m.valid && m.changes == d.change_count &&
+         static_cast<int>(m.first.size()) == d.line_count && o.comp_enabled == c.comp_enabled &&
+         o.block_text == c.block_text && o.peck_return == c.peck_return;
+}
+
+// Whether the snapshots are those of the run that noted m.
+bool is_current(const NCD_DATA& d, const NCD_LINE_BLOCKS& m) {
+  const NCD_RUN& r = d.run;
+  return m.serial == r.serial && r.valid_serial == r.serial && d.pos.start_line == m.start;
+}
+
+// Seeks to where stepping from block 0 of the current run first makes line n the current
+// one, as the run noted it (its start line is current before the first block); false when
+// the run did not reach it.
+bool seek_noted_line(NCD_DATA& d, const NCD_LINE_BLOCKS& m, int n) {
+  const int b = m.first[static_cast<std::size_t>(n)];
+  if (n == m.start) {
+    Goto_NCD_step(d, 0, false);
+  } else {
+    if (b < 0) return false;
+    Goto_NCD_step(d, b, false);
+    STEP_NCD(d, false);
+  }
+  return d.pos.cur_line == n;
 }
 
 }  // namespace
@@ -575,25 +588,40 @@ void Goto_NCD_line(NCD_DATA& d, int n) {
   if (d.line_count <= 0) return;
   n = std::clamp(n, 0, d.line_count - 1);
   NCD_RUN_HOST* h = d.run.host;
-  // A line that the still valid last run reached is a seek to its first block (line 0 is
-  // the current line before the first block, as stepping from block 0 finds it).
-  if (const int b = noted_line_block(d, n); b >= 0) {
-    Goto_NCD_step(d, n == 0 ? 0 : b, false);
-    if (n != 0) STEP_NCD(d, false);
-    if (d.pos.cur_line == n) return;
+  NCD_RUN& r = d.run;
+  // What the last runs noted of the program as it is now spares the runs: the run from line
+  // 0 is made only when its snapshots are not the current ones, and a line it does not reach
+  // is met in the run from the line after the program end before it.
+  const bool top_holds = still_holds(d, r.from_top);
+  const bool from_top = !top_holds || r.from_top.first[static_cast<std::size_t>(n)] >= 0 ||
+                        r.from_top.ran_off_end || n == 0;
+  if (from_top) {
+    if (!top_holds || !is_current(d, r.from_top)) {
+      Run_all_NCD(d, 0);
+      if (h) h->set_TOOL_defs(d);
+    }
+    const NCD_LINE_BLOCKS& m = r.from_top;
+    const bool noted = still_holds(d, m);
+    if (noted && seek_noted_line(d, m, n)) return;
+    // Stepping meets a line that the run did not reach only when the run ran off the end.
+    if (!noted || m.ran_off_end) {
+      Goto_NCD_step(d, 0, false);
+      if (step_to_line(d, n)) return;
+    }
   }
-  Run_all_NCD(d, 0);
-  if (h) h->set_TOOL_defs(d);
-  Goto_NCD_step(d, 0, false);
-  if (step_to_line(d, n)) return;
   // The line lies after a program end: run again from the line after the nearest end.
   const int end = Find_prev_end_line(d, n);
   const int from = end == n ? n : std::min(end + 1, d.line_count);
-  Run_all_NCD(d, from);
-  if (h) {
-    h->set_TOOL_defs(d);
-    h->fit_scale(d);
+  if (!(still_holds(d, r.from_line) && r.from_line.start == from && is_current(d, r.from_line))) {
+    Run_all_NCD(d, from);
+    if (h) {
+      h->set_TOOL_defs(d);
+      h->fit_scale(d);
+    }
   }
+  if (from > 0 && still_holds(d, r.from_line) && r.from_line.start == from &&
+      seek_noted_line(d, r.from_line, n))
+    return;
   Goto_NCD_step(d, 0, false);
   if (step_to_line(d, n)) return;
   char msg[200];

@@ -112,6 +112,18 @@ struct NCD_COUNT_STATE {
   std::array<Entry, NCD_SUB_DEPTH + 1> stack{};
 };
 
+// The first block of every line that one run reached (-1: not reached), with what that run
+// saw.
+struct NCD_LINE_BLOCKS {
+  std::vector<std::int32_t> first;
+  bool valid = false;
+  std::uint32_t changes = 0;     // the record's change count
+  NCD_EXEC_OPTIONS opt;
+  std::int32_t start = 0;        // the run's start line
+  std::uint32_t serial = 0;      // the run's serial: its snapshots are the current ones
+  bool ran_off_end = false;      // the run ended past the last line, not at a program end
+};
+
 // The program run's part of the NC data record.
 struct NCD_RUN {
   NCD_RUN_HOST* host = nullptr;
@@ -130,13 +142,11 @@ struct NCD_RUN {
   std::vector<NCD_SAMPLE> samples;   // at most NCD_SAMPLE_MAX
   std::vector<std::string> err_list; // "%8d : ERR(%.4x) %s"
 
-  // The first block of every line that the last run from line 0 reached (-1 not reached),
-  // with the change count and the options that run saw: while they still hold, a seek to a
-  // line needs no run of its own.
-  std::vector<std::int32_t> line_block;
-  bool line_block_valid = false;
-  std::uint32_t line_block_changes = 0;
-  NCD_EXEC_OPTIONS line_block_opt;
+  // The first block of every line that the last run from line 0 reached, and the same for
+  // the last run from a later line (a program after a program end): while the program and
+  // the options are still those of the run, a seek to a line needs no run of its own.
+  NCD_LINE_BLOCKS from_top;
+  NCD_LINE_BLOCKS from_line;
 
   std::string summary;             // "総切削長:...mm, 早送り:...mm, 総加工時間:...分 ..."
   std::string sum_cut, sum_rapid, sum_time;  // "%.0f mm", "%.0f mm", "%d 分"

@@ -2,6 +2,7 @@
 // The NC data record first: Qt's "slots" keyword would meet its field of that name.
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_run.h"
+#include "tests/ncdata/ncd_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +21,7 @@ namespace {
 
 using plat::to_qstring;
 
-std::vector<std::string> stored(NCD_DATA& d) {
-  std::vector<std::string> v;
-  std::string s;
-  for (int i = 0; i < d.line_count; ++i) {
-    get_NCD_line_text(d, i, s);
-    v.push_back(s);
-  }
-  return v;
-}
+std::vector<std::string> stored(const NCD_DATA& d) { return ncd_lines(d); }
 
 // The x position of character column `col` of a row (the rows have a fixed-pitch font).
 int column_x(TNcdRow* r, int col) {

@@ -377,6 +377,18 @@ TEST(NcdList, TypingIntoAnEmptyListing) {
   EXPECT_EQ(ncd_lines(*t.d), (Lines{"G01X5.", ""}));
   EXPECT_EQ(t.d->pos.cur_line, 1);
   EXPECT_EQ(t.rows.max, 2);
+  // Lines typed one after the other stay in view as the listing grows past its rows.
+  for (int n = 1; n < 30; ++n) {
+    const int row = t.row_of(n);
+    const std::string text = "X" + std::to_string(n) + ".";
+    t.rows.type(row, row_text(n, text, true));
+    EditList_KeyPress(*t.l, row, NCD_KEY_ENTER, NCD_LIST_PREFIX + static_cast<int>(text.size()));
+    ASSERT_EQ(t.d->pos.cur_line, n + 1);
+    ASSERT_EQ(t.row(n + 1).substr(0, 1), "*");
+  }
+  EXPECT_EQ(t.d->line_count, 31);
+  EXPECT_EQ(t.rows.max, 31);
+  EXPECT_EQ(t.l->visible, 20);
 }
 
 TEST(NcdList, EditsRefusedWhileTheBufferIsExhausted) {
@@ -433,7 +445,7 @@ TEST(NcdList, DispatcherActions) {
       {7, false, 11, 8, 9, {NCD_DRAW_FULL}},
       {8, false, 5, 6, 7, {NCD_DRAW_STEP_ONE}},
       {8, true, 5, 6, 7, {}},
-      {9, true, 3, 19, 0, {NCD_DRAW_FULL}, 2},  // the line after the end
+      {9, true, 3, 19, 0, {NCD_DRAW_FULL}, 1},  // a program end after the first: run from it
       {10, true, 9, 0, 0, {NCD_DRAW_FULL}},
       {14, false, 11, 0, 1, {NCD_DRAW_FULL}},
       {15, false, 3, 14, 15, {NCD_DRAW_FULL}},
@@ -665,6 +677,19 @@ TEST(NcdList, LineSeeksEqualSteppingFromBlockZero) {
     EXPECT_FLOAT_EQ(got.z, want.z);
     EXPECT_EQ(got.t, want.t);
   }
+  // Seeks within the program after the end run from there once; seeks back run from 0 once.
+  const int o3000 = d->line_count - 4;
+  ASSERT_EQ(get_NCD_line_view(*d, o3000), "O3000");
+  Run_all_NCD(*d, 0);
+  hosts.runs = 0;
+  for (int n : {o3000 + 1, o3000 + 2, o3000}) {
+    Goto_NCD_line(*d, n);
+    EXPECT_EQ(d->pos.cur_line, n);
+  }
+  EXPECT_EQ(hosts.runs, 1);
+  Goto_NCD_line(*d, 5);
+  Goto_NCD_line(*d, 9);
+  EXPECT_EQ(hosts.runs, 2);
   // A change of the store or of the options makes the next seek run again.
   Run_all_NCD(*d, 0);
   hosts.runs = 0;
