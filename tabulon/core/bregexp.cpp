@@ -241,7 +241,7 @@ std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command,
     ok = ok && take(rep);
   }
   if (!ok) throw EBRegExpError("no terminating delimiter: " + std::string(command));
-  std::uint32_t options = 0;
+  std::uint32_t options = PCRE2_AUTO_CALLOUT;  // every item counts against the budget
   for (; i < u.size(); ++i) {
     switch (u[i]) {
       case 'i': options |= PCRE2_CASELESS; break;
@@ -278,6 +278,7 @@ std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command,
   if (!c->md || !c->mctx) throw EBRegExpError("out of memory: " + std::string(command));
   pcre2_set_match_limit(c->mctx, TBRegExp::kMatchLimit);
   pcre2_set_depth_limit(c->mctx, TBRegExp::kDepthLimit);
+  pcre2_set_heap_limit(c->mctx, TBRegExp::kHeapLimitKiB);
   if (c->subst) c->repl = parse_replacement(rep);
   return c;
 }
@@ -303,13 +304,34 @@ TBRegExp::Compiled& TBRegExp::prepare(std::string_view command) {
   return *cache_.front();
 }
 
+namespace {
+
+// Called by the engine before every item of the pattern: one step of the call's budget.
+int count_step(pcre2_callout_block*, void* data) {
+  auto& left = *static_cast<std::uint64_t*>(data);
+  if (left == 0) return PCRE2_ERROR_MATCHLIMIT;
+  --left;
+  return 0;
+}
+
+}  // namespace
+
 bool TBRegExp::match_at(Compiled& c, const Units& units, std::size_t start,
                         std::uint32_t options, std::vector<std::size_t>& ovec) {
   static const std::uint16_t empty = 0;
+  pcre2_set_callout(c.mctx, count_step, &steps_left_);
   int rc = pcre2_match(c.code, units.empty() ? &empty : units.data(), units.size(), start,
                        options, c.md, c.mctx);
   if (rc == PCRE2_ERROR_NOMATCH) return false;
-  if (rc < 0) throw EBRegExpError(engine_message(rc) + " : " + c.command);
+  if (rc < 0) {
+    // The match data keeps the engine's frames for the next call: after a limit they may be
+    // the whole heap limit, so this pattern starts afresh.
+    if (pcre2_match_data* fresh = pcre2_match_data_create_from_pattern(c.code, nullptr)) {
+      pcre2_match_data_free(c.md);
+      c.md = fresh;
+    }
+    throw EBRegExpError(engine_message(rc) + " : " + c.command);
+  }
   const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(c.md);
   ovec.assign(ov, ov + 2 * (c.groups + 1));
   for (std::uint32_t g = static_cast<std::uint32_t>(rc); g <= c.groups; ++g)
@@ -322,6 +344,7 @@ bool TBRegExp::match_at(Compiled& c, const Units& units, std::size_t start,
 bool TBRegExp::run_match(std::string_view pattern, std::string_view subject) {
   state_ = 0;
   Compiled& c = prepare(pattern);
+  steps_left_ = step_budget;
   Units u;
   std::vector<std::size_t> pos, ov;
   to_units(subject, c.byte_mode, u, &pos);
@@ -338,6 +361,7 @@ bool TBRegExp::run_subst(std::string_view pattern, std::string& subject) {
   if (subject.empty()) return false;
   Compiled& c = prepare(pattern);
   if (!c.subst) throw EBRegExpError("not a substitution command: " + c.command);
+  steps_left_ = step_budget;  // one budget for every match of a global substitution
   Units u, out;
   std::vector<std::size_t> pos, ov, last;
   to_units(subject, c.byte_mode, u, &pos);

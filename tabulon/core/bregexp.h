@@ -30,9 +30,15 @@ class TBRegExp {
  public:
   // Compiled commands kept for reuse (a converted line alternates several patterns).
   static constexpr std::size_t kCacheSize = 64;
-  // Backtracking budget of one match attempt; beyond it the call raises EBRegExpError.
+  // Steps (pattern items tried) that one call may take: a match, or a whole global
+  // substitution, over every start position. Beyond it the call raises EBRegExpError.
+  static constexpr std::uint64_t kStepBudget = 5'000'000;
+  // The engine's own limits of one attempt, and of the memory of its backtracking frames
+  // (each frame holds the groups, so a pattern with many groups grows fast). Excess of
+  // either raises EBRegExpError too.
   static constexpr std::uint32_t kMatchLimit = 5'000'000;
   static constexpr std::uint32_t kDepthLimit = 100'000;
+  static constexpr std::uint32_t kHeapLimitKiB = 32 * 1024;
 
   TBRegExp();
   ~TBRegExp();
@@ -56,6 +62,9 @@ class TBRegExp {
   std::string get_group(int index) const;
   std::string get_split(int index) const;
 
+  // The steps of one call; kStepBudget unless a test wants less.
+  std::uint64_t step_budget = kStepBudget;
+
   // Receives the trace lines (ignored flags). May be empty.
   std::function<void(const std::string&)> on_trace;
 
@@ -72,6 +81,7 @@ class TBRegExp {
 
   std::vector<std::unique_ptr<Compiled>> cache_;  // most recent first
   std::size_t compiled_ = 0;
+  std::uint64_t steps_left_ = 0;                  // of the call that runs
   int state_ = 0;                                 // 0 no result, 1 result of a match
   std::string subject_;                           // the subject of the last result
   std::vector<std::size_t> groups_;               // byte offsets, pairs; npos = unset

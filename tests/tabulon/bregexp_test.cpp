@@ -171,6 +171,61 @@ TEST(TBRegExp, ErrorsCarryTheEngineMessage) {
   EXPECT_THROW(re.run_match("/(a+)+$/", std::string(40, 'a') + "b"), EBRegExpError);
 }
 
+// The error text of a call that throws, or "" when it returns.
+template <class F>
+std::string error_of(F&& call) {
+  try {
+    call();
+  } catch (const EBRegExpError& e) {
+    return e.what();
+  }
+  return {};
+}
+
+TEST(TBRegExp, HostilePatternsEndInTheError) {
+  TBRegExp re;
+  // The engine's own limit counts afresh at each start position: 300 of them ran for a
+  // minute before ending in "no match".
+  EXPECT_NE(error_of([&] { re.run_match("/(?:a|a){0,20}[bc]/", std::string(300, 'a')); })
+                .find("match limit"),
+            std::string::npos);
+  std::string subject(300, 'a');
+  EXPECT_NE(error_of([&] { re.run_subst("s/(?:a|a){0,20}[bc]/x/g", subject); }).find("match limit"),
+            std::string::npos);
+  EXPECT_EQ(subject, std::string(300, 'a'));
+
+  // Every backtracking frame holds all the groups: without a heap limit this took over a
+  // hundred MiB and then said "no match".
+  std::string groups = "/(?:";
+  for (int k = 0; k < 600; ++k) groups += "()";
+  groups += "(a)|b)*\\d/";
+  EXPECT_NE(error_of([&] { re.run_match(groups, std::string(20, 'a')); }).find("heap limit"),
+            std::string::npos);
+  // the object stays usable after either error
+  EXPECT_TRUE(re.run_match("/a(b)/", "ab"));
+  EXPECT_EQ(re.get_group(1), "b");
+}
+
+TEST(TBRegExp, OneBudgetForAWholeGlobalSubstitution) {
+  TBRegExp re;
+  auto subst = [&](const char* text) {
+    std::string s = text;
+    re.run_subst("s/a(?:b|c)d/X/g", s);
+    return s;
+  };
+  // the least budget that one substitution needs
+  re.step_budget = 1;
+  while (!error_of([&] { subst("abd"); }).empty()) ++re.step_budget;
+  ASSERT_GT(re.step_budget, 2u);
+  const std::uint64_t one = re.step_budget;
+  EXPECT_EQ(subst("abd"), "X");
+  EXPECT_EQ(subst("abd"), "X");  // each call has the budget afresh
+  EXPECT_TRUE(re.run_match("/a(?:b|c)d/", "abd"));
+  EXPECT_NE(error_of([&] { subst("abdabd"); }), "");  // two matches need about twice as much
+  re.step_budget = 3 * one;
+  EXPECT_EQ(subst("abdabd"), "XX");
+}
+
 TEST(TBRegExp, SharedObjectIsOne) { EXPECT_EQ(&shared_bregexp(), &shared_bregexp()); }
 
 }  // namespace
