@@ -8,7 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,9 +17,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
 #include <QUrl>
 #include <algorithm>
+#include <tuple>
 #include <system_error>
 
 #include "common/ats_func.h"
@@ -52,12 +54,20 @@ void set_tag(QObject* o, int tag) { o->setProperty(kTag, tag); }
 
 int tag_of(QObject* o) { return o ? o->property(kTag).toInt() : 0; }
 
+// The object with its component name.
+template <class T>
+T* named(T* o, const char* name) {
+  o->setObjectName(QString::fromLatin1(name));
+  return o;
+}
+
 }  // namespace
 
 TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
   // FormCreate
-  select_editor = new Tselect_editor(this);
-  deb = new Tdeb(this);
+  setObjectName(QStringLiteral("Tabulon_main"));
+  select_editor = named(new Tselect_editor(this), "select_editor");
+  deb = named(new Tdeb(this), "deb");
   setAcceptDrops(true);
   {
     // named after the executable
@@ -69,84 +79,145 @@ TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
   set_caption(kCaption);
 
   auto* central = new QWidget(this);
-  auto* lay = new QGridLayout(central);
-  int row = 0;
-  auto label = [&](const char* text) { return new QLabel(q(text), central); };
-  auto edit = [&](int width = 0) {
-    auto* e = new QLineEdit(central);
-    if (width) e->setMaximumWidth(width);
-    return e;
-  };
-  auto edit_ex = [&](int width) {
-    auto* e = new TEditEx(central);
-    e->setMinimumWidth(56);
-    e->setMaximumWidth(width);
-    return e;
-  };
+  auto* column = new QVBoxLayout(central);
+  column->setSpacing(4);
+  build_definition_row(column);
+  build_number_rows(column);
+  build_folder_groups(column);
+  build_buttons(column);
+  build_log(column);
+  setCentralWidget(central);
+  // The fields pass drops on to the window.
+  for (QWidget* w : central->findChildren<QWidget*>()) w->setAcceptDrops(false);
+  build_menus();
+  connect_controls();
 
-  COMBO_TB = new QComboBox(central);
+  select_folder = [this]() -> std::string {
+    QString d = QFileDialog::getExistingDirectory(this, QStringLiteral("Select Folder"));
+    return d.isEmpty() ? std::string() : path_text(plat::qstring_to_path(d));
+  };
+  // The designed size is a wish: the layout's minimum, where every text shows whole, is the
+  // floor of this and of every later size.
+  layout()->activate();
+  resize(396, 428);
+  chk_Onum_NCD_SAVEClick();
+}
+
+// ---- the builders --------------------------------------------------------------------------
+
+namespace {
+
+QLabel* label(const char* name, const char* text) {
+  return named(new QLabel(q(text)), name);
+}
+
+// An edit for a number: its room is that of a long number in its own font.
+TEditEx* number_edit(const char* name) {
+  auto* e = named(new TEditEx, name);
+  const QMargins m = e->textMargins();
+  e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("-00000.000")) +
+                     m.left() + m.right() + 2 * e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4);
+  return e;
+}
+
+}  // namespace
+
+void TTabulon_main::build_definition_row(QBoxLayout* column) {
+  COMBO_TB = named(new QComboBox, "COMBO_TB");
   COMBO_TB->setEditable(true);
   COMBO_TB->setInsertPolicy(QComboBox::NoInsert);
   set_tag(COMBO_TB, 1001);
   set_combo_text(" CAM-1");
-  lay->addWidget(label("変換設定ファイル"), row, 0, 1, 2);
-  lay->addWidget(COMBO_TB, row++, 2, 1, 4);
+  auto* row = new QHBoxLayout;
+  row->addWidget(label("Label2", "変換設定ファイル"));
+  row->addWidget(COMBO_TB, 1);
+  column->addLayout(row);
+}
 
-  D_ext = edit_ex(90);
-  D_O_num = edit_ex(90);
-  lay->addWidget(label("拡張子"), row, 0);
-  lay->addWidget(D_ext, row, 1, 1, 2);
-  lay->addWidget(label("出力O番号"), row, 3);
-  lay->addWidget(D_O_num, row++, 4, 1, 2);
+void TTabulon_main::build_number_rows(QBoxLayout* column) {
+  D_ext = number_edit("D_ext");
+  D_O_num = number_edit("D_O_num");
+  auto* names = new QHBoxLayout;
+  names->addWidget(label("Label4", "拡張子"));
+  names->addWidget(D_ext, 1);
+  names->addSpacing(8);
+  names->addWidget(label("Label3", "出力O番号"));
+  names->addWidget(D_O_num, 1);
+  column->addLayout(names);
 
-  D_START_X = edit_ex(70);
-  D_START_Y = edit_ex(70);
-  D_START_Z = edit_ex(70);
-  lay->addWidget(label("開始位置 Ｘ "), row, 0);
-  lay->addWidget(D_START_X, row, 1);
-  lay->addWidget(label("開始位置 Ｙ "), row, 2);
-  lay->addWidget(D_START_Y, row, 3);
-  lay->addWidget(label("開始位置 Ｚ "), row, 4);
-  lay->addWidget(D_START_Z, row++, 5);
+  D_START_X = number_edit("D_START_X");
+  D_START_Y = number_edit("D_START_Y");
+  D_START_Z = number_edit("D_START_Z");
+  auto* start = new QHBoxLayout;
+  const std::tuple<const char*, const char*, TEditEx*> axes[] = {
+      {"Label11", "開始位置 Ｘ ", D_START_X},
+      {"Label10", "開始位置 Ｙ ", D_START_Y},
+      {"Label12", "開始位置 Ｚ ", D_START_Z}};
+  for (const auto& [name, text, edit] : axes) {
+    start->addWidget(label(name, text));
+    start->addWidget(edit, 1);
+  }
+  column->addLayout(start);
+}
 
+void TTabulon_main::build_folder_groups(QBoxLayout* column) {
   // a switch, its folder label with two buttons, and the folder field
-  auto folder_group = [&](const char* check, const char* text, const char* first,
-                          const char* second, QCheckBox*& chk, QLabel*& lab, QPushButton*& a,
-                          QPushButton*& b, QLineEdit*& field) {
-    chk = new QCheckBox(q(check), central);
-    lay->addWidget(chk, row++, 0, 1, 6);
-    lab = label(text);
-    a = new QPushButton(q(first), central);
-    b = new QPushButton(q(second), central);
-    lay->addWidget(lab, row, 0, 1, 4);
-    lay->addWidget(a, row, 4);
-    lay->addWidget(b, row++, 5);
-    field = edit();
-    lay->addWidget(field, row++, 0, 1, 6);
+  auto group = [&](const char* check_name, const char* check, const char* label_name,
+                   const char* text, std::pair<const char*, const char*> first,
+                   std::pair<const char*, const char*> second, QCheckBox*& chk, QLabel*& lab,
+                   QPushButton*& a, QPushButton*& b, QLineEdit*& field, const char* field_name) {
+    chk = named(new QCheckBox(q(check)), check_name);
+    column->addWidget(chk);
+    lab = label(label_name, text);
+    a = named(new QPushButton(q(first.second)), first.first);
+    b = named(new QPushButton(q(second.second)), second.first);
+    auto* row = new QHBoxLayout;
+    row->addWidget(lab);
+    row->addStretch(1);
+    row->addWidget(a);
+    row->addWidget(b);
+    column->addLayout(row);
+    field = named(new QLineEdit, field_name);
+    column->addWidget(field);
   };
-  folder_group("最初のO番号をファイル名にしてNCデータを出力する", "O番号NCデータの出力先フォルダ",
-               "フォルダを開く", "フォルダ選択", chk_Onum_NCD_SAVE, Label7, Btn_9002, Btn_9003,
-               D_ncd_output_dir);
-  folder_group("Drop 後にVLMで表示 ( VLM用のＮＣデータを出力する )",
-               "VLMチェックデータの出力先フォルダ", "フォルダ選択", "フォルダを開く", D_chk_vlm_exe,
-               Label1, Btn_9004, Btn_9005, D_vlm_chk_dir);
+  group("chk_Onum_NCD_SAVE", "最初のO番号をファイル名にしてNCデータを出力する", "Label7",
+        "O番号NCデータの出力先フォルダ", {"Btn_9002", "フォルダを開く"},
+        {"Btn_9003", "フォルダ選択"}, chk_Onum_NCD_SAVE, Label7, Btn_9002, Btn_9003,
+        D_ncd_output_dir, "D_ncd_output_dir");
+  group("D_chk_vlm_exe", "Drop 後にVLMで表示 ( VLM用のＮＣデータを出力する )", "Label1",
+        "VLMチェックデータの出力先フォルダ", {"Btn_9004", "フォルダ選択"},
+        {"Btn_9005", "フォルダを開く"}, D_chk_vlm_exe, Label1, Btn_9004, Btn_9005, D_vlm_chk_dir,
+        "D_vlm_chk_dir");
+}
 
-  btn_9001 = new QPushButton(q("画面クリア"), central);
-  Btn_9006 = new QPushButton(q("設定の再読込"), central);
-  lay->addWidget(btn_9001, row, 0, 1, 3);
-  lay->addWidget(Btn_9006, row++, 3, 1, 3);
+void TTabulon_main::build_buttons(QBoxLayout* column) {
+  btn_9001 = named(new QPushButton(q("画面クリア")), "btn_9001");
+  Btn_9006 = named(new QPushButton(q("設定の再読込")), "Btn_9006");
+  auto* row = new QHBoxLayout;
+  row->addWidget(btn_9001, 1);
+  row->addWidget(Btn_9006, 1);
+  column->addLayout(row);
+}
 
-  RichEdit1 = new QTextEdit(central);
+void TTabulon_main::build_log(QBoxLayout* column) {
+  RichEdit1 = named(new QTextEdit, "RichEdit1");
   RichEdit1->setReadOnly(true);
   RichEdit1->setAcceptDrops(false);
   RichEdit1->setMinimumHeight(80);
-  lay->addWidget(RichEdit1, row, 0, 1, 6);
-  lay->setRowStretch(row, 1);
-  lay->setVerticalSpacing(4);
-  setCentralWidget(central);
-  // The fields pass drops on to the window.
-  for (QWidget* w : central->findChildren<QWidget*>()) w->setAcceptDrops(false);
+  column->addWidget(RichEdit1, 1);
+}
 
+void TTabulon_main::build_menus() {
+  QMenu* file = menuBar()->addMenu(q("ファイル(&F)"));
+  N1 = named(file->addAction(q("エディタの設定(&E)")), "N1");
+  set_tag(N1, 11);
+  connect(N1, &QAction::triggered, this, [this] { MainMenuClick(N1); });
+  menu_settei = named(menuBar()->addMenu(q("設定ファイル関係(&S)")), "menu_settei");
+  add_settei_menu("0_TB_setup.txt の編集(&0)", "0_TB_setup.txt");
+  add_settei_menu("(open the above file's folder)", "", 22);
+}
+
+void TTabulon_main::connect_controls() {
   const std::pair<QPushButton*, int> buttons[] = {{btn_9001, 9001}, {Btn_9002, 9002},
                                                   {Btn_9003, 9003}, {Btn_9004, 9004},
                                                   {Btn_9005, 9005}, {Btn_9006, 9006}};
@@ -164,21 +235,6 @@ TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
   });
   connect(chk_Onum_NCD_SAVE, &QCheckBox::clicked, this, &TTabulon_main::chk_Onum_NCD_SAVEClick);
   connect(D_chk_vlm_exe, &QCheckBox::clicked, this, &TTabulon_main::chk_Onum_NCD_SAVEClick);
-
-  QMenu* file = menuBar()->addMenu(q("ファイル(&F)"));
-  N1 = file->addAction(q("エディタの設定(&E)"));
-  set_tag(N1, 11);
-  connect(N1, &QAction::triggered, this, [this] { MainMenuClick(N1); });
-  menu_settei = menuBar()->addMenu(q("設定ファイル関係(&S)"));
-  add_settei_menu("0_TB_setup.txt の編集(&0)", "0_TB_setup.txt");
-  add_settei_menu("(open the above file's folder)", "", 22);
-
-  select_folder = [this]() -> std::string {
-    QString d = QFileDialog::getExistingDirectory(this, QStringLiteral("Select Folder"));
-    return d.isEmpty() ? std::string() : path_text(plat::qstring_to_path(d));
-  };
-  resize(396, 428);
-  chk_Onum_NCD_SAVEClick();
 }
 
 TTabulon_main::~TTabulon_main() = default;
@@ -412,58 +468,80 @@ void TTabulon_main::open_with_editor(const std::string& file) {
   plat::open_with_desktop(target);
 }
 
+const TTabulon_main::CommandRow TTabulon_main::kCommands[] = {
+    {11, &TTabulon_main::edit_editor_choice},    {21, &TTabulon_main::open_settei_file},
+    {22, &TTabulon_main::open_settei_folder},    {1001, &TTabulon_main::select_definition},
+    {9001, &TTabulon_main::clear_log},           {9002, &TTabulon_main::open_output_folder},
+    {9003, &TTabulon_main::choose_output_folder}, {9004, &TTabulon_main::choose_check_folder},
+    {9005, &TTabulon_main::open_check_folder},   {9006, &TTabulon_main::reload_setup},
+};
+
 void TTabulon_main::MainMenuClick(QObject* sender) {
-  auto open_folder = [](const std::string& dir) {
-    plat::open_with_desktop(dir.empty() ? plat::desktop_folder() : native_path(dir));
-  };
-  switch (tag_of(sender)) {
-    case 11: {
-      select_editor->move(QCursor::pos() + QPoint(20, 20));
-      const bool rb1 = select_editor->RB_1->isChecked();
-      const QString edit = select_editor->Edit1->text();
-      if (select_editor->exec() != QDialog::Accepted) {
-        (rb1 ? select_editor->RB_1 : select_editor->RB_0)->setChecked(true);
-        if (rb1) select_editor->RB_1Click();
-        else select_editor->RB_0Click();
-        select_editor->Edit1->setText(edit);
-      }
-      break;
-    }
-    case 21: {
-      const std::string hint = sender->property(kHint).toByteArray().toStdString();
-      open_with_editor(full_path_cur(hint, setup_folder));
-      break;
-    }
-    case 22: {
-      const std::string hint = sender->property(kHint).toByteArray().toStdString();
-      plat::open_with_desktop(native_path(hint.empty() ? setup_folder : hint));
-      break;
-    }
-    case 1001: setup.select_TB_data(combo_text_, true); break;
-    case 9001: clear_display(); break;
-    case 9002: open_folder(tb_trim(field(TB_field::D_ncd_output_dir))); break;
-    case 9003: {
-      const std::string d = select_folder ? select_folder() : std::string();
-      if (!d.empty()) set_field(TB_field::D_ncd_output_dir, d);
-      break;
-    }
-    case 9004: {
-      const std::string d = select_folder ? select_folder() : std::string();
-      if (!d.empty()) set_field(TB_field::D_vlm_chk_dir, d);
-      break;
-    }
-    case 9005: open_folder(tb_trim(field(TB_field::D_vlm_chk_dir))); break;
-    case 9006: {
-      deb->clear_trace();
-      const std::string kept = combo_text_;
-      clear_display();
-      if (setup.reload_TB_setup(setup_folder + "0_TB_setup.txt"))
-        log_line("TB 設定データの再読み込みをしました。");
-      set_combo_text(" " + tb_trim(kept) + " ");
-      break;
-    }
-    default: break;
-  }
+  const int tag = tag_of(sender);
+  for (const CommandRow& row : kCommands)
+    if (row.tag == tag) return (this->*row.run)(sender);
+}
+
+namespace {
+
+// The folder of a field, or the desktop when the field is empty.
+void open_folder(const std::string& dir) {
+  plat::open_with_desktop(dir.empty() ? plat::desktop_folder() : native_path(dir));
+}
+
+std::string hint_of(QObject* item) { return item->property(kHint).toByteArray().toStdString(); }
+
+}  // namespace
+
+void TTabulon_main::edit_editor_choice(QObject*) {
+  select_editor->move(QCursor::pos() + QPoint(20, 20));
+  const bool rb1 = select_editor->RB_1->isChecked();
+  const QString edit = select_editor->Edit1->text();
+  if (select_editor->exec() == QDialog::Accepted) return;
+  (rb1 ? select_editor->RB_1 : select_editor->RB_0)->setChecked(true);
+  if (rb1) select_editor->RB_1Click();
+  else select_editor->RB_0Click();
+  select_editor->Edit1->setText(edit);
+}
+
+void TTabulon_main::open_settei_file(QObject* item) {
+  open_with_editor(full_path_cur(hint_of(item), setup_folder));
+}
+
+void TTabulon_main::open_settei_folder(QObject* item) {
+  const std::string hint = hint_of(item);
+  plat::open_with_desktop(native_path(hint.empty() ? setup_folder : hint));
+}
+
+void TTabulon_main::select_definition(QObject*) { setup.select_TB_data(combo_text_, true); }
+
+void TTabulon_main::clear_log(QObject*) { clear_display(); }
+
+void TTabulon_main::open_output_folder(QObject*) {
+  open_folder(tb_trim(field(TB_field::D_ncd_output_dir)));
+}
+
+void TTabulon_main::choose_output_folder(QObject*) {
+  const std::string d = select_folder ? select_folder() : std::string();
+  if (!d.empty()) set_field(TB_field::D_ncd_output_dir, d);
+}
+
+void TTabulon_main::choose_check_folder(QObject*) {
+  const std::string d = select_folder ? select_folder() : std::string();
+  if (!d.empty()) set_field(TB_field::D_vlm_chk_dir, d);
+}
+
+void TTabulon_main::open_check_folder(QObject*) {
+  open_folder(tb_trim(field(TB_field::D_vlm_chk_dir)));
+}
+
+void TTabulon_main::reload_setup(QObject*) {
+  deb->clear_trace();
+  const std::string kept = combo_text_;
+  clear_display();
+  if (setup.reload_TB_setup(setup_folder + "0_TB_setup.txt"))
+    log_line("TB 設定データの再読み込みをしました。");
+  set_combo_text(" " + tb_trim(kept) + " ");
 }
 
 // ---- drop -----------------------------------------------------------------------------------

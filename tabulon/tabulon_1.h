@@ -1,5 +1,7 @@
 // The main window of tabulon: an NC file dropped on it is converted with the selected
-// definition, its check files are written and velmor is started on them.
+// definition, its check files are written and velmor is started on them. Its widgets are
+// private; each carries its component name as object name (tests find them by it), the
+// buttons, menu items and the definition box their Tag.
 #pragma once
 #include <QMainWindow>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "tabulon/core/tb_setup.h"
 
 class QAction;
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -69,6 +72,48 @@ class TTabulon_main : public QMainWindow, public TTabulon_view {
   std::filesystem::path check_file;
 
   TTB_setup setup{*this};
+
+ protected:
+  void showEvent(QShowEvent* ev) override;
+  void closeEvent(QCloseEvent* ev) override;
+  void dragEnterEvent(QDragEnterEvent* ev) override;
+  void dropEvent(QDropEvent* ev) override;
+
+ private:
+  // A command of MainMenuClick: the handler of one Tag.
+  using Command = void (TTabulon_main::*)(QObject* sender);
+  struct CommandRow {
+    int tag;
+    Command run;
+  };
+  static const CommandRow kCommands[];
+
+  // The form, top to bottom: each builder adds its rows to the window's column.
+  void build_definition_row(QBoxLayout* column);
+  void build_number_rows(QBoxLayout* column);
+  void build_folder_groups(QBoxLayout* column);
+  void build_buttons(QBoxLayout* column);
+  void build_log(QBoxLayout* column);
+  void build_menus();
+  void connect_controls();
+
+  // The commands, by Tag.
+  void edit_editor_choice(QObject*);    // 11
+  void open_settei_file(QObject* item);  // 21
+  void open_settei_folder(QObject* item);  // 22
+  void select_definition(QObject*);     // 1001
+  void clear_log(QObject*);             // 9001
+  void open_output_folder(QObject*);    // 9002
+  void choose_output_folder(QObject*);  // 9003
+  void choose_check_folder(QObject*);   // 9004
+  void open_check_folder(QObject*);     // 9005
+  void reload_setup(QObject*);          // 9006
+
+  void add_settei_menu(const std::string& caption, const std::string& hint, int tag = 21);
+  void append_log(const std::string& text, bool emph);
+  QLineEdit* edit_of(TB_field f);
+  void start_velmor();
+
   Tselect_editor* select_editor = nullptr;
   Tdeb* deb = nullptr;
 
@@ -93,18 +138,6 @@ class TTabulon_main : public QMainWindow, public TTabulon_view {
   QTextEdit* RichEdit1 = nullptr;
   QAction* N1 = nullptr;
   QMenu* menu_settei = nullptr;
-
- protected:
-  void showEvent(QShowEvent* ev) override;
-  void closeEvent(QCloseEvent* ev) override;
-  void dragEnterEvent(QDragEnterEvent* ev) override;
-  void dropEvent(QDropEvent* ev) override;
-
- private:
-  void add_settei_menu(const std::string& caption, const std::string& hint, int tag = 21);
-  void append_log(const std::string& text, bool emph);
-  QLineEdit* edit_of(TB_field f);
-  void start_velmor();
 
   bool shown_ = false;
   std::string caption_;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -25,6 +26,7 @@
 #include "tabulon/select_editor_1.h"
 #include "tabulon/tabulon_1.h"
 #include "tests/support/test_support.h"
+#include "tests/support/text_fit.h"
 
 using testing_support::read_file;
 using testing_support::TempDir;
@@ -42,6 +44,14 @@ const char* const kDefinition =
     "#TB other\r\n"
     "#EXT .TAP\r\n"
     "#TB-END\r\n";
+
+// A control of the window, found by its component name.
+template <class T>
+T* child(const QObject& w, const char* name) {
+  T* c = w.findChild<T*>(QString::fromLatin1(name));
+  if (!c) ADD_FAILURE() << "no " << name;
+  return c;
+}
 
 class TabulonMain : public ::testing::Test {
  protected:
@@ -69,7 +79,9 @@ class TabulonMain : public ::testing::Test {
     w->show();
     return w;
   }
-  std::string log(TTabulon_main& w) { return plat::from_qstring(w.RichEdit1->toPlainText()); }
+  std::string log(TTabulon_main& w) {
+    return plat::from_qstring(child<QTextEdit>(w, "RichEdit1")->toPlainText());
+  }
   bool logged(TTabulon_main& w, const std::string& part) {
     return log(w).find(part) != std::string::npos;
   }
@@ -96,21 +108,21 @@ TEST_F(TabulonMain, StartsWithTheDefinitionsAndTheIniSettings) {
   auto w = show();
   EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
   EXPECT_EQ(plat::from_qstring(w->windowTitle()), "Tabulon Version 1.01 ");
-  ASSERT_EQ(w->COMBO_TB->count(), 2);
-  EXPECT_EQ(plat::from_qstring(w->COMBO_TB->itemText(0)), " test-2 用 ");
+  ASSERT_EQ(child<QComboBox>(*w, "COMBO_TB")->count(), 2);
+  EXPECT_EQ(plat::from_qstring(child<QComboBox>(*w, "COMBO_TB")->itemText(0)), " test-2 用 ");
   EXPECT_EQ(w->combo_text(), " other ");  // the INI's definition is selected
   EXPECT_EQ(w->field(TB_field::D_ext), ".TAP");
   EXPECT_EQ(w->field(TB_field::D_START_Z), "0");
-  EXPECT_TRUE(w->D_chk_vlm_exe->isChecked());
-  EXPECT_TRUE(w->D_vlm_chk_dir->isEnabled());
-  EXPECT_FALSE(w->chk_Onum_NCD_SAVE->isChecked());
-  EXPECT_FALSE(w->D_ncd_output_dir->isEnabled());
+  EXPECT_TRUE(child<QCheckBox>(*w, "D_chk_vlm_exe")->isChecked());
+  EXPECT_TRUE(child<QLineEdit>(*w, "D_vlm_chk_dir")->isEnabled());
+  EXPECT_FALSE(child<QCheckBox>(*w, "chk_Onum_NCD_SAVE")->isChecked());
+  EXPECT_FALSE(child<QLineEdit>(*w, "D_ncd_output_dir")->isEnabled());
   EXPECT_TRUE(logged(*w, "★ NCデータをここに DRAG & DROP してください"));
-  EXPECT_NE(w->deb->text().find(" ok! : TB : other ( 1 )"), std::string::npos);
+  EXPECT_NE(child<Tdeb>(*w, "deb")->text().find(" ok! : TB : other ( 1 )"), std::string::npos);
   // the settings menu follows the definitions
   QStringList items;
   std::vector<QAction*> acts;
-  for (QAction* a : w->menu_settei->actions())
+  for (QAction* a : child<QMenu>(*w, "menu_settei")->actions())
     if (!a->isSeparator()) items << a->text(), acts.push_back(a);
   EXPECT_EQ(items, (QStringList{plat::to_qstring("編集: test-2 用"),
                                 plat::to_qstring("【 工具データ → tools.txt 】"),
@@ -131,13 +143,14 @@ TEST_F(TabulonMain, StartsWithTheDefinitionsAndTheIniSettings) {
 TEST_F(TabulonMain, IniDefaultsBoundsFoldersAndEditorChoice) {
   {
     auto w = show();  // no INI file: the defaults
+    auto* editor = child<Tselect_editor>(*w, "select_editor");
     EXPECT_EQ(w->field(TB_field::D_ext), ".NCD");
     EXPECT_EQ(w->field(TB_field::D_START_X), "0");
     EXPECT_EQ(w->field(TB_field::D_START_Z), "100.");
     EXPECT_EQ(w->pos(), QPoint(100, 100));
-    EXPECT_TRUE(w->select_editor->RB_0->isChecked());
-    EXPECT_FALSE(w->select_editor->Edit1->isEnabled());
-    EXPECT_FALSE(w->D_chk_vlm_exe->isChecked());
+    EXPECT_TRUE(editor->RB_0->isChecked());
+    EXPECT_FALSE(editor->Edit1->isEnabled());
+    EXPECT_FALSE(child<QCheckBox>(*w, "D_chk_vlm_exe")->isChecked());
   }
   struct Case {
     const char* radio;
@@ -149,11 +162,12 @@ TEST_F(TabulonMain, IniDefaultsBoundsFoldersAndEditorChoice) {
               "\r\nM_EDIT_TEXT=/usr/bin/ed\r\nD_vlm_chk_dir=" + path_text(dir / "chk") +
               "\r\nD_ncd_output_dir=" + path_text(dir / "gone") + "\r\n[other]\r\nx=1\r\n");
     auto w = show();
+    auto* editor = child<Tselect_editor>(*w, "select_editor");
     EXPECT_EQ(w->pos(), QPoint(0, 0)) << r.radio;  // non-integers keep the designed bounds
     EXPECT_EQ(w->width(), 500);
-    EXPECT_EQ(w->select_editor->RB_1->isChecked(), r.rb1);
-    EXPECT_EQ(w->select_editor->Edit1->isEnabled(), r.rb1);
-    EXPECT_EQ(plat::from_qstring(w->select_editor->Edit1->text()), "/usr/bin/ed");
+    EXPECT_EQ(editor->RB_1->isChecked(), r.rb1);
+    EXPECT_EQ(editor->Edit1->isEnabled(), r.rb1);
+    EXPECT_EQ(plat::from_qstring(editor->Edit1->text()), "/usr/bin/ed");
     EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), path_text(dir / "chk"));
     EXPECT_EQ(w->field(TB_field::D_ncd_output_dir), "");  // the folder is gone
     w->set_field(TB_field::D_O_num, "O12");
@@ -228,7 +242,7 @@ TEST_F(TabulonMain, DropRefusesOwnOutputsAndAnEmptyExtension) {
   EXPECT_TRUE(logged(*w, "エラー : NCD の拡張子の設定が無効です"));
   w->set_field(TB_field::D_ext, ".NCD");
   w->drop_files({dir / "none.nc"});
-  EXPECT_NE(w->deb->text().find("none.nc"), std::string::npos);
+  EXPECT_NE(child<Tdeb>(*w, "deb")->text().find("none.nc"), std::string::npos);
   EXPECT_TRUE(fs::is_empty(dir / "chk"));
   EXPECT_TRUE(launcher.calls.empty());
   w->close();
@@ -237,10 +251,10 @@ TEST_F(TabulonMain, DropRefusesOwnOutputsAndAnEmptyExtension) {
 TEST_F(TabulonMain, ButtonsAndDialogs) {
   auto w = show();
   // 9002 and 9005 open the folder, or the desktop when the field is empty
-  w->Btn_9002->setEnabled(true);
-  QTest::mouseClick(w->Btn_9002, Qt::LeftButton);
+  child<QPushButton>(*w, "Btn_9002")->setEnabled(true);
+  QTest::mouseClick(child<QPushButton>(*w, "Btn_9002"), Qt::LeftButton);
   w->set_field(TB_field::D_vlm_chk_dir, path_text(dir / "chk"));
-  w->MainMenuClick(w->Btn_9005);
+  w->MainMenuClick(child<QPushButton>(*w, "Btn_9005"));
   ASSERT_EQ(launcher.calls.size(), 2u);
   EXPECT_TRUE(launcher.calls[0].open);
   EXPECT_EQ(launcher.calls[0].program, dir / "desk");
@@ -248,41 +262,42 @@ TEST_F(TabulonMain, ButtonsAndDialogs) {
   // 9003 and 9004 take the chosen folder; a cancelled choice changes nothing
   std::string chosen = "/somewhere";
   w->select_folder = [&] { return chosen; };
-  w->MainMenuClick(w->Btn_9003);
+  w->MainMenuClick(child<QPushButton>(*w, "Btn_9003"));
   EXPECT_EQ(w->field(TB_field::D_ncd_output_dir), "/somewhere");
   chosen = "";
-  w->MainMenuClick(w->Btn_9004);
+  w->MainMenuClick(child<QPushButton>(*w, "Btn_9004"));
   EXPECT_EQ(w->field(TB_field::D_vlm_chk_dir), path_text(dir / "chk"));
   // the check boxes switch their groups
-  w->chk_Onum_NCD_SAVE->click();
-  EXPECT_TRUE(w->D_ncd_output_dir->isEnabled());
-  EXPECT_TRUE(w->Label7->isEnabled());
-  w->chk_Onum_NCD_SAVE->click();
-  EXPECT_FALSE(w->Btn_9003->isEnabled());
+  child<QCheckBox>(*w, "chk_Onum_NCD_SAVE")->click();
+  EXPECT_TRUE(child<QLineEdit>(*w, "D_ncd_output_dir")->isEnabled());
+  EXPECT_TRUE(child<QLabel>(*w, "Label7")->isEnabled());
+  child<QCheckBox>(*w, "chk_Onum_NCD_SAVE")->click();
+  EXPECT_FALSE(child<QPushButton>(*w, "Btn_9003")->isEnabled());
   // 9006 reads the set-up again
   w->set_combo_text("other");
-  QTest::mouseClick(w->Btn_9006, Qt::LeftButton);
+  QTest::mouseClick(child<QPushButton>(*w, "Btn_9006"), Qt::LeftButton);
   EXPECT_TRUE(logged(*w, "TB 設定データの再読み込みをしました。"));
   EXPECT_EQ(w->combo_text(), " other ");
   // choosing a definition in the combo box
-  w->COMBO_TB->activated(0);
+  child<QComboBox>(*w, "COMBO_TB")->activated(0);
   EXPECT_EQ(w->setup.selected, 0);
   EXPECT_EQ(w->field(TB_field::D_ext), ".NCD");
   // 9001 clears the log
   w->log_line("x");
-  w->MainMenuClick(w->btn_9001);
+  w->MainMenuClick(child<QPushButton>(*w, "btn_9001"));
   EXPECT_FALSE(logged(*w, "x\n"));
   // the editor dialog: Cancel restores its states, OK keeps them
+  auto* editor = child<Tselect_editor>(*w, "select_editor");
   for (bool ok : {false, true}) {
     QTimer::singleShot(0, [&] {
-      w->select_editor->RB_1->click();
-      w->select_editor->Edit1->setText(QStringLiteral("/bin/true"));
-      (ok ? w->select_editor->OK : w->select_editor->Cancel)->click();
+      editor->RB_1->click();
+      editor->Edit1->setText(QStringLiteral("/bin/true"));
+      (ok ? editor->OK : editor->Cancel)->click();
     });
-    w->N1->trigger();
-    EXPECT_EQ(w->select_editor->RB_1->isChecked(), ok);
-    EXPECT_EQ(w->select_editor->Edit1->isEnabled(), ok);
-    EXPECT_EQ(w->select_editor->Edit1->text().isEmpty(), !ok);
+    child<QAction>(*w, "N1")->trigger();
+    EXPECT_EQ(editor->RB_1->isChecked(), ok);
+    EXPECT_EQ(editor->Edit1->isEnabled(), ok);
+    EXPECT_EQ(editor->Edit1->text().isEmpty(), !ok);
   }
   EXPECT_EQ(plat::from_qstring(w->windowTitle()), "Tabulon Version 1.01 ");
   // a given editor opens the files
@@ -292,6 +307,62 @@ TEST_F(TabulonMain, ButtonsAndDialogs) {
   EXPECT_EQ(launcher.calls[0].program, fs::path("/bin/true"));
   EXPECT_EQ(launcher.calls[0].args, (std::vector<std::string>{(dir / "P1.nc").string()}));
   w->close();
+}
+
+TEST(TextFit, ReportsEveryCutCaptionAndNothingElse) {
+  QWidget form;
+  auto add = [&](QWidget* w, const char* name, int width) {
+    w->setParent(&form);
+    w->setObjectName(QString::fromLatin1(name));
+    if (width) w->setFixedWidth(width);
+    else w->adjustSize();
+    return w;
+  };
+  add(new QLabel(plat::to_qstring("開始位置 Ｘ ")), "cut_label", 40);
+  add(new QPushButton(plat::to_qstring("フォルダを開く")), "cut_button", 50);
+  add(new QCheckBox(plat::to_qstring("最初のO番号をファイル名にして")), "cut_check", 60);
+  add(new QLabel(plat::to_qstring("拡張子")), "whole_label", 0);
+  add(new QPushButton(plat::to_qstring("&画面クリア")), "whole_button", 0);
+  add(new QCheckBox(plat::to_qstring("Drop 後にVLMで表示")), "whole_check", 0);
+  add(new QLabel(plat::to_qstring("隠れた長いラベルの文字")), "hidden", 10)->hide();
+  add(new QLabel(QString()), "empty", 1);
+  form.show();
+  std::vector<std::string> names;
+  for (const std::string& line : testing_support::clipped_captions(form))
+    names.push_back(line.substr(0, line.find(' ')));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"cut_button", "cut_check", "cut_label"}));
+}
+
+TEST_F(TabulonMain, EveryCaptionShowsWholeAtTheSmallestSize) {
+  // the program's font, the Japanese gothic, and both larger; the INI asks for a tiny window
+  write_ini("M_WIDTH=120\r\nM_HEIGHT=90\r\nD_chk_vlm_exe=1\r\nD_chk_Onum_NCD_SAVE=1\r\n");
+  struct Case {
+    const char* family;  // nullptr: the program's own
+    int points;
+  } fonts[] = {{nullptr, 0}, {"IPAGothic", 9}, {nullptr, 14}, {"IPAGothic", 14}};
+  for (const auto& f : fonts) {
+    SCOPED_TRACE(std::string(f.family ? f.family : "default") + " " + std::to_string(f.points));
+    auto w = show();
+    if (f.family || f.points) {
+      QFont font = w->font();
+      if (f.family) font.setFamily(QString::fromLatin1(f.family));
+      if (f.points) font.setPointSize(f.points);
+      w->setFont(font);
+    }
+    for (const QSize asked : {w->size(), QSize(1, 1)}) {
+      w->resize(asked);
+      QApplication::processEvents();
+      w->layout()->activate();
+      w->resize(asked);  // the window's floor is the room of its texts
+      EXPECT_EQ(testing_support::clipped_captions(*w), std::vector<std::string>{})
+          << w->width() << "x" << w->height();
+    }
+    // the smallest size is a floor, not a fixed size
+    EXPECT_GT(w->width(), 120);
+    EXPECT_EQ(w->minimumSize(), w->size());
+    w->close();
+  }
 }
 
 }  // namespace
