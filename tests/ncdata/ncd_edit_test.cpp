@@ -31,6 +31,10 @@ struct FakeRows : NCD_LIST_ROWS {
   bool enabled = true;
   int pos = 0, max = 2;
   int height = 16, prefix_px = 84;
+  // With a listing, the rows report as Qt's would: moving the focus is the previous row's
+  // Exit, moving the scroll bar its Change.
+  NCD_EDIT_LIST* list = nullptr;
+  int exits = 0, scrolls = 0;
 
   std::string row_text(int i) override { return r[i].text; }
   void set_row(int i, const std::string& t) override {
@@ -44,7 +48,14 @@ struct FakeRows : NCD_LIST_ROWS {
   bool row_has_selection(int i) override { return r[i].selected; }
   int row_caret(int i) override { return r[i].caret; }
   void set_row_caret(int i, int c) override { r[i].caret = c; }
-  void focus_row(int i) override { focused = i; }
+  void focus_row(int i) override {
+    const int was = focused;
+    focused = i;
+    if (list && was >= 0 && was != i) {
+      ++exits;
+      EditList_Exit(*list, was);
+    }
+  }
   bool rows_have_focus() override { return focus_in_list; }
   void enable_rows(bool on) override { enabled = on; }
   void layout_rows(int, int& h, int& px) override {
@@ -53,7 +64,12 @@ struct FakeRows : NCD_LIST_ROWS {
   }
   void set_scroll(int p, int m) override {
     max = m;
+    const int was = pos;
     pos = std::clamp(p, 0, m);
+    if (list && pos != was) {
+      ++scrolls;
+      scr_barScroll(*list, pos);
+    }
   }
   int scroll_position() override { return pos; }
 
@@ -341,6 +357,27 @@ TEST(NcdList, EditsGoIntoTheStoreWithOneRun) {
     if (c.cur_line < t.d->line_count)
       EXPECT_EQ(t.row(c.cur_line).substr(12), want[static_cast<size_t>(c.cur_line)]);
   }
+}
+
+TEST(NcdList, EventsOfTheRowsDuringAnEditAreIgnored) {
+  Listing t(kFixture, 10 * 15);
+  t.at_line(5);
+  t.rows.list = t.l.get();
+  // Each edit moves the focus to another row and the scroll bar along, while the edited row
+  // may still look modified: neither may commit or redraw again.
+  t.rows.type(t.row_of(5), row_text(5, "G01X11.Y21.", true));
+  Commit_NCD_list(*t.l);
+  EditList_KeyPress(*t.l, t.row_of(6), NCD_KEY_ENTER, 12 + 3);
+  EXPECT_GT(t.rows.exits, 0);
+  EXPECT_GT(t.rows.scrolls, 0);
+  Lines want = fixture_lines();
+  want[5] = "G01X11.Y21.";
+  want[6] = "X20";
+  want.insert(want.begin() + 7, ".");
+  EXPECT_EQ(ncd_lines(*t.d), want);
+  EXPECT_EQ(t.hosts.runs, 2);
+  EXPECT_EQ(t.d->pos.cur_line, 7);
+  EXPECT_EQ(t.rows.focused, t.row_of(7));
 }
 
 TEST(NcdList, JoinsThatTheStoreWouldCutAreRefused) {
