@@ -1,6 +1,8 @@
-// The main window of velmor.
+// The main window of velmor: the frame and composition root. It owns the session, builds
+// the menus and panels and forwards to the core (mainwin/core).
 #pragma once
 #include <QMainWindow>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -8,6 +10,7 @@
 #include "platform/gl/gl_surface.h"
 
 class TVelmorListing;
+struct TSession;
 
 class Tvelmor : public QMainWindow {
   Q_OBJECT
@@ -21,20 +24,28 @@ class Tvelmor : public QMainWindow {
   // The NC store with its listing.
   TVelmorListing& listing() { return *listing_; }
   plat::GlSurface& view_surface() { return view_; }
-  // The NC file named on the command line, opened when the window is first shown.
-  void set_start_file(const std::string& path) { start_file_ = path; }
+  TSession& session() { return *session_; }
+  // The NC file named on the command line (absolute), opened when the window is first shown.
+  void set_start_file(const std::filesystem::path& path) { start_file_ = path; }
+  // The exception trap of the application: logs, asks, and ends the program on Cancel.
+  void on_app_exception(const std::string& what);
 
  protected:
   void showEvent(QShowEvent* ev) override;
   void closeEvent(QCloseEvent* ev) override;
 
  private:
+  void FormShow();
+  void FormCloseQuery();
+  void apply_form_bounds();
   void open_view();
   void redraw_view();
 
+  std::unique_ptr<TSession> session_;
   plat::GlPanel* gpnl_ = nullptr;
   std::unique_ptr<TVelmorListing> listing_;
   plat::GlSurface view_;
   bool shown_once_ = false;
-  std::string start_file_;
+  bool closed_ = false;
+  std::filesystem::path start_file_;
 };

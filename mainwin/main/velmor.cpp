@@ -1,14 +1,23 @@
 #include <QDir>
 
+#include "common/debug_log.h"
 #include "mainwin/velmor_1.h"
+#include "platform/core/cp932.h"
 #include "platform/qt/app.h"
 #include "platform/qt/qtext.h"
 
 int main(int argc, char** argv) {
   plat::Application app(argc, argv);
+  // The NC file is the first argument Qt leaves; it is made absolute before anything changes
+  // the current folder.
+  std::filesystem::path start;
+  const QStringList args = QCoreApplication::arguments();
+  if (args.size() > 1) start = std::filesystem::absolute(plat::qstring_to_path(args.at(1)));
   Tvelmor w;
-  QStringList args = QCoreApplication::arguments();
-  if (args.size() > 1) w.set_start_file(plat::from_qstring(args.at(1)));
+  app.set_trap_handler([&w](const std::string& what) { w.on_app_exception(what); });
+  for (qsizetype i = 2; i < args.size(); ++i)
+    deb_log("velmor: argument ignored: " + plat::from_qstring(args.at(i)));
+  if (!start.empty()) w.set_start_file(start);
   w.show();
   return app.exec();
 }

@@ -1,5 +1,10 @@
 #include "platform/qt/app.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <typeinfo>
+
 #include <QAbstractButton>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -176,7 +181,12 @@ bool Application::notify(QObject* receiver, QEvent* ev) {
   try {
     return QApplication::notify(receiver, ev);
   } catch (const std::exception& e) {
-    trap(e.what());
+    // The exception's type, then its text.
+    int status = 0;
+    char* name = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
+    const std::string type = status == 0 && name ? name : typeid(e).name();
+    std::free(name);
+    trap(type + ": " + e.what());
   } catch (...) {
     trap("unknown exception");
   }

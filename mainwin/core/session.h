@@ -1,0 +1,79 @@
+// The one application object of velmor: the program's records and lists, owned once and
+// passed by reference. The main window owns it; tests build as many as they need.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/debug_win.h"
+#include "mainwin/core/environment.h"
+#include "ncdata/ncd_data.h"
+#include "simulation/work_store.h"
+#include "tooling/core/disp_status.h"
+
+// The main window's own settings: bounds and state, mouse mode, control panel position,
+// listing font, the no-point unit of NC words.
+struct TVLM_form_state {
+  std::string last_cd;  // velmor_last_cd (CP932)
+  std::int32_t left = 190, top = 120, width = 590, height = 390;
+  std::int32_t window_state = 0;  // 0 normal, 1 minimised, 2 maximised
+  std::int32_t zoom_pan_rotate = 19;
+  std::int32_t ctrl_left = 41, ctrl_top = 454;
+  std::int32_t list_font_height = -12;
+  std::int32_t nc_word_unit = 4;
+  float unit_factor = 0.001f;  // the value of a number without a decimal point
+  // The screen the bounds are clamped to (set by the window).
+  std::int32_t screen_w = 1920, screen_h = 1080;
+};
+
+// The file state of the loaded program, beside NCD_DATA.
+struct TVLM_file_state {
+  std::string status;      // "%s ( %d bytes , %.0f m )"
+  std::string caption;     // the main window's caption
+  bool partial = false;    // the store ended the text before the end of the file
+  // save_to_TMP / reload_from_TMP
+  std::filesystem::path saved_path;
+  std::string saved_name;
+  std::int32_t saved_line = 0;
+  bool reload_pending = false;
+};
+
+struct TSession {
+  TSession() : ncd(std::make_unique<NCD_DATA>()), spare(std::make_unique<NCD_DATA>()),
+               mat(std::make_unique<Tmat>()) {}
+  explicit TSession(const NCD_CAPACITY& cap)
+      : ncd(std::make_unique<NCD_DATA>(cap)), spare(std::make_unique<NCD_DATA>(cap)),
+        mat(std::make_unique<Tmat>()) {}
+  TSession(const TSession&) = delete;
+  TSession& operator=(const TSession&) = delete;
+
+  std::unique_ptr<NCD_DATA> ncd;    // the program in use
+  std::unique_ptr<NCD_DATA> spare;  // a load goes here first, then swaps places
+  std::unique_ptr<Tmat> mat;
+  Tdisp_status disp;
+  TVLM_form_state form;
+  TVLM_settings env;
+  TVLM_file_state file;
+
+  // Folders and files.
+  std::filesystem::path program_folder;  // the data folder
+  std::filesystem::path config_folder;   // program_folder / "confignc"
+  std::filesystem::path log_path;        // desktop / "Velmor_PRO_内部動作情報.txt"
+
+  // The lists of the main window.
+  std::vector<std::string> tool_defs;   // tool-definition lines of the loaded program
+  std::vector<std::string> tool_work;   // tool-definition work list
+  std::vector<std::string> log_list;    // the internal log
+  int log_header_count = 0;
+  std::vector<std::string> debug_list;  // lines of the OpenGL layer and the debug window
+  std::vector<std::string> work_list;   // scratch list of the file commands
+  velmor::Tdeb deb;
+
+  // The exception trap: the user chose to end the program.
+  bool terminate_chosen = false;
+
+  NCD_DATA& nc() { return *ncd; }
+  const NCD_DATA& nc() const { return *ncd; }
+};
