@@ -196,7 +196,9 @@ inline void merge_acc(Tmat& m, const CutAcc& acc) {
 }
 
 // Lowers one point to c.new_z with its flags, colour and mark; false when the depth is
-// below 0.001 and nothing changed.
+// below 0.001 and nothing changed. The work's bottom stops the cut, and a point that lies
+// below it already (a work-data file may hold such heights) keeps its height: a cut never
+// raises a point, so the tile bounds stay above every point of their tiles.
 inline bool lower_point(const CutRules& r, TGRID_POINT& p, const TCUT_POINT_INFO& c,
                         CutAcc& acc) {
   const double depth = static_cast<double>(p.z) - c.new_z;
@@ -238,14 +240,14 @@ inline bool lower_point(const CutRules& r, TGRID_POINT& p, const TCUT_POINT_INFO
       mark = GRID_MARK_BOTTOM;
     }
     if (r.bottom >= c.new_z) {
-      p.z = r.bottom;
+      p.z = std::min(p.z, r.bottom);
     } else {
       p.z = c.new_z;
       mark = r.line;
     }
     p.mark = mark;
   } else {
-    p.z = std::max(r.bottom, c.new_z);
+    p.z = std::min(p.z, std::max(r.bottom, c.new_z));
   }
   return true;
 }

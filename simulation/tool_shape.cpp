@@ -180,6 +180,24 @@ bool fill_type(TTOOL_PARAM& t, const TTOOL_SHAPE_DATA& d, double prev, std::stri
   }
 }
 
+// False with `err` set when a size of the filled section lies beyond TOOL_SHAPE_SIZE_MAX
+// (the first tool edge length is kept in the first section only).
+bool sizes_bounded(const TTOOL_PARAM& t, std::string& err) {
+  const std::pair<const char*, double> sizes[] = {
+      {"REF_Z", t.ref_z},        {"FLAT_R", t.FR},          {"BALL_R", t.BR},
+      {"AREA_R", t.AR},          {"EDGE_L", t.edge_len},    {"EFFECT_L", t.effective_len},
+      {"CENTER_R", t.centre_r},  {"TOOL_EDGE_L", t.tool_edge_len},
+  };
+  for (const auto& [name, v] : sizes) {
+    if (std::fabs(v) > TOOL_SHAPE_SIZE_MAX) {
+      err = std::string("工具形状の寸法(") + name + "=" + f3(v) + ")が範囲(±" +
+            std::to_string(float_to_int(TOOL_SHAPE_SIZE_MAX)) + ")外です";
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string values_text(const TTOOL_PARAM& t) {
   const auto v = [](double x) { return TPM_Float_Text(x); };
   switch (t.type) {
@@ -248,6 +266,7 @@ bool MAKE_TOOL_SHAPE(Tmat& m, const TTOOL_SHAPE_DATA& d) {
   }
   const double prev = n > 0 ? m.tpm[n - 1].AR : 0.0;
   if (!fill_type(t, d, prev, m.last_error())) return false;
+  if (!sizes_bounded(t, m.last_error())) return false;
   t.FR2 = t.FR * t.FR;
   t.BR2 = t.BR * t.BR;
   t.AR2 = t.AR * t.AR;

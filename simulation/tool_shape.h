@@ -36,6 +36,10 @@ struct TTOOL_SHAPE_DATA {
   double taper_half_angle = 0;           // radians (type 5)
 };
 
+// The largest size (radius, length, height of a section) a shape accepts, in mm: far beyond
+// any tool or holder, and small enough that the cutting walks keep their precision.
+constexpr double TOOL_SHAPE_SIZE_MAX = 10000.0;
+
 bool TOOL_SHAPE_CLEAR(Tmat& m);
 // Appends a section; a rejection is shown in a box titled "TOOL Data ERROR".
 bool SET_TOOL_SHAPE(Tmat& m, const TTOOL_SHAPE_DATA& d);

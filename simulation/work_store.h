@@ -240,10 +240,9 @@ void set_work_memo(TWORK_DATA& w, const std::string& text);
 // The point i of the state a work is reset to: its backup grid when it has one, else the
 // uncut state (top Z, mark -1, the work colour).
 TGRID_POINT work_backup_point(const TWORK_DATA& w, std::size_t i);
-// Checks the corners and divisions as GET_WORK_MEM does, without allocating; false with the
-// message in `err`.
 // Recomputes the height bounds of every tile of a work in use.
 void Refresh_WORK_tiles(TWORK_DATA& w);
-// On success `nx` and `ny` hold the divisions the allocation would use (0 for an axis whose
+// Checks the corners and divisions as GET_WORK_MEM does, without allocating; false with the
+// message in `err`. On success `nx` and `ny` hold the divisions the allocation would use (0 for an axis whose
 // extent collapses).
 bool check_work_extent(int& nx, int& ny, const VEC3& min, const VEC3& max, std::string& err);

@@ -111,7 +111,7 @@ std::vector<double> reference_cut(const Tmat& m, int work, const std::vector<Pos
     }
   }
   for (std::size_t i = 0; i < z.size(); ++i)
-    if (z[i] - best[i] >= 0.001) z[i] = std::max<double>(w.bottom_z, best[i]);
+    if (z[i] - best[i] >= 0.001) z[i] = std::min(z[i], std::max<double>(w.bottom_z, best[i]));
   return z;
 }
 
@@ -440,6 +440,37 @@ TEST(Cutting, CleanCutToTheBottomIsMarkedAndSkipped) {
   CUT_LINE_ALL_WORK(*m, 4, 0, {5, 5, -4}, {5, 5, -4});  // a rapid: nothing left to hit
   EXPECT_EQ(m->tpm[0].cut_flags, 0);
   EXPECT_EQ(at(*m, 0, 5, 5).mark, GRID_MARK_BOTTOM);
+}
+
+TEST(Cutting, PointsBelowTheBottomAreNeverRaised) {
+  // A work-data file may hold heights below the work's bottom: a cut that reaches the
+  // bottom leaves such a point where it is, whether or not it is a collision point yet.
+  struct Case {
+    const char* what;
+    bool arc;
+    bool collision;
+  };
+  const Case cases[] = {
+      {"line, clean point", false, false},
+      {"line, collision point", false, true},
+      {"arc, clean point", true, false},
+      {"arc, collision point", true, true},
+  };
+  for (const Case& c : cases) {
+    auto m = new_mat();
+    add_work(*m, 0, 20, 20, {0, 0, -2}, {10, 10, 0});
+    set_tool(*m, {sec(TPM_FLAT, 0, 1.5, 0, 0, 10)});
+    TGRID_POINT& p = at(*m, 0, 5, 6);
+    p.z = -3;
+    if (c.collision) p.col[2] = 1;
+    Refresh_WORK_tiles(m->works[0]);
+    if (c.arc)
+      CUT_ARC_XY(*m, 3, 1, {5, 5, -4}, {6, 5, -4}, {6, 5, -4}, 1, 1);
+    else
+      CUT_LINE_ALL_WORK(*m, 3, 1, {4, 6, -4}, {6, 6, -4});
+    EXPECT_EQ(at(*m, 0, 5, 6).z, -3.0f) << c.what;
+    EXPECT_EQ(at(*m, 0, 5.5f, 6).z, -2.0f) << c.what;  // a neighbour stops at the bottom
+  }
 }
 
 TEST(Cutting, CollisionClasses) {

@@ -72,6 +72,10 @@ TEST(ToolShape, ValidationInCheckOrder) {
       {false, section(6, 0, 1, 1, 1.8, 0.1), "BALL_R部(0.400,BR=1.000) より刃長(0.100)の方が短くなってます"},
       {false, section(7, 0, 1, 1, 1, 5), "工具タイプ(7)の指定が間違っています"},
       {false, section(1, 0, NAN, 0, 0, 5), "工具形状の数値の指定が間違っています"},
+      {false, section(1, 0, 20000, 0, 0, 5), "工具形状の寸法(FLAT_R=20000.000)が範囲(±10000)外です"},
+      {false, section(1, -10000.5, 3, 0, 0, 5), "工具形状の寸法(REF_Z=-10000.500)が範囲(±10000)外です"},
+      {false, section(2, 0, 0, 3, 0, 12000), "工具形状の寸法(EDGE_L=12000.000)が範囲(±10000)外です"},
+      {false, half(section(5, 0, 1, 0, 0, 5), kPi / 2 - 1e-4), "工具形状の寸法(AREA_R=50001.000)が範囲(±10000)外です"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.err);
@@ -88,6 +92,19 @@ TEST(ToolShape, ValidationInCheckOrder) {
     EXPECT_EQ(boxes.shown[0].text, "(" + std::to_string(before) + ") " + c.err);
     EXPECT_EQ(boxes.shown[0].caption, "TOOL Data ERROR");
   }
+}
+
+TEST(ToolShape, SizesUpToTheBound) {
+  auto m = std::make_unique<Tmat>();
+  EXPECT_FALSE(MAKE_TOOL_SHAPE(*m, section(2, 0, 0, 1e30, 0, 1e30)));  // once accepted
+  EXPECT_EQ(m->last_error().rfind("工具形状の寸法(BALL_R=", 0), 0u) << m->last_error();
+  TTOOL_SHAPE_DATA d = section(1, 0, 5, 0, 0, 10);
+  d.tool_edge_len = 1e5;
+  EXPECT_FALSE(MAKE_TOOL_SHAPE(*m, d));
+  EXPECT_EQ(m->tpm_count, 0);
+  ASSERT_TRUE(MAKE_TOOL_SHAPE(*m, section(1, 0, 5, 0, 0, TOOL_SHAPE_SIZE_MAX)));
+  ASSERT_TRUE(MAKE_TOOL_SHAPE(*m, section(1, TOOL_SHAPE_SIZE_MAX, TOOL_SHAPE_SIZE_MAX, 0, 0, 1)))
+      << m->last_error();
 }
 
 TEST(ToolShape, SeventeenthSectionIsRefused) {
