@@ -476,6 +476,11 @@ const TTabulon_main::CommandRow TTabulon_main::kCommands[] = {
     {9005, &TTabulon_main::open_check_folder},   {9006, &TTabulon_main::reload_setup},
 };
 
+bool TTabulon_main::has_command(int tag) {
+  return std::any_of(std::begin(kCommands), std::end(kCommands),
+                     [tag](const CommandRow& row) { return row.tag == tag; });
+}
+
 void TTabulon_main::MainMenuClick(QObject* sender) {
   const int tag = tag_of(sender);
   for (const CommandRow& row : kCommands)

@@ -53,6 +53,8 @@ class TTabulon_main : public QMainWindow, public TTabulon_view {
   // ---- handlers
   // Every button, COMBO_TB's change and the menu items, by the sender's Tag.
   void MainMenuClick(QObject* sender);
+  // True when MainMenuClick has a command for the Tag.
+  static bool has_command(int tag);
   void chk_Onum_NCD_SAVEClick();
   // The files of a drop, in the order they came.
   void drop_files(const std::vector<std::filesystem::path>& files);

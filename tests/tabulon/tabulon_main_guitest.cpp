@@ -309,6 +309,20 @@ TEST_F(TabulonMain, ButtonsAndDialogs) {
   w->close();
 }
 
+TEST_F(TabulonMain, EveryTaggedControlHasItsCommand) {
+  auto w = show();
+  std::vector<int> tags;
+  for (QObject* o : w->findChildren<QObject*>())
+    if (const int tag = o->property("Tag").toInt()) tags.push_back(tag);
+  std::sort(tags.begin(), tags.end());
+  tags.erase(std::unique(tags.begin(), tags.end()), tags.end());
+  // the buttons, the definition box, the editor item and both kinds of settings items
+  EXPECT_EQ(tags, (std::vector<int>{11, 21, 22, 1001, 9001, 9002, 9003, 9004, 9005, 9006}));
+  for (int tag : tags) EXPECT_TRUE(TTabulon_main::has_command(tag)) << tag;
+  EXPECT_FALSE(TTabulon_main::has_command(0));
+  w->close();
+}
+
 TEST(TextFit, ReportsEveryCutCaptionAndNothingElse) {
   QWidget form;
   auto add = [&](QWidget* w, const char* name, int width) {
