@@ -77,6 +77,7 @@ TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
                (!ec && exe.has_filename() ? exe.stem().string() + ".ini" : "tabulon.ini");
   }
   set_caption(kCaption);
+  program_folder = plat::executable_folder();
 
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
@@ -599,10 +600,9 @@ void TTabulon_main::drop_files(const std::vector<fs::path>& files) {
 }
 
 void TTabulon_main::start_velmor() {
-  const fs::path folder = plat::data_folder();
   for (const char* name : {"velmor", "velmor_free"}) {
     std::error_code ec;
-    const fs::path program = folder / name;
+    const fs::path program = program_folder / name;
     if (fs::is_regular_file(program, ec)) {
       plat::start_program(program, {check_file.string()});
       return;

@@ -72,6 +72,9 @@ class TTabulon_main : public QMainWindow, public TTabulon_view {
   std::function<std::string()> select_folder;
   // The check NC file of the last conversion.
   std::filesystem::path check_file;
+  // Where velmor is looked for: beside tabulon's own executable (in an installation that is
+  // not the data folder).
+  std::filesystem::path program_folder;
 
   TTB_setup setup{*this};
 

@@ -199,8 +199,12 @@ TEST_F(TabulonMain, IniSizeBeyondTheDesktopIsBounded) {
 TEST_F(TabulonMain, DropConvertsTheFirstFileAndStartsVelmor) {
   write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + path_text(dir / "chk") + "\r\n");
   write_file(dir / "P2.nc", "T5\r\n");
-  write_file(dir / "velmor_free", "");
+  fs::create_directories(dir / "bin");
+  write_file(dir / "bin" / "velmor_free", "");
+  write_file(dir / "velmor", "");  // the data folder is not where velmor is looked for
   auto w = show();
+  EXPECT_EQ(w->program_folder, plat::executable_folder());
+  w->program_folder = dir / "bin";
   drop(*w, {dir / "P1.nc", dir / "P2.nc"});  // a real drop event; only the first counts
   EXPECT_TRUE(logged(*w, "処理は終了しました。")) << log(*w);
   EXPECT_TRUE(fs::exists(dir / "chk" / "P1_VLM.NCD"));
@@ -209,17 +213,17 @@ TEST_F(TabulonMain, DropConvertsTheFirstFileAndStartsVelmor) {
   EXPECT_FALSE(fs::exists(dir / "chk" / "P2_VLM.NCD"));
   EXPECT_EQ(w->field(TB_field::D_O_num), "O0001");
   ASSERT_EQ(launcher.calls.size(), 1u);  // velmor is missing: velmor_free
-  EXPECT_EQ(launcher.calls[0].program, dir / "velmor_free");
+  EXPECT_EQ(launcher.calls[0].program, dir / "bin" / "velmor_free");
   EXPECT_EQ(launcher.calls[0].args, (std::vector<std::string>{(dir / "chk" / "P1_VLM.NCD").string()}));
 
-  write_file(dir / "velmor", "");
+  write_file(dir / "bin" / "velmor", "");
   w->drop_files({dir / "P2.nc"});
   ASSERT_EQ(launcher.calls.size(), 2u);
-  EXPECT_EQ(launcher.calls[1].program, dir / "velmor");
+  EXPECT_EQ(launcher.calls[1].program, dir / "bin" / "velmor");
 
   // neither program: the box comes after a successful conversion
-  fs::remove(dir / "velmor");
-  fs::remove(dir / "velmor_free");
+  fs::remove(dir / "bin" / "velmor");
+  fs::remove(dir / "bin" / "velmor_free");
   plat::ScriptedMessageBoxes boxes;
   w->drop_files({dir / "P1.nc"});
   EXPECT_TRUE(logged(*w, "処理は終了しました。"));
