@@ -129,6 +129,19 @@ std::vector<std::string_view> split_chars(std::string_view s) {
   return out;
 }
 
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Two characters of split_chars (one or two bytes each) are the same.
+bool same_char(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && a[0] == b[0] && (a.size() == 1 || a[1] == b[1]);
+}
+
+void show_check_box(std::string_view text, const char* tail) {
+  plat::message_box(std::string(text) + tail, std::string(), plat::MB_SYSTEMMODAL | plat::MB_ICONSTOP);
+}
+
+}  // namespace
+
 // ASCII upper-casing that leaves the trail bytes of double-byte characters alone.
 std::string upper_sjis(std::string_view s) {
   std::string out(s);
@@ -139,20 +152,6 @@ std::string upper_sjis(std::string_view s) {
   }
   return out;
 }
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// Two characters of split_chars (one or two bytes each) are the same.
-bool same_char(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && a[0] == b[0] && (a.size() == 1 || a[1] == b[1]);
-}
-bool is_char(std::string_view a, char c) { return a.size() == 1 && a[0] == c; }
-
-void show_check_box(std::string_view text, const char* tail) {
-  plat::message_box(std::string(text) + tail, std::string(), plat::MB_SYSTEMMODAL | plat::MB_ICONSTOP);
-}
-
-}  // namespace
 
 // ---- number text ------------------------------------------------------------------------------
 
@@ -462,30 +461,33 @@ std::string get_VLM_comment_body(std::string_view text) {
 bool is_SJIS_lead_byte(std::uint8_t c) { return plat::is_sjis_lead(c); }
 
 bool wildcard_match(std::string_view name, std::string_view mask) {
-  // An unanchored search is a whole match of "*" + mask + "*".
-  std::vector<std::string_view> n = split_chars(name);
-  std::vector<std::string_view> m;
-  m.push_back("*");
-  for (auto c : split_chars(mask)) m.push_back(c);
-  m.push_back("*");
+  // An unanchored search is a whole match of "*" + mask + "*": the leading star is where the
+  // search starts over, the trailing one makes the end of the mask a match. Positions move
+  // by whole characters, so a trail byte is never compared on its own; nothing is allocated.
   std::size_t ni = 0, mi = 0;
-  std::size_t star_m = std::string_view::npos, star_n = 0;
-  while (ni < n.size()) {
-    if (mi < m.size() && is_char(m[mi], '*')) {
-      star_m = mi++;
+  std::size_t star_m = 0, star_n = 0;
+  for (;;) {
+    if (mi == mask.size()) return true;
+    if (mask[mi] == '*') {
+      star_m = ++mi;
       star_n = ni;
-    } else if (mi < m.size() && (is_char(m[mi], '?') || same_char(m[mi], n[ni]))) {
-      ++mi;
-      ++ni;
-    } else if (star_m != std::string_view::npos) {
-      mi = star_m + 1;
-      ni = ++star_n;
-    } else {
-      return false;
+      continue;
     }
+    if (ni == name.size()) return false;
+    const std::size_t ml = plat::sjis_char_len(mask, mi);
+    const std::size_t nl = plat::sjis_char_len(name, ni);
+    if ((ml == 1 && mask[mi] == '?') ||
+        (ml == nl && mask[mi] == name[ni] && (ml == 1 || mask[mi + 1] == name[ni + 1]))) {
+      mi += ml;
+      ni += nl;
+      continue;
+    }
+    // Mismatch: the last star takes one character more.
+    star_n += plat::sjis_char_len(name, star_n);
+    if (star_n > name.size()) return false;
+    ni = star_n;
+    mi = star_m;
   }
-  while (mi < m.size() && is_char(m[mi], '*')) ++mi;
-  return mi == m.size();
 }
 
 bool mask_include_exclude(std::string_view name, std::string_view include_mask,

@@ -42,6 +42,8 @@ std::string get_quoted_text(std::string_view text);
 // Characters 6.. of a "(VLM " comment up to the first ")", "/" or ":".
 std::string get_VLM_comment_body(std::string_view text);
 bool is_SJIS_lead_byte(std::uint8_t c);
+// ASCII letters upper-cased; the trail bytes of double-byte characters are left alone.
+std::string upper_sjis(std::string_view s);
 // Unanchored match of `mask` ("*" any run, "?" any one character) inside `name`.
 bool wildcard_match(std::string_view name, std::string_view mask);
 bool mask_include_exclude(std::string_view name, std::string_view include_mask,
