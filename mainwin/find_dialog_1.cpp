@@ -1,16 +1,15 @@
 #include "mainwin/find_dialog_1.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "common/ats_func.h"
 #include "common/widgets/ctrls_ex.h"
+#include "mainwin/dialog_place.h"
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 
@@ -97,16 +96,9 @@ void Tfind_diag::hideEvent(QHideEvent* e) {
   QDialog::hideEvent(e);
 }
 
-QRect available_desktop() {
-  QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
-}
-
 int open_find_dialog(QWidget* parent, FIND_SETTINGS& s, const DialogRunner& exec) {
   Tfind_diag dlg(parent);
-  const QRect desk = available_desktop();
-  const DLG_POS p = clamp_dialog_pos({s.left, s.top}, desk.x(), desk.y(), desk.width(), desk.height());
-  dlg.move(p.x, p.y);
+  place_at_remembered(&dlg, s.left, s.top);
   dlg.include_text = s.search_text;
   dlg.exclude_text = s.not_text;
   const int r = exec ? exec(dlg) : dlg.exec();

@@ -42,6 +42,3 @@ class Tfind_diag : public QDialog {
 // its position and both patterns, upper-cased, go back into `s`. Returns its result.
 using DialogRunner = std::function<int(QDialog&)>;
 int open_find_dialog(QWidget* parent, FIND_SETTINGS& s, const DialogRunner& exec = {});
-
-// The desktop's available area that a remembered dialog position is kept on.
-QRect available_desktop();

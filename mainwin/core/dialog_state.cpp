@@ -25,3 +25,7 @@ DLG_POS clamp_dialog_pos(DLG_POS p, int ox, int oy, int w, int h) {
   };
   return {clamp1(p.x, ox, w), clamp1(p.y, oy, h)};
 }
+
+DLG_POS centre_dialog_pos(int ox, int oy, int sw, int sh, int w, int h) {
+  return {ox + (sw - w) / 2, oy + (sh - h) / 2};
+}

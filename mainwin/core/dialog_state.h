@@ -26,6 +26,9 @@ struct DLG_POS {
   int x = 0, y = 0;
 };
 DLG_POS clamp_dialog_pos(DLG_POS p, int ox, int oy, int w, int h);
+// The corner of a w x h dialog centred on a screen area at (ox, oy) of sw x sh: half the
+// difference of the sizes, rounded toward zero.
+DLG_POS centre_dialog_pos(int ox, int oy, int sw, int sh, int w, int h);
 
 // The file chooser's remembered state (keys f_sel_...).
 struct FILE_SEL_SETTINGS {

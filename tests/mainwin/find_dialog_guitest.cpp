@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "common/widgets/ctrls_ex.h"
+#include "mainwin/dialog_place.h"
 #include "mainwin/find_dialog_1.h"
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"

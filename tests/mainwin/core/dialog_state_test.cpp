@@ -60,4 +60,21 @@ TEST(DialogPlace, ClampedToTheAvailableDesktop) {
   }
 }
 
+TEST(DialogPlace, CentredRoundingTowardZero) {
+  struct Case {
+    int ox, oy, sw, sh, w, h;
+    int x, y;
+  };
+  const Case cases[] = {
+      {0, 0, 1280, 1024, 301, 200, 489, 412},
+      {0, 0, 800, 600, 901, 603, -50, -1},  // larger than the screen: toward zero, not down
+      {1280, 24, 1920, 1056, 400, 300, 2040, 402},
+  };
+  for (const Case& c : cases) {
+    const DLG_POS p = centre_dialog_pos(c.ox, c.oy, c.sw, c.sh, c.w, c.h);
+    EXPECT_EQ(p.x, c.x);
+    EXPECT_EQ(p.y, c.y);
+  }
+}
+
 }  // namespace
