@@ -24,7 +24,9 @@
 #include "ncdata/ncd_run.h"
 
 // ---- capacities ----------------------------------------------------------------------------
-inline constexpr int NCD_PAGE_SLOTS = 2048;           // slots of each page table
+// Slots of each page table: 1 GiB of text pages and as much of word data, room for some
+// 40 million lines of 20 characters. The page handles of NCD_LINE reach 65535 pages.
+inline constexpr int NCD_PAGE_SLOTS = 16384;
 inline constexpr int NCD_LINE_PAGE_SHIFT = 16;        // 65536 line records per line page
 inline constexpr int NCD_TEXT_PAGE_BYTES = 65536;     // bytes per text page
 inline constexpr int NCD_WORD_PAGE_WORDS = 65536;     // 32-bit words per word-data page
@@ -32,14 +34,17 @@ inline constexpr int NCD_TABLE_MAX = 1023;            // entries of each line ta
 inline constexpr int NCD_LINE_MAX_CHARS = 250;        // longer lines are cut
 inline constexpr int NCD_WORD_BUF_WORDS = 1024;       // the tokenizer's word buffer
 
-// The page capacities of one record. The defaults are the program's; tests shrink them to
-// reach page borders and the exhaustion paths. Page sizes are at most 65536 units (the
-// handles of NCD_LINE keep a 16-bit offset).
+// The capacities of one record. The defaults are the program's; tests shrink them to reach
+// page borders, the exhaustion paths and the end of a run. Page sizes are at most 65536
+// units (the handles of NCD_LINE keep a 16-bit offset).
 struct NCD_CAPACITY {
   int page_slots = NCD_PAGE_SLOTS;
   int line_page_shift = NCD_LINE_PAGE_SHIFT;
   int text_page_bytes = NCD_TEXT_PAGE_BYTES;
   int word_page_words = NCD_WORD_PAGE_WORDS;
+  // Blocks and canned-cycle sub-moves that one whole-program run executes at most
+  // (at most 134,217,727).
+  int run_moves = 0x7FFFFFF;
 };
 
 // One NC line. `word` and `text` are handles ((page + 1) << 16 | offset): the offset counts
@@ -162,6 +167,7 @@ struct NCD_POS {
   std::int32_t last_line = 0;  // the current line at the end of the last whole-program run
   std::int32_t block_count = 0;
   std::int32_t total_blocks = 0;
+  std::int64_t sub_moves = 0;   // canned-cycle sub-moves since the reset
   std::int32_t mark_first = 0;  // the block range marked by the main window
   std::int32_t mark_last = 0;
 };
@@ -188,7 +194,8 @@ struct NCD_DATA {
   std::string buf_msg;
   bool buf_full = false;
   bool table_full = false;  // a line table refused an entry (buf_msg says which)
-  std::int32_t line_limit = 0;  // while an insertion parks the tail: lines the split may reach
+  // While an insertion parks the tail: lines the split may reach; -1 no limit.
+  std::int32_t line_limit = -1;
   NCD_SPLIT_REPORT split_report;
 
   std::string file_folder;

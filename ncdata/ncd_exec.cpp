@@ -44,12 +44,14 @@ void extend(NCD_EXEC& e, const VEC3& p) {
   e.ext_max.z = std::max(e.ext_max.z, p.z);
 }
 
-void note_z(NCD_EXEC& e, float z) {
-  e.tool.high_z = std::max(e.tool.high_z, z);
-  e.prog_high_z = std::max(e.prog_high_z, z);
+void note_z(NCD_EXEC& e, double z) {
+  e.tool.high_z = std::max(e.tool.high_z, static_cast<float>(z));
+  e.prog_high_z = std::max(e.prog_high_z, static_cast<float>(z));
 }
 
-float& axis(VEC3& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z); }
+double& axis(NCD_POINT& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z); }
+double axis(const NCD_POINT& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z); }
+float axis(const VEC3& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z); }
 
 // ---- straight moves ----------------------------------------------------------------------
 
@@ -58,7 +60,7 @@ void linear_move(NCD_EXEC& e, const NCD_LINE_WORDS& w, std::uint16_t lf, bool ra
   NCD_TOOL_RUN& t = e.tool;
   const bool abs = e.status & NCD_ST_G90;
   const bool gx = lf & NCD_WF_X, gy = lf & NCD_WF_Y, gz = lf & NCD_WF_Z;
-  VEC3 to = e.cur;
+  NCD_POINT to = e.cur;
   if (gx) to.x = abs ? w.x : to.x + w.x;
   if (gy) to.y = abs ? w.y : to.y + w.y;
   if (gz) to.z = abs ? w.z : to.z + w.z;
@@ -67,9 +69,9 @@ void linear_move(NCD_EXEC& e, const NCD_LINE_WORDS& w, std::uint16_t lf, bool ra
   int& ff = t.first_flags;
   if ((ff & 15) != 15) {
     if (abs) {
-      auto take = [&](bool given, int bit, float v, float& first, double& l) {
+      auto take = [&](bool given, int bit, double v, float& first, double& l) {
         if (!given || (ff & bit)) return;
-        first = v;
+        first = static_cast<float>(v);
         ff |= bit;
         if (rapid) {
           l = 0;
@@ -82,7 +84,7 @@ void linear_move(NCD_EXEC& e, const NCD_LINE_WORDS& w, std::uint16_t lf, bool ra
       if (!rapid && !(ff & 8)) {
         zero_cut = true;
         if (gx || gy) {
-          t.cut_start_z = std::min(e.cur.z, to.z);
+          t.cut_start_z = static_cast<float>(std::min(e.cur.z, to.z));
           ff |= 8;
         }
       }
@@ -92,7 +94,7 @@ void linear_move(NCD_EXEC& e, const NCD_LINE_WORDS& w, std::uint16_t lf, bool ra
         ff |= 7;
       }
       if (!(ff & 8) && (gx || gy)) {
-        t.cut_start_z = to.z;
+        t.cut_start_z = static_cast<float>(to.z);
         ff |= 8;
       }
     } else if ((ff & 7) == 0) {
@@ -100,7 +102,7 @@ void linear_move(NCD_EXEC& e, const NCD_LINE_WORDS& w, std::uint16_t lf, bool ra
       ff |= 7;
     }
   }
-  const auto len = static_cast<float>(std::sqrt(lx * lx + ly * ly + lz * lz));
+  const double len = std::sqrt(lx * lx + ly * ly + lz * lz);
   const VEC3 from = e.cur;
   e.cur = to;
   if (rapid) {
@@ -108,9 +110,10 @@ void linear_move(NCD_EXEC& e, const NCD_LINE_WORDS& w, std::uint16_t lf, bool ra
     t.rapid_len += len;
     t.time += len / e.rapid_feed;
     ++t.rapid_count;
-    t.rapid_z_high = std::max(t.rapid_z_high, to.z);
-    t.rapid_z_low = std::min(t.rapid_z_low, to.z);
-    if (gx || gy) t.rapid_xy_z_low = std::min(t.rapid_xy_z_low, to.z);
+    const auto z = static_cast<float>(to.z);
+    t.rapid_z_high = std::max(t.rapid_z_high, z);
+    t.rapid_z_low = std::min(t.rapid_z_low, z);
+    if (gx || gy) t.rapid_xy_z_low = std::min(t.rapid_xy_z_low, z);
   } else {
     t.time += len / e.feed;
     t.cut_len = zero_cut ? 0 : t.cut_len + len;
@@ -128,6 +131,10 @@ double norm_angle(double a) {
   return a < 0 ? a + TWO_PI : a;
 }
 
+// A chord this close to 2|R| is a half circle, whose end point the program rounded: its
+// centre is the chord's midpoint. A longer chord is an end-point error.
+constexpr double HALF_CIRCLE_TOL = 0.002;
+
 // One arc in the plane (a, b) with c the third axis; `base` is 0x9020, 0x9040 or 0x9050.
 bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3& word, float r,
                float ca, float cb, float third) {
@@ -139,14 +146,12 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
     return false;
   }
   const bool abs = e.status & NCD_ST_G90;
-  const VEC3 start = e.cur;
-  VEC3 end = start;
-  VEC3 w = word;
+  const NCD_POINT start = e.cur;
+  NCD_POINT end = start;
   const std::uint16_t given[3] = {NCD_WF_X, NCD_WF_Y, NCD_WF_Z};
   for (int i = 0; i < 3; ++i)
-    if (lf & given[i]) axis(end, i) = abs ? axis(w, i) : axis(end, i) + axis(w, i);
-  VEC3 s = start;
-  const double sa = axis(s, a), sb = axis(s, b), ea = axis(end, a), eb = axis(end, b);
+    if (lf & given[i]) axis(end, i) = abs ? axis(word, i) : axis(end, i) + axis(word, i);
+  const double sa = axis(start, a), sb = axis(start, b), ea = axis(end, a), eb = axis(end, b);
   const bool ccw = (e.status & NCD_ST_MOTION) == 3;
   double cA, cB, radius;
   if (!(lf & NCD_WF_R)) {
@@ -163,21 +168,27 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
       return false;
     }
     const double dx = ea - sa, dy = eb - sb, chord = std::hypot(dx, dy);
-    // The chord of an exact half circle can come out a little longer than 2|R| from the
-    // rounding of the float coordinates: that much is still a half circle.
-    const double slack = 8.0 * FLT_EPSILON *
-                         std::max({std::fabs(sa), std::fabs(sb), std::fabs(ea), std::fabs(eb),
-                                   std::fabs(static_cast<double>(r))});
-    if (chord < 0.001 || chord > 2.0 * std::fabs(r) + slack) {
+    const double diameter = 2.0 * std::fabs(static_cast<double>(r));
+    // The words are floats: their own rounding comes on top of the program's.
+    const double tol = HALF_CIRCLE_TOL + 8.0 * FLT_EPSILON *
+                                             std::max({std::fabs(sa), std::fabs(sb), std::fabs(ea),
+                                                       std::fabs(eb), diameter});
+    if (chord < 0.001 || chord > diameter + tol) {
       set_error(e, static_cast<std::uint16_t>(base + 1));
       return false;
     }
-    const double h = std::sqrt(std::max(0.0, static_cast<double>(r) * r - chord * chord / 4));
-    const bool left = ccw == (r > 0);
-    const double sg = left ? 1.0 : -1.0;
-    cA = (sa + ea) / 2 - sg * h * dy / chord;
-    cB = (sb + eb) / 2 + sg * h * dx / chord;
-    radius = r;
+    if (chord >= diameter - tol) {
+      // Through both ends: the radius is half the chord.
+      cA = (sa + ea) / 2;
+      cB = (sb + eb) / 2;
+      radius = std::copysign(chord / 2, static_cast<double>(r));
+    } else {
+      const double h = std::sqrt(static_cast<double>(r) * r - chord * chord / 4);
+      const double sg = ccw == (r > 0) ? 1.0 : -1.0;
+      cA = (sa + ea) / 2 - sg * h * dy / chord;
+      cB = (sb + eb) / 2 + sg * h * dx / chord;
+      radius = r;
+    }
   }
   const double rs = std::hypot(sa - cA, sb - cB), re = std::hypot(ea - cA, eb - cB);
   e.arc_err = static_cast<float>(std::fabs(re - rs));
@@ -185,12 +196,12 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
     set_error(e, static_cast<std::uint16_t>(base + 1));
     return false;
   }
-  VEC3 off{0, 0, 0};
-  axis(off, a) = static_cast<float>(cA - sa);
-  axis(off, b) = static_cast<float>(cB - sb);
-  e.arc_i = off.x;
-  e.arc_j = off.y;
-  e.arc_k = off.z;
+  NCD_POINT off;
+  axis(off, a) = cA - sa;
+  axis(off, b) = cB - sb;
+  e.arc_i = static_cast<float>(off.x);
+  e.arc_j = static_cast<float>(off.y);
+  e.arc_k = static_cast<float>(off.z);
   e.arc_r = static_cast<float>(radius);
 
   const double as = std::atan2(sb - cB, sa - cA), ae = std::atan2(eb - cB, ea - cA);
@@ -202,17 +213,17 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
     if (sweep <= 0) sweep = TWO_PI;
   }
   const double plane_len = std::fabs(radius) * sweep;
-  const double dc = axis(end, c) - axis(s, c);
-  const auto len = static_cast<float>(std::hypot(plane_len, dc));
+  const double dc = axis(end, c) - axis(start, c);
+  const double len = std::hypot(plane_len, dc);
 
   int& ff = t.first_flags;
   if ((ff & 15) != 15) {
-    if (!(ff & 4)) t.first.x = start.x;
-    if (!(ff & 2)) t.first.y = start.y;
-    if (!(ff & 1)) t.first.z = end.z;
+    if (!(ff & 4)) t.first.x = static_cast<float>(start.x);
+    if (!(ff & 2)) t.first.y = static_cast<float>(start.y);
+    if (!(ff & 1)) t.first.z = static_cast<float>(end.z);
     ff |= 7;
     if (!(ff & 8)) {
-      t.cut_start_z = end.z;
+      t.cut_start_z = static_cast<float>(end.z);
       ff |= 8;
     }
   }
@@ -225,9 +236,9 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
     const double ang = k * (PI / 2);
     const double delta = norm_angle(ccw ? ang - as : as - ang);
     if (delta > sweep) continue;
-    VEC3 q = start;
-    axis(q, a) = static_cast<float>(cA + ar * std::cos(ang));
-    axis(q, b) = static_cast<float>(cB + ar * std::sin(ang));
+    NCD_POINT q = start;
+    axis(q, a) = cA + ar * std::cos(ang);
+    axis(q, b) = cB + ar * std::sin(ang);
     extend(e, q);
   }
   e.cur = end;
@@ -235,10 +246,18 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
   return true;
 }
 
+// G92: the axes it gives take their values, in G90 and G91 alike, without a move.
+void set_position(NCD_EXEC& e, std::uint16_t lf, const NCD_LINE_WORDS& w) {
+  if (lf & NCD_WF_X) e.cur.x = w.x;
+  if (lf & NCD_WF_Y) e.cur.y = w.y;
+  if (lf & NCD_WF_Z) e.cur.z = w.z;
+  e.prev = e.cur;
+}
+
 // ---- canned cycles -----------------------------------------------------------------------
 
-void cyc_rapid(NCD_EXEC& e, float z, bool count) {
-  const float len = std::fabs(z - e.cur.z);
+void cyc_rapid(NCD_EXEC& e, double z, bool count) {
+  const double len = std::fabs(z - e.cur.z);
   e.cur.z = z;
   e.tool.rapid_len += len;
   e.tool.time += len / e.rapid_feed;
@@ -247,8 +266,8 @@ void cyc_rapid(NCD_EXEC& e, float z, bool count) {
   note_z(e, z);
 }
 
-void cyc_feed(NCD_EXEC& e, float z) {
-  const float len = std::fabs(z - e.cur.z);
+void cyc_feed(NCD_EXEC& e, double z) {
+  const double len = std::fabs(z - e.cur.z);
   e.cur.z = z;
   e.tool.cut_len += len;
   e.tool.time += len / e.feed;
@@ -257,9 +276,9 @@ void cyc_feed(NCD_EXEC& e, float z) {
 }
 
 void cyc_dwell(NCD_EXEC& e) {
-  const float p = std::fabs(static_cast<float>(e.cyc.p));
-  e.tool.time += p / 60000.0f;
-  e.tool.dwell += p * 0.001f;
+  const double p = std::fabs(static_cast<double>(e.cyc.p));
+  e.tool.time += p / 60000.0;
+  e.tool.dwell += p * 0.001;
 }
 
 // A shift of G76 and G87 along X: shift length, a peck, and for G87 its time at the rapid feed.
@@ -298,7 +317,7 @@ int cycle_checks(NCD_EXEC& e, int g) {
 int cycle_own(NCD_EXEC& e, int g) {
   NCD_CYCLE& c = e.cyc;
   const bool g98 = c.status & NCD_ST_G98;
-  const float B = c.bottom_z;
+  const double B = c.bottom_z;
   auto move = [&](int kind, int next) {
     c.kind = kind;
     c.phase = next;
@@ -313,7 +332,7 @@ int cycle_own(NCD_EXEC& e, int g) {
       case 7:  // G73: high-speed peck
       case 13: {  // G83: peck with full retract
         if (ph == 3 || ph == 4) {
-          const float next = c.depth - c.q;
+          const double next = c.depth - c.q;
           if (next <= (g == 7 ? B + 0.0009f : B)) {
             cyc_feed(e, B);
             return move(NCD_CK_TO_BOTTOM, 99);
@@ -446,7 +465,7 @@ int cycle_own(NCD_EXEC& e, int g) {
             c.phase = ph + 1;
             continue;
           case 5: {  // in to R: the travel from I to R, once
-            const float len = std::fabs(c.init_z - c.r_z);
+            const double len = std::fabs(c.init_z - c.r_z);
             e.cur.z = c.r_z;
             e.tool.shift_len += len;
             e.tool.time += len / e.rapid_feed;
@@ -469,7 +488,7 @@ int cycle_own(NCD_EXEC& e, int g) {
             e.spindle = 5;
             return move(NCD_CK_SPN_STOP, 9);
           case 10: {
-            const float len = std::fabs(c.init_z - e.cur.z);
+            const double len = std::fabs(c.init_z - e.cur.z);
             e.cur.z = c.init_z;
             e.tool.shift_len += len;
             e.tool.time += len / e.rapid_feed;
@@ -679,7 +698,7 @@ void push_comp_history(NCD_EXEC& e, const NCD_LINE& rec, bool moved, std::int32_
   h.prev_centre = h.cur_centre;
   h.cur_start = e.prev;
   h.cur_end = e.cur;
-  h.cur_centre = arc ? VEC3{e.prev.x + e.arc_i, e.prev.y + e.arc_j, e.prev.z + e.arc_k} : VEC3{};
+  h.cur_centre = arc ? ncd_arc_centre(e) : VEC3{};
   h.xy_block = {h.xy_block[1], block};
   h.moved_xy = true;
 }
@@ -708,8 +727,8 @@ bool sub_call(NCD_DATA& d, const NCD_LINE_WORDS& w) {
   // Every program of the call chain counts: the ones called and the ones that called them.
   for (int i = 1; i <= e.sub_depth; ++i) loop = loop || e.sub[i].prog == p || e.sub[i].caller_o == p;
   if (loop) {
+    // The call is not made; the program goes on after it with the stack as it was.
     set_error(e, NCD_ERR_SUB_LOOP);
-    e.sub_depth = 0;
     set_text(e.sub_text, "endlessly loop");
     return false;
   }
@@ -805,6 +824,7 @@ void Reset_NCD_exec(NCD_DATA& d) {
   e = NCD_EXEC{};
   d.pos.cur_line = d.pos.next_line = d.pos.start_line;
   d.pos.block_count = 0;
+  d.pos.sub_moves = 0;
   d.pos.total_blocks = NCD_TOTAL_BLOCKS_UNLIMITED;
   e.peck_d = d.exec_opt.peck_return > 0 ? d.exec_opt.peck_return : NCD_PECK_RETURN;
   e.colour = 45;
@@ -916,6 +936,7 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
     e.tool.time += sec / 60.0f;
     motion = false;
   } else if (rec.flags & NCD_WF_NOSIM) {
+    if (w.has(NCD_MB_MODE) && (w.other.mode & 0x0F) == 7) set_position(e, rec.flags, w);
     motion = false;
   }
   // The copy an error of this or a later line falls back to: it holds the fields just set.
@@ -989,6 +1010,7 @@ int gen_cycle_step(NCD_DATA& d) {
   NCD_CYCLE& c = e.cyc;
   e.prev = e.cur;
   if (++c.counter > NCD_CYCLE_MOVES_MAX) return NCD_ERR_CYCLE_MOVES;
+  ++d.pos.sub_moves;
   const int g = c.status & NCD_ST_MOTION;
   const bool abs = c.status & NCD_ST_G90;
   for (;;) {
@@ -1013,18 +1035,18 @@ int gen_cycle_step(NCD_DATA& d) {
             c.has_z = false;
           }
         }
-        const VEC3 before = e.cur;
+        const NCD_POINT before = e.cur;
         if (c.has_y) e.cur.y = abs ? c.y : e.cur.y + c.y;
         if (c.has_x) e.cur.x = abs ? c.x : e.cur.x + c.x;
-        const float len = std::fabs(e.cur.y - before.y) + std::fabs(e.cur.x - before.x);
+        const double len = std::fabs(e.cur.y - before.y) + std::fabs(e.cur.x - before.x);
         NCD_TOOL_RUN& t = e.tool;
         t.rapid_len += len;
         t.time += len / e.rapid_feed;
         if ((t.first_flags & 15) != 15) {
-          if (!(t.first_flags & 4)) t.first.x = before.x;
-          if (!(t.first_flags & 2)) t.first.y = before.y;
-          if (!(t.first_flags & 1)) t.first.z = before.z;
-          if (!(t.first_flags & 8)) t.cut_start_z = c.r_z;
+          if (!(t.first_flags & 4)) t.first.x = static_cast<float>(before.x);
+          if (!(t.first_flags & 2)) t.first.y = static_cast<float>(before.y);
+          if (!(t.first_flags & 1)) t.first.z = static_cast<float>(before.z);
+          if (!(t.first_flags & 8)) t.cut_start_z = static_cast<float>(c.r_z);
           t.first_flags = 15;
           t.rapid_len = 0;
         }
@@ -1048,7 +1070,7 @@ int gen_cycle_step(NCD_DATA& d) {
         }
         continue;
       case 99: {
-        const float target = (c.status & NCD_ST_G98) ? c.init_z : c.r_z;
+        const double target = (c.status & NCD_ST_G98) ? c.init_z : c.r_z;
         if (std::fabs(e.cur.z - target) > EPS) cyc_rapid(e, target, true);
         c.kind = NCD_CK_RETURN;
         c.phase = 1;

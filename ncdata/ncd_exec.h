@@ -11,6 +11,19 @@
 
 struct NCD_DATA;
 
+// A position of the interpreter, in double precision: incremental words add up over millions
+// of blocks without drifting. It hands itself out as a VEC3 wherever single precision is
+// enough (drawing, statistics, compensation).
+struct NCD_POINT {
+  double x = 0, y = 0, z = 0;
+  constexpr NCD_POINT() = default;
+  constexpr NCD_POINT(double px, double py, double pz) : x(px), y(py), z(pz) {}
+  constexpr NCD_POINT(const VEC3& v) : x(v.x), y(v.y), z(v.z) {}  // NOLINT: implicit
+  constexpr operator VEC3() const {                                // NOLINT: implicit
+    return VEC3{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+  }
+};
+
 inline constexpr int NCD_SUB_DEPTH = 4;          // nested subprogram calls
 inline constexpr int NCD_REPEAT_MAX = 9999;      // L of a cycle or a subprogram call
 inline constexpr int NCD_CYCLE_MOVES_MAX = 100000;  // sub-moves of one cycle block
@@ -50,15 +63,15 @@ struct NCD_CYCLE {
   std::int32_t phase = 0;
   std::int32_t counter = 0;  // sub-moves of the block so far
   std::uint16_t status = 0, flags = 0, mask = 0;  // the block's
-  float x = 0, y = 0, z = 0;                      // the block's targets
+  float x = 0, y = 0, z = 0;                      // the block's words
   bool has_x = false, has_y = false, has_z = false, has_r = false;
   float q = -1;                // |Q|; -1 not set
   float r = 0;                 // the R word
   std::int32_t p = -1;         // dwell in ms; -1 not set
   std::int32_t l = -1;         // the block's L; -1 none
   std::int32_t repeats = 0, done = 0;
-  float init_z = 0, r_z = 0, bottom_z = 0;
-  float depth = 0;             // depth reached by the pecks
+  double init_z = 0, r_z = 0, bottom_z = 0;
+  double depth = 0;            // depth reached by the pecks
   bool active = false;
 };
 
@@ -88,11 +101,13 @@ struct NCD_TOOL_RUN {
   float cut_start_z = 0;
   std::int32_t first_flags = 0;    // bit 0 Z, 1 Y, 2 X, 3 cut-start Z
   float high_z = -10000.0f;
-  float rapid_len = 0, cut_len = 0, shift_len = 0, time = 0;  // mm, mm, mm, minutes
+  // Sums over the tool's moves, in double precision so that millions of short moves still
+  // add up; the statistics records show them in single precision.
+  double rapid_len = 0, cut_len = 0, shift_len = 0, time = 0;  // mm, mm, mm, minutes
   std::int32_t rapid_count = 0;
   float rapid_z_high = -10000.0f, rapid_z_low = 10000.0f, rapid_xy_z_low = 10000.0f;
   std::int32_t pecks = 0;          // pecks and shifts
-  float dwell = 0;                 // seconds
+  double dwell = 0;                // seconds
   float pitch = 0;                 // F / S of tapping
   bool pitch_set = false;
   float feed_rev = 0;              // F / S of the other cycles
@@ -104,7 +119,7 @@ struct NCD_EXEC {
   std::uint16_t flags = 0;   // 0x3000 and 0xC000 fields persist; the low 12 bits the line's
   std::uint16_t mask = 0;
   std::uint16_t saved_status = 0, saved_flags = 0;
-  VEC3 cur, prev, seg_end;
+  NCD_POINT cur, prev, seg_end;
   float arc_i = 0, arc_j = 0, arc_k = 0, arc_r = 0;  // centre offsets from the start, radius
   float arc_err = 0;
   float feed = 100.0f;  // feed used
@@ -132,6 +147,11 @@ struct NCD_EXEC {
   NCD_TOOL_RUN tool;
 };
 static_assert(std::is_trivially_copyable_v<NCD_EXEC>, "snapshots copy NCD_EXEC as it stands");
+
+// The centre of the arc the last block made: its start plus the centre offsets.
+inline VEC3 ncd_arc_centre(const NCD_EXEC& e) {
+  return NCD_POINT{e.prev.x + e.arc_i, e.prev.y + e.arc_j, e.prev.z + e.arc_k};
+}
 
 // Options of the interpreter, set from the settings.
 struct NCD_EXEC_OPTIONS {

@@ -326,7 +326,7 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
               set_mode(~0x0Fu, static_cast<std::uint32_t>(iv - 53));
               st |= NCD_ST_OFFSET_SET;
               break;
-            case 92:  // sets coordinates, does not move: kept, not simulated
+            case 92:  // names the current position, does not move: kept, not simulated
               set_mode(~0x0Fu, 7);
               st |= NCD_ST_OFFSET_SET;
               wf |= NCD_WF_NOSIM;
@@ -457,6 +457,8 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
       if (ends) break;
       continue;
     }
+    // The end-of-block mark: the words before it make the block, the rest is not read.
+    if (c == ';') break;
     // An unknown character.
     if (ps.undef_is_noerr) {
       wf |= NCD_WF_NOSIM;

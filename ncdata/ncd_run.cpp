@@ -7,7 +7,9 @@
 #include <cstdio>
 
 #include "ncdata/ncd_data.h"
+#include "platform/core/input.h"
 #include "platform/core/msgbox.h"
+#include "platform/core/system.h"
 
 namespace {
 
@@ -15,12 +17,40 @@ constexpr std::uint16_t kErrBit = NCD_ST_ERROR;
 
 bool is_error(std::uint16_t st) { return (st & kErrBit) && st != kErrBit; }
 
-// "%8d : ERR(%.4x) %s"
+// "%8d : ERR(%.4x) %s"; past the list's capacity the error is only counted.
 void add_error_line(NCD_DATA& d, int line, std::uint16_t code, const std::string& msg) {
+  if (d.run.err_count++ >= NCD_ERR_LIST_MAX) return;
   char head[40];
   std::snprintf(head, sizeof head, "%8d : ERR(%.4x) ", line + 1, code);
   d.run.err_list.push_back(head + msg);
 }
+
+// The line after the listed errors that tells how many more the run found.
+void add_errors_left_line(NCD_DATA& d) {
+  const std::int64_t left = d.run.err_count - NCD_ERR_LIST_MAX;
+  if (left <= 0) return;
+  d.run.err_list.push_back("         : ほか " + std::to_string(left) + " 件のエラーは表示しません");
+}
+
+// Asks for Escape while a long run goes on: the clock is read every 1024 steps and the
+// latch at most every NCD_RUN_POLL_MS.
+class EscapePoll {
+ public:
+  bool stop() {
+    if (stopped_ || (++steps_ & 1023u) != 0) return stopped_;
+    const std::uint32_t now = plat::tick_ms();
+    if (polled_ && now - last_ < NCD_RUN_POLL_MS) return false;
+    polled_ = true;
+    last_ = now;
+    stopped_ = plat::escape_pressed();
+    return stopped_;
+  }
+  bool stopped() const { return stopped_; }
+
+ private:
+  std::uint32_t steps_ = 0, last_ = 0;
+  bool polled_ = false, stopped_ = false;
+};
 
 void error_text(std::uint16_t code, std::string& out) {
   // 0x9102 shares its table text with 0x9101; the list names its own cause.
@@ -56,7 +86,7 @@ TComp_block block_of(const NCD_DATA& d) {
   b.elem.end = e.cur;
   if ((b.motion == 2 || b.motion == 3) && b.moved && (f & NCD_WF_ARC)) {
     b.elem.kind = b.motion;
-    b.elem.centre = {e.prev.x + e.arc_i, e.prev.y + e.arc_j, e.prev.z + e.arc_k};
+    b.elem.centre = ncd_arc_centre(e);
     b.elem.radius = std::fabs(e.arc_r);
   } else {
     b.elem.kind = COMP_LINE;
@@ -164,6 +194,8 @@ void Reset_NCD_run(NCD_DATA& d) {
   ++r.serial;
   r.valid_serial = 0;
   r.err_list.clear();
+  r.err_count = 0;
+  r.incomplete = false;
   r.stats.clear();
   r.samples.clear();
   r.summary.clear();
@@ -235,7 +267,7 @@ bool exec_NCD_block(NCD_DATA& d, bool sub_step) {
     comp_block_plain(c, block_of(d));
   }
   e.seg_end = (c.comp_applied && c.comp_move_count >= 1)
-                  ? c.comp_moves[static_cast<size_t>(c.comp_move_count - 1)].end
+                  ? NCD_POINT(c.comp_moves[static_cast<size_t>(c.comp_move_count - 1)].end)
                   : e.cur;
   return ended;
 }
@@ -413,8 +445,8 @@ void build_summary(NCD_DATA& d) {
   const std::string minutes = std::to_string(float_to_int(t.time));
   r.summary = "総切削長:" + cut + "mm, 早送り:" + rapid + "mm, 総加工時間:" + minutes + "分 ";
   if (d.exec.max_f < 10) r.summary += "(=F100)";
-  if (!r.err_list.empty())
-    r.summary += " , ( NC-data err : " + std::to_string(r.err_list.size()) + " )";
+  if (r.err_count > 0) r.summary += " , ( NC-data err : " + std::to_string(r.err_count) + " )";
+  if (r.incomplete) r.summary += " , ( 途中で中断しました )";
   r.sum_cut = cut + " mm";
   r.sum_rapid = rapid + " mm";
   r.sum_time = minutes + " 分";
@@ -432,10 +464,12 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   if (d.line_count <= 0 || start_line < 0 || start_line >= d.line_count) return false;
 
   // Count pass.
+  const std::int64_t cap = d.cap.run_moves;
+  EscapePoll escape;
   NCD_COUNT_STATE cs;
   cs.next_line = start_line;
   std::int64_t count = 0;
-  while (cs.status != kErrBit && cs.next_line < d.line_count && count < NCD_TOTAL_BLOCKS_UNLIMITED) {
+  while (cs.status != kErrBit && cs.next_line < d.line_count && count < cap && !escape.stop()) {
     Count_NCD_blocks(d, cs);
     ++count;
   }
@@ -453,6 +487,11 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   while (d.pos.next_line < d.line_count) {
     const int bc = d.pos.block_count;
     if (bc % NCD_SNAP_BLOCKS == 0) Save_NCD_snapshot(d, bc / NCD_SNAP_BLOCKS);
+    // Cycle sub-moves count against the capacity: nested repeats of a cycle are no escape.
+    if (escape.stop() || bc + d.pos.sub_moves >= cap) {
+      r.incomplete = true;
+      break;
+    }
     const bool ended = exec_NCD_block(d, false);
     if (d.pos.block_count > bc) {
       const int cl = d.pos.cur_line;
@@ -489,6 +528,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   }
   tool_statistics(d, tool);
   add_totals(r.st.totals, d.exec.tool);
+  add_errors_left_line(d);
   d.pos.total_blocks = d.pos.block_count;
   d.pos.last_line = d.pos.cur_line;
   build_summary(d);

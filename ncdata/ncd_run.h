@@ -29,6 +29,8 @@ inline constexpr int NCD_SNAP_BLOCKS = 5000;     // blocks between two snapshots
 inline constexpr int NCD_STAT_MAX = 1024;        // tool statistics records
 inline constexpr int NCD_SAMPLE_MAX = 5000;      // path samples
 inline constexpr int NCD_SAMPLE_SPREAD = 4995;   // the sample interval is blocks / this
+inline constexpr int NCD_ERR_LIST_MAX = 100000;  // error lines listed; one more tells the rest
+inline constexpr std::uint32_t NCD_RUN_POLL_MS = 30;  // Escape is asked at most this often
 
 // The displayed tool holder, kept for the main window.
 struct NCD_TH_STATE {
@@ -39,7 +41,7 @@ struct NCD_TH_STATE {
 
 // Totals of the closed statistics records.
 struct NCD_TOTALS {
-  float rapid_len = 0, cut_len = 0, time = 0;
+  double rapid_len = 0, cut_len = 0, time = 0;
   float high_z = -10000.0f;
 };
 
@@ -140,7 +142,11 @@ struct NCD_RUN {
 
   std::vector<NCD_TOOL_STAT> stats;  // closed records, at most NCD_STAT_MAX
   std::vector<NCD_SAMPLE> samples;   // at most NCD_SAMPLE_MAX
-  std::vector<std::string> err_list; // "%8d : ERR(%.4x) %s"
+  std::vector<std::string> err_list; // "%8d : ERR(%.4x) %s", then the count of the rest
+  std::int64_t err_count = 0;        // error blocks of the run, listed or not
+  // The last run ended early, by Escape or at the run's capacity: the statistics, the
+  // snapshots and the total blocks cover the blocks up to there.
+  bool incomplete = false;
 
   // The first block of every line that the last run from line 0 reached, and the same for
   // the last run from a later line (a program after a program end): while the program and

@@ -150,6 +150,7 @@ NCD_DATA::NCD_DATA(const NCD_CAPACITY& c) : cap(c) {
   cap.line_page_shift = std::clamp(cap.line_page_shift, 1, 16);
   cap.text_page_bytes = std::clamp(cap.text_page_bytes, 512, NCD_TEXT_PAGE_BYTES);
   cap.word_page_words = std::clamp(cap.word_page_words, 64, NCD_WORD_PAGE_WORDS);
+  cap.run_moves = std::clamp(cap.run_moves, 1, NCD_TOTAL_BLOCKS_UNLIMITED);
   lines_per_page = 1 << cap.line_page_shift;
   line_pages.assign(static_cast<std::size_t>(cap.page_slots), nullptr);
   word_pages.assign(static_cast<std::size_t>(cap.page_slots), nullptr);
@@ -207,7 +208,7 @@ void Clear_NCD(NCD_DATA& d) {
   d.buf_full = false;
   d.table_full = false;
   d.buf_msg.clear();
-  d.line_limit = 0;
+  d.line_limit = -1;
   d.split_report = NCD_SPLIT_REPORT{};
   Find_NCD_text_page(d, 0);
   Find_NCD_word_page(d, 0);
@@ -334,7 +335,7 @@ template <bool padded>
 [[gnu::always_inline]] inline bool store_line(NCD_DATA& d, const char* chars, int length) {
   if (d.buf_full || d.cur_line_page < 0 || d.line_slot < 0) return false;
   length = std::clamp(length, 0, NCD_LINE_MAX_CHARS);
-  if (d.line_limit > 0 && d.line_count >= d.line_limit) {
+  if (d.line_limit >= 0 && d.line_count >= d.line_limit) {
     set_full(d, "バッファがなくなりました");
     return false;
   }
@@ -515,6 +516,11 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
     length = 1;
   }
   const int k = d.line_count - n;
+  if (d.line_count >= d.max_lines()) {
+    // No room for a single line: refused before the tail is touched.
+    set_full(d, "バッファがなくなりました");
+    return -1;
+  }
   if (k == 0) {
     const int added = Split_NCD_text(d, text, length, true);
     for (int i = n; i < d.line_count; ++i) Parse_NCD_line(d, i);
@@ -532,7 +538,7 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
   truncate_lines(d, n);
   d.line_limit = static_cast<std::int32_t>(d.max_lines() - k);
   int added = Split_NCD_text(d, text, length, true);
-  d.line_limit = 0;
+  d.line_limit = -1;
   const int stored = d.line_count - n;
   if (stored > 0) {
     Fix_NCD_tables_insert(d, n, stored);

@@ -1,5 +1,7 @@
 // The block interpreter: modal state, moves, arcs, canned cycles and subprograms.
 #include <cmath>
+#include <cstdio>
+#include <random>
 
 #include "tests/ncdata/ncd_test_util.h"
 
@@ -431,6 +433,14 @@ TEST(NcdExec, Subprograms) {
   EXPECT_EQ(main_m99->pos.cur_line, 1);
   EXPECT_EQ(main_m99->exec.cur.x, 1.0f);
 
+  // A call that would loop is not made: the program goes on after it, with its caller's
+  // stack, and so meets its end.
+  auto loop = program("M98P2\r\nM30\r\nO2\r\nM98P2\r\nO3\r\nM98P2\r\n");
+  EXPECT_EQ(run(*loop), (std::vector<std::uint16_t>{0x9013, 0x9013}));
+  EXPECT_EQ(loop->exec.sub_depth, 1);
+  EXPECT_EQ(loop->exec.sub[1].prog, 2);
+  EXPECT_LT(loop->pos.block_count, 10);
+
   auto zero = program("O1\r\nM98P10L0\r\nM30\r\nO10\r\nG91X1.\r\nM99\r\n");
   EXPECT_TRUE(run(*zero).empty());
   EXPECT_EQ(zero->exec.cur.x, 0.0f);
@@ -471,6 +481,132 @@ TEST(NcdExec, BlockTexts) {
   EXPECT_EQ(d->block_text.d, "D07");
   EXPECT_EQ(d->block_text.m, "M03 M08");
   EXPECT_EQ(d->block_text.cycle, "G81");
+}
+
+// Half circles given by R: exact ones at coordinates up to 1000 have their centre at the
+// chord's midpoint, also when the program's rounding makes the chord a little longer or
+// shorter than 2|R|.
+TEST(NcdExec, HalfCirclesGivenByR) {
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> coord(-1000000, 1000000), radius(1000, 50000), pick(0, 7);
+  auto d = make_ncd();
+  char text[160];
+  for (int i = 0; i < 600; ++i) {
+    const double x = coord(rng) / 1000.0, y = coord(rng) / 1000.0, r = radius(rng) / 1000.0;
+    const int k = pick(rng);
+    const double sign = (k & 1) ? 1 : -1;
+    const double ex = (k & 2) ? x + sign * 2 * r : x, ey = (k & 2) ? y : y + sign * 2 * r;
+    std::snprintf(text, sizeof text, "G90G00X%.3fY%.3f\nG0%dX%.3fY%.3fR%.3fF100\n", x, y,
+                  (k & 4) ? 3 : 2, ex, ey, r);
+    Clear_NCD(*d);
+    load_ncd(*d, text);
+    Reset_NCD_exec(*d);
+    SCOPED_TRACE(text);
+    ASSERT_TRUE(run(*d).empty());
+    const VEC3 c = ncd_arc_centre(d->exec);
+    ASSERT_NEAR(c.x, (x + ex) / 2, 1e-3);
+    ASSERT_NEAR(c.y, (y + ey) / 2, 1e-3);
+  }
+
+  struct Case {
+    const char* prog;
+    std::uint16_t error;
+    float ca, cb;  // centre in the plane's own axes
+  };
+  const Case cases[] = {
+      {"G90G00X123.456Y78.901\nG02X143.456R10.F100\n", 0, 133.456f, 78.901f},
+      // A CAM output rounded to three decimals: the chord is 20.0012.
+      {"G90G00X0Y0\nG02X14.143Y14.143R10.F100\n", 0, 7.0715f, 7.0715f},
+      {"G90G00X0Y0\nG03X20.002R-10.F100\n", 0, 10.001f, 0},
+      {"G90G00X0Y0\nG02X19.999R10.F100\n", 0, 9.9995f, 0},
+      {"G90G00X0Y0\nG02X20.003R10.F100\n", 0x9021, 0, 0},
+      {"G90G18G00X123.456Z78.901\nG02X143.456R10.F100\n", 0, 78.901f, 133.456f},
+      {"G90G19G00Y-500.25Z999.999\nG03Y-480.25R10.F100\n", 0, -490.25f, 999.999f},
+      {"G90G19G00Y0Z0\nG03Y20.003R10.F100\n", 0x9051, 0, 0},
+  };
+  for (const auto& c : cases) {
+    auto p = program(c.prog);
+    SCOPED_TRACE(c.prog);
+    const std::vector<std::uint16_t> errs = run(*p);
+    if (c.error) {
+      EXPECT_EQ(errs, (std::vector<std::uint16_t>{c.error}));
+      continue;
+    }
+    ASSERT_TRUE(errs.empty());
+    const VEC3 centre = ncd_arc_centre(p->exec);
+    const std::uint32_t plane = p->exec.mode & 0x30;
+    const float a = plane == 0x10 ? centre.x : (plane == 0x20 ? centre.z : centre.y);
+    const float b = plane == 0x10 ? centre.y : (plane == 0x20 ? centre.x : centre.z);
+    EXPECT_NEAR(a, c.ca, 1e-3f);
+    EXPECT_NEAR(b, c.cb, 1e-3f);
+    // The arc runs through both of its ends.
+    const NCD_EXEC& e = p->exec;
+    EXPECT_NEAR(std::hypot(e.arc_i, e.arc_j, e.arc_k), std::fabs(e.arc_r), 1e-4f);
+  }
+}
+
+// G92 names the current position: no move, no length; the moves after it start there.
+TEST(NcdExec, G92NamesTheCurrentPosition) {
+  struct Case {
+    const char* prog;
+    float x, y, z;
+    float cut;  // cutting length; < 0 not checked
+  };
+  const Case cases[] = {
+      {"G92X60.Y40.\nG91G01X10.F100\n", 70, 40, 0, 10},
+      {"G90G00X5.Z3.\nG92X0\nG01X10.F100\n", 10, 0, 3, -1},
+      {"G91G92X60.Z-2.\nG01Y5.F100\nG90X0\n", 0, 5, -2, 65},
+      {"G90G01X7.F100\nG92Y40.\n", 7, 40, 0, -1},
+  };
+  for (const auto& c : cases) {
+    auto d = program(c.prog);
+    SCOPED_TRACE(c.prog);
+    EXPECT_TRUE(run(*d).empty());
+    const NCD_EXEC& e = d->exec;
+    EXPECT_NEAR(e.cur.x, c.x, 1e-4);
+    EXPECT_NEAR(e.cur.y, c.y, 1e-4);
+    EXPECT_NEAR(e.cur.z, c.z, 1e-4);
+    if (c.cut >= 0) EXPECT_NEAR(e.tool.cut_len, c.cut, 1e-4);
+    EXPECT_EQ(e.mode & 0x0F, 7u);
+  }
+  // The G92 block itself moves nothing and stays a line that is kept, not simulated.
+  auto d = program("G92X60.Y40.Z5.\n");
+  ASSERT_FALSE(exec_NCD_word(*d, false));
+  const NCD_EXEC& e = d->exec;
+  EXPECT_EQ(e.prev.x, 60.0);
+  EXPECT_EQ(e.seg_end.y, 40.0);
+  EXPECT_EQ(e.tool.rapid_len, 0.0);
+  EXPECT_EQ(e.tool.time, 0.0);
+  EXPECT_FALSE(e.ext_set);
+  EXPECT_TRUE(d->line(0).flags & NCD_WF_NOSIM);
+}
+
+// A program that ends every block with ";" runs its moves.
+TEST(NcdExec, SemicolonEndsTheBlock) {
+  auto d = program("G90G00X0Y0;\nG01X10.F100;\nY10.; X99.\nX0;(END\nM30;\n");
+  EXPECT_TRUE(run(*d).empty());
+  EXPECT_EQ(d->exec.cur.x, 0.0);
+  EXPECT_EQ(d->exec.cur.y, 10.0);
+  EXPECT_EQ(d->pos.cur_line, 4);
+  EXPECT_NEAR(d->exec.tool.cut_len, 20.0, 1e-9);  // the first feed of a tool is not counted
+}
+
+// Incremental words and per-tool sums add up over many blocks without drifting.
+TEST(NcdExec, LongIncrementalRunsDoNotDrift) {
+  auto d = program("G91G01F100\nM98P2L3000\nM30\nO2\nX0.1Y0.07Z-0.001\nM99\n");
+  EXPECT_TRUE(run(*d).empty());
+  EXPECT_NEAR(d->exec.cur.x, 300.0, 2e-3);
+  EXPECT_NEAR(d->exec.cur.y, 210.0, 2e-3);
+  EXPECT_NEAR(d->exec.cur.z, -3.0, 2e-3);
+
+  auto m = program("G91G01F100\nM98P2L100\nM30\nO2\nM98P3L1000\nM99\nO3\nX0.001\nM99\n");
+  int blocks = 0;
+  while (!exec_NCD_word(*m, false) && m->exec.status != NCD_ST_ERROR) ++blocks;
+  EXPECT_GT(blocks, 200000);
+  const NCD_EXEC& e = m->exec;
+  EXPECT_NEAR(e.cur.x, 100.0, 2e-3);
+  EXPECT_NEAR(e.tool.cut_len, 100.0, 2e-3);
+  EXPECT_NEAR(e.tool.time, 1.0, 2e-5);  // minutes at F100
 }
 
 }  // namespace

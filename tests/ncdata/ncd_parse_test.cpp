@@ -113,6 +113,10 @@ TEST(NcdParse, LinesToStatusFlagsAndWords) {
       {"#100=1", STRICT, 0x9001, 0, nullptr},
       {"#100=1", DEF, 0, 0x0200, nullptr},
       {"G01X5.#Y3.", DEF, 1, 0x0241, [](auto& w) { xyz(w, 5.f, 0, 0); }},
+      // ";" ends the block, in either mode; what follows it is not read.
+      {"G01X5.Y3.;", DEF, 1, 0x0061, [](auto& w) { xyz(w, 5.f, 3.f, 0); }},
+      {"G01X5.;Y3.#", STRICT, 1, 0x0041, [](auto& w) { xyz(w, 5.f, 0, 0); }},
+      {";(COMMENT", STRICT, 0, 0, nullptr},
       {"(VLM C12)G00X0", DEF, 0x0200, 0x0204, [](auto& w) { EXPECT_EQ(w.v(NCD_MB_T), 12); }},
       {"(VLM E5)", DEF, 0x4005, 0, nullptr},
       {"(VLM E70)", DEF, 0x4006, 0, nullptr},

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ncd_test_util.h"
+#include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "tests/support/ncd_program_gen.h"
 
@@ -165,6 +166,75 @@ TEST(RunAll, SubprogramsAndCountPass) {
   auto d = load("O1\nG91 G01 X1. F100\nM98 P10 L3\nM30\nO10\nX2.\nM99\n");
   ASSERT_TRUE(Run_all_NCD(*d, 0));
   EXPECT_NEAR(d->exec.cur.x, 7, 1e-4);
+}
+
+// ---- hostile programs: loops, nested repeats, floods of errors ------------------------------
+
+TEST(RunAll, LoopingCallsEndTheRun) {
+  auto d = load("M98P2\nM30\nO2\nM98P2\nO3\nM98P2\n");
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  EXPECT_FALSE(d->run.incomplete);
+  ASSERT_EQ(d->run.err_list.size(), 2u);
+  EXPECT_EQ(d->run.err_list[0].substr(0, 20), "       4 : ERR(9013)");
+  EXPECT_EQ(d->run.err_list[1].substr(0, 20), "       6 : ERR(9013)");
+  EXPECT_EQ(d->pos.total_blocks, 5);
+  // The count pass makes no call either.
+  NCD_COUNT_STATE c;
+  int n = 0;
+  for (; c.status != 0x8000 && c.next_line < d->line_count; ++n) Count_NCD_blocks(*d, c);
+  EXPECT_EQ(n, d->pos.total_blocks);
+}
+
+// Runs that would take hours end early: by Escape, or when the blocks and the cycles'
+// sub-moves reach the run's capacity. The program stays loaded and the blocks run so far can
+// be sought.
+TEST(RunAll, LongRunsEndEarly) {
+  const std::string nested =
+      "O1\nM98P2L500\nM30\nO2\nM98P3L500\nM99\nO3\nM98P4L500\nM99\nO4\nG91G1X0.001F100\nM99\n";
+  const std::string cycles = "O1\nM98P2L9999\nM30\nO2\nG90G81X1.Y1.Z-1.R1.L9999F100\nM99\n";
+  struct Case {
+    const char* name;
+    const std::string& text;
+    int escape_read;  // the poll that sees Escape; 0 none
+    int run_moves;
+  } cases[] = {
+      {"nested repeats, Escape at once", nested, 1, 0x7FFFFFF},
+      {"cycles in repeats, Escape later", cycles, 2, 0x7FFFFFF},
+      {"cycles in repeats, capacity", cycles, 0, 50000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    NCD_CAPACITY cap;
+    cap.run_moves = c.run_moves;
+    auto d = make_ncd(nullptr, cap);
+    load_ncd(*d, c.text);
+    plat::ScriptedInput input;
+    if (c.escape_read) input.escape_after(c.escape_read);
+    ASSERT_TRUE(Run_all_NCD(*d, 0));
+    EXPECT_TRUE(d->run.incomplete);
+    EXPECT_NE(d->run.summary.find(" , ( 途中で中断しました )"), std::string::npos);
+    EXPECT_TRUE(d->run.err_list.empty());
+    if (!c.escape_read) {
+      EXPECT_GE(d->pos.total_blocks + d->pos.sub_moves, c.run_moves);
+      EXPECT_LT(d->pos.total_blocks + d->pos.sub_moves, c.run_moves + NCD_CYCLE_MOVES_MAX);
+    }
+    EXPECT_EQ(ncd_lines(*d).size(), static_cast<size_t>(std::count(c.text.begin(), c.text.end(), '\n')));
+    const int total = d->pos.total_blocks;
+    Goto_NCD_step(*d, total, false);
+    EXPECT_EQ(d->pos.block_count, std::max(total - 1, 0));
+  }
+}
+
+TEST(RunAll, ErrorListKeepsItsCapacity) {
+  // 9999 x 11 error blocks.
+  auto d = load("O1\nM98P2L9999\nM30\nO2\nM98P3L11\nM99\nO3\nX1.2.3\nM99\n");
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  const NCD_RUN& r = d->run;
+  ASSERT_EQ(r.err_list.size(), static_cast<size_t>(NCD_ERR_LIST_MAX) + 1);
+  EXPECT_EQ(r.err_list[NCD_ERR_LIST_MAX - 1].substr(0, 20), "       8 : ERR(9004)");
+  EXPECT_EQ(r.err_list.back(), "         : ほか 9989 件のエラーは表示しません");
+  EXPECT_NE(r.summary.find(" , ( NC-data err : 109989 )"), std::string::npos);
+  EXPECT_FALSE(r.incomplete);
 }
 
 // ---- seeks and snapshots ----------------------------------------------------------------------
@@ -446,7 +516,7 @@ TEST(RunComp, GeneratedProgramRunsWithoutGaps) {
     const TComp_state& c = d->run.st.comp;
     const int g = e.status & NCD_ST_MOTION;
     const bool skip = (e.status & (NCD_ST_TOOL_CHANGE | NCD_ST_ERROR)) || (g >= 7 && g <= 19);
-    const VEC3 start = c.comp_applied ? c.comp_moves[0].start : e.prev;
+    const VEC3 start = c.comp_applied ? c.comp_moves[0].start : VEC3(e.prev);
     if (!skip) {
       ASSERT_NEAR(start.x, last.x, 2e-3) << "line " << d->pos.cur_line + 1;
       ASSERT_NEAR(start.y, last.y, 2e-3) << "line " << d->pos.cur_line + 1;

@@ -395,6 +395,26 @@ TEST(NcdStore, InsertNeverDropsTheTail) {
   expect_entries_numbered(*d);
 }
 
+// A store without room for one more line refuses an insertion anywhere and keeps its lines.
+TEST(NcdStore, InsertIntoAFullStoreIsRefused) {
+  NCD_CAPACITY c;
+  c.page_slots = 2;
+  c.line_page_shift = 1;  // 3 lines fit
+  for (int n : {0, 1, 3}) {
+    SCOPED_TRACE(n);
+    auto d = make_ncd(nullptr, c);
+    ASSERT_EQ(load_ncd(*d, "A\r\nB\r\nC\r\n"), 3);
+    ASSERT_FALSE(d->buf_full);
+    d->pos.cur_line = d->pos.next_line = 2;
+    EXPECT_EQ(Insert_NCD_text(*d, "X\r\n", n, 3), -1);
+    EXPECT_TRUE(d->buf_full);
+    EXPECT_EQ(d->buf_msg, "バッファがなくなりました");
+    EXPECT_EQ(ncd_lines(*d), (Lines{"A", "B", "C"}));
+    expect_entries_numbered(*d);
+    EXPECT_EQ(d->pos.cur_line, 2);
+  }
+}
+
 TEST(NcdStore, FindPrevEndLine) {
   auto d = make_ncd();
   load_ncd(*d, "O1\r\nX1\r\nM30\r\nO2\r\nX2\r\nM02\r\nX3\r\n");
