@@ -168,7 +168,8 @@ std::vector<SubMove> sub_moves(NCD_DATA& d) {
     const int g = d.exec.status & NCD_ST_MOTION;
     const bool cycle_line = (d.line(d.pos.cur_line).flags & NCD_WF_AXIS) &&
                             ((g >= 7 && g <= 9) || (g >= 11 && g <= 19));
-    if (cycle_line) v.push_back({d.exec.cyc.kind, d.exec.cur.x, d.exec.cur.z});
+    if (cycle_line)
+      v.push_back({d.exec.cyc.kind, static_cast<float>(d.exec.cur.x), static_cast<float>(d.exec.cur.z)});
   }
   return v;
 }
@@ -566,7 +567,9 @@ TEST(NcdExec, G92NamesTheCurrentPosition) {
     EXPECT_NEAR(e.cur.x, c.x, 1e-4);
     EXPECT_NEAR(e.cur.y, c.y, 1e-4);
     EXPECT_NEAR(e.cur.z, c.z, 1e-4);
-    if (c.cut >= 0) EXPECT_NEAR(e.tool.cut_len, c.cut, 1e-4);
+    if (c.cut >= 0) {
+      EXPECT_NEAR(e.tool.cut_len, c.cut, 1e-4);
+    }
     EXPECT_EQ(e.mode & 0x0F, 7u);
   }
   // The G92 block itself moves nothing and stays a line that is kept, not simulated.
