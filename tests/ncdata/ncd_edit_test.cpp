@@ -656,7 +656,7 @@ TEST(NcdList, ClicksSeekWithoutARun) {
 // the nearest program end, for lines that the run from 0 does not reach).
 struct SeekProbe {
   int cur_line, next_line, block_count;
-  float x, y, z;
+  double x, y, z;
   std::int32_t t;
 };
 SeekProbe seek_probe(const NCD_DATA& d) {
