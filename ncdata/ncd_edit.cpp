@@ -566,7 +566,9 @@ bool EditList_KeyPress(NCD_EDIT_LIST& l, int row, int key, int caret) {
   }
 }
 
+// The user moved the bar: the listing shows the lines there, even when the current line
+// leaves the view (a refresh after the simulation moves brings it back).
 void scr_barScroll(NCD_EDIT_LIST& l, int position) {
   if (l.busy) return;
-  Show_NCD_list(l, std::clamp(position, 0, l.scroll_max), true);
+  Show_NCD_list(l, std::clamp(position, 0, l.scroll_max), false);
 }

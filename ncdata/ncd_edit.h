@@ -165,5 +165,5 @@ void EditList_Exit(NCD_EDIT_LIST& l, int row);
 void EditList_Change(NCD_EDIT_LIST& l, int row);
 bool EditList_KeyDown(NCD_EDIT_LIST& l, int row, int key, int caret);
 bool EditList_KeyPress(NCD_EDIT_LIST& l, int row, int key, int caret);
-// The scroll bar moved to `position`.
+// The scroll bar moved to `position`: the listing shows the lines from there.
 void scr_barScroll(NCD_EDIT_LIST& l, int position);

@@ -93,6 +93,30 @@ TEST(ListPanel, RowsAreNamedTaggedAndLaidOut) {
   EXPECT_TRUE(p->row(10)->isReadOnly());        // past the end
 }
 
+TEST(ListPanel, ResizeRecountsRowsAndTheScrollBarScrolls) {
+  std::string text;
+  for (int i = 1; i <= 200; ++i) text += "X" + std::to_string(i) + ".\r\n";
+  Window t(text);
+  TListPanel* p = t.listing.panel();
+  const int step = p->row(0)->height() - 1;
+  for (auto [rows_high, visible] : {std::pair{80, 50}, std::pair{3, 5}, std::pair{12, 12}}) {
+    p->resize(500, rows_high * step + 1);
+    EXPECT_EQ(t.listing.list().visible, visible) << rows_high;
+    EXPECT_EQ(p->scroll_bar()->height(), p->height());
+    EXPECT_EQ(p->SCB1()->width(), p->width() - p->scroll_bar()->width() - 4);
+  }
+  EXPECT_EQ(p->scroll_bar()->Max(), 200);
+  // Moving the bar shows the listing from there, also away from the current line; moving
+  // the simulation brings the current line back into view.
+  p->scroll_bar()->SetPosition(100);
+  EXPECT_EQ(p->row(0)->bytes(), "       99 : X99.");
+  EXPECT_EQ(t.d().pos.cur_line, 0);
+  Central_Control_Action(t.listing.list(), 1, true);
+  Central_Control_Action(t.listing.list(), 1, true);
+  EXPECT_EQ(p->row(0)->bytes(), "        1 : X1.");
+  EXPECT_EQ(p->row(1)->bytes(), "*       2 : X2.");
+}
+
 TEST(ListPanel, KeysMoveTheSimulationAndSplitLines) {
   Window t("G01X1.F100\r\n\x8a\xbf\x8e\x9a" "X2.\r\nX3.\r\nM30\r\n");  // a kanji pair on line 1
   t.click(0, 14);
