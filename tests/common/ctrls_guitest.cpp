@@ -357,12 +357,18 @@ TEST(PlaceWindow, NextToTheCursorAndOnTheScreen) {
 void on_modal(std::function<void(QWidget*)> f) {
   auto* t = new QTimer;
   t->setInterval(5);
+  // A modal box is shown before it is activated; its focus widget takes the focus only on
+  // activation, so wait for that too (ask for it once, as a window manager would give it).
   QObject::connect(t, &QTimer::timeout, [t, f] {
-    if (QWidget* w = QApplication::activeModalWidget()) {
-      t->stop();
-      t->deleteLater();
-      f(w);
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) return;
+    if (!w->isActiveWindow()) {
+      w->activateWindow();
+      if (!QTest::qWaitForWindowActive(w, 2000)) return;
     }
+    t->stop();
+    t->deleteLater();
+    f(w);
   });
   t->start();
 }
