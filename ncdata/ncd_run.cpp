@@ -536,7 +536,8 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   d.run_done = e.ext_set && (e.ext_min.x != e.ext_max.x || e.ext_min.y != e.ext_max.y ||
                              e.ext_min.z != e.ext_max.z);
   r.valid_serial = r.serial;
-  noted.valid = true;
+  // A run cut short (Escape, the capacity) did not see every line it would reach.
+  noted.valid = !r.incomplete;
   noted.changes = d.change_count;
   noted.opt = d.exec_opt;
   noted.start = start_line;

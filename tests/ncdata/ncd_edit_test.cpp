@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ncd_test_util.h"
+#include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "tests/support/ncd_program_gen.h"
 
@@ -677,6 +678,22 @@ SeekProbe stepped_to_line(NCD_DATA& d, int n) {
       if (STEP_NCD(d, false)) break;
   }
   return seek_probe(d);
+}
+
+TEST(NcdList, ASeekAfterAnInterruptedRunRunsAgain) {
+  std::string text = "G91G01X1.F100\n";
+  for (int i = 0; i < 3000; ++i) text += "X1.\n";
+  Listing t(text + "M30\n");
+  {
+    plat::ScriptedInput input;
+    input.escape_after(1);
+    Run_all_NCD(*t.d, 0);
+  }
+  ASSERT_TRUE(t.d->run.incomplete);
+  Goto_NCD_line(*t.d, 2000);
+  EXPECT_EQ(t.d->pos.cur_line, 2000);
+  EXPECT_EQ(t.d->pos.block_count, 2001);
+  EXPECT_FALSE(t.d->run.incomplete);
 }
 
 TEST(NcdList, LineSeeksEqualSteppingFromBlockZero) {
