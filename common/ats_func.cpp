@@ -474,6 +474,12 @@ bool wildcard_match(std::string_view name, std::string_view mask) {
       continue;
     }
     if (ni == name.size()) return false;
+    if (mi == star_m && mask[mi] != '?' && static_cast<unsigned char>(mask[mi]) < 0x80) {
+      // Right after a star a one-byte literal: go straight to the next character equal to it.
+      while (ni < name.size() && name[ni] != mask[mi]) ni += plat::sjis_char_len(name, ni);
+      if (ni == name.size()) return false;
+      star_n = ni;
+    }
     const std::size_t ml = plat::sjis_char_len(mask, mi);
     const std::size_t nl = plat::sjis_char_len(name, ni);
     if ((ml == 1 && mask[mi] == '?') ||

@@ -1,6 +1,7 @@
 #include "mainwin/core/find_ncd.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "common/ats_func.h"
@@ -47,8 +48,8 @@ int find_NCD_line(const NCD_DATA& d, int from, bool forward, const FIND_SETTINGS
 std::vector<std::string> find_all_NCD_lines(const NCD_DATA& d, const FIND_SETTINGS& s,
                                             bool* aborted) {
   if (aborted) *aborted = false;
-  std::vector<std::string> out;
-  char num[16];
+  // The hits first, so the texts are made once into a list of the right size.
+  std::vector<int> hits;
   int polled = 0;
   for (int n = 0; n < d.line_count; ++n) {
     if (++polled == kEscapeEvery) {
@@ -58,13 +59,19 @@ std::vector<std::string> find_all_NCD_lines(const NCD_DATA& d, const FIND_SETTIN
         break;
       }
     }
-    const std::string_view text = get_NCD_line_view(d, n);
-    if (!find_line_matches(text, s)) continue;
-    const int len = std::snprintf(num, sizeof num, "%7d : ", n + 1);
-    std::string line;
-    line.reserve(static_cast<std::size_t>(len) + text.size());
-    line.append(num, static_cast<std::size_t>(len)).append(text);
-    out.push_back(std::move(line));
+    if (find_line_matches(get_NCD_line_view(d, n), s)) hits.push_back(n);
+  }
+  std::vector<std::string> out(hits.size());
+  char num[16];
+  for (std::size_t i = 0; i < hits.size(); ++i) {
+    // "%7d : " and the text.
+    const std::string_view text = get_NCD_line_view(d, hits[i]);
+    const auto r = std::to_chars(num, num + sizeof num, hits[i] + 1);
+    const std::size_t digits = static_cast<std::size_t>(r.ptr - num);
+    std::string& line = out[i];
+    line.reserve(std::max<std::size_t>(digits, 7) + 3 + text.size());
+    if (digits < 7) line.append(7 - digits, ' ');
+    line.append(num, digits).append(" : ").append(text);
   }
   return out;
 }
