@@ -19,6 +19,7 @@
 #include "common/widgets/ctrls_ex.h"
 #include "common/widgets/input_number.h"
 #include "mainwin/core/dialog_state.h"
+#include "mainwin/dialog_place.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
@@ -217,6 +218,31 @@ void TFILE_SELECTION::set_path_items(const std::vector<std::string>& items) {
 }
 void TFILE_SELECTION::set_filter_items(const std::vector<std::string>& items) {
   set_combo_items(filter_box, items);
+}
+
+void TFILE_SELECTION::set_from(const FILE_SEL_SETTINGS& s) {
+  resize(s.width, s.height);
+  place_at_remembered(this, s.left, s.top);
+  col_width[0] = s.name_width;
+  col_width[1] = s.size_width;
+  col_width[2] = s.date_width;
+  set_path_items(s.paths);
+  set_filter_items(s.filters);
+  filter_box->setEditText(to_qstring(s.filter));
+}
+
+void TFILE_SELECTION::store_to(FILE_SEL_SETTINGS& s) const {
+  s.left = x();
+  s.top = y();
+  s.width = width();
+  s.height = height();
+  const bool live = isVisible();
+  s.name_width = live ? lv1->columnWidth(0) : col_width[0];
+  s.size_width = live ? lv1->columnWidth(1) : col_width[1];
+  s.date_width = live ? lv1->columnWidth(2) : col_width[2];
+  s.paths = path_items();
+  s.filters = filter_items();
+  s.filter = plat::from_qstring(filter_box->currentText());
 }
 
 std::string TFILE_SELECTION::file_name() const { return backslash_to_slash(ed_file->Text()); }

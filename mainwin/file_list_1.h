@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwin/core/dialog_state.h"
 #include "mainwin/core/file_list.h"
 
 class QCheckBox;
@@ -69,6 +70,11 @@ class TFILE_SELECTION : public QDialog {
   std::vector<std::string> filter_items() const;
   void set_path_items(const std::vector<std::string>& items);
   void set_filter_items(const std::vector<std::string>& items);
+  // The remembered state: bounds (the corner kept 300 pixels inside the desktop), column
+  // widths, both histories and the filter in; the same out, as the window holds them now.
+  void set_from(const FILE_SEL_SETTINGS& s);
+  void store_to(FILE_SEL_SETTINGS& s) const;
+
   // ed_file's text (CP932) with "\" as "/"; what the opener takes after OK.
   std::string file_name() const;
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/widgets/ctrls_ex.h"
+#include "mainwin/dialog_place.h"
 #include "mainwin/file_list_1.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
@@ -163,6 +164,35 @@ TEST_F(Chooser, ColumnWidthsSurviveHiding) {
   dlg_.show();
   EXPECT_EQ(dlg_.lv1->columnWidth(0), 77);
   EXPECT_EQ(dlg_.lv1->columnWidth(2), 120);
+}
+
+TEST_F(Chooser, RemembersItsStateThroughTheSettingsRecord) {
+  const QRect desk = available_desktop();
+  FILE_SEL_SETTINGS s;
+  s.left = desk.right() + 700;  // beyond the right edge: 300 pixels inside it
+  s.top = 10;
+  s.width = 320;
+  s.height = 410;
+  s.name_width = 90;
+  s.paths = {"/a", "", "/b"};
+  s.filters = {"*.nc", "*.NCD"};
+  s.filter = "*.nc";
+  dlg_.set_from(s);
+  show();
+  EXPECT_EQ(dlg_.pos(), QPoint(desk.x() + desk.width() - 300, desk.y() + 10));
+  EXPECT_EQ(dlg_.lv1->columnWidth(0), 90);
+  EXPECT_EQ(dlg_.model()->rowCount(), 0);  // the whole name must match: no ".NCD" file
+  FILE_SEL_SETTINGS out;
+  dlg_.filter_box->setEditText(u"*.txt"_qs);
+  dlg_.path_nameClick(2);
+  dlg_.lv1->setColumnWidth(2, 140);
+  dlg_.store_to(out);
+  EXPECT_EQ(out.filter, "*.txt");
+  EXPECT_EQ(out.filters, (std::vector<std::string>{"*.txt", "*.nc", "*.NCD"}));
+  EXPECT_EQ(out.paths, (std::vector<std::string>{"/a", "/b"}));  // no empty entries
+  EXPECT_EQ(out.name_width, 90);
+  EXPECT_EQ(out.date_width, 140);
+  EXPECT_EQ(out.width, 320);
 }
 
 TEST_F(Chooser, NameThatShiftJisCannotHoldIsRefused) {
