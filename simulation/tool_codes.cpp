@@ -176,7 +176,7 @@ void radius_kind_body(TTOOL& t) {
   neck_rule(t, t.dia, 0.5);
 }
 
-// Corner radius as kinds 3, 5 and 6 take it.
+// Corner radius as CORNER_R_EM, TAPER_BALL_EM and TAPER_RADIUS take it.
 void corner_radius(TTOOL& t) {
   if (t.radius <= 0) {
     clamp_field(t.dia);
@@ -185,261 +185,287 @@ void corner_radius(TTOOL& t) {
     t.radius = 200;
   }
 }
-// Taper half angle as kinds 4, 5 and 6 take it.
+// Taper half angle as TAPER_EM, TAPER_BALL_EM and TAPER_RADIUS take it.
 void taper_angle(TTOOL& t) {
   if (t.half_angle <= 0) t.half_angle = 0.001f;
   else if (t.half_angle >= 90) t.half_angle = 89.999f;
 }
 
+// What the normalisation of a kind derives: the largest diameter of the cutting part and
+// the tip radius of the tool shape (0 without one).
+struct KindSizes {
+  double cut;
+  double ref_radius = 0;
+};
+
+// FLAT_EM, INDEXABLE_INS_DRILL, REAMER and STRAIGHT: a plain cylinder.
+KindSizes normalise_cylinder(TTOOL& t) {
+  clamp_field(t.dia);
+  clamp_field(t.shank_dia);
+  clamp_field(t.edge_len);
+  clamp_protrusion(t);
+  neck_rule(t, t.dia, 0.5);
+  return {t.dia};
+}
+
+KindSizes normalise_ball(TTOOL& t) {
+  clamp_field(t.radius);
+  clamp_field(t.dia);
+  if (2.0 * t.radius < t.dia) t.dia = 2 * t.radius;
+  const double r = t.radius, c2 = t.dia / 2.0;
+  t.derived2 = static_cast<float>(r - std::sqrt(std::max(0.0, r * r - c2 * c2)));
+  radius_kind_body(t);
+  return {t.dia, t.radius};
+}
+
+KindSizes normalise_corner_r(TTOOL& t) {
+  corner_radius(t);
+  if (2.0 * t.radius + 0.02 > t.dia) t.dia = static_cast<float>(2.0 * t.radius + 0.02);
+  radius_kind_body(t);
+  return {t.dia, t.radius};
+}
+
+KindSizes normalise_taper(TTOOL& t) {
+  if (t.dia <= 0.02f) t.dia = 0.02f;
+  else if (t.dia > 400) t.dia = 400;
+  taper_angle(t);
+  clamp_field(t.edge_len);
+  clamp_protrusion(t);
+  const double cut = 2.0 * t.edge_len * tan_d(t.half_angle) + t.dia;
+  clamp_field(t.shank_dia);
+  neck_rule(t, cut, 0.5);
+  return {cut};
+}
+
+// TAPER_BALL_EM (the ball's tangent circle is the tip diameter) and TAPER_RADIUS (a flat
+// part inside the corner radius).
+KindSizes normalise_taper_radius(TTOOL& t, bool ball) {
+  corner_radius(t);
+  taper_angle(t);
+  const double r = t.radius, i = t.half_angle;
+  const double a = r * tan_d((90.0 - i) / 2.0);
+  if (ball) {
+    t.dia = static_cast<float>(2.0 * a);
+    t.derived1 = static_cast<float>(r * cos_d(i));
+  } else {
+    clamp_field(t.dia);
+    if (2.0 * a + 0.02 > t.dia) t.dia = static_cast<float>(2.0 * a + 0.02);
+    t.noedge_dia = static_cast<float>(t.dia - 2.0 * a);
+    t.derived1 = static_cast<float>(r * cos_d(i) + t.noedge_dia / 2.0);
+  }
+  t.derived2 = static_cast<float>(r - r * sin_d(i));
+  clamp_field(t.edge_len);
+  at_least(t.edge_len, r - r * sin_d(i));
+  clamp_protrusion(t);
+  const double cut = 2.0 * t.edge_len * tan_d(i) + t.dia;
+  clamp_field(t.shank_dia);
+  neck_rule(t, cut, 0.5);
+  return {cut, t.radius};
+}
+
+KindSizes normalise_center_drill(TTOOL& t) {
+  t.half_angle = 33;
+  clamp_field(t.dia);
+  clamp_field(t.shank_dia);
+  at_least(t.shank_dia, t.dia);
+  const double p = t.dia / 2.0 * kTan33;
+  const double q = kTan60 * (t.shank_dia - t.dia) / 2.0 + 0.01;
+  clamp_field(t.edge_len);
+  if (p + q > t.edge_len) t.edge_len = static_cast<float>(p + q);
+  t.derived1 = static_cast<float>(p);
+  t.derived2 = static_cast<float>(t.edge_len - q);
+  clamp_protrusion(t);
+  return {t.shank_dia};
+}
+
+KindSizes normalise_drill(TTOOL& t) {
+  t.half_angle = 33;
+  clamp_field(t.dia);
+  clamp_field(t.edge_len);
+  const double p = t.dia / 2.0 * kTan33;
+  t.derived1 = static_cast<float>(p);
+  at_least(t.edge_len, p);
+  clamp_field(t.shank_dia);
+  clamp_protrusion(t);
+  neck_rule(t, t.dia, 0.5);
+  return {t.dia};
+}
+
+KindSizes normalise_tap(TTOOL& t) {
+  t.half_angle = 33;
+  clamp_field(t.dia);
+  clamp_field(t.noedge_dia);
+  if (t.noedge_dia > t.dia) t.noedge_dia = t.dia;
+  clamp_field(t.edge_len);
+  const double p = (static_cast<double>(t.dia) - t.noedge_dia) * kTan33;
+  at_least(t.edge_len, p);
+  t.derived1 = static_cast<float>(p / 2.0);
+  t.derived2 = static_cast<float>(t.edge_len - p / 2.0);
+  t.shank_dia = t.noedge_dia;
+  clamp_protrusion(t);
+  return {t.dia};
+}
+
+KindSizes normalise_boring_bar(TTOOL& t) {
+  clamp_field(t.dia);
+  at_least(t.dia, 2.0);
+  clamp_field(t.noedge_dia);
+  if (t.noedge_dia > t.dia - 0.1) t.noedge_dia = static_cast<float>(t.dia - 0.1);
+  if (t.noedge_dia < t.dia / 2.0) t.noedge_dia = t.dia / 2;
+  t.derived1 = static_cast<float>((static_cast<double>(t.dia) - t.noedge_dia) / 2.0);
+  clamp_field(t.edge_len);
+  at_least(t.edge_len, t.dia / 2.0);
+  clamp_field(t.shank_dia);
+  clamp_protrusion(t);
+  neck_rule(t, t.dia - 2.0 * t.derived1 / 3.0, 0.5);
+  return {t.dia};
+}
+
+KindSizes normalise_face_mill(TTOOL& t) {
+  clamp_field(t.dia);
+  clamp_field(t.edge_len);
+  if (t.edge_len > t.dia / 4.0) t.edge_len = t.dia / 4;
+  clamp_field(t.shank_dia);
+  clamp_field(t.protrusion);
+  if (2.0 * t.edge_len > t.protrusion) t.protrusion = 2 * t.edge_len;
+  // The neck starts above the edge, at twice the edge length.
+  const double r0 = t.dia - 2.0 * t.edge_len;
+  if (t.shank_dia > r0) {
+    if (static_cast<double>(t.protrusion) - t.edge_len > 0.001) {
+      const double cone = (t.shank_dia - r0) / 2.0 / kTan30;
+      if (cone + 0.5 >= static_cast<double>(t.protrusion) - 2.0 * t.edge_len)
+        t.protrusion = static_cast<float>(2.0 * t.edge_len + cone + 0.5);
+    } else {
+      t.shank_dia = static_cast<float>(r0);
+    }
+  }
+  return {t.dia};
+}
+
+// FACE_MILL_MARU (round inserts: their radius is the tip radius) and FACE_MILL_KAKU.
+KindSizes normalise_insert_face_mill(TTOOL& t, bool round) {
+  clamp_field(t.dia);
+  if (t.radius <= 0.02f) t.radius = static_cast<float>(0.4 * t.dia);
+  if (t.radius > 0.4 * t.dia) t.radius = static_cast<float>(0.4 * t.dia);
+  if (1.5 * t.radius > t.edge_len) t.edge_len = static_cast<float>(1.5 * t.radius);
+  clamp_field(t.shank_dia);
+  clamp_protrusion(t);
+  neck_rule(t, t.dia, 0.5);
+  return {t.dia, round ? t.radius : 0.0};
+}
+
+KindSizes normalise_t_slot(TTOOL& t) {
+  clamp_field(t.dia);
+  at_least(t.dia, 2.1);
+  at_least(t.noedge_dia, 1.1);
+  if (t.noedge_dia > t.dia - 1.0) t.noedge_dia = static_cast<float>(t.dia - 1.0);
+  const double e = 2.0 * kTan5 * (static_cast<double>(t.dia) - t.noedge_dia) / 2.0 + 0.1;
+  if (t.radius <= e) t.radius = static_cast<float>(e);
+  if (t.radius + 4.0 > t.edge_len) t.edge_len = static_cast<float>(t.radius + 4.0);
+  clamp_protrusion(t);
+  clamp_field(t.shank_dia);
+  neck_rule(t, t.noedge_dia - 1.0, 0.0);
+  return {t.dia};
+}
+
+KindSizes normalise_o_ring(TTOOL& t) {
+  clamp_field(t.dia);
+  at_least(t.noedge_dia, 0.02);
+  if (t.noedge_dia > t.dia - 0.02) t.noedge_dia = static_cast<float>(t.dia - 0.02);
+  const double w = (static_cast<double>(t.dia) - t.noedge_dia) / 2.0;
+  if (t.radius >= w / 2.0 - 0.02) t.radius = static_cast<float>(w / 2.0 - 0.02);
+  if (t.radius < 0.02f) t.radius = 0;
+  clamp_field(t.edge_len);
+  clamp_protrusion(t);
+  clamp_field(t.shank_dia);
+  if (t.shank_dia > t.dia) {
+    const double free_len = static_cast<double>(t.protrusion) - t.edge_len;
+    if (free_len <= 0.001) {
+      t.shank_dia = clamp_TOOL_size(t.noedge_dia - 1.0f);
+    } else {
+      const double cone = (static_cast<double>(t.shank_dia) - t.dia) / 2.0 / kTan30;
+      if (cone + 2.0 >= free_len) t.protrusion = static_cast<float>(t.edge_len + cone + 2.0);
+    }
+  }
+  return {t.dia};
+}
+
+KindSizes normalise_rev_taper(TTOOL& t) {
+  clamp_field(t.dia);
+  if (t.half_angle <= 0) t.half_angle = 0.001f;
+  else if (t.half_angle >= 45) t.half_angle = 45;
+  clamp_field(t.edge_len);
+  const double p = t.edge_len * tan_d(t.half_angle);
+  if (2.0 * p + 0.1 > t.dia) t.dia = static_cast<float>(2.0 * p + 0.1);
+  const double cut = t.dia - (2.0 * p + 0.1);
+  clamp_field(t.shank_dia);
+  clamp_protrusion(t);
+  neck_rule(t, cut, 0.5);
+  return {cut};
+}
+
+KindSizes normalise_inner_r(TTOOL& t) {
+  if (t.radius < 0.1f) t.radius = 0.1f;
+  else if (t.radius > 199) t.radius = 199;
+  clamp_field(t.noedge_dia);
+  if (2.0 * t.radius + t.noedge_dia > 400)
+    t.noedge_dia = static_cast<float>(400.0 - 2.0 * t.radius);
+  if (t.half_angle < 0.001f) t.half_angle = 0;
+  else if (t.half_angle >= 30) t.half_angle = 30;
+  clamp_field(t.dia);
+  if (2.0 * t.radius + t.noedge_dia > t.dia)
+    t.dia = static_cast<float>(2.0 * t.radius + t.noedge_dia);
+  clamp_field(t.edge_len);
+  at_least(t.edge_len, t.radius);
+  clamp_field(t.protrusion);
+  if (2.0 * t.edge_len + 2.0 > t.protrusion)
+    t.protrusion = static_cast<float>(2.0 * t.edge_len + 2.0);
+  clamp_field(t.shank_dia);
+  if (t.shank_dia > t.dia) {
+    const double free_len = static_cast<double>(t.protrusion) - 2.0 * t.edge_len;
+    if (free_len > 0.001) {
+      const double cone = (static_cast<double>(t.shank_dia) - t.dia) / 2.0 / kTan30;
+      if (cone + 2.0 >= free_len)
+        t.protrusion = static_cast<float>(2.0 * t.edge_len + cone + 2.0);
+    } else {
+      t.shank_dia = t.dia;
+    }
+  }
+  return {t.dia};
+}
+
 // The kind's normalisation and derived fields.
 void normalise_tool(TTOOL& t) {
   const int kind = t.T_category;
-  double cut = t.dia;
-  double ref_radius = 0;
+  KindSizes k{};
   switch (kind) {
-    case 0:
-      return;
-    case 1:
-    case 11:
-    case 19:
-    case 20:
-      clamp_field(t.dia);
-      clamp_field(t.shank_dia);
-      clamp_field(t.edge_len);
-      clamp_protrusion(t);
-      neck_rule(t, t.dia, 0.5);
-      cut = t.dia;
-      break;
-    case 2: {
-      clamp_field(t.radius);
-      clamp_field(t.dia);
-      if (2.0 * t.radius < t.dia) t.dia = 2 * t.radius;
-      const double r = t.radius, c2 = t.dia / 2.0;
-      t.derived2 = static_cast<float>(r - std::sqrt(std::max(0.0, r * r - c2 * c2)));
-      radius_kind_body(t);
-      cut = t.dia;
-      ref_radius = t.radius;
-      break;
-    }
-    case 3:
-      corner_radius(t);
-      if (2.0 * t.radius + 0.02 > t.dia) t.dia = static_cast<float>(2.0 * t.radius + 0.02);
-      radius_kind_body(t);
-      cut = t.dia;
-      ref_radius = t.radius;
-      break;
-    case 4:
-      if (t.dia <= 0.02f) t.dia = 0.02f;
-      else if (t.dia > 400) t.dia = 400;
-      taper_angle(t);
-      clamp_field(t.edge_len);
-      clamp_protrusion(t);
-      cut = 2.0 * t.edge_len * tan_d(t.half_angle) + t.dia;
-      clamp_field(t.shank_dia);
-      neck_rule(t, cut, 0.5);
-      break;
-    case 5:
-    case 6: {
-      corner_radius(t);
-      taper_angle(t);
-      const double r = t.radius, i = t.half_angle;
-      const double a = r * tan_d((90.0 - i) / 2.0);
-      if (kind == 5) {
-        t.dia = static_cast<float>(2.0 * a);
-        t.derived1 = static_cast<float>(r * cos_d(i));
-      } else {
-        clamp_field(t.dia);
-        if (2.0 * a + 0.02 > t.dia) t.dia = static_cast<float>(2.0 * a + 0.02);
-        t.noedge_dia = static_cast<float>(t.dia - 2.0 * a);
-        t.derived1 = static_cast<float>(r * cos_d(i) + t.noedge_dia / 2.0);
-      }
-      t.derived2 = static_cast<float>(r - r * sin_d(i));
-      clamp_field(t.edge_len);
-      at_least(t.edge_len, r - r * sin_d(i));
-      clamp_protrusion(t);
-      cut = 2.0 * t.edge_len * tan_d(i) + t.dia;
-      clamp_field(t.shank_dia);
-      neck_rule(t, cut, 0.5);
-      ref_radius = t.radius;
-      break;
-    }
-    case 7: {
-      t.half_angle = 33;
-      clamp_field(t.dia);
-      clamp_field(t.shank_dia);
-      at_least(t.shank_dia, t.dia);
-      const double p = t.dia / 2.0 * kTan33;
-      const double q = kTan60 * (t.shank_dia - t.dia) / 2.0 + 0.01;
-      clamp_field(t.edge_len);
-      if (p + q > t.edge_len) t.edge_len = static_cast<float>(p + q);
-      t.derived1 = static_cast<float>(p);
-      t.derived2 = static_cast<float>(t.edge_len - q);
-      clamp_protrusion(t);
-      cut = t.shank_dia;
-      break;
-    }
-    case 8: {
-      t.half_angle = 33;
-      clamp_field(t.dia);
-      clamp_field(t.edge_len);
-      const double p = t.dia / 2.0 * kTan33;
-      t.derived1 = static_cast<float>(p);
-      at_least(t.edge_len, p);
-      clamp_field(t.shank_dia);
-      clamp_protrusion(t);
-      neck_rule(t, t.dia, 0.5);
-      cut = t.dia;
-      break;
-    }
-    case 9: {
-      t.half_angle = 33;
-      clamp_field(t.dia);
-      clamp_field(t.noedge_dia);
-      if (t.noedge_dia > t.dia) t.noedge_dia = t.dia;
-      clamp_field(t.edge_len);
-      const double p = (static_cast<double>(t.dia) - t.noedge_dia) * kTan33;
-      at_least(t.edge_len, p);
-      t.derived1 = static_cast<float>(p / 2.0);
-      t.derived2 = static_cast<float>(t.edge_len - p / 2.0);
-      t.shank_dia = t.noedge_dia;
-      clamp_protrusion(t);
-      cut = t.dia;
-      break;
-    }
-    case 10:
-      clamp_field(t.dia);
-      at_least(t.dia, 2.0);
-      clamp_field(t.noedge_dia);
-      if (t.noedge_dia > t.dia - 0.1) t.noedge_dia = static_cast<float>(t.dia - 0.1);
-      if (t.noedge_dia < t.dia / 2.0) t.noedge_dia = t.dia / 2;
-      t.derived1 = static_cast<float>((static_cast<double>(t.dia) - t.noedge_dia) / 2.0);
-      clamp_field(t.edge_len);
-      at_least(t.edge_len, t.dia / 2.0);
-      clamp_field(t.shank_dia);
-      clamp_protrusion(t);
-      neck_rule(t, t.dia - 2.0 * t.derived1 / 3.0, 0.5);
-      cut = t.dia;
-      break;
-    case 12: {
-      clamp_field(t.dia);
-      clamp_field(t.edge_len);
-      if (t.edge_len > t.dia / 4.0) t.edge_len = t.dia / 4;
-      clamp_field(t.shank_dia);
-      clamp_field(t.protrusion);
-      if (2.0 * t.edge_len > t.protrusion) t.protrusion = 2 * t.edge_len;
-      // The neck starts above the edge, at twice the edge length.
-      const double r0 = t.dia - 2.0 * t.edge_len;
-      if (t.shank_dia > r0) {
-        if (static_cast<double>(t.protrusion) - t.edge_len > 0.001) {
-          const double cone = (t.shank_dia - r0) / 2.0 / kTan30;
-          if (cone + 0.5 >= static_cast<double>(t.protrusion) - 2.0 * t.edge_len)
-            t.protrusion = static_cast<float>(2.0 * t.edge_len + cone + 0.5);
-        } else {
-          t.shank_dia = static_cast<float>(r0);
-        }
-      }
-      cut = t.dia;
-      break;
-    }
-    case 13:
-    case 14:
-      clamp_field(t.dia);
-      if (t.radius <= 0.02f) t.radius = static_cast<float>(0.4 * t.dia);
-      if (t.radius > 0.4 * t.dia) t.radius = static_cast<float>(0.4 * t.dia);
-      if (1.5 * t.radius > t.edge_len) t.edge_len = static_cast<float>(1.5 * t.radius);
-      clamp_field(t.shank_dia);
-      clamp_protrusion(t);
-      neck_rule(t, t.dia, 0.5);
-      cut = t.dia;
-      if (kind == 13) ref_radius = t.radius;
-      break;
-    case 15: {
-      clamp_field(t.dia);
-      at_least(t.dia, 2.1);
-      at_least(t.noedge_dia, 1.1);
-      if (t.noedge_dia > t.dia - 1.0) t.noedge_dia = static_cast<float>(t.dia - 1.0);
-      const double e = 2.0 * kTan5 * (static_cast<double>(t.dia) - t.noedge_dia) / 2.0 + 0.1;
-      if (t.radius <= e) t.radius = static_cast<float>(e);
-      if (t.radius + 4.0 > t.edge_len) t.edge_len = static_cast<float>(t.radius + 4.0);
-      clamp_protrusion(t);
-      clamp_field(t.shank_dia);
-      neck_rule(t, t.noedge_dia - 1.0, 0.0);
-      cut = t.dia;
-      break;
-    }
-    case 16: {
-      clamp_field(t.dia);
-      at_least(t.noedge_dia, 0.02);
-      if (t.noedge_dia > t.dia - 0.02) t.noedge_dia = static_cast<float>(t.dia - 0.02);
-      const double w = (static_cast<double>(t.dia) - t.noedge_dia) / 2.0;
-      if (t.radius >= w / 2.0 - 0.02) t.radius = static_cast<float>(w / 2.0 - 0.02);
-      if (t.radius < 0.02f) t.radius = 0;
-      clamp_field(t.edge_len);
-      clamp_protrusion(t);
-      clamp_field(t.shank_dia);
-      if (t.shank_dia > t.dia) {
-        const double free_len = static_cast<double>(t.protrusion) - t.edge_len;
-        if (free_len <= 0.001) {
-          t.shank_dia = clamp_TOOL_size(t.noedge_dia - 1.0f);
-        } else {
-          const double cone = (static_cast<double>(t.shank_dia) - t.dia) / 2.0 / kTan30;
-          if (cone + 2.0 >= free_len) t.protrusion = static_cast<float>(t.edge_len + cone + 2.0);
-        }
-      }
-      cut = t.dia;
-      break;
-    }
-    case 17: {
-      clamp_field(t.dia);
-      if (t.half_angle <= 0) t.half_angle = 0.001f;
-      else if (t.half_angle >= 45) t.half_angle = 45;
-      clamp_field(t.edge_len);
-      const double p = t.edge_len * tan_d(t.half_angle);
-      if (2.0 * p + 0.1 > t.dia) t.dia = static_cast<float>(2.0 * p + 0.1);
-      cut = t.dia - (2.0 * p + 0.1);
-      clamp_field(t.shank_dia);
-      clamp_protrusion(t);
-      neck_rule(t, cut, 0.5);
-      break;
-    }
-    case 18: {
-      if (t.radius < 0.1f) t.radius = 0.1f;
-      else if (t.radius > 199) t.radius = 199;
-      clamp_field(t.noedge_dia);
-      if (2.0 * t.radius + t.noedge_dia > 400)
-        t.noedge_dia = static_cast<float>(400.0 - 2.0 * t.radius);
-      if (t.half_angle < 0.001f) t.half_angle = 0;
-      else if (t.half_angle >= 30) t.half_angle = 30;
-      clamp_field(t.dia);
-      if (2.0 * t.radius + t.noedge_dia > t.dia)
-        t.dia = static_cast<float>(2.0 * t.radius + t.noedge_dia);
-      clamp_field(t.edge_len);
-      at_least(t.edge_len, t.radius);
-      clamp_field(t.protrusion);
-      if (2.0 * t.edge_len + 2.0 > t.protrusion)
-        t.protrusion = static_cast<float>(2.0 * t.edge_len + 2.0);
-      clamp_field(t.shank_dia);
-      if (t.shank_dia > t.dia) {
-        const double free_len = static_cast<double>(t.protrusion) - 2.0 * t.edge_len;
-        if (free_len > 0.001) {
-          const double cone = (static_cast<double>(t.shank_dia) - t.dia) / 2.0 / kTan30;
-          if (cone + 2.0 >= free_len)
-            t.protrusion = static_cast<float>(2.0 * t.edge_len + cone + 2.0);
-        } else {
-          t.shank_dia = t.dia;
-        }
-      }
-      cut = t.dia;
-      break;
-    }
-    default:
-      return;
+    case TOOL_KIND_FLAT_EM:
+    case TOOL_KIND_INDEXABLE_INS_DRILL:
+    case TOOL_KIND_REAMER:
+    case TOOL_KIND_STRAIGHT: k = normalise_cylinder(t); break;
+    case TOOL_KIND_BALL_EM: k = normalise_ball(t); break;
+    case TOOL_KIND_CORNER_R_EM: k = normalise_corner_r(t); break;
+    case TOOL_KIND_TAPER_EM: k = normalise_taper(t); break;
+    case TOOL_KIND_TAPER_BALL_EM: k = normalise_taper_radius(t, true); break;
+    case TOOL_KIND_TAPER_RADIUS: k = normalise_taper_radius(t, false); break;
+    case TOOL_KIND_CENTER_DRILL: k = normalise_center_drill(t); break;
+    case TOOL_KIND_DRILL: k = normalise_drill(t); break;
+    case TOOL_KIND_TAP: k = normalise_tap(t); break;
+    case TOOL_KIND_BORING_BAR: k = normalise_boring_bar(t); break;
+    case TOOL_KIND_FACE_MILL: k = normalise_face_mill(t); break;
+    case TOOL_KIND_FACE_MILL_MARU: k = normalise_insert_face_mill(t, true); break;
+    case TOOL_KIND_FACE_MILL_KAKU: k = normalise_insert_face_mill(t, false); break;
+    case TOOL_KIND_T_SLOT: k = normalise_t_slot(t); break;
+    case TOOL_KIND_O_RING: k = normalise_o_ring(t); break;
+    case TOOL_KIND_REV_TAPER: k = normalise_rev_taper(t); break;
+    case TOOL_KIND_INNER_R: k = normalise_inner_r(t); break;
+    default: return;  // TOOL_KIND_NONE and unknown kinds keep their values
   }
-  t.cut_dia = static_cast<float>(cut);
-  if ((kind >= 4 && kind <= 9) || kind == 17)
+  t.cut_dia = static_cast<float>(k.cut);
+  if ((kind >= TOOL_KIND_TAPER_EM && kind <= TOOL_KIND_TAP) || kind == TOOL_KIND_REV_TAPER)
     t.tan_half_angle = static_cast<float>(tan_d(t.half_angle));
-  t.ref_dia = kind == 18 ? t.noedge_dia : t.dia;
-  t.ref_radius = static_cast<float>(ref_radius);
+  t.ref_dia = kind == TOOL_KIND_INNER_R ? t.noedge_dia : t.dia;
+  t.ref_radius = static_cast<float>(k.ref_radius);
 }
 
 // The letters H, I and J that the tool line of a kind carries.
@@ -448,11 +474,19 @@ struct KindLetters {
 };
 KindLetters written_letters(int kind) {
   switch (kind) {
-    case 2: case 3: case 13: case 14: return {true, false, false};
-    case 4: case 17: return {false, true, false};
-    case 5: case 6: return {true, true, false};
-    case 9: case 10: return {false, false, true};
-    case 15: case 16: case 18: return {true, kind == 18, true};
+    case TOOL_KIND_BALL_EM:
+    case TOOL_KIND_CORNER_R_EM:
+    case TOOL_KIND_FACE_MILL_MARU:
+    case TOOL_KIND_FACE_MILL_KAKU: return {true, false, false};
+    case TOOL_KIND_TAPER_EM:
+    case TOOL_KIND_REV_TAPER: return {false, true, false};
+    case TOOL_KIND_TAPER_BALL_EM:
+    case TOOL_KIND_TAPER_RADIUS: return {true, true, false};
+    case TOOL_KIND_TAP:
+    case TOOL_KIND_BORING_BAR: return {false, false, true};
+    case TOOL_KIND_T_SLOT:
+    case TOOL_KIND_O_RING: return {true, false, true};
+    case TOOL_KIND_INNER_R: return {true, true, true};
     default: return {};
   }
 }
@@ -465,7 +499,8 @@ std::string tool_line_of(const TTOOL& t) {
   s += "E" + i2s(t.shank_color) + "F" + f2s(t.protrusion) + "G" + f2s(t.shank_dia);
   const std::string H = "H" + f2s(t.radius), I = "I" + f2s(t.half_angle),
                     J = "J" + f2s(t.noedge_dia);
-  if (kind == 15 || kind == 16) s += J + H;  // J belongs to the E group here
+  // J belongs to the E group of these two.
+  if (kind == TOOL_KIND_T_SLOT || kind == TOOL_KIND_O_RING) s += J + H;
   else s += (w.H ? H : "") + (w.I ? I : "") + (w.J ? J : "");
   return s + ")";
 }
@@ -595,15 +630,15 @@ bool make_TOOL_comment_lines(TTOOL& t, THOLDER& h) {
   for (float* v : {&t.dia, &t.edge_len, &t.protrusion, &t.shank_dia, &t.radius, &t.half_angle,
                    &t.noedge_dia})
     make_positive(*v);
-  if (t.T_category < 0 || t.T_category >= kToolKinds) t.T_category = 0;
+  if (t.T_category < 0 || t.T_category >= kToolKinds) t.T_category = TOOL_KIND_NONE;
   t.cut_dia = t.tan_half_angle = t.derived1 = t.derived2 = t.ref_dia = t.ref_radius = 0;
   normalise_tool(t);
-  if (t.T_category != 0)
+  if (t.T_category != TOOL_KIND_NONE)
     t.tool_line = settle_line([&] { round_tool_to_written(t); }, [&] { normalise_tool(t); },
                               [&] { return tool_line_of(t); });
   else
     t.tool_line = tool_line_of(t);
-  if (t.T_category == 0) {
+  if (t.T_category == TOOL_KIND_NONE) {
     h.holder_line = "(VLM H" + i2s(t.T_number) + " A49B72)";
     t.name = "未設定";
   } else {

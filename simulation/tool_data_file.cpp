@@ -45,7 +45,7 @@ std::string make_TB_tool_data_text(const TTOOL_HOLDER_tmp& m) {
     TTOOL t = m.slot[k].tool;
     THOLDER h = m.slot[k].holder;
     make_TOOL_comment_lines(t, h);
-    if (t.T_category == 0) continue;
+    if (t.T_category == TOOL_KIND_NONE) continue;
     char mark[32];
     std::snprintf(mark, sizeof mark, "%%TB T=%2.2d ", k);
     out.append(mark)

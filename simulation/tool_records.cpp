@@ -41,7 +41,7 @@ const char* Get_WORK_TOOL_HOLDER_Version() { return "*"; }
 
 void set_default_TOOL(TTOOL& t) {
   t.T_number = 0;
-  t.T_category = 0;
+  t.T_category = TOOL_KIND_NONE;
   t.shank_color = 10;
   t.protrusion = 20.0f;
   t.shank_dia = 8.0f;
@@ -77,27 +77,27 @@ void get_TOOL_kind_text(TTOOL& t) {
   const std::string r = float_to_str(t.radius, 3);
   const std::string i = float_to_str(t.half_angle, 3);
   switch (t.T_category) {
-    case 0: t.name = "未設定"; break;
-    case 1: t.name = "φ" + c + " フラット"; break;
-    case 2: t.name = " R" + r + " ボール"; break;
-    case 3: t.name = "φ" + c + "-R" + r + " コーナーＲ"; break;
-    case 4: t.name = "φ" + c + "-" + i + "°テーパー"; break;
-    case 5: t.name = " R" + r + "-" + i + "°テーパーボール"; break;
-    case 6: t.name = "φ" + c + "-R" + r + "-" + i + "°テーパーラジアス"; break;
-    case 7: t.name = "φ" + c + " センタ穴ドリル"; break;
-    case 8: t.name = "φ" + c + " ドリル"; break;
-    case 9: t.name = " M" + c + " タップ"; break;
-    case 10: t.name = "φ" + c + " ボーリングバー"; break;
-    case 11: t.name = "φ" + c + " スローアウエイドリル"; break;
-    case 12: t.name = "φ" + c + " フェイスミル"; break;
-    case 13: t.name = "φ" + c + " 丸フェイスミル"; break;
-    case 14: t.name = "φ" + c + " 角フェイスミル"; break;
-    case 15: t.name = "φ" + c + " T-スロット"; break;
-    case 16: t.name = "φ" + c + " Ｏリングカッタ"; break;
-    case 17: t.name = "φ" + c + " 逆テーパカッタ"; break;
-    case 18: t.name = "φ" + c + " インナーＲカッタ"; break;
-    case 19: t.name = "φ" + c + " リーマ"; break;
-    case 20: t.name = "φ" + c + " スロッチング"; break;
+    case TOOL_KIND_NONE: t.name = "未設定"; break;
+    case TOOL_KIND_FLAT_EM: t.name = "φ" + c + " フラット"; break;
+    case TOOL_KIND_BALL_EM: t.name = " R" + r + " ボール"; break;
+    case TOOL_KIND_CORNER_R_EM: t.name = "φ" + c + "-R" + r + " コーナーＲ"; break;
+    case TOOL_KIND_TAPER_EM: t.name = "φ" + c + "-" + i + "°テーパー"; break;
+    case TOOL_KIND_TAPER_BALL_EM: t.name = " R" + r + "-" + i + "°テーパーボール"; break;
+    case TOOL_KIND_TAPER_RADIUS: t.name = "φ" + c + "-R" + r + "-" + i + "°テーパーラジアス"; break;
+    case TOOL_KIND_CENTER_DRILL: t.name = "φ" + c + " センタ穴ドリル"; break;
+    case TOOL_KIND_DRILL: t.name = "φ" + c + " ドリル"; break;
+    case TOOL_KIND_TAP: t.name = " M" + c + " タップ"; break;
+    case TOOL_KIND_BORING_BAR: t.name = "φ" + c + " ボーリングバー"; break;
+    case TOOL_KIND_INDEXABLE_INS_DRILL: t.name = "φ" + c + " スローアウエイドリル"; break;
+    case TOOL_KIND_FACE_MILL: t.name = "φ" + c + " フェイスミル"; break;
+    case TOOL_KIND_FACE_MILL_MARU: t.name = "φ" + c + " 丸フェイスミル"; break;
+    case TOOL_KIND_FACE_MILL_KAKU: t.name = "φ" + c + " 角フェイスミル"; break;
+    case TOOL_KIND_T_SLOT: t.name = "φ" + c + " T-スロット"; break;
+    case TOOL_KIND_O_RING: t.name = "φ" + c + " Ｏリングカッタ"; break;
+    case TOOL_KIND_REV_TAPER: t.name = "φ" + c + " 逆テーパカッタ"; break;
+    case TOOL_KIND_INNER_R: t.name = "φ" + c + " インナーＲカッタ"; break;
+    case TOOL_KIND_REAMER: t.name = "φ" + c + " リーマ"; break;
+    case TOOL_KIND_STRAIGHT: t.name = "φ" + c + " スロッチング"; break;
     default: break;
   }
 }

@@ -12,7 +12,7 @@
 
 // One cutting tool. The letters are those of the tool comment line.
 struct TTOOL {
-  std::string name;             // shown in lists; "未設定" for kind 0
+  std::string name;             // shown in lists; "未設定" for TOOL_KIND_NONE
   std::int32_t T_number = 0;    // T
   std::int32_t T_category = 0;  // A: tool kind 0..20
   std::int32_t shank_color = 0; // E: colour of the tool body
@@ -21,15 +21,16 @@ struct TTOOL {
   std::int32_t edge_color = 0;  // B: colour of the cutting part
   float edge_len = 0;           // D: effective edge length
   float dia = 0;                // C: diameter
-  float radius = 0;             // H: ball or corner radius; kind 13 insert diameter, 14 insert
-                                //    width, 15 edge thickness
+  float radius = 0;             // H: ball or corner radius; insert diameter (FACE_MILL_MARU),
+                                //    insert width (FACE_MILL_KAKU), edge thickness (T_SLOT)
   float half_angle = 0;         // I: taper half angle
-  float noedge_dia = 0;         // J: diameter of the part without edge (kinds 9, 10, 15, 16, 18)
+  float noedge_dia = 0;         // J: diameter of the part without edge (TAP, BORING_BAR, T_SLOT,
+                                //    O_RING, INNER_R)
   std::uint8_t Z_given = 0;     // 1 when a Z value was read from text
   float Z_value = 0;            // Z
   // Derived by make_TOOL_comment_lines; read them only after it ran.
   float cut_dia = 0;            // largest diameter of the cutting part
-  float tan_half_angle = 0;     // tan of the half angle (kinds 4..9, 17)
+  float tan_half_angle = 0;     // tan of the half angle (TAPER_EM..TAP, REV_TAPER)
   float derived1 = 0;           // kind-specific length
   float derived2 = 0;           // kind-specific length (ball kinds: where the ball meets C)
   std::string tool_line;        // "(VLM T..." comment line
@@ -86,6 +87,31 @@ struct TTOOL_HOLDER_tmp {
 };
 
 // ---- tool kinds ---------------------------------------------------------------------------
+// The value of TTOOL::T_category, then the code that stands for it in a tool line, the kind
+// selector's text and the kind's library file.
+enum TOOL_KIND : std::int32_t {
+  TOOL_KIND_NONE = 0,                 // A0  選択なし         (no library file)
+  TOOL_KIND_FLAT_EM = 1,              // A1  フラット         TOOL_FLAT_EM.nts
+  TOOL_KIND_BALL_EM = 2,              // A2  ボール           TOOL_BALL_EM.nts
+  TOOL_KIND_CORNER_R_EM = 3,          // A3  コーナーＲ       TOOL_CORNER_R_EM.nts
+  TOOL_KIND_TAPER_EM = 4,             // A4  テーパー         TOOL_TAPER_EM.nts
+  TOOL_KIND_TAPER_BALL_EM = 5,        // A5  テーパーボール   TOOL_TAPER_BALL_EM.nts
+  TOOL_KIND_TAPER_RADIUS = 6,         // A6  テーパラジアス   TOOL_TAPER_RADIUS.nts
+  TOOL_KIND_CENTER_DRILL = 7,         // A7  センタ穴ドリル   TOOL_CENTER_DRILL.nts
+  TOOL_KIND_DRILL = 8,                // A8  ドリル           TOOL_DRILL.nts
+  TOOL_KIND_TAP = 9,                  // A9  タップ           TOOL_TAP.nts
+  TOOL_KIND_BORING_BAR = 10,          // A10 ボーリングバー   TOOL_BORING_BAR.nts
+  TOOL_KIND_INDEXABLE_INS_DRILL = 11, // A11 ｽﾛｰｱｳｴｲ ドリル   TOOL_INDEXABLE_INS_DRILL.nts
+  TOOL_KIND_FACE_MILL = 12,           // A12 フェイスミル     TOOL_FACE_MILL.nts
+  TOOL_KIND_FACE_MILL_MARU = 13,      // A13 丸フェイスミル   TOOL_FACE_MILL_MARU.nts
+  TOOL_KIND_FACE_MILL_KAKU = 14,      // A14 角フェイスミル   TOOL_FACE_MILL_KAKU.nts
+  TOOL_KIND_T_SLOT = 15,              // A15 T-スロット       TOOL_T_SLOT.nts
+  TOOL_KIND_O_RING = 16,              // A16 Ｏリングカッタ   TOOL_O_RING.nts
+  TOOL_KIND_REV_TAPER = 17,           // A17 逆テーパカッタ   TOOL_REV_TAPER.nts
+  TOOL_KIND_INNER_R = 18,             // A18 インナーＲ       TOOL_INNER_R.nts
+  TOOL_KIND_REAMER = 19,              // A19 リーマ           TOOL_REAMER.nts
+  TOOL_KIND_STRAIGHT = 20,            // A20 スロッチング     TOOL_STRAIGHT.nts
+};
 constexpr int kToolKinds = 21;
 // Texts of the kind selector, blanks kept, in selector order.
 extern const char* const TOOL_KIND_NAMES[kToolKinds];

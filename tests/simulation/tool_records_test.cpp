@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -82,6 +83,47 @@ TEST(ToolRecords, KindTextsAndFiles) {
     EXPECT_EQ(f.substr(f.size() - 4), ".nts") << k;
   }
   EXPECT_STREQ(Get_WORK_TOOL_HOLDER_Version(), "*");
+}
+
+TEST(ToolRecords, EveryKindNameHasOneValueAndBack) {
+  // A name stands for the kind whose library file it names; every value 0..20 has exactly
+  // one name.
+  struct Named {
+    const char* name;
+    int kind;
+  };
+  const Named named[] = {
+      {"NONE", TOOL_KIND_NONE},
+      {"FLAT_EM", TOOL_KIND_FLAT_EM},
+      {"BALL_EM", TOOL_KIND_BALL_EM},
+      {"CORNER_R_EM", TOOL_KIND_CORNER_R_EM},
+      {"TAPER_EM", TOOL_KIND_TAPER_EM},
+      {"TAPER_BALL_EM", TOOL_KIND_TAPER_BALL_EM},
+      {"TAPER_RADIUS", TOOL_KIND_TAPER_RADIUS},
+      {"CENTER_DRILL", TOOL_KIND_CENTER_DRILL},
+      {"DRILL", TOOL_KIND_DRILL},
+      {"TAP", TOOL_KIND_TAP},
+      {"BORING_BAR", TOOL_KIND_BORING_BAR},
+      {"INDEXABLE_INS_DRILL", TOOL_KIND_INDEXABLE_INS_DRILL},
+      {"FACE_MILL", TOOL_KIND_FACE_MILL},
+      {"FACE_MILL_MARU", TOOL_KIND_FACE_MILL_MARU},
+      {"FACE_MILL_KAKU", TOOL_KIND_FACE_MILL_KAKU},
+      {"T_SLOT", TOOL_KIND_T_SLOT},
+      {"O_RING", TOOL_KIND_O_RING},
+      {"REV_TAPER", TOOL_KIND_REV_TAPER},
+      {"INNER_R", TOOL_KIND_INNER_R},
+      {"REAMER", TOOL_KIND_REAMER},
+      {"STRAIGHT", TOOL_KIND_STRAIGHT},
+  };
+  int names_of[kToolKinds] = {};
+  for (const Named& n : named) {
+    ASSERT_GE(n.kind, 0) << n.name;
+    ASSERT_LT(n.kind, kToolKinds) << n.name;
+    ++names_of[n.kind];
+    const std::string file = n.kind == TOOL_KIND_NONE ? "" : "TOOL_" + std::string(n.name) + ".nts";
+    EXPECT_EQ(TOOL_KIND_FILES[n.kind], file) << n.name;
+  }
+  for (int k = 0; k < kToolKinds; ++k) EXPECT_EQ(names_of[k], 1) << "kind " << k;
 }
 
 TEST(ToolOutline, StripsStopAfter254Points) {
