@@ -1,0 +1,89 @@
+#include "tooling/core/preview_picture.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr std::uint32_t kFrame_color = 0xC0C0C0;
+
+std::string size_text(int w, int h) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "(%dx%d)", w, h);
+  return buf;
+}
+
+}  // namespace
+
+std::string preview_nc_name(const std::string& nc_path) {
+  // A "\" here may be the trail byte of a double-byte character: walk the characters.
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < nc_path.size();) {
+    const auto c = static_cast<unsigned char>(nc_path[i]);
+    if (is_SJIS_lead_byte(c) && i + 1 < nc_path.size()) {
+      i += 2;
+      continue;
+    }
+    if (c == '/' || c == '\\') start = i + 1;
+    ++i;
+  }
+  return nc_path.substr(start);
+}
+
+std::string preview_output_name(int mode, const std::string& nc_path, int tool_number,
+                                const std::string& ext) {
+  std::string name = preview_nc_name(nc_path);
+  if (name.empty()) name = "no-name";
+  // The extension starts at the last "." of the name (none in a name without one).
+  std::size_t dot = std::string::npos;
+  for (std::size_t i = 0; i < name.size();) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (is_SJIS_lead_byte(c) && i + 1 < name.size()) {
+      i += 2;
+      continue;
+    }
+    if (c == '.') dot = i;
+    ++i;
+  }
+  const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+  if (mode >= 0) return base + "-T" + std::to_string(tool_number) + ext;
+  return base + ext;
+}
+
+void Draw_preview(TG2& g, TG2_canvas& c, const TPreview_picture& pic, int width,
+                  bool force_white, int height) {
+  const int th = pic.text_height;
+  const bool white = force_white || pic.white;
+  const int back = white ? 63 : pic.back_color;
+  const std::uint32_t text_color =
+      white || (back / 8) % 2 == 1 ? 0x000000u : 0xFFFFFFu;
+  c.fill_rect({0, 0}, {width + 1, height + 1}, color_code_to_TColor(back));
+
+  const int top = preview_picture_top(th);
+  std::string title;
+  const std::string name = preview_nc_name(pic.nc_name);
+  if (pic.mode >= 0) {
+    TG2_canvas tool_pic;
+    draw_TOOL_to_canvas(pic.draw, tool_pic, g, width, !pic.print_at_data, pic.holder, pic.tool,
+                        force_white, white, 3, height - 2 * top);
+    c.append_translated(tool_pic, 0, top);
+    title = name + " , T= " + std::to_string(pic.tool.T_number);
+    if (pic.print_at_data) title += " , " + pic.tool.name;
+  } else {
+    if (pic.view) c.picture({0, top}, {width, height - top}, pic.view);
+    title = pic.print_at_data ? pic.file_line : name;
+  }
+  c.text({6, 3}, {width - 3, th + 6}, title, th, TG2_align::left, text_color);
+
+  std::string footer = size_text(width, height) + " print " + "by velmor";
+  if (pic.print_at_data)
+    footer = pic.date_text + " " + size_text(width, height) + " print " + "by velmor";
+  c.text({3, height - th - 6}, {width - 6, height}, footer, th, TG2_align::right, text_color);
+
+  // A one-pixel frame around the picture rectangle.
+  const int left = 0, right = width, ftop = top, bottom = height - th - 8;
+  TG2_pen frame;
+  frame.color = kFrame_color;
+  c.set_pen(frame);
+  c.polyline({{left, ftop}, {left, bottom - 1}, {right - 1, bottom - 1}, {right - 1, ftop},
+              {left, ftop}});
+}
