@@ -1,7 +1,9 @@
 #include "tooling/core/g2_func.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -45,9 +47,10 @@ void G2_fit_view(TG2& g, int slot) {
   TG2_view* v = slot_view(g, slot);
   if (!v) return;
   v->valid = 0;
-  if (!(2 * v->margin < v->canvas_w && 2 * v->margin < v->canvas_h)) return;
-  const float dx = (v->world_xmax - v->world_xmin) / static_cast<float>(v->canvas_w - 2 * v->margin);
-  const float dy = (v->world_ymax - v->world_ymin) / static_cast<float>(v->canvas_h - 2 * v->margin);
+  const std::int64_t m2 = 2 * std::int64_t{v->margin};
+  if (!(m2 < v->canvas_w && m2 < v->canvas_h)) return;
+  const float dx = (v->world_xmax - v->world_xmin) / static_cast<float>(v->canvas_w - m2);
+  const float dy = (v->world_ymax - v->world_ymin) / static_cast<float>(v->canvas_h - m2);
   if (dx == 0 || dy == 0) return;
   v->fit = 1.0f / std::max(dx, dy);
   if (v->zoom == 0) v->zoom = 1.0f;
@@ -93,7 +96,9 @@ TG2_ipoint G2_to_pixel(TG2& g, int slot, const VEC3& p) {
   if (!v) return out;
   if (v->axis_mode == 0) {
     out.x = to_pixel_axis(p.x + v->offset_x, v->scale);
-    out.y = v->canvas_h - to_pixel_axis(p.y + v->offset_y, v->scale);
+    // Far off the canvas the flip is taken in 64 bits and clamped like the conversion.
+    const std::int64_t y = std::int64_t{v->canvas_h} - to_pixel_axis(p.y + v->offset_y, v->scale);
+    out.y = static_cast<int>(std::clamp<std::int64_t>(y, INT32_MIN, INT32_MAX));
   } else if (v->axis_mode == 1) {
     out.x = to_pixel_axis(p.y + v->offset_y, v->scale);
     out.y = to_pixel_axis(p.x + v->offset_x, v->scale);

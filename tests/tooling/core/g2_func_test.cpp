@@ -115,6 +115,8 @@ TEST(G2View, HugeAndNonFiniteWorldValuesStayDefined) {
   G2_set_world(g, 0, 0, 0, 10, 10);
   const TG2_ipoint big = G2_to_pixel(g, 0, {1e30f, -1e30f, 0});
   EXPECT_GT(big.x, 1000000);
+  EXPECT_GT(big.y, 1000000);  // far below the canvas
+  EXPECT_LT(G2_to_pixel(g, 0, {0, 1e30f, 0}).y, -1000000);
   G2_to_pixel(g, 0, {std::nanf(""), 0, 0});  // no trap under the sanitizers
 }
 
