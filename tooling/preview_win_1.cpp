@@ -499,3 +499,12 @@ void open_PREVIEW_win(Ttooling_host& host, TG2& g, TPreview_settings& settings, 
   win.exec();
   settings = win.settings();
 }
+
+void open_PREVIEW_win(Ttooling_host& host, TG2& g, Tdisp_status& disp, bool& left_margin,
+                      int mode, const TPreview_tool* tool, TPreview_dialogs* dialogs,
+                      QWidget* parent) {
+  TPreview_settings s = preview_settings_of(disp, left_margin);
+  open_PREVIEW_win(host, g, s, mode, tool, dialogs, parent);
+  store_preview_settings(s, disp);
+  left_margin = s.left_margin;
+}

@@ -24,20 +24,6 @@ class QPrinter;
 class QPushButton;
 class TPaintPanel;
 
-// The preview settings the main window keeps and exchanges with the window.
-struct TPreview_settings {
-  bool gray_scale = false;
-  bool progressive = false;
-  bool rotate = false;        // landscape paper
-  bool white = true;          // white background
-  int jpeg_step = 9;          // quality 10 x step, 1..10
-  int width = 400;
-  int height = 300;
-  bool left_margin = true;    // binding margin on the left (else on top)
-  bool high_quality = false;  // print at the printer's resolution
-  bool print_at_data = true;  // title and footer with the additional data
-};
-
 // The tool picture of mode >= 0.
 struct TPreview_tool {
   TTOOL tool;
@@ -131,3 +117,7 @@ class TPREVIEW_win : public QDialog {
 void open_PREVIEW_win(Ttooling_host& host, TG2& g, TPreview_settings& settings, int mode,
                       const TPreview_tool* tool = nullptr, TPreview_dialogs* dialogs = nullptr,
                       QWidget* parent = nullptr);
+// The same over the display record and the main window's binding-margin item.
+void open_PREVIEW_win(Ttooling_host& host, TG2& g, Tdisp_status& disp, bool& left_margin,
+                      int mode, const TPreview_tool* tool = nullptr,
+                      TPreview_dialogs* dialogs = nullptr, QWidget* parent = nullptr);

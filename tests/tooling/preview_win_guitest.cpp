@@ -329,26 +329,30 @@ TEST(Preview, SettingsComeBackAfterCancel) {
   FakeHost host;
   TG2 g;
   PdfChooser chooser;
-  TPreview_settings s;
-  s.width = 300;
-  s.height = 200;
+  Tdisp_status d;
+  d.PREV_X_SIZE = 300;
+  d.PREV_Y_SIZE = 200;
+  d.PREV_JPEG_COMPRESS = 9;
+  bool left = true;
   QTimer::singleShot(0, [] {
     auto* w = qobject_cast<TPREVIEW_win*>(QApplication::activeModalWidget());
     ASSERT_NE(w, nullptr);
     w->findChild<QCheckBox*>(QStringLiteral("chk_rotate"))->click();
     w->findChild<QAction*>(QStringLiteral("chk_gray_scale"))->trigger();
     w->findChild<QAction*>(QStringLiteral("C40"))->trigger();
+    w->findChild<QAction*>(QStringLiteral("chk_upper"))->trigger();
     auto* x = w->findChild<QLineEdit*>(QStringLiteral("X_size"));
     x->setText(QStringLiteral("321"));
     QTest::keyClick(x, Qt::Key_Return);
     w->reject();
   });
-  open_PREVIEW_win(host, g, s, -1, nullptr, &chooser);
-  EXPECT_TRUE(s.rotate);
-  EXPECT_TRUE(s.gray_scale);
-  EXPECT_EQ(s.jpeg_step, 4);
-  EXPECT_EQ(s.width, 321);
-  EXPECT_EQ(s.height, 200);
+  open_PREVIEW_win(host, g, d, left, -1, nullptr, &chooser);
+  EXPECT_EQ(d.PREV_ROTATE, 1);
+  EXPECT_EQ(d.PREV_GRAY_SCALE, 1);
+  EXPECT_EQ(d.PREV_JPEG_COMPRESS, 4);
+  EXPECT_EQ(d.PREV_X_SIZE, 321);
+  EXPECT_EQ(d.PREV_Y_SIZE, 200);
+  EXPECT_FALSE(left);
   plat::set_desktop_folder({});
 }
 

@@ -87,3 +87,30 @@ void Draw_preview(TG2& g, TG2_canvas& c, const TPreview_picture& pic, int width,
   c.polyline({{left, ftop}, {left, bottom - 1}, {right - 1, bottom - 1}, {right - 1, ftop},
               {left, ftop}});
 }
+
+TPreview_settings preview_settings_of(const Tdisp_status& d, bool left_margin) {
+  TPreview_settings s;
+  s.gray_scale = d.PREV_GRAY_SCALE != 0;
+  s.progressive = d.PREV_PROGRESSIVE != 0;
+  s.rotate = d.PREV_ROTATE != 0;
+  s.white = d.PREV_WHITE != 0;
+  s.jpeg_step = d.PREV_JPEG_COMPRESS;
+  s.width = d.PREV_X_SIZE;
+  s.height = d.PREV_Y_SIZE;
+  s.left_margin = left_margin;
+  s.high_quality = d.POUT_HI_QUALITY != 0;
+  s.print_at_data = d.PREV_VIS_DATA != 0;
+  return s;
+}
+
+void store_preview_settings(const TPreview_settings& s, Tdisp_status& d) {
+  d.PREV_GRAY_SCALE = s.gray_scale;
+  d.PREV_PROGRESSIVE = s.progressive;
+  d.PREV_ROTATE = s.rotate;
+  d.PREV_WHITE = s.white;
+  d.PREV_JPEG_COMPRESS = s.jpeg_step;
+  d.PREV_X_SIZE = s.width;
+  d.PREV_Y_SIZE = s.height;
+  d.POUT_HI_QUALITY = s.high_quality;
+  d.PREV_VIS_DATA = s.print_at_data;
+}

@@ -7,10 +7,30 @@
 
 #include "simulation/tool_records.h"
 #include "tooling/core/g2_canvas.h"
+#include "tooling/core/disp_status.h"
 #include "tooling/core/g2_func.h"
 #include "tooling/core/tool_drawing.h"
 
 constexpr int kPreview_mode_view = -1;  // the 3D view; 0 and above: the tool picture
+
+// The preview settings the main window keeps and exchanges with the window.
+struct TPreview_settings {
+  bool gray_scale = false;
+  bool progressive = false;
+  bool rotate = false;        // landscape paper
+  bool white = true;          // white background
+  int jpeg_step = 9;          // quality 10 x step, 1..10
+  int width = 400;
+  int height = 300;
+  bool left_margin = true;    // binding margin on the left (else on top)
+  bool high_quality = false;  // print at the printer's resolution
+  bool print_at_data = true;  // title and footer with the additional data
+};
+
+// The record's preview keys; the binding margin is the main window's menu item.
+TPreview_settings preview_settings_of(const Tdisp_status& d, bool left_margin);
+// Back into the record (sizes, JPEG step, the four preview flags, high quality, data).
+void store_preview_settings(const TPreview_settings& s, Tdisp_status& d);
 
 struct TPreview_picture {
   int mode = kPreview_mode_view;

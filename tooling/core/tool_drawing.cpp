@@ -700,3 +700,17 @@ void draw_TOOL_image(const TDraw_settings& ds, TG2_canvas& c, TG2& g, int width,
 void clear_TOOL_card(TG2_canvas& c, int width, int height) {
   c.fill_rect({0, 0}, {width + 1, height + 1}, color_code_to_TColor(63));
 }
+
+TDraw_settings draw_settings_of(const Tdisp_status& d) {
+  TDraw_settings s;
+  s.back_color = d.BACK_color;
+  s.dim_color = d.C_DIM_C;
+  s.dim_line = d.C_DIM_SW;
+  s.tool_line = d.C_SENHABA;
+  s.s = d.C_DIM_H;
+  s.g = d.C_DIM_LENG;
+  s.a = d.C_ARROW;
+  s.p = d.C_GAP;
+  s.m = d.AGAP;
+  return s;
+}

@@ -4,6 +4,7 @@
 // derived fields are read as they stand (callers run the comment writer first). No Qt.
 #pragma once
 #include "simulation/tool_records.h"
+#include "tooling/core/disp_status.h"
 #include "tooling/core/g2_canvas.h"
 #include "tooling/core/g2_func.h"
 
@@ -19,6 +20,9 @@ struct TDraw_settings {
   float p = 1.5f;       // gap
   float m = 5.0f;       // drawing margin
 };
+
+// The drawing settings of the display record.
+TDraw_settings draw_settings_of(const Tdisp_status& d);
 
 // One drawing in the slot's current mapping. Empties the DXF text first; kind 0 draws
 // nothing.

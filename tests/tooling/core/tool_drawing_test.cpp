@@ -9,7 +9,11 @@
 #include <vector>
 
 #include "common/debug_log.h"
+#include "mainwin/core/environment.h"
+#include "mainwin/core/session.h"
 #include "simulation/tool_codes.h"
+#include "tests/support/test_support.h"
+#include "tooling/core/preview_picture.h"
 
 namespace {
 
@@ -429,4 +433,49 @@ TEST(ToolDrawing, ShankDimensionWithSecondHolder) {
   // The shank dimension's figure starts at least p right of the left column.
   const TG2_prim* shank = first_note(c2, "G2_draw_dim_linear", "@1");
   ASSERT_NE(shank, nullptr);
+}
+
+TEST(ToolDrawing, SettingsOfTheDisplayRecord) {
+  // The settings file's defaults give the drawing and preview defaults.
+  testing_support::TempDir d;
+  TSession s;
+  s.env.path = d / "Velmor.DAT";
+  ASSERT_TRUE(make_default_environment(s.env.path));
+  read_environment(s, 0);
+  const TDraw_settings ds = draw_settings_of(s.disp);
+  const TDraw_settings want;
+  EXPECT_EQ(ds.back_color, want.back_color);
+  EXPECT_EQ(ds.dim_color, want.dim_color);
+  EXPECT_EQ(ds.dim_line, want.dim_line);
+  EXPECT_EQ(ds.tool_line, want.tool_line);
+  EXPECT_FLOAT_EQ(ds.s, want.s);
+  EXPECT_FLOAT_EQ(ds.g, want.g);
+  EXPECT_FLOAT_EQ(ds.a, want.a);
+  EXPECT_FLOAT_EQ(ds.p, want.p);
+  EXPECT_FLOAT_EQ(ds.m, want.m);
+
+  TPreview_settings p = preview_settings_of(s.disp, true);
+  const TPreview_settings pw;
+  EXPECT_EQ(p.white, pw.white);
+  EXPECT_EQ(p.jpeg_step, pw.jpeg_step);
+  EXPECT_EQ(p.width, pw.width);
+  EXPECT_EQ(p.height, pw.height);
+  EXPECT_EQ(p.print_at_data, pw.print_at_data);
+  // And back: every field lands on its own key.
+  p.gray_scale = true;
+  p.progressive = true;
+  p.rotate = true;
+  p.white = false;
+  p.jpeg_step = 4;
+  p.width = 640;
+  p.height = 480;
+  p.high_quality = true;
+  p.print_at_data = false;
+  store_preview_settings(p, s.disp);
+  const TPreview_settings back = preview_settings_of(s.disp, false);
+  EXPECT_TRUE(back.gray_scale && back.progressive && back.rotate && back.high_quality);
+  EXPECT_FALSE(back.white || back.print_at_data || back.left_margin);
+  EXPECT_EQ(back.jpeg_step, 4);
+  EXPECT_EQ(back.width, 640);
+  EXPECT_EQ(back.height, 480);
 }
