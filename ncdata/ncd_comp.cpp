@@ -392,8 +392,8 @@ std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
   clear_results(st);
   const bool running = comp_code(st.code_p) && comp_code(b.code);
   const bool rapid_ok = !running;  // start-up and cancel may be rapid moves
-  const bool can_move = b.motion == 1 || b.motion == 2 || b.motion == 3 ||
-                        (b.motion == 31 && rapid_ok);
+  const bool can_move = b.motion == NCD_MG_G01 || ncd_is_arc(b.motion) ||
+                        (b.motion == NCD_MG_G00 && rapid_ok);
   std::uint16_t result = 0;
   const float tool_r = st.tool_radius;
   // The corner point the previous block built with this element (see below).
@@ -412,7 +412,7 @@ std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
     result = COMP_ERR_NONCOMP;
     return finish();
   }
-  if (b.plane != 0x10 || !st.tool_known || tool_r < COMP_TOL) return finish();
+  if (b.plane != static_cast<int>(NCD_PLANE_XY) || !st.tool_known || tool_r < COMP_TOL) return finish();
 
   const VEC3 s = b.elem.start, e = b.elem.end;
 

@@ -19,6 +19,7 @@
 #include <functional>
 
 #include "common/ats_func.h"
+#include "ncdata/ncd_exec.h"
 
 // Kinds of a path element and of a compensated move.
 inline constexpr std::int32_t COMP_LINE = 1;
@@ -151,11 +152,11 @@ struct TComp_state {
 
 // What the block executor knows about one block that was executed without error.
 struct TComp_block {
-  int motion = 0;          // modal motion group (0 none, 1, 2, 3, 31 G00, 4.. others)
+  int motion = 0;          // modal motion group (NCD_MOTION)
   bool moved = false;      // the block applied axis or arc words to its motion
   bool comp_word = false;  // the line itself gives G40, G41 or G42
   int code = 40;           // compensation code in force after the block
-  int plane = 0x10;        // plane value of the mode word
+  int plane = NCD_PLANE_XY;  // plane value of the mode word
   TComp_elem elem;         // the programmed element (kind 1 for a straight move)
 };
 

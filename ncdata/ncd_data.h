@@ -94,6 +94,15 @@ inline constexpr std::uint16_t NCD_WF_G04 = 0x0800;
 inline constexpr std::uint16_t NCD_WF_COMP_FIELD = 0x3000;
 inline constexpr std::uint16_t NCD_WF_LEN_FIELD = 0xC000;
 
+// Cutter radius compensation in the word flags (NCD_WF_COMP_FIELD) and its codes.
+inline constexpr std::uint16_t NCD_WF_G41 = 0x1000;  // G41 cutter left
+inline constexpr std::uint16_t NCD_WF_G42 = 0x2000;  // G42 cutter right
+inline constexpr std::uint16_t NCD_WF_G40 = 0x3000;  // G40, or D0: cancelled
+// Tool length offset in the word flags (NCD_WF_LEN_FIELD).
+inline constexpr std::uint16_t NCD_WF_G43 = 0x4000;  // G43 plus
+inline constexpr std::uint16_t NCD_WF_G44 = 0x8000;  // G44 minus
+inline constexpr std::uint16_t NCD_WF_G49 = 0xC000;  // G49 cancelled
+
 // Bits of the presence mask of the other-words group; the values follow in this order.
 enum NCD_MASK_BIT : int {
   NCD_MB_N = 0, NCD_MB_F, NCD_MB_P, NCD_MB_O, NCD_MB_L, NCD_MB_T, NCD_MB_H, NCD_MB_D,

@@ -15,8 +15,6 @@ constexpr double PI = 3.14159265358979323846;
 constexpr double TWO_PI = 2 * PI;
 constexpr float EPS = 1e-6f;
 
-bool is_cycle(int g) { return (g >= 7 && g <= 9) || (g >= 11 && g <= 19); }
-
 void set_text(std::array<char, 32>& t, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 void set_text(std::array<char, 32>& t, const char* fmt, ...) {
   va_list ap;
@@ -152,7 +150,7 @@ bool arc_plane(NCD_DATA& d, int a, int b, int c, std::uint16_t base, const VEC3&
   for (int i = 0; i < 3; ++i)
     if (lf & given[i]) axis(end, i) = abs ? axis(word, i) : axis(end, i) + axis(word, i);
   const double sa = axis(start, a), sb = axis(start, b), ea = axis(end, a), eb = axis(end, b);
-  const bool ccw = (e.status & NCD_ST_MOTION) == 3;
+  const bool ccw = (e.status & NCD_ST_MOTION) == NCD_MG_G03;
   double cA, cB, radius;
   if (!(lf & NCD_WF_R)) {
     if (std::fabs(ca) < 0.001f && std::fabs(cb) < 0.001f) {
@@ -293,13 +291,13 @@ void cyc_shift(NCD_EXEC& e, float dx, bool timed) {
 // Checks of the cycle's first own sub-move; 0 or an error code.
 int cycle_checks(NCD_EXEC& e, int g) {
   NCD_CYCLE& c = e.cyc;
-  if ((g == 7 || g == 13) && c.q < 0.001f) return NCD_ERR_NO_Q;
-  if (g == 8 && e.spindle != 4) return NCD_ERR_G74_M04;
-  if (g == 14 && e.spindle != 3) return NCD_ERR_G84_M03;
-  if (g == 17 && (c.status & NCD_ST_G99)) return NCD_ERR_G87_G99;
+  if ((g == NCD_MG_G73 || g == NCD_MG_G83) && c.q < 0.001f) return NCD_ERR_NO_Q;
+  if (g == NCD_MG_G74 && e.spindle != 4) return NCD_ERR_G74_M04;
+  if (g == NCD_MG_G84 && e.spindle != 3) return NCD_ERR_G84_M03;
+  if (g == NCD_MG_G87 && (c.status & NCD_ST_G99)) return NCD_ERR_G87_G99;
   if (e.s > 0) {
     const float per_rev = e.f / static_cast<float>(e.s);
-    if (g == 8 || g == 14) {
+    if (g == NCD_MG_G74 || g == NCD_MG_G84) {
       if (e.tool.pitch_set && std::fabs(per_rev - e.tool.pitch) > 0.005f) return NCD_ERR_PITCH;
       e.tool.pitch = per_rev;
       e.tool.pitch_set = true;
@@ -323,25 +321,25 @@ int cycle_own(NCD_EXEC& e, int g) {
     c.phase = next;
     return 1;
   };
-  if (c.phase == 3) {
+  if (c.phase == NCD_PH_OWN) {
     if (const int err = cycle_checks(e, g)) return err;
   }
   for (;;) {
     const int ph = c.phase;
     switch (g) {
-      case 7:  // G73: high-speed peck
-      case 13: {  // G83: peck with full retract
+      case NCD_MG_G73:
+      case NCD_MG_G83: {  // with full retract
         if (ph == 3 || ph == 4) {
           const double next = c.depth - c.q;
-          if (next <= (g == 7 ? B + 0.0009f : B)) {
+          if (next <= (g == NCD_MG_G73 ? B + 0.0009f : B)) {
             cyc_feed(e, B);
-            return move(NCD_CK_TO_BOTTOM, 99);
+            return move(NCD_CK_TO_BOTTOM, NCD_PH_RETURN);
           }
           cyc_feed(e, next);
           c.depth = next;
           return move(NCD_CK_FEED, 5);
         }
-        if (g == 7) {  // ph 5: up by d
+        if (g == NCD_MG_G73) {  // ph 5: up by d
           e.cur.z = c.depth + e.peck_d;
           e.tool.time += e.peck_d / e.rapid_feed;
           ++e.tool.pecks;
@@ -357,12 +355,12 @@ int cycle_own(NCD_EXEC& e, int g) {
         ++e.tool.pecks;
         return move(NCD_CK_RAPID, 4);
       }
-      case 8:  // G74: reverse tapping
-      case 14:  // G84: tapping
+      case NCD_MG_G74:
+      case NCD_MG_G84:
         switch (ph) {
           case 3:
             cyc_feed(e, B);
-            if (g == 8) e.spindle = 5;
+            if (g == NCD_MG_G74) e.spindle = 5;
             return move(NCD_CK_TO_BOTTOM, 4);
           case 4:
             if (c.p >= 0) {
@@ -373,13 +371,13 @@ int cycle_own(NCD_EXEC& e, int g) {
             continue;
           case 5:
             cyc_feed(e, c.r_z);
-            e.spindle = g == 8 ? 3 : 4;
-            return move(g == 8 ? NCD_CK_CW_UP : NCD_CK_CCW_UP, 6);
+            e.spindle = g == NCD_MG_G74 ? 3 : 4;
+            return move(g == NCD_MG_G74 ? NCD_CK_CW_UP : NCD_CK_CCW_UP, 6);
           default:
-            e.spindle = g == 8 ? 4 : 3;
-            return move(NCD_CK_SPN_SPIN, 99);
+            e.spindle = g == NCD_MG_G74 ? 4 : 3;
+            return move(NCD_CK_SPN_SPIN, NCD_PH_RETURN);
         }
-      case 9:  // G76: fine boring
+      case NCD_MG_G76:
         switch (ph) {
           case 3:
             cyc_feed(e, B);
@@ -406,25 +404,25 @@ int cycle_own(NCD_EXEC& e, int g) {
             continue;
           default:
             e.spindle = 3;
-            return move(NCD_CK_SPN_SPIN, 99);
+            return move(NCD_CK_SPN_SPIN, NCD_PH_RETURN);
         }
-      case 11:  // G81: drilling
+      case NCD_MG_G81:
         cyc_feed(e, B);
-        return move(NCD_CK_TO_BOTTOM, 99);
-      case 12:  // G82: drilling with dwell
+        return move(NCD_CK_TO_BOTTOM, NCD_PH_RETURN);
+      case NCD_MG_G82:
         if (ph == 3) {
           cyc_feed(e, B);
           return move(NCD_CK_TO_BOTTOM, 4);
         }
         if (c.p < 0) return NCD_ERR_NO_P;
         cyc_dwell(e);
-        return move(NCD_CK_DWELL, 99);
-      case 15:  // G85: boring, feed out
-      case 19:  // G89: boring with dwell, feed out
+        return move(NCD_CK_DWELL, NCD_PH_RETURN);
+      case NCD_MG_G85:
+      case NCD_MG_G89:
         switch (ph) {
           case 3:
             cyc_feed(e, B);
-            return move(NCD_CK_TO_BOTTOM, g == 19 ? 4 : 5);
+            return move(NCD_CK_TO_BOTTOM, g == NCD_MG_G89 ? 4 : 5);
           case 4:
             if (c.p > 0) {
               cyc_dwell(e);
@@ -434,9 +432,9 @@ int cycle_own(NCD_EXEC& e, int g) {
             continue;
           default:
             cyc_feed(e, c.r_z);
-            return move(NCD_CK_FEED, 99);
+            return move(NCD_CK_FEED, NCD_PH_RETURN);
         }
-      case 16:  // G86: boring, spindle stop, rapid out
+      case NCD_MG_G86:
         switch (ph) {
           case 3:
             cyc_feed(e, B);
@@ -449,9 +447,9 @@ int cycle_own(NCD_EXEC& e, int g) {
             return move(NCD_CK_RAPID, 6);
           default:
             e.spindle = 3;
-            return move(NCD_CK_SPN_SPIN, 99);
+            return move(NCD_CK_SPN_SPIN, NCD_PH_RETURN);
         }
-      case 17:  // G87: back boring, from the R point below the work up to the bottom
+      case NCD_MG_G87:  // from the R point below the work up to the bottom
         switch (ph) {
           case 3:
             e.spindle = 5;
@@ -498,9 +496,9 @@ int cycle_own(NCD_EXEC& e, int g) {
           }
           default:
             e.spindle = 3;
-            return move(NCD_CK_SPN_SPIN, 99);
+            return move(NCD_CK_SPN_SPIN, NCD_PH_RETURN);
         }
-      case 18:  // G88: boring, dwell, stop
+      case NCD_MG_G88:
         switch (ph) {
           case 3:
             cyc_feed(e, B);
@@ -515,7 +513,7 @@ int cycle_own(NCD_EXEC& e, int g) {
           case 5:
             return move(NCD_CK_SPN_STOP, 6);
           default:
-            return move(NCD_CK_STOP, 99);
+            return move(NCD_CK_STOP, NCD_PH_RETURN);
         }
       default:
         return NCD_ERR_CYCLE_MOVES;  // not a cycle: never reached
@@ -634,9 +632,9 @@ void take_words(NCD_DATA& d, const NCD_LINE_WORDS& w, bool has_other) {
     }
   }
   if (w.has(NCD_MB_MODE)) {
-    const std::uint32_t ws = w.other.mode & 0x0F, plane = w.other.mode & 0x30;
-    if (ws) e.mode = (e.mode & ~0x0Fu) | ws;
-    if (plane) e.mode = (e.mode & ~0x30u) | plane;
+    const std::uint32_t ws = w.other.mode & NCD_WS_MASK, plane = w.other.mode & NCD_PLANE_MASK;
+    if (ws) e.mode = (e.mode & ~NCD_WS_MASK) | ws;
+    if (plane) e.mode = (e.mode & ~NCD_PLANE_MASK) | plane;
   }
   if (d.exec_opt.block_text) block_texts(d, w);
 }
@@ -644,7 +642,7 @@ void take_words(NCD_DATA& d, const NCD_LINE_WORDS& w, bool has_other) {
 // The initial Z, P and Q that a cycle block keeps for the blocks after it.
 void keep_cycle_words(NCD_EXEC& e, const NCD_LINE& rec, const NCD_LINE_WORDS& w) {
   NCD_CYCLE& c = e.cyc;
-  if (is_cycle(rec.status & NCD_ST_MOTION)) c.init_z = e.cur.z;
+  if (ncd_is_cycle(rec.status & NCD_ST_MOTION)) c.init_z = e.cur.z;
   if (w.has(NCD_MB_P)) c.p = w.v(NCD_MB_P);
   if (w.has(NCD_MB_Q)) c.q = std::fabs(w.f(NCD_MB_Q));
 }
@@ -672,7 +670,7 @@ void start_cycle(NCD_DATA& d, const NCD_LINE& rec, const NCD_LINE_WORDS& w) {
   c.has_x = lf & NCD_WF_X;
   c.has_y = lf & NCD_WF_Y;
   c.has_z = lf & NCD_WF_Z;
-  c.phase = 0;
+  c.phase = NCD_PH_START;
   c.counter = 0;
   c.active = true;
   if (d.exec_opt.block_text) d.block_text.cycle = cycle_name(e.status & NCD_ST_MOTION);
@@ -683,7 +681,7 @@ void push_comp_history(NCD_EXEC& e, const NCD_LINE& rec, bool moved, std::int32_
   NCD_COMP_HISTORY& h = e.comp;
   const int g = e.status & NCD_ST_MOTION;
   const std::uint16_t field = e.flags & NCD_WF_COMP_FIELD;
-  const bool arc = g == 2 || g == 3;
+  const bool arc = ncd_is_arc(g);
   const bool qualifies = moved && ((arc && (rec.flags & NCD_WF_ARC)) ||
                                    (rec.flags & (NCD_WF_X | NCD_WF_Y)) ||
                                    (rec.flags & NCD_WF_COMP_FIELD));
@@ -691,7 +689,7 @@ void push_comp_history(NCD_EXEC& e, const NCD_LINE& rec, bool moved, std::int32_
     if (field == NCD_WF_COMP_FIELD) h.code = {h.code[1], h.code[2], 40};
     return;
   }
-  h.code = {h.code[1], h.code[2], field == 0x1000 ? 41 : (field == 0x2000 ? 42 : 40)};
+  h.code = {h.code[1], h.code[2], field == NCD_WF_G41 ? 41 : (field == NCD_WF_G42 ? 42 : 40)};
   h.type = {h.type[1], g == 0 ? 0 : (arc ? g : 1)};
   h.prev_start = h.cur_start;
   h.prev_end = h.cur_end;
@@ -830,13 +828,13 @@ void Reset_NCD_exec(NCD_DATA& d) {
   e.colour = 45;
   color_code_to_RGBA(e.colour, 255, e.colour_rgba.data());
   if (d.comments.origin_given) {
-    e.status = NCD_ST_G90 | NCD_ST_G98 | 31;
+    e.status = NCD_ST_G90 | NCD_ST_G98 | NCD_MG_G00;
     e.cur = e.prev = e.seg_end = e.tool.first = d.comments.origin;
     e.tool.first_flags = 7;
   } else {
-    e.status = NCD_ST_G91 | NCD_ST_G98 | 31;
+    e.status = NCD_ST_G91 | NCD_ST_G98 | NCD_MG_G00;
   }
-  e.flags = NCD_WF_COMP_FIELD | NCD_WF_LEN_FIELD;
+  e.flags = NCD_WF_G40 | NCD_WF_G49;
   e.saved_status = e.status;
   e.saved_flags = e.flags;
   d.block_text = NCD_BLOCK_TEXTS{};
@@ -911,13 +909,13 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
   const bool has_words = get_NCD_line_words(d, pos.cur_line, w);
   take_words(d, w, has_words && (rec.flags & NCD_WF_OTHER));
 
-  if (!is_cycle(e.status & NCD_ST_MOTION)) e.cyc.counter = 0;
+  if (!ncd_is_cycle(e.status & NCD_ST_MOTION)) e.cyc.counter = 0;
 
   // Word flags of the line above the word groups.
   bool motion = true;
   if (rec.flags & NCD_WF_COMP_FIELD) {
     std::uint16_t field = rec.flags & NCD_WF_COMP_FIELD;
-    if (w.has(NCD_MB_D) && w.v(NCD_MB_D) == 0) field = NCD_WF_COMP_FIELD;
+    if (w.has(NCD_MB_D) && w.v(NCD_MB_D) == 0) field = NCD_WF_G40;
     e.flags = static_cast<std::uint16_t>((e.flags & ~NCD_WF_COMP_FIELD) | field);
   }
   if (rec.flags & NCD_WF_LEN_FIELD)
@@ -927,8 +925,8 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
     e.cyc.counter = 0;
     // G00, unless the line itself gives another motion (G80 G01 X.. feeds).
     const int line_g = rec.status & NCD_ST_MOTION;
-    if (line_g == 0 || is_cycle(line_g))
-      e.status = static_cast<std::uint16_t>((e.status & ~NCD_ST_MOTION) | 31);
+    if (line_g == 0 || ncd_is_cycle(line_g))
+      e.status = static_cast<std::uint16_t>((e.status & ~NCD_ST_MOTION) | NCD_MG_G00);
   }
   if (rec.flags & NCD_WF_G04) {
     const float sec = w.has(NCD_MB_P) ? static_cast<float>(w.v(NCD_MB_P)) * 0.001f : w.x;
@@ -936,7 +934,7 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
     e.tool.time += sec / 60.0f;
     motion = false;
   } else if (rec.flags & NCD_WF_NOSIM) {
-    if (w.has(NCD_MB_MODE) && (w.other.mode & 0x0F) == 7) set_position(e, rec.flags, w);
+    if (w.has(NCD_MB_MODE) && (w.other.mode & NCD_WS_MASK) == NCD_WS_G92) set_position(e, rec.flags, w);
     motion = false;
   }
   // The copy an error of this or a later line falls back to: it holds the fields just set.
@@ -947,31 +945,31 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
     const int g = e.status & NCD_ST_MOTION;
     const std::uint16_t lf = rec.flags;
     switch (g) {
-      case 1: case 5: case 6:
+      case NCD_MG_G01: case NCD_MG_G31: case NCD_MG_G33:
         if (lf & NCD_WF_AXIS) {
           linear_move(e, w, lf, false);
         } else if ((lf & 7) && (e.status & NCD_ST_G90) && !(e.tool.first_flags & 8)) {
           e.tool.cut_len = 0;
         }
         break;
-      case 31: case 4:
+      case NCD_MG_G00: case NCD_MG_G60:
         if (lf & NCD_WF_AXIS) linear_move(e, w, lf, true);
         break;
-      case 2: case 3: {
+      case NCD_MG_G02: case NCD_MG_G03: {
         if (!(lf & (NCD_WF_AXIS | NCD_WF_ARC))) break;
         if (!(lf & NCD_WF_ARC)) {
           set_error(e, NCD_ERR_ARC_NO_RIJ);
           break;
         }
-        const std::uint32_t plane = e.mode & 0x30;
-        if (plane == 0x10) arc_G17(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
-        else if (plane == 0x20) arc_G18(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
-        else if (plane == 0x30) arc_G19(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
+        const std::uint32_t plane = e.mode & NCD_PLANE_MASK;
+        if (plane == NCD_PLANE_XY) arc_G17(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
+        else if (plane == NCD_PLANE_ZX) arc_G18(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
+        else if (plane == NCD_PLANE_YZ) arc_G19(d, w.x, w.y, w.z, w.r, w.i, w.j, w.k);
         else set_error(e, NCD_ERR_ARC_PLANE);
         break;
       }
       default:
-        if (is_cycle(g) && (lf & NCD_WF_AXIS)) {
+        if (ncd_is_cycle(g) && (lf & NCD_WF_AXIS)) {
           start_cycle(d, rec, w);
           const int r = run_cycle(d, sub_step);
           if (r == 1) {
@@ -982,7 +980,7 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
             advance(d);
             return false;
           }
-        } else if (is_cycle(rec.status & NCD_ST_MOTION)) {
+        } else if (ncd_is_cycle(rec.status & NCD_ST_MOTION)) {
           keep_cycle_levels(e, rec, w);
         }
         break;
@@ -1015,13 +1013,13 @@ int gen_cycle_step(NCD_DATA& d) {
   const bool abs = c.status & NCD_ST_G90;
   for (;;) {
     switch (c.phase) {
-      case 0:
+      case NCD_PH_START:
         if (c.l > NCD_REPEAT_MAX) return NCD_ERR_REPEATS;
         c.repeats = c.l >= 0 ? c.l : 1;
         c.done = 0;
-        c.phase = 1;
+        c.phase = NCD_PH_POSITION;
         continue;
-      case 1: {
+      case NCD_PH_POSITION: {
         if (abs) {
           if (c.has_r) c.r_z = c.r;
           if (c.has_z) {
@@ -1052,14 +1050,14 @@ int gen_cycle_step(NCD_DATA& d) {
         }
         c.kind = NCD_CK_POSITION;
         if (c.repeats == 0) return 0;
-        c.phase = 2;
+        c.phase = NCD_PH_TO_R;
         return 1;
       }
-      case 2:
-        c.phase = 3;
+      case NCD_PH_TO_R:
+        c.phase = NCD_PH_OWN;
         if (std::fabs(c.r_z - e.cur.z) > EPS) {
-          if (c.r_z <= c.bottom_z && g != 17) return NCD_ERR_R_BELOW_Z;
-          if (g == 17) {  // its travel in to R is counted by the cycle itself
+          if (c.r_z <= c.bottom_z && g != NCD_MG_G87) return NCD_ERR_R_BELOW_Z;
+          if (g == NCD_MG_G87) {  // its travel in to R is counted by the cycle itself
             e.cur.z = c.r_z;
             extend(e, e.cur);
           } else {
@@ -1069,11 +1067,11 @@ int gen_cycle_step(NCD_DATA& d) {
           return 1;
         }
         continue;
-      case 99: {
+      case NCD_PH_RETURN: {
         const double target = (c.status & NCD_ST_G98) ? c.init_z : c.r_z;
         if (std::fabs(e.cur.z - target) > EPS) cyc_rapid(e, target, true);
         c.kind = NCD_CK_RETURN;
-        c.phase = 1;
+        c.phase = NCD_PH_POSITION;
         ++c.done;
         return c.done < c.repeats ? 1 : 0;
       }

@@ -24,6 +24,57 @@ struct NCD_POINT {
   }
 };
 
+// ---- codes of the modal state ------------------------------------------------------------
+// Motion group: bits 0-4 of a line's and of the interpreter's status word.
+enum NCD_MOTION : std::int32_t {
+  NCD_MG_NONE = 0,  // no motion code given yet
+  NCD_MG_G01 = 1,   // G01 linear feed
+  NCD_MG_G02 = 2,   // G02 arc clockwise
+  NCD_MG_G03 = 3,   // G03 arc counter-clockwise
+  NCD_MG_G60 = 4,   // G60 single-direction positioning, moved as a rapid
+  NCD_MG_G31 = 5,   // G31 skip function, moved as a feed
+  NCD_MG_G33 = 6,   // G33 thread cutting, moved as a feed
+  NCD_MG_G73 = 7,   // G73 high-speed peck drilling
+  NCD_MG_G74 = 8,   // G74 reverse tapping
+  NCD_MG_G76 = 9,   // G76 fine boring
+  NCD_MG_G81 = 11,  // G81 drilling; G82 .. G89 follow as 12 .. 19
+  NCD_MG_G82 = 12,  // G82 drilling with dwell
+  NCD_MG_G83 = 13,  // G83 peck drilling
+  NCD_MG_G84 = 14,  // G84 tapping
+  NCD_MG_G85 = 15,  // G85 boring, feed out
+  NCD_MG_G86 = 16,  // G86 boring, spindle stop, rapid out
+  NCD_MG_G87 = 17,  // G87 back boring
+  NCD_MG_G88 = 18,  // G88 boring, dwell, stop
+  NCD_MG_G89 = 19,  // G89 boring with dwell, feed out
+  NCD_MG_G00 = 31,  // G00 rapid
+};
+inline constexpr bool ncd_is_cycle(int g) {
+  return (g >= NCD_MG_G73 && g <= NCD_MG_G76) || (g >= NCD_MG_G81 && g <= NCD_MG_G89);
+}
+inline constexpr bool ncd_is_rapid(int g) { return g == NCD_MG_G00 || g == NCD_MG_G60; }
+inline constexpr bool ncd_is_feed(int g) { return g == NCD_MG_G01 || g == NCD_MG_G31 || g == NCD_MG_G33; }
+inline constexpr bool ncd_is_arc(int g) { return g == NCD_MG_G02 || g == NCD_MG_G03; }
+
+// The mode word: plane in bits 4-5, work system in bits 0-3.
+inline constexpr std::uint32_t NCD_PLANE_MASK = 0x30;
+inline constexpr std::uint32_t NCD_PLANE_XY = 0x10;  // G17
+inline constexpr std::uint32_t NCD_PLANE_ZX = 0x20;  // G18
+inline constexpr std::uint32_t NCD_PLANE_YZ = 0x30;  // G19
+inline constexpr std::uint32_t NCD_WS_MASK = 0x0F;
+inline constexpr std::uint32_t NCD_WS_G54 = 1;       // G54; G55 .. G59 follow as 2 .. 6
+inline constexpr std::uint32_t NCD_WS_G92 = 7;       // G92, the position named
+inline constexpr std::uint32_t NCD_MODE_RESET = NCD_PLANE_XY | NCD_WS_G54;  // 17: G17 G54
+
+// Phases of a canned cycle's block: set-up, positioning, the approach to R, then the cycle's
+// own sub-moves from NCD_PH_OWN on (their steps numbered by each cycle), the return last.
+enum NCD_CYCLE_PHASE : std::int32_t {
+  NCD_PH_START = 0,     // the repeats are taken
+  NCD_PH_POSITION = 1,  // X/Y at the rapid feed
+  NCD_PH_TO_R = 2,      // down to the R level
+  NCD_PH_OWN = 3,       // the first own sub-move; the cycle's checks come before it
+  NCD_PH_RETURN = 99,   // back to the initial level (G98) or the R level (G99)
+};
+
 inline constexpr int NCD_SUB_DEPTH = 4;          // nested subprogram calls
 inline constexpr int NCD_REPEAT_MAX = 9999;      // L of a cycle or a subprogram call
 inline constexpr int NCD_CYCLE_MOVES_MAX = 100000;  // sub-moves of one cycle block

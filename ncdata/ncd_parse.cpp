@@ -270,13 +270,13 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
         break;
       }
       switch (c) {
-        case 'X': axis[0] = rv; wf |= 0x0041; break;
-        case 'Y': axis[1] = rv; wf |= 0x0021; break;
-        case 'Z': axis[2] = rv; wf |= 0x0011; break;
-        case 'R': axis[3] = rv; wf |= 0x0082; break;
-        case 'I': axis[4] = rv; wf |= 0x0102; break;
-        case 'J': axis[5] = rv; wf |= 0x0102; break;
-        case 'K': axis[6] = rv; wf |= 0x0102; break;
+        case 'X': axis[0] = rv; wf |= NCD_WF_X | NCD_WF_AXIS; break;
+        case 'Y': axis[1] = rv; wf |= NCD_WF_Y | NCD_WF_AXIS; break;
+        case 'Z': axis[2] = rv; wf |= NCD_WF_Z | NCD_WF_AXIS; break;
+        case 'R': axis[3] = rv; wf |= NCD_WF_R | NCD_WF_ARC; break;
+        case 'I': axis[4] = rv; wf |= NCD_WF_IJK | NCD_WF_ARC; break;
+        case 'J': axis[5] = rv; wf |= NCD_WF_IJK | NCD_WF_ARC; break;
+        case 'K': axis[6] = rv; wf |= NCD_WF_IJK | NCD_WF_ARC; break;
         case 'A': set_real(NCD_MB_A, rv); break;
         case 'B': set_real(NCD_MB_B, rv); break;
         case 'C': set_real(NCD_MB_C, rv); break;
@@ -300,49 +300,49 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
           set_int(NCD_MB_T, iv);
           if (ps.change_tool_by_T) {
             st |= NCD_ST_TOOL_CHANGE;
-            wf |= 0x0204;
+            wf |= NCD_WF_NOSIM | NCD_WF_OTHER;
           }
           break;
         case 'G':
           switch (iv) {
-            case 0: motion(31); break;
-            case 1: motion(1); break;
-            case 2: motion(2); break;
-            case 3: motion(3); break;
-            case 60: motion(4); break;
-            case 31: motion(5); break;
-            case 33: motion(6); break;
-            case 73: motion(7); break;
-            case 74: motion(8); break;
-            case 76: motion(9); break;
+            case 0: motion(NCD_MG_G00); break;
+            case 1: motion(NCD_MG_G01); break;
+            case 2: motion(NCD_MG_G02); break;
+            case 3: motion(NCD_MG_G03); break;
+            case 60: motion(NCD_MG_G60); break;
+            case 31: motion(NCD_MG_G31); break;
+            case 33: motion(NCD_MG_G33); break;
+            case 73: motion(NCD_MG_G73); break;
+            case 74: motion(NCD_MG_G74); break;
+            case 76: motion(NCD_MG_G76); break;
             case 81: case 82: case 83: case 84: case 85: case 86: case 87: case 88: case 89:
-              motion(iv - 70);
+              motion(NCD_MG_G81 + (iv - 81));
               break;
-            case 4: wf |= 0x0808; break;
-            case 17: set_mode(~0x30u, 0x10); break;
-            case 18: set_mode(~0x30u, 0x20); break;
-            case 19: set_mode(~0x30u, 0x30); break;
+            case 4: wf |= NCD_WF_G04 | NCD_WF_CODE; break;
+            case 17: set_mode(~NCD_PLANE_MASK, NCD_PLANE_XY); break;
+            case 18: set_mode(~NCD_PLANE_MASK, NCD_PLANE_ZX); break;
+            case 19: set_mode(~NCD_PLANE_MASK, NCD_PLANE_YZ); break;
             case 54: case 55: case 56: case 57: case 58: case 59:
-              set_mode(~0x0Fu, static_cast<std::uint32_t>(iv - 53));
+              set_mode(~NCD_WS_MASK, NCD_WS_G54 + static_cast<std::uint32_t>(iv - 54));
               st |= NCD_ST_OFFSET_SET;
               break;
             case 92:  // names the current position, does not move: kept, not simulated
-              set_mode(~0x0Fu, 7);
+              set_mode(~NCD_WS_MASK, NCD_WS_G92);
               st |= NCD_ST_OFFSET_SET;
               wf |= NCD_WF_NOSIM;
               break;
-            case 40: wf |= 0x3008; break;
-            case 41: wf = static_cast<std::uint16_t>((wf & ~0x3000) | 0x1008); break;
-            case 42: wf = static_cast<std::uint16_t>((wf & ~0x3000) | 0x2008); break;
+            case 40: wf |= NCD_WF_G40 | NCD_WF_CODE; break;
+            case 41: wf = static_cast<std::uint16_t>((wf & ~NCD_WF_COMP_FIELD) | NCD_WF_G41 | NCD_WF_CODE); break;
+            case 42: wf = static_cast<std::uint16_t>((wf & ~NCD_WF_COMP_FIELD) | NCD_WF_G42 | NCD_WF_CODE); break;
             case 43:
-              wf = static_cast<std::uint16_t>((wf & ~0xC000) | 0x4008);
+              wf = static_cast<std::uint16_t>((wf & ~NCD_WF_LEN_FIELD) | NCD_WF_G43 | NCD_WF_CODE);
               st |= NCD_ST_OFFSET_SET;
               break;
             case 44:
-              wf = static_cast<std::uint16_t>((wf & ~0xC000) | 0x8008);
+              wf = static_cast<std::uint16_t>((wf & ~NCD_WF_LEN_FIELD) | NCD_WF_G44 | NCD_WF_CODE);
               st |= NCD_ST_OFFSET_SET;
               break;
-            case 49: wf |= 0xC000; break;
+            case 49: wf |= NCD_WF_G49; break;
             case 80: wf |= NCD_WF_G80; break;
             case 90: st = static_cast<std::uint16_t>((st & ~NCD_ST_G91) | NCD_ST_G90); break;
             case 91: st = static_cast<std::uint16_t>((st & ~NCD_ST_G90) | NCD_ST_G91); break;
@@ -354,7 +354,7 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
               break;
             case 10: case 11: case 20: case 21: case 22: case 23: case 27: case 28: case 29:
             case 30: case 39: case 51: case 52: case 53: case 65: case 66: case 67:
-              wf |= 0x0208;
+              wf |= NCD_WF_NOSIM | NCD_WF_CODE;
               break;
             default: wf |= NCD_WF_CODE; break;
           }
@@ -407,7 +407,7 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
           if (text_to_int(_numbers_for_routine("C#", cm.substr(5)), t)) {
             set_int(NCD_MB_T, t);
             st |= NCD_ST_TOOL_CHANGE;
-            wf |= 0x0204;
+            wf |= NCD_WF_NOSIM | NCD_WF_OTHER;
           }
           break;
         }

@@ -65,8 +65,8 @@ void error_text(std::uint16_t code, std::string& out) {
 
 int comp_code_of(std::uint16_t flags) {
   switch (flags & NCD_WF_COMP_FIELD) {
-    case 0x1000: return 41;
-    case 0x2000: return 42;
+    case NCD_WF_G41: return 41;
+    case NCD_WF_G42: return 42;
     default: return 40;
   }
 }
@@ -81,10 +81,10 @@ TComp_block block_of(const NCD_DATA& d) {
   const int line = d.pos.cur_line;
   b.comp_word = line >= 0 && line < d.line_count && (d.line(line).flags & NCD_WF_COMP_FIELD);
   b.code = comp_code_of(f);
-  b.plane = static_cast<int>(e.mode & 0x30);
+  b.plane = static_cast<int>(e.mode & NCD_PLANE_MASK);
   b.elem.start = e.prev;
   b.elem.end = e.cur;
-  if ((b.motion == 2 || b.motion == 3) && b.moved && (f & NCD_WF_ARC)) {
+  if (ncd_is_arc(b.motion) && b.moved && (f & NCD_WF_ARC)) {
     b.elem.kind = b.motion;
     b.elem.centre = ncd_arc_centre(e);
     b.elem.radius = std::fabs(e.arc_r);
@@ -520,7 +520,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
     }
     if (--countdown < 0 && (e.flags & NCD_WF_AXIS)) {
       const int g = st & NCD_ST_MOTION;
-      if (!(st & kErrBit) && (g == 0 || g == 1)) {
+      if (!(st & kErrBit) && (g == NCD_MG_NONE || g == NCD_MG_G01)) {
         if (static_cast<int>(r.samples.size()) < NCD_SAMPLE_MAX) r.samples.push_back({e.prev, e.cur});
         countdown = interval;
       }
