@@ -838,7 +838,6 @@ void Reset_NCD_exec(NCD_DATA& d) {
   e.saved_status = e.status;
   e.saved_flags = e.flags;
   d.block_text = NCD_BLOCK_TEXTS{};
-  Reset_NCD_run(d);
 }
 
 namespace {

@@ -216,7 +216,8 @@ struct NCD_BLOCK_TEXTS {
   std::string f, s, h, d, m, cycle;
 };
 
-// Sets the initial interpreter state.
+// Sets the initial interpreter state. The program run's state is its own: Reset_NCD_run
+// resets both.
 void Reset_NCD_exec(NCD_DATA& d);
 // Executes the next block; with `sub_step`, one sub-move of an active canned cycle. True
 // ("ended") when the block counter reached the total or the next line is past the end.

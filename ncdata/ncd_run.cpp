@@ -187,6 +187,7 @@ NCD_SNAPSHOT* slot_ptr(NCD_DATA& d, int slot, bool grow) {
 // ---- reset -----------------------------------------------------------------------------------
 
 void Reset_NCD_run(NCD_DATA& d) {
+  Reset_NCD_exec(d);
   NCD_RUN& r = d.run;
   r.th = NCD_TH_STATE{};
   r.st = NCD_RUN_STATE{};
@@ -458,7 +459,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   NCD_RUN& r = d.run;
   d.run_done = false;
   d.pos.start_line = start_line;
-  Reset_NCD_exec(d);
+  Reset_NCD_run(d);
   d.pos.cur_line = d.pos.next_line = start_line;
   d.pos.block_count = 0;
   if (d.line_count <= 0 || start_line < 0 || start_line >= d.line_count) return false;
@@ -479,7 +480,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   NCD_LINE_BLOCKS& noted = start_line == 0 ? r.from_top : r.from_line;
   noted.valid = false;
   noted.first.assign(static_cast<std::size_t>(d.line_count), -1);
-  Reset_NCD_exec(d);
+  Reset_NCD_run(d);
   d.pos.cur_line = d.pos.next_line = start_line;
   d.pos.block_count = 0;
   std::int64_t countdown = interval;

@@ -159,7 +159,8 @@ struct NCD_RUN {
 };
 
 // ---- routines -----------------------------------------------------------------------------
-// The run's part of the reset: displayed tool none, compensation and totals cleared.
+// Resets the interpreter (Reset_NCD_exec), then the run's own state: displayed tool none,
+// compensation, totals, error list and statistics cleared, earlier snapshots stale.
 void Reset_NCD_run(NCD_DATA& d);
 // The whole-program run from `start_line`; true when the program was run.
 bool Run_all_NCD(NCD_DATA& d, int start_line);

@@ -8,6 +8,7 @@
 
 #include "common/debug_log.h"
 #include "ncdata/ncd_data.h"
+#include "platform/core/cp932.h"
 
 namespace {
 
@@ -37,14 +38,12 @@ struct SplitTable {
       if (c == '\r') k = C_CR;
       if (c == '\n') k = C_LF;
       if (c >= 'a' && c <= 'z') k = C_LOWER;
-      if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) k = C_LEAD;
+      if (plat::is_sjis_lead(static_cast<unsigned char>(c))) k = C_LEAD;
       cls[c] = k;
     }
   }
 };
 constexpr SplitTable SPLIT;
-
-bool is_trail(std::uint8_t c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
 // Writes line number `n` into the text entry and the word-data entry of `rec`.
 void renumber_entries(NCD_DATA& d, const NCD_LINE& rec, int n) {
@@ -213,7 +212,7 @@ void Clear_NCD(NCD_DATA& d) {
   Find_NCD_text_page(d, 0);
   Find_NCD_word_page(d, 0);
   if (d.cur_line_page < 0 && New_NCD_line_page(d)) d.line_slot = 0;
-  Reset_NCD_exec(d);
+  Reset_NCD_run(d);
 }
 
 // ---- pages ------------------------------------------------------------------------------
@@ -467,7 +466,7 @@ int Split_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper
         ++p;
         break;
       case C_LEAD:
-        if (p + 1 < end && is_trail(p[1])) {
+        if (p + 1 < end && plat::is_sjis_trail(p[1])) {
           if (len + 2 > NCD_LINE_MAX_CHARS) {
             ok = cut();
             break;
