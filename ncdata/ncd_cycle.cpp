@@ -241,6 +241,15 @@ int boring_rapid_out(NCD_EXEC& e) {
   }
 }
 
+// A travel of G87 in or out along Z beside the bore: counted as a shift and a peck, timed at
+// the rapid feed.
+void back_boring_travel(NCD_EXEC& e, double len, double z) {
+  e.cur.z = z;
+  e.tool.shift_len += len;
+  e.tool.time += len / e.rapid_feed;
+  ++e.tool.pecks;
+}
+
 // G87 back boring: spindle stop, shift, in to R below the work, shift back, up to the bottom,
 // spindle stop, shift, out to the initial level, shift back.
 int back_boring(NCD_EXEC& e) {
@@ -260,14 +269,9 @@ int back_boring(NCD_EXEC& e) {
         }
         c.phase = ph + 1;
         continue;
-      case 5: {  // in to R: the travel from I to R, once
-        const double len = std::fabs(c.init_z - c.r_z);
-        e.cur.z = c.r_z;
-        e.tool.shift_len += len;
-        e.tool.time += len / e.rapid_feed;
-        ++e.tool.pecks;
+      case 5:  // in to R: the travel from I to R, once
+        back_boring_travel(e, std::fabs(c.init_z - c.r_z), c.r_z);
         return sub_move(c, NCD_CK_IN, 6);
-      }
       case 6:
       case 11:
         if (c.q > 0) {
@@ -283,15 +287,10 @@ int back_boring(NCD_EXEC& e) {
       case 8:
         e.spindle = 5;
         return sub_move(c, NCD_CK_SPN_STOP, 9);
-      case 10: {
-        const double len = std::fabs(c.init_z - e.cur.z);
-        e.cur.z = c.init_z;
-        e.tool.shift_len += len;
-        e.tool.time += len / e.rapid_feed;
-        ++e.tool.pecks;
+      case 10:
+        back_boring_travel(e, std::fabs(c.init_z - e.cur.z), c.init_z);
         note_z(e, e.cur.z);
         return sub_move(c, NCD_CK_RAPID_I, 11);
-      }
       default:
         e.spindle = 3;
         return sub_move(c, NCD_CK_SPN_SPIN, NCD_PH_RETURN);
