@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <utility>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -478,4 +480,57 @@ TEST(ToolDrawing, SettingsOfTheDisplayRecord) {
   EXPECT_EQ(back.jpeg_step, 4);
   EXPECT_EQ(back.width, 640);
   EXPECT_EQ(back.height, 480);
+}
+
+TEST(ToolDrawing, KindRoutinesAndTheirOutlines) {
+  // The arc and angle dimensions each kind makes, and one outline corner of each kind in
+  // the tool's own terms (x0 the axis, y0 = g + s the tip).
+  struct Case {
+    int kind;
+    int radius, angle, diameter2;
+    float cx, cy;  // corner = (x0 + cx * C + jx * J + dx * Dc, y0 + cy * D)
+    float jx, dx = 0;
+  };
+  const Case cases[] = {
+      {1, 0, 0, 0, -0.5f, 0, 0},  {2, 1, 0, 0, -0.5f, 1, 0},  {3, 1, 0, 0, -0.5f, 1, 0},
+      {4, 0, 1, 0, -0.5f, 0, 0},  {5, 1, 1, 0, 0, 1, 0, -0.5f}, {6, 1, 1, 0, 0, 1, 0, 0.5f},
+      {7, 0, 0, 0, 0, 0, 0},      {8, 0, 0, 0, 0, 0, 0},      {9, 0, 0, 0, 0, 0, -0.5f},
+      {10, 0, 0, 0, 0.5f, 0, 0},  {11, 0, 0, 0, 0.5f, 0, 0},  {12, 0, 0, 0, 0.5f, 1, 0},
+      {13, 0, 0, 1, -0.5f, 1, 0}, {14, 0, 0, 0, 0.5f, 1, 0},  {15, 0, 0, 0, 0.5f, 0, 0},
+      {16, 1, 0, 0, -0.5f, 1, 0}, {17, 0, 1, 0, 0.5f, 0, 0},  {18, 0, 1, 0, 0, 0, 0.5f},
+      {19, 0, 0, 0, 0.5f, 0, 0},  {20, 0, 0, 0, 0.5f, 1, 0},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE("kind " + std::to_string(k.kind));
+    const TTOOL t = default_tool(k.kind);
+    const THOLDER h = holder_of(t, Second::none);
+    TDraw_settings ds;
+    TG2 g;
+    TG2_canvas c;
+    G2_set_canvas(g, 3, 0, 400, 300, 3);
+    TG2_capture_scope on(g);
+    draw_TOOL_fit(ds, c, g, 3, h, t);
+    int radius = 0, angle = 0, diameter2 = 0;
+    for (const Note& n : notes_of(c)) {
+      radius += n.routine == "G2_draw_dim_radius";
+      angle += n.routine == "G2_draw_dim_angle";
+      diameter2 += n.routine == "G2_draw_dim_diameter2";
+    }
+    EXPECT_EQ(radius, k.radius);
+    EXPECT_EQ(angle, k.angle);
+    EXPECT_EQ(diameter2, k.diameter2);
+    const TG2_prim* holder = first_note(c, "G2_draw_dim_linear", "@72");
+    ASSERT_NE(holder, nullptr);
+    const float x0 = (holder->refs[0].x + holder->refs[1].x) / 2, y0 = ds.g + ds.s;
+    const float want_x = x0 + k.cx * t.dia + k.jx * t.noedge_dia + k.dx * t.cut_dia;
+    const float want_y = y0 + k.cy * t.edge_len;
+    bool found = false;
+    for (const std::string& seg : dxf_segments(g.dxf_text)) {
+      float x1, y1, x2, y2;
+      if (std::sscanf(seg.c_str(), "%f,%f-%f,%f", &x1, &y1, &x2, &y2) != 4) continue;
+      for (auto [x, y] : {std::pair{x1, y1}, std::pair{x2, y2}})
+        if (std::fabs(x - want_x) < 0.002f && std::fabs(y - want_y) < 0.002f) found = true;
+    }
+    EXPECT_TRUE(found) << want_x << "," << want_y;
+  }
 }
