@@ -17,8 +17,16 @@
 
 const char* const Tvelmor::kCaption = "Velmor_PRO Version 2.14 ";
 
-Tvelmor::Tvelmor(QWidget* parent) : QMainWindow(parent), session_(std::make_unique<TSession>()) {
+Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
+    : QMainWindow(parent), session_(std::make_unique<TSession>()) {
+  if (!gl) {
+    own_gl_ = std::make_unique<Tgl_func>();
+    gl = own_gl_.get();
+  }
+  gl_ = gl;
   TSession& s = *session_;
+  gl_->global_log = &s.debug_list;
+  gl_->global_log_on = true;
   init_session(s, plat::data_folder(), plat::desktop_folder());
   s.deb.install();
   setWindowTitle(plat::to_qstring(kCaption));
@@ -36,16 +44,16 @@ Tvelmor::Tvelmor(QWidget* parent) : QMainWindow(parent), session_(std::make_uniq
   resize(1024, 720);
   connect(gpnl_->gl_window(), &plat::GlWindow::exposed, this, [this] { redraw_view(); });
   connect(gpnl_->gl_window(), &plat::GlWindow::resized, this, [this](int w, int h) {
-    if (view_.is_open()) {
-      view_.resize(w, h);
-      redraw_view();
-    }
+    const qreal dpr = gpnl_->gl_window()->devicePixelRatio();
+    gl_->set_GL_view_area(0, static_cast<int>(w * dpr), static_cast<int>(h * dpr), 0, 0, 0, 0);
+    if (gl_->slot[0].flag_open) redraw_view();
   });
 }
 
 Tvelmor::~Tvelmor() {
   if (!closed_) FormCloseQuery();
-  view_.close();
+  if (gl_->slot[0].flag_open) gl_->close(0);
+  gl_->global_log = nullptr;
   TSession& s = *session_;
   finish_log_list(s);
   s.deb.mirror_on = false;
@@ -101,21 +109,18 @@ void Tvelmor::FormCloseQuery() {
   if (!write_environment(s, &err))
     plat::message_box("設定ファイルを保存できませんでした。\r\n" + plat::utf8_to_cp932(err),
                       "Velmor.DAT", plat::MB_OK | plat::MB_ICONSTOP);
-  view_.close();
+  gl_->close(0);
   s.deb.mirror_on = false;
 }
 
 void Tvelmor::open_view() {
   plat::GlWindow* w = gpnl_->gl_window();
-  std::string err;
-  if (!view_.open(w, w->width(), w->height(), &err)) return;
+  const qreal dpr = w->devicePixelRatio();
+  gl_->set_GL_view_area(0, static_cast<int>(w->width() * dpr), static_cast<int>(w->height() * dpr),
+                        0, 0, 0, 0);
+  if (!gl_->open(w, 0, true, true)) return;
+  gl_->set_GL_default_view(0);
   redraw_view();
 }
 
-void Tvelmor::redraw_view() {
-  if (!view_.is_open() || !view_.make_current()) return;
-  view_.draw_buffer(GL_BACK);
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  view_.swap();
-}
+void Tvelmor::redraw_view() { GL_show_cleared(*gl_, gpnl_->gl_window(), 0); }

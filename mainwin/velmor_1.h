@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/gl/gl_panel.h"
-#include "platform/gl/gl_surface.h"
+#include "simulation/gl/gl_stat.h"
 
 class TVelmorListing;
 struct TSession;
@@ -15,7 +15,8 @@ struct TSession;
 class Tvelmor : public QMainWindow {
   Q_OBJECT
  public:
-  explicit Tvelmor(QWidget* parent = nullptr);
+  // gl: the program's context table (without one the window keeps its own).
+  explicit Tvelmor(Tgl_func* gl = nullptr, QWidget* parent = nullptr);
   ~Tvelmor() override;
 
   static const char* const kCaption;
@@ -23,7 +24,7 @@ class Tvelmor : public QMainWindow {
   plat::GlPanel* gpnl() const { return gpnl_; }
   // The NC store with its listing.
   TVelmorListing& listing() { return *listing_; }
-  plat::GlSurface& view_surface() { return view_; }
+  Tgl_func& gl_stat() { return *gl_; }
   TSession& session() { return *session_; }
   // The NC file named on the command line (absolute), opened when the window is first shown.
   void set_start_file(const std::filesystem::path& path) { start_file_ = path; }
@@ -44,7 +45,8 @@ class Tvelmor : public QMainWindow {
   std::unique_ptr<TSession> session_;
   plat::GlPanel* gpnl_ = nullptr;
   std::unique_ptr<TVelmorListing> listing_;
-  plat::GlSurface view_;
+  std::unique_ptr<Tgl_func> own_gl_;
+  Tgl_func* gl_ = nullptr;
   bool shown_once_ = false;
   bool closed_ = false;
   std::filesystem::path start_file_;

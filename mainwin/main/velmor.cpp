@@ -5,6 +5,7 @@
 #include "platform/core/cp932.h"
 #include "platform/qt/app.h"
 #include "platform/qt/qtext.h"
+#include "simulation/gl/gl_stat.h"
 
 int main(int argc, char** argv) {
   plat::Application app(argc, argv);
@@ -13,7 +14,8 @@ int main(int argc, char** argv) {
   std::filesystem::path start;
   const QStringList args = QCoreApplication::arguments();
   if (args.size() > 1) start = std::filesystem::absolute(plat::qstring_to_path(args.at(1)));
-  Tvelmor w;
+  Tgl_func GL_STAT;
+  Tvelmor w(&GL_STAT);
   app.set_trap_handler([&w](const std::string& what) { w.on_app_exception(what); });
   for (qsizetype i = 2; i < args.size(); ++i)
     deb_log("velmor: argument ignored: " + plat::from_qstring(args.at(i)));

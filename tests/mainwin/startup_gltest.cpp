@@ -36,11 +36,11 @@ TEST(VelmorStartup, AFirstStartWritesItsFilesAndTheCloseSavesTheSettings) {
   EXPECT_EQ(plat::from_qstring(w->windowTitle()).rfind("Velmor_PRO Version 2.14 ", 0), 0u);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w->gpnl()->gl_window()));
   QTest::qWait(50);
-  EXPECT_TRUE(w->view_surface().is_open());
+  EXPECT_TRUE(w->gl_stat().slot[0].flag_open);
   EXPECT_TRUE(fs::exists(data.prog / "0_TB_setup.txt"));
   EXPECT_TRUE(fs::exists(data.prog.path() / "0_TB_datas" / u8"test-2 用.txt"));
   EXPECT_TRUE(w->close());
-  EXPECT_FALSE(w->view_surface().is_open());
+  EXPECT_FALSE(w->gl_stat().slot[0].flag_open);
   delete w;
 
   const fs::path dat = data.prog.path() / "confignc" / "Velmor.DAT";
