@@ -9,6 +9,7 @@
 
 #include "platform/core/input.h"
 #include "platform/core/system.h"
+#include "simulation/work_cells.h"
 
 namespace {
 
@@ -55,12 +56,7 @@ VEC3 cutwalk::clamp_point(const VEC3& v) {
 }
 
 VEC3 Calc_Normal(const VEC3& p0, const VEC3& p1, const VEC3& p2) {
-  const double ax = p2.x - p1.x, ay = p2.y - p1.y, az = p2.z - p1.z;
-  const double bx = p2.x - p0.x, by = p2.y - p0.y, bz = p2.z - p0.z;
-  const double nx = -(ay * bz - az * by), ny = -(az * bx - ax * bz), nz = -(ax * by - ay * bx);
-  const double l2 = nx * nx + ny * ny + nz * nz;
-  const double f = l2 < 1e-6 ? 1e6 : 1.0 / std::sqrt(l2);
-  return VEC3{static_cast<float>(nx * f), static_cast<float>(ny * f), static_cast<float>(nz * f)};
+  return work_face_normal(p0, p1, p2);
 }
 
 // ---- Index boxes

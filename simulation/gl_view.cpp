@@ -265,14 +265,15 @@ void gl_view_half_extents(const TGL_VIEW& v, double& x, double& y) {
 void build_GL_matrices(TGL_VIEW& v, int render_mode) {
   double hx, hy;
   gl_view_half_extents(v, hx, hy);
-  GLMAT4 p;
-  if (render_mode == GL_VIEW_SELECT) p = gl_mat_pick(v.pick_x, v.pick_y, 8, 8, v.viewport);
-  p = gl_mat_mul(p, v.perspective ? gl_mat_frustum(-hx, hx, -hy, hy, v.near_z, v.far_z)
-                                  : gl_mat_ortho(-hx, hx, -hy, hy, v.near_z, v.far_z));
+  GLMAT4 p = v.perspective ? gl_mat_frustum(-hx, hx, -hy, hy, v.near_z, v.far_z)
+                          : gl_mat_ortho(-hx, hx, -hy, hy, v.near_z, v.far_z);
   v.scale = v.base_scale * v.zoom;
   p = gl_mat_mul(p, gl_mat_translate(v.first_shift[0], v.first_shift[1], v.first_shift[2]));
   p = gl_mat_mul(p, gl_mat_scale(v.scale, v.scale, v.scale));
   v.proj = p;
+  v.load_proj = render_mode == GL_VIEW_SELECT
+                    ? gl_mat_mul(gl_mat_pick(v.pick_x, v.pick_y, 8, 8, v.viewport), p)
+                    : p;
   for (int i = 0; i < 4; ++i) v.kept_viewport[i] = v.viewport[i];
   // Pixel size from the projection alone (the modelview is still the identity).
   const GLMAT4 id;

@@ -64,9 +64,10 @@ struct TGL_VIEW {
   float near_z = 0, far_z = 0;
   double pick_x = 0, pick_y = 0;
   TGL_LIGHT lights[GL_LIGHT_COUNT];
-  // Kept by the last set-up: the matrices it loaded (the modelview with the view rotations
-  // and the centre shift) and its viewport.
-  GLMAT4 proj, model;
+  // Kept by the last set-up: its projection without the pick matrix, the modelview with the
+  // view rotations and the centre shift, and its viewport; load_proj is what it loaded (with
+  // the pick matrix in select mode).
+  GLMAT4 proj, model, load_proj;
   std::int32_t kept_viewport[4] = {0, 0, 10, 10};
   std::uint8_t matrices_valid = 0;
 };
@@ -85,7 +86,8 @@ void set_GL_default_lighting(TGL_VIEW& v, bool init);
 void gl_view_half_extents(const TGL_VIEW& v, double& x, double& y);
 // The projection a set-up loads (pick matrix in select mode, frustum or ortho, first shift,
 // scale = base scale x zoom) and the view that follows the lights (rotations about X and Z,
-// centre shift). Sets scale, pixel size and the kept matrices.
+// centre shift). Sets scale, pixel size and the kept matrices; picking, project and unproject
+// keep working with the view of a select-mode frame.
 void build_GL_matrices(TGL_VIEW& v, int render_mode);
 // World point -> window point with the kept matrices: (Round(x), panel height - Round(y));
 // true when the window depth lies in 0..1.

@@ -177,6 +177,7 @@ struct Tmat {
   std::uint8_t tool_spin = 0;
   float spin_angle = 0;
   std::uint8_t frame_color[4] = {255, 255, 255, 255};
+  float frame_height = 0;             // height of the grid-point frame (measuring)
   // -- texts; text[0] is the last error text
   std::string text[TMAT_TEXT_COUNT];
   // -- cut abort and index box

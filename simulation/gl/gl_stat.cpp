@@ -230,7 +230,7 @@ bool Tgl_func::setup(plat::GlWindow* newdc, int id, bool clear, int render_mode)
   build_GL_matrices(v, render_mode);
   glViewport(v.viewport[0], v.viewport[1], v.viewport[2], v.viewport[3]);
   glMatrixMode(GL_PROJECTION);
-  glLoadMatrixd(v.proj.m);
+  glLoadMatrixd(v.load_proj.m);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LEQUAL);
   glDepthMask(GL_TRUE);

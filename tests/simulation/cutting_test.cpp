@@ -682,11 +682,18 @@ TEST(Cutting, ArcBox) {
 }
 
 TEST(Cutting, NormalOfATriangle) {
-  const VEC3 n = Calc_Normal({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
-  EXPECT_FLOAT_EQ(std::fabs(n.z), 1.0f);
-  EXPECT_FLOAT_EQ(n.x, 0.0f);
-  const VEC3 d = Calc_Normal({0, 0, 0}, {1e-4f, 0, 0}, {0, 1e-4f, 0});
-  EXPECT_NEAR(std::fabs(d.z), 1e-8 * 1e6, 1e-9);  // tiny: scaled, not normalised
+  // Unit length and facing up whatever the order of the corners, even for a tiny cell.
+  for (const VEC3 n : {Calc_Normal({0, 0, 0}, {1, 0, 0}, {0, 1, 0}),
+                       Calc_Normal({0, 0, 0}, {0, 1, 0}, {1, 0, 0}),
+                       Calc_Normal({0, 0, 0}, {1e-4f, 0, 0}, {0, 1e-4f, 0})}) {
+    EXPECT_FLOAT_EQ(n.z, 1.0f);
+    EXPECT_FLOAT_EQ(n.x, 0.0f);
+  }
+  const VEC3 s = Calc_Normal({0, 0, 0}, {1, 0, 1}, {0, 1, 0});
+  EXPECT_NEAR(std::hypot(s.x, s.y, s.z), 1.0, 1e-6);
+  EXPECT_GT(s.z, 0);
+  const VEC3 flat = Calc_Normal({0, 0, 0}, {1, 1, 1}, {2, 2, 2});  // no area
+  EXPECT_EQ(flat.z, 1.0f);
 }
 
 }  // namespace

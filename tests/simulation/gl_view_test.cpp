@@ -109,9 +109,14 @@ TEST(GlView, PixelSizeAndPickMatrix) {
   v.pick_y = wy;
   build_GL_matrices(v, GL_VIEW_SELECT);
   double px, py, pz;
-  ASSERT_TRUE(gl_project(p[0], p[1], p[2], v.model, v.proj, v.viewport, px, py, pz));
+  ASSERT_TRUE(gl_project(p[0], p[1], p[2], v.model, v.load_proj, v.viewport, px, py, pz));
   EXPECT_NEAR(px, 250, 1e-6);
   EXPECT_NEAR(py, 200, 1e-6);
+  // The kept view is the one without the pick matrix, and so is the pixel size.
+  std::int32_t s[2];
+  ASSERT_TRUE(project_3Dpos(v, p, s));
+  EXPECT_EQ(s[0], std::lround(wx));
+  EXPECT_NEAR(v.pixel_size, 2.0 / 500 / 0.012, 1e-4);
 }
 
 TEST(GlView, ArcTableStep) {

@@ -1,0 +1,243 @@
+// Works, jigs and the tool drawn into an off-screen slot (Mesa under Xvfb), pixel probes at
+// projected points, and the CPU pick against GL's own selection.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "platform/core/input.h"
+#include "platform/core/system.h"
+#include "simulation/gl/gl_stat.h"
+#include "simulation/gl/work_draw_gl.h"
+#include "simulation/tool_shape.h"
+#include "simulation/work_cells.h"
+
+namespace {
+
+constexpr int kW = 160, kH = 160;
+const std::uint8_t kGrey[4] = {200, 200, 200, 255};
+
+struct Scene {
+  Tgl_func gl;
+  std::unique_ptr<Tmat> m = std::make_unique<Tmat>();
+  bool ok = false;
+  Scene() {
+    gl.set_GL_view_area(1, kW, kH, 0, 0, 0, 0);
+    gl.set_GL_default_view(1);
+    TGL_VIEW& v = gl.slot[1].view;
+    v.rot_x = 330;  // looking down at a slant
+    v.rot_z = 0;
+    v.base_scale = 0.02f;
+    v.centre_shift[0] = -35;
+    v.centre_shift[1] = -20;
+    v.scene_size = 100;
+    v.background[2] = 0.5f;
+    ok = gl.open(nullptr, 1, true, false);
+    m->mesh_mode = 2;  // every cell
+  }
+  void add_work(int slot, bool jig = false, VEC3 lo = {0, 0, -10}, VEC3 hi = {40, 40, 0}) {
+    SET_WORK_NUM(*m, slot);
+    ASSERT_TRUE(CREATE_WORK(*m, kGrey, 40, 40, true, jig, lo, hi)) << m->last_error();
+    m->works[slot].visible = 1;
+  }
+  QImage frame(int work_tr = -1, int jig_tr = -1) {
+    EXPECT_TRUE(gl.setup(nullptr, 1, true, GL_VIEW_RENDER));
+    const float tool[3] = {0, 0, 50};
+    DRAW_ALL_WORK(*m, 1, tool, jig_tr, work_tr);
+    gl.draw(nullptr, 1, "test");
+    return gl.grab(1);
+  }
+  QRgb at(const QImage& img, float x, float y, float z) {
+    const float p[3] = {x, y, z};
+    std::int32_t s[2];
+    EXPECT_TRUE(gl.project_3Dpos(1, p, s));
+    return img.pixel(s[0], s[1]) & 0xFFFFFF;
+  }
+};
+
+constexpr QRgb kBackground = 0x000080;
+
+TEST(WorkDraw, LitWorkSeeThroughWorkAndHiddenJig) {
+  Scene s;
+  ASSERT_TRUE(s.ok);
+  s.add_work(0);
+  QImage img = s.frame();
+  const QRgb lit = s.at(img, 20, 20, 0);
+  EXPECT_NE(lit, kBackground);
+  EXPECT_GT(qRed(lit), 20);
+  EXPECT_EQ(s.at(img, 42.5f, 20, 0), kBackground);
+  EXPECT_FLOAT_EQ(s.m->work_alpha, 1.0f);
+  // See-through at 150 % -> 49 %: between the background and the opaque picture.
+  s.m->works[0].see_through = 1;
+  img = s.frame(150);
+  EXPECT_FLOAT_EQ(s.m->work_alpha, 0.49f);
+  const QRgb half = s.at(img, 20, 20, 0);
+  EXPECT_GT(qRed(half), 0);
+  EXPECT_LT(qRed(half), qRed(lit));
+  EXPECT_GT(qBlue(half), qBlue(kBackground));
+  EXPECT_LT(qBlue(half), qBlue(lit));
+  // A jig is hidden while show-jigs is off.
+  s.m->works[0].see_through = 0;
+  s.add_work(1, true, {45, 0, -10}, {65, 40, 0});
+  s.m->works[1].visible = 1;
+  s.m->show_jigs = 0;
+  img = s.frame();
+  EXPECT_EQ(s.at(img, 55, 20, 0), kBackground);
+  s.m->show_jigs = 1;
+  img = s.frame();
+  EXPECT_NE(s.at(img, 55, 20, 0), kBackground);
+}
+
+TEST(WorkDraw, ToolBodyStandsWhereItIs) {
+  Scene s;
+  ASSERT_TRUE(s.ok);
+  TTOOL_SHAPE_DATA d;
+  d.type = TPM_FLAT;
+  d.FR = 4;
+  d.edge_len = 20;
+  d.effective_len = 20;
+  d.cutting_edge = 1;
+  d.color[0] = 255;
+  ASSERT_TRUE(MAKE_TOOL_SHAPE(*s.m, d));
+  ASSERT_TRUE(s.gl.setup(nullptr, 1, true, GL_VIEW_RENDER));
+  const float pos[3] = {20, 20, 0};
+  DRAW_ALL_WORK(*s.m, 1, pos, -1, -1);
+  s.gl.draw(nullptr, 1, "t");
+  const QImage img = s.gl.grab(1);
+  const QRgb c = s.at(img, 20, 20, 10);
+  EXPECT_GT(qRed(c), qGreen(c));
+  EXPECT_GT(qRed(c), qBlue(c));
+  EXPECT_EQ(s.at(img, 40, 20, 10), kBackground);
+  s.m->tool_mode = 0;  // tool display off
+  ASSERT_TRUE(s.gl.setup(nullptr, 1, true, GL_VIEW_RENDER));
+  DRAW_ALL_WORK(*s.m, 1, pos, -1, -1);
+  s.gl.draw(nullptr, 1, "t");
+  EXPECT_EQ(s.at(s.gl.grab(1), 20, 20, 10), kBackground);
+}
+
+// The clock jumps 300 ms per read, so every tile polls.
+std::uint32_t g_clock = 0;
+std::uint32_t fast_clock() { return g_clock += 300; }
+
+TEST(WorkDraw, EscapeStopsTheDrawingAndAClickLetsItFinish) {
+  Scene s;
+  ASSERT_TRUE(s.ok);
+  s.add_work(0);
+  s.m->works[0].nx = 40;
+  work_draw_clock = fast_clock;
+  {
+    plat::ScriptedInput in;
+    in.escape_after(1);
+    s.m->abort_flag = 0;
+    const QImage img = s.frame();
+    EXPECT_EQ(s.m->abort_flag, 1);
+    EXPECT_EQ(s.at(img, 20, 20, 0), kBackground);  // nothing drawn before the first poll
+  }
+  {
+    plat::ScriptedInput in;
+    in.press(plat::Key::LButton);
+    s.m->abort_flag = 0;
+    const QImage img = s.frame();
+    EXPECT_EQ(s.m->abort_flag, 2);
+    EXPECT_NE(s.at(img, 38, 38, 0), kBackground);  // the last tile was drawn too
+    EXPECT_NE(s.at(img, 2, 2, 0), kBackground);
+  }
+  work_draw_clock = plat::tick_ms;
+}
+
+// GL selection of every named cut face through a select-mode set-up: each hit's nearest
+// depth by name.
+struct GlHits {
+  std::map<int, GLuint> zmin;
+  int nearest = -1;
+  GLuint best = 0xFFFFFFFFu;
+};
+GlHits gl_pick(Scene& s, double x, double y) {
+  static GLuint buf[1 << 16];
+  glSelectBuffer(1 << 16, buf);
+  glRenderMode(GL_SELECT);
+  TGL_VIEW& v = s.gl.slot[1].view;
+  v.pick_x = x;
+  v.pick_y = y;
+  EXPECT_TRUE(s.gl.setup(nullptr, 1, false, GL_VIEW_SELECT));
+  glInitNames();
+  glPushName(0);
+  const TWORK_DATA& w = s.m->works[0];
+  const TCELL_LATTICE L = work_cell_lattice(w, 0);
+  std::vector<TCELL_FACE> faces;
+  for (int j = 0; j <= w.ny; ++j)
+    for (int i = 0; i <= w.nx; ++i) work_cell_faces(w, L, i, j, faces);
+  for (const TCELL_FACE& f : faces) {
+    if (f.colour < 0 || w.grid[f.colour].mark < 0) continue;
+    glLoadName(f.colour * 2 + 1);
+    const VEC3 a = work_grid_point(w, f.a), b = work_grid_point(w, f.b);
+    if (f.kind == TCELL_FACE::Top) {
+      const VEC3 c = work_grid_point(w, f.c);
+      glBegin(GL_TRIANGLES);
+      glVertex3f(a.x, a.y, a.z);
+      glVertex3f(b.x, b.y, b.z);
+      glVertex3f(c.x, c.y, c.z);
+    } else {
+      glBegin(GL_QUADS);
+      glVertex3f(a.x, a.y, a.z);
+      glVertex3f(b.x, b.y, b.z);
+      glVertex3f(b.x, b.y, w.bottom_z);
+      glVertex3f(a.x, a.y, w.bottom_z);
+    }
+    glEnd();
+  }
+  const GLint hits = glRenderMode(GL_RENDER);
+  EXPECT_GE(hits, 0);
+  GlHits r;
+  for (GLint h = 0, at = 0; h < hits; ++h) {
+    const GLuint n = buf[at], zmin = buf[at + 1];
+    if (n >= 1) {
+      const int name = static_cast<int>(buf[at + 3]);
+      if (!r.zmin.count(name) || zmin < r.zmin[name]) r.zmin[name] = zmin;
+      if (zmin < r.best) {
+        r.best = zmin;
+        r.nearest = static_cast<int>(buf[at + 3]);
+      }
+    }
+    at += 3 + n;
+  }
+  return r;
+}
+
+TEST(WorkDraw, CpuPickEqualsGlSelectionOnAPocketAndAHole) {
+  Scene s;
+  ASSERT_TRUE(s.ok);
+  s.add_work(0);
+  TWORK_DATA& w = s.m->works[0];
+  for (int iy = 0; iy <= 40; ++iy)
+    for (int ix = 0; ix <= 40; ++ix) {
+      TGRID_POINT& p = w.grid[41 * iy + ix];
+      if (ix >= 5 && ix <= 18 && iy >= 8 && iy <= 30) {  // a stepped pocket
+        p.z = ix < 12 ? -3.0f : -6.0f;
+        p.mark = 100 + ix;
+      }
+      if (ix >= 25 && ix <= 32 && iy >= 10 && iy <= 20) p.mark = GRID_MARK_BOTTOM;  // a hole
+      if (ix >= 24 && ix <= 33 && iy >= 9 && iy <= 21 && p.mark != GRID_MARK_BOTTOM) {
+        p.z = -1;
+        p.mark = 7;
+      }
+    }
+  int compared = 0, hit = 0;
+  for (int y = 8; y < kH; y += 9)
+    for (int x = 8; x < kW; x += 9) {
+      const GlHits want = gl_pick(s, x, y);
+      int work = -1;
+      const int got = pick_work_face(*s.m, s.gl.slot[1].view, x, y, work);
+      ++compared;
+      hit += want.nearest > 0;
+      if (got == want.nearest) continue;
+      // Faces that meet the square at the same depth are equally near.
+      ASSERT_TRUE(got > 0 && want.zmin.count(got)) << x << "," << y << " " << got << " " << want.nearest;
+      EXPECT_NEAR(static_cast<double>(want.zmin.at(got)), static_cast<double>(want.best), 2e-5 * 4294967295.0)
+          << x << "," << y;
+    }
+  EXPECT_GT(hit, 10);
+  EXPECT_GT(compared - hit, 10);
+}
+
+}  // namespace
