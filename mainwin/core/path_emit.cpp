@@ -88,12 +88,12 @@ int PathEmitter::feed_band(const Tdisp_status& disp, float feed) {
   return n;
 }
 
-void PathEmitter::use_row(KeyKind kind, float value, int row) {
+void PathEmitter::use_key(KeyKind kind, float value, const std::uint8_t* rgb, int row) {
   if (key_kind_ == kind && key_value_ == value) return;
   key_kind_ = kind;
   key_value_ = value;
   const TPATH_COLOR_ROW& r = disp_.path[static_cast<std::size_t>(row)];
-  std::copy(r.rgba, r.rgba + 3, cur_.rgba);
+  std::copy(rgb, rgb + 3, cur_.rgba);
   cur_.rgba[3] = 128;
   cur_.width = static_cast<float>(std::max(1, opt_.thick ? r.width : r.p_width));
   cur_.point_size = 1;
@@ -101,17 +101,13 @@ void PathEmitter::use_row(KeyKind kind, float value, int row) {
   sink_.style(cur_);
 }
 
+void PathEmitter::use_row(KeyKind kind, float value, int row) {
+  use_key(kind, value, disp_.path[static_cast<std::size_t>(row)].rgba, row);
+}
+
+// The tool's own colour with the width and style of the linear row.
 void PathEmitter::use_tool(const PathMove& m) {
-  if (key_kind_ == KeyTool && key_value_ == static_cast<float>(m.tool)) return;
-  key_kind_ = KeyTool;
-  key_value_ = static_cast<float>(m.tool);
-  const TPATH_COLOR_ROW& r = disp_.path[11];
-  std::copy(m.tool_rgba, m.tool_rgba + 3, cur_.rgba);
-  cur_.rgba[3] = 128;
-  cur_.width = static_cast<float>(std::max(1, opt_.thick ? r.width : r.p_width));
-  cur_.point_size = 1;
-  cur_.stipple = path_line_style(r.style, opt_.style_factor);
-  sink_.style(cur_);
+  use_key(KeyTool, static_cast<float>(m.tool), m.tool_rgba, 11);
 }
 
 bool PathEmitter::select(const PathMove& m) {

@@ -115,6 +115,7 @@ class PathEmitter {
 
  private:
   enum KeyKind { KeyNone, KeyRapid, KeyFeed, KeyLinear, KeyCw, KeyCcw, KeyCycle, KeyTool };
+  void use_key(KeyKind kind, float value, const std::uint8_t* rgb, int row);
   void use_row(KeyKind kind, float value, int row);
   void use_tool(const PathMove& m);
   bool select(const PathMove& m);  // colour for the move; false: draw nothing
