@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr long double kPi = 3.14159265358979323846264338327950288L;
+constexpr long double kPi = ATS_PI_L;
 constexpr long double kHalfPi = kPi / 2;
 constexpr long double kTwoPi = kPi * 2;
 constexpr long double kThreeHalfPi = kPi * 3 / 2;
@@ -58,9 +58,11 @@ void increment_digits(std::string& digits) {
 void round_magnitude(double mag, int decimals, std::string& int_part, std::string& frac_part) {
   // The common case in integers: a float times 10^d (d <= 12) is exact in a double (24
   // mantissa bits and at most 28 bits of 5^d), so below 2^53 the tie test is exact too.
+  // Other doubles take the exact expansion.
   static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,  1e6,
                                       1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
-  if (decimals <= 12) {
+  if (decimals <= 12 && mag <= std::numeric_limits<float>::max() &&
+      static_cast<double>(static_cast<float>(mag)) == mag) {
     const double x = mag * kPow10[decimals];
     if (x < 9007199254740992.0) {
       const double fl = std::floor(x);
@@ -91,6 +93,14 @@ void round_magnitude(double mag, int decimals, std::string& int_part, std::strin
   std::size_t nz = int_part.find_first_not_of('0');
   int_part = nz == std::string::npos ? "0" : int_part.substr(nz);
 }
+
+}  // namespace
+
+void round_decimal(double v, int decimals, std::string& int_part, std::string& frac_part) {
+  round_magnitude(std::fabs(v), decimals < 0 ? 0 : decimals, int_part, frac_part);
+}
+
+namespace {
 
 bool all_zero(const std::string& a, const std::string& b) {
   return a.find_first_not_of('0') == std::string::npos &&

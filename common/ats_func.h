@@ -3,9 +3,15 @@
 // with a cut-off of 1e-6, the shared sine/cosine table, the 6-bit colour code, Shift-JIS and
 // file-name helpers. Texts are CP932 byte strings. No Qt here.
 #pragma once
+#include <bit>
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <string_view>
+
+// pi, in double and in long double precision (the angle helpers reckon in long double).
+inline constexpr double ATS_PI = std::numbers::pi;
+inline constexpr long double ATS_PI_L = std::numbers::pi_v<long double>;
 
 // A point or vector of three single-precision floats.
 struct VEC3 {
@@ -29,6 +35,11 @@ std::string word_to_bit_text(std::uint16_t v);
 std::string bool_to_str(bool b);
 inline bool byte_to_bool(std::uint8_t b) { return b != 0; }
 inline bool int_is_one(int v) { return v == 1; }
+
+// The magnitude of the finite value v rounded half away from zero, on its exact value, to
+// `decimals` (0 or more) decimals: the integer digits (no leading zeros but one) and exactly
+// `decimals` fraction digits. Every decimal text of the program rounds through this.
+void round_decimal(double v, int decimals, std::string& int_part, std::string& frac_part);
 
 // ---- numbers out of text and checks ------------------------------------------------------
 // The text of the value that follows `pattern` in `text` ("T#" integer, "B%" real, "?" any
@@ -80,6 +91,27 @@ void Preset_SinCos_table(float* table = SinCos_table);
 // A window colour: red in the low byte, then green, then blue.
 std::uint32_t color_code_to_TColor(int code);
 void color_code_to_RGBA(int code, std::uint8_t alpha, std::uint8_t out[4]);
+
+// ---- little-endian bytes ------------------------------------------------------------------
+// Numbers in byte buffers (binary files and the store's pages) are 4 bytes, low byte first.
+inline void put_le_u32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+  p[2] = static_cast<std::uint8_t>(v >> 16);
+  p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+inline std::uint32_t get_le_u32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+inline void put_le_i32(std::uint8_t* p, std::int32_t v) {
+  put_le_u32(p, static_cast<std::uint32_t>(v));
+}
+inline std::int32_t get_le_i32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>(get_le_u32(p));
+}
+inline void put_le_f32(std::uint8_t* p, float v) { put_le_u32(p, std::bit_cast<std::uint32_t>(v)); }
+inline float get_le_f32(const std::uint8_t* p) { return std::bit_cast<float>(get_le_u32(p)); }
 
 // ---- checked conversions -----------------------------------------------------------------
 // Float to integer with truncation toward zero; NaN gives `fallback`, out-of-range values

@@ -56,7 +56,7 @@ const GlyphDef& find_glyph(char c) {
   return kFallback;
 }
 
-constexpr float kPi = 3.14159265358979323846f;
+constexpr float kPi = static_cast<float>(ATS_PI);
 
 // Turns the point (u, w) of a local frame by the angle whose sine and cosine are given and
 // moves it to `o`.

@@ -74,7 +74,7 @@ void fail(TComp_error& err, std::uint16_t code, const char* text) {
 }  // namespace
 
 double get_vector_angle(double dx, double dy) {
-  constexpr double pi = std::numbers::pi;
+  constexpr double pi = ATS_PI;
   if (std::fabs(dy) < kEps) return dx < 0 ? pi : 0.0;
   if (std::fabs(dx) < kEps) return dy >= 0 ? pi / 2 : 1.5 * pi;
   double a = std::atan2(dy, dx);

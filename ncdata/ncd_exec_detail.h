@@ -9,7 +9,7 @@
 
 namespace ncd_exec_detail {
 
-inline constexpr double PI = 3.14159265358979323846;
+inline constexpr double PI = ATS_PI;
 inline constexpr double TWO_PI = 2 * PI;
 inline constexpr float EPS = 1e-6f;
 

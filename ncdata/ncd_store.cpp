@@ -14,12 +14,8 @@ namespace {
 
 constexpr std::int32_t END_MARK = -1;
 
-void put_i32(std::uint8_t* p, std::int32_t v) { std::memcpy(p, &v, 4); }
-std::int32_t get_i32(const std::uint8_t* p) {
-  std::int32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
+void put_i32(std::uint8_t* p, std::int32_t v) { put_le_i32(p, v); }
+std::int32_t get_i32(const std::uint8_t* p) { return get_le_i32(p); }
 
 void set_full(NCD_DATA& d, const char* msg) {
   d.buf_full = true;

@@ -1,14 +1,13 @@
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "simulation/cutting_sim.h"
 #include "simulation/cutting_walk.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kPi = ATS_PI;
+constexpr double kTwoPi = 2 * ATS_PI;
 
 enum class Plane { XY, ZX, YZ };
 

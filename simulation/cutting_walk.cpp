@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "platform/core/input.h"
 #include "platform/core/system.h"
@@ -13,8 +12,8 @@
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kPi = ATS_PI;
+constexpr double kTwoPi = 2 * ATS_PI;
 
 // The index box of an XY rectangle over the current work; false when they do not overlap.
 bool rect_box(Tmat& m, double x0, double y0, double x1, double y1) {

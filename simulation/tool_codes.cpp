@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = ATS_PI;
 double tan_d(double deg) { return std::tan(deg * kPi / 180.0); }
 double sin_d(double deg) { return std::sin(deg * kPi / 180.0); }
 double cos_d(double deg) { return std::cos(deg * kPi / 180.0); }

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <numbers>
 
 #include "platform/core/msgbox.h"
 #include "simulation/sim_text.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
+constexpr double kPi = ATS_PI;
 
 std::string f3(double v) { return sim_fixed3(v); }
 

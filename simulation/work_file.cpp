@@ -19,39 +19,16 @@ namespace {
 constexpr const char* kShortData = "ワークデータが途中で終わっています";
 constexpr std::size_t kChunkPoints = 1 << 16;
 
-void put_u32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-  p[2] = static_cast<std::uint8_t>(v >> 16);
-  p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-void put_i32(std::uint8_t* p, std::int32_t v) { put_u32(p, static_cast<std::uint32_t>(v)); }
-void put_f32(std::uint8_t* p, float v) {
-  std::uint32_t u;
-  std::memcpy(&u, &v, 4);
-  put_u32(p, u);
-}
-std::uint32_t get_u32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-std::int32_t get_i32(const std::uint8_t* p) { return static_cast<std::int32_t>(get_u32(p)); }
-float get_f32(const std::uint8_t* p) {
-  const std::uint32_t u = get_u32(p);
-  float v;
-  std::memcpy(&v, &u, 4);
-  return v;
-}
 void put_vec3(std::uint8_t* p, const VEC3& v) {
-  put_f32(p, v.x);
-  put_f32(p + 4, v.y);
-  put_f32(p + 8, v.z);
+  put_le_f32(p, v.x);
+  put_le_f32(p + 4, v.y);
+  put_le_f32(p + 8, v.z);
 }
-VEC3 get_vec3(const std::uint8_t* p) { return VEC3{get_f32(p), get_f32(p + 4), get_f32(p + 8)}; }
+VEC3 get_vec3(const std::uint8_t* p) { return VEC3{get_le_f32(p), get_le_f32(p + 4), get_le_f32(p + 8)}; }
 
 void encode_point(const TGRID_POINT& g, std::uint8_t* p) {
-  put_f32(p, g.z);
-  put_i32(p + 4, g.mark);
+  put_le_f32(p, g.z);
+  put_le_i32(p + 4, g.mark);
   std::copy(g.col, g.col + 4, p + 8);
 }
 
@@ -98,13 +75,13 @@ TWORK_FILE_RECORD record_of(const TWORK_DATA& w, const Outgoing& o) {
 bool write_all(std::ostream& f, const Tmat& m, const std::vector<Outgoing>& out) {
   std::uint8_t head[WORK_FILE_HEADER_SIZE] = {};
   std::memcpy(head, WORK_FILE_MAGIC, 12);
-  put_u32(head + 12, WORK_FILE_HEADER_SIZE);
-  put_u32(head + 16, static_cast<std::uint32_t>(out.size()));
+  put_le_u32(head + 12, WORK_FILE_HEADER_SIZE);
+  put_le_u32(head + 16, static_cast<std::uint32_t>(out.size()));
   f.write(reinterpret_cast<const char*>(head), sizeof head);
   for (const Outgoing& o : out) {
     std::uint8_t pair[8];
-    put_u32(pair, WORK_FILE_RECORD_SIZE);
-    put_u32(pair + 4, m.works[o.slot].grid_bytes);
+    put_le_u32(pair, WORK_FILE_RECORD_SIZE);
+    put_le_u32(pair + 4, m.works[o.slot].grid_bytes);
     f.write(reinterpret_cast<const char*>(pair), 8);
   }
   std::vector<std::uint8_t> buf;
@@ -150,7 +127,7 @@ bool check_file(Tmat& m, std::ifstream& f, std::uint64_t length, const std::stri
     m.last_error() = name + " は velmor ワークデータではありません";
     return false;
   }
-  if (got < 16 || get_u32(head + 12) != WORK_FILE_HEADER_SIZE) {
+  if (got < 16 || get_le_u32(head + 12) != WORK_FILE_HEADER_SIZE) {
     m.last_error() = name + " は サポート外のワークデータです";
     return false;
   }
@@ -158,7 +135,7 @@ bool check_file(Tmat& m, std::ifstream& f, std::uint64_t length, const std::stri
     m.last_error() = name + " read ERR " + kShortData;
     return false;
   }
-  const std::uint64_t n = get_u32(head + 16);
+  const std::uint64_t n = get_le_u32(head + 16);
   if (n == 0) {
     m.last_error() = name + " にはワークデータがありませんでした";
     return false;
@@ -171,11 +148,11 @@ bool check_file(Tmat& m, std::ifstream& f, std::uint64_t length, const std::stri
       m.last_error() = name + " read ERR " + kShortData;
       return false;
     }
-    if (get_u32(pair) != WORK_FILE_RECORD_SIZE) {
+    if (get_le_u32(pair) != WORK_FILE_RECORD_SIZE) {
       m.last_error() = name + " は velmor ワークデータではありません";
       return false;
     }
-    const std::uint64_t grid = get_u32(pair + 4);
+    const std::uint64_t grid = get_le_u32(pair + 4);
     std::uint8_t raw[WORK_FILE_RECORD_SIZE];
     if (pos + WORK_FILE_RECORD_SIZE > length || !read_at(f, pos, raw, sizeof raw)) {
       m.last_error() = name + " read ERR " + kShortData;
@@ -207,41 +184,41 @@ bool check_file(Tmat& m, std::ifstream& f, std::uint64_t length, const std::stri
 
 void encode_work_record(const TWORK_FILE_RECORD& r, std::uint8_t out[WORK_FILE_RECORD_SIZE]) {
   std::memset(out, 0, WORK_FILE_RECORD_SIZE);
-  put_u32(out + 0, r.work_num);
-  put_u32(out + 4, r.grid_size);
-  put_i32(out + 8, r.nx);
-  put_i32(out + 12, r.ny);
-  put_f32(out + 16, r.top_z);
-  put_f32(out + 20, r.bottom_z);
-  put_f32(out + 24, r.step_x);
-  put_f32(out + 28, r.step_y);
+  put_le_u32(out + 0, r.work_num);
+  put_le_u32(out + 4, r.grid_size);
+  put_le_i32(out + 8, r.nx);
+  put_le_i32(out + 12, r.ny);
+  put_le_f32(out + 16, r.top_z);
+  put_le_f32(out + 20, r.bottom_z);
+  put_le_f32(out + 24, r.step_x);
+  put_le_f32(out + 28, r.step_y);
   put_vec3(out + 32, r.size);
   put_vec3(out + 44, r.min);
   put_vec3(out + 56, r.max);
   std::copy(r.color, r.color + 4, out + 68);
-  put_u32(out + 72, r.jig);
-  put_u32(out + 76, r.cutting);
-  put_i32(out + 80, r.group);
+  put_le_u32(out + 72, r.jig);
+  put_le_u32(out + 76, r.cutting);
+  put_le_i32(out + 80, r.group);
   std::memcpy(out + 84, r.memo.data(), WORK_MEMO_SIZE);
 }
 
 TWORK_FILE_RECORD decode_work_record(const std::uint8_t in[WORK_FILE_RECORD_SIZE]) {
   TWORK_FILE_RECORD r;
-  r.work_num = get_u32(in + 0);
-  r.grid_size = get_u32(in + 4);
-  r.nx = get_i32(in + 8);
-  r.ny = get_i32(in + 12);
-  r.top_z = get_f32(in + 16);
-  r.bottom_z = get_f32(in + 20);
-  r.step_x = get_f32(in + 24);
-  r.step_y = get_f32(in + 28);
+  r.work_num = get_le_u32(in + 0);
+  r.grid_size = get_le_u32(in + 4);
+  r.nx = get_le_i32(in + 8);
+  r.ny = get_le_i32(in + 12);
+  r.top_z = get_le_f32(in + 16);
+  r.bottom_z = get_le_f32(in + 20);
+  r.step_x = get_le_f32(in + 24);
+  r.step_y = get_le_f32(in + 28);
   r.size = get_vec3(in + 32);
   r.min = get_vec3(in + 44);
   r.max = get_vec3(in + 56);
   std::copy(in + 68, in + 72, r.color);
-  r.jig = get_u32(in + 72);
-  r.cutting = get_u32(in + 76);
-  r.group = get_i32(in + 80);
+  r.jig = get_le_u32(in + 72);
+  r.cutting = get_le_u32(in + 76);
+  r.group = get_le_i32(in + 80);
   std::memcpy(r.memo.data(), in + 84, WORK_MEMO_SIZE);
   return r;
 }
@@ -337,11 +314,11 @@ bool READ_ONE_WORK(Tmat& m, int work, int group_offset, const TWORK_FILE_RECORD&
     for (std::size_t k = 0; k < n; ++k) {
       const std::uint8_t* p = &buf[k * 12];
       TGRID_POINT& g = w.grid[i + k];
-      g.z = get_f32(p);
+      g.z = get_le_f32(p);
       // A height that is not a number reads as uncut; no such value enters a grid.
       if (std::isnan(g.z) || g.z == HUGE_VALF) g.z = w.top_z;
       if (g.z == -HUGE_VALF) g.z = w.bottom_z;
-      g.mark = get_i32(p + 4);
+      g.mark = get_le_i32(p + 4);
       std::copy(p + 8, p + 12, g.col);
     }
   }

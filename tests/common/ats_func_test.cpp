@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <string>
 
 #include "platform/core/msgbox.h"
 #include "tests/support/test_support.h"
@@ -62,6 +64,74 @@ TEST(NumberText, TiesSignsAndDecimals) {
   }
   EXPECT_EQ(float_to_str3(-12.0005f), "-12");      // -12.000499725...
   EXPECT_EQ(float_to_str3(0.0005f), "0.001");      // 0.000500000023...
+}
+
+TEST(NumberText, ExactDecimalRoundingOfDoubles) {
+  // Doubles are rounded on their exact value: a decimal tie that the double misses by a
+  // hair is decided by that hair.
+  struct Case {
+    double v;
+    int decimals;
+    const char* int_part;
+    const char* frac_part;
+  };
+  const Case cases[] = {
+      {2.5, 0, "3", ""},
+      {-2.5, 0, "3", ""},         // the magnitude
+      {0.125, 2, "0", "13"},      // an exact tie rounds away from zero
+      {1.0005, 3, "1", "000"},    // the double lies just below the tie
+      {0.0005, 3, "0", "001"},    // and this one just above it
+      {2.675, 2, "2", "67"},      // 2.67499999...
+      {133.4564999999, 3, "133", "456"},
+      {9.9995, 3, "9", "999"},    // 9.99949999...
+      {99.99951, 3, "100", "000"},
+      {1e17 + 16, 1, "100000000000000016", "0"},
+      {5e-10, 9, "0", "000000001"},
+      {4.9e-324, 3, "0", "000"},
+      {123.456, -2, "123", ""},   // below 0 decimals: none
+  };
+  for (const Case& c : cases) {
+    std::string ip, fp;
+    round_decimal(c.v, c.decimals, ip, fp);
+    EXPECT_EQ(ip, c.int_part) << c.v << " " << c.decimals;
+    EXPECT_EQ(fp, c.frac_part) << c.v << " " << c.decimals;
+  }
+  // Single-precision values: 1.0005f lies below the tie, 1.0015f above it.
+  for (const auto& [v, text] : {std::pair{1.0005f, "1.000"}, std::pair{1.0015f, "1.002"}}) {
+    std::string ip, fp;
+    round_decimal(v, 3, ip, fp);
+    EXPECT_EQ(ip + "." + fp, text) << v;
+  }
+}
+
+TEST(LittleEndian, BytesLowFirstAndBack) {
+  std::uint8_t b[4];
+  put_le_u32(b, 0x12345678u);
+  EXPECT_EQ(b[0], 0x78);
+  EXPECT_EQ(b[1], 0x56);
+  EXPECT_EQ(b[2], 0x34);
+  EXPECT_EQ(b[3], 0x12);
+  EXPECT_EQ(get_le_u32(b), 0x12345678u);
+  put_le_i32(b, -2);
+  EXPECT_EQ(b[0], 0xFE);
+  EXPECT_EQ(b[3], 0xFF);
+  EXPECT_EQ(get_le_i32(b), -2);
+  put_le_f32(b, 1.0f);  // 0x3F800000
+  EXPECT_EQ(b[0], 0x00);
+  EXPECT_EQ(b[2], 0x80);
+  EXPECT_EQ(b[3], 0x3F);
+  for (const float v : {0.0f, -0.0f, 3.25f, -1e-30f, kInf}) {
+    put_le_f32(b, v);
+    const float back = get_le_f32(b);
+    EXPECT_EQ(std::memcmp(&back, &v, 4), 0) << v;
+  }
+  put_le_f32(b, kNaN);
+  EXPECT_TRUE(std::isnan(get_le_f32(b)));
+  // Unaligned places of a buffer.
+  std::uint8_t buf[9] = {};
+  put_le_i32(buf + 3, std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(get_le_i32(buf + 3), std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(buf[6], 0x80);
 }
 
 TEST(NumberText, FixedField) {
