@@ -1,0 +1,43 @@
+// The items of the main window's menus, tool bar and listing pop-up as data: the handler
+// that runs them, their Tag (per handler), component name, shortcut, caption and where they
+// sit. The window builds its actions from this table. No Qt here.
+#pragma once
+#include <string_view>
+#include <vector>
+
+// The click handlers; a Tag means something only together with its handler.
+enum class VLM_handler { main, list_popup, display };
+
+enum class VLM_item_state {
+  enabled,
+  hidden,    // built, never shown
+  pending,   // shown disabled: the window it opens is not built yet
+  inert,     // shown disabled: a Tag without a command
+};
+
+// Where an item sits.
+enum class VLM_place { file, find, view, tools, settings, toolbar, popup };
+
+struct VLM_menu_item {
+  VLM_handler handler;
+  int tag;
+  const char* component;
+  const char* shortcut;  // Qt key sequence text, "" for none
+  const char* caption;   // CP932
+  VLM_place place;
+  VLM_item_state state;
+  const char* waits_for; // pending items: what they wait for
+  bool checkable = false;
+  const char* group = "";  // items of one exclusive group share it
+};
+
+// Every item, in menu order within each place.
+const std::vector<VLM_menu_item>& menu_items();
+const VLM_menu_item* find_menu_item(std::string_view component);
+
+// The Tags that carry a command, per handler. Every item's Tag is one of them unless the
+// item is inert.
+bool tag_has_command(VLM_handler h, int tag);
+
+// The menus' captions, by place.
+const char* place_caption(VLM_place p);
