@@ -1,0 +1,31 @@
+// Builds the main window's menus, tool bar and listing pop-up from the item table: each
+// action is named after its component and carries its Tag; pending and Tag-less items are
+// disabled, hidden items built but not shown.
+#pragma once
+#include <QString>
+#include <functional>
+
+#include "mainwin/core/menu_table.h"
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QToolBar;
+
+struct VLM_built_menus {
+  QToolBar* toolbar = nullptr;
+  QMenu* popup = nullptr;  // p_menu1
+};
+
+// The Tag of an action, -1 when it has none.
+int action_tag(const QAction* a);
+
+// Adds the menus and the tool bar to `win` and builds the pop-up. `clicked` runs for every
+// triggered action with its table item. Items whose component `skip` accepts are not built
+// (the window already has them).
+VLM_built_menus build_menus_from_table(
+    QMainWindow& win, const std::function<void(const VLM_menu_item&, QAction*)>& clicked,
+    const std::function<bool(const char*)>& skip = {});
+
+// The action of a component under `win`, or null.
+QAction* find_action(QMainWindow& win, const char* component);
