@@ -375,7 +375,8 @@ class TVelmorListing::StoreHost : public NCD_HOST {
 };
 
 TVelmorListing::TVelmorListing(QWidget* parent)
-    : data_(std::make_unique<NCD_DATA>()), store_host_(std::make_unique<StoreHost>(*this)) {
+    : data_(std::make_unique<NCD_DATA>()), d_(data_.get()),
+      store_host_(std::make_unique<StoreHost>(*this)) {
   data_->host = store_host_.get();
   Create_NCD(*data_);
   panel_ = new TListPanel(parent);
@@ -384,10 +385,18 @@ TVelmorListing::TVelmorListing(QWidget* parent)
   panel_->attach(list_.get());
 }
 
+TVelmorListing::TVelmorListing(QWidget* parent, NCD_DATA& data, NCD_LIST_HOST& host)
+    : d_(&data) {
+  panel_ = new TListPanel(parent);
+  list_ = std::make_unique<NCD_EDIT_LIST>(data, *panel_, &host);
+  list_->font_height = -12;
+  panel_->attach(list_.get());
+}
+
 TVelmorListing::~TVelmorListing() {
   if (panel_) panel_->attach(nullptr);
   list_.reset();
-  Free_NCD(*data_);
+  if (data_) Free_NCD(*data_);
 }
 
 bool TVelmorListing::draw_data(NCD_DATA& d, int mode) { return plain_.draw_data(d, mode); }

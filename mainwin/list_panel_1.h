@@ -102,10 +102,13 @@ class TListPanel : public QWidget, public NCD_LIST_ROWS {
 // plain step, the full redraws are not drawn and the control panel calls do nothing.
 class TVelmorListing : public NCD_LIST_HOST {
  public:
+  // With its own NC store.
   explicit TVelmorListing(QWidget* parent);
+  // Over the main window's store, with the main window's answers to the listing.
+  TVelmorListing(QWidget* parent, NCD_DATA& data, NCD_LIST_HOST& host);
   ~TVelmorListing() override;
 
-  NCD_DATA& data() { return *data_; }
+  NCD_DATA& data() { return *d_; }
   NCD_EDIT_LIST& list() { return *list_; }
   TListPanel* panel() const { return panel_; }
   // The main window's title and size line after an edit.
@@ -126,7 +129,8 @@ class TVelmorListing : public NCD_LIST_HOST {
 
  private:
   class StoreHost;
-  std::unique_ptr<NCD_DATA> data_;
+  std::unique_ptr<NCD_DATA> data_;  // the own store, or null
+  NCD_DATA* d_ = nullptr;
   std::unique_ptr<StoreHost> store_host_;
   TListPanel* panel_ = nullptr;
   std::unique_ptr<NCD_EDIT_LIST> list_;

@@ -10,6 +10,8 @@
 #include "simulation/gl/gl_stat.h"
 
 class TVelmorListing;
+class TVLM_host;
+class TVLM_command_table;
 struct TSession;
 
 class Tvelmor : public QMainWindow {
@@ -26,16 +28,23 @@ class Tvelmor : public QMainWindow {
   TVelmorListing& listing() { return *listing_; }
   Tgl_func& gl_stat() { return *gl_; }
   TSession& session() { return *session_; }
-  // The NC file named on the command line (absolute), opened when the window is first shown.
-  void set_start_file(const std::filesystem::path& path) { start_file_ = path; }
+  // The NC file named on the command line, opened when the window is first shown. A relative
+  // path is taken against the current folder now, before the settings change it.
+  void set_start_file(const std::filesystem::path& path);
   // The exception trap of the application: logs, asks, and ends the program on Cancel.
   void on_app_exception(const std::string& what);
+  const TVLM_command_table& commands() const { return *commands_; }
+  // The click handler of the menu items and tool buttons: runs the sender's Tag.
+  void open1Click(QObject* sender);
 
  protected:
   void showEvent(QShowEvent* ev) override;
   void closeEvent(QCloseEvent* ev) override;
 
  private:
+  class WindowUi;
+  class FileChooser;
+  void build_menus();
   void FormShow();
   void FormCloseQuery();
   void apply_form_bounds();
@@ -43,6 +52,10 @@ class Tvelmor : public QMainWindow {
   void redraw_view();
 
   std::unique_ptr<TSession> session_;
+  std::unique_ptr<WindowUi> ui_;
+  std::unique_ptr<TVLM_host> host_;
+  std::unique_ptr<FileChooser> chooser_;
+  std::unique_ptr<TVLM_command_table> commands_;
   plat::GlPanel* gpnl_ = nullptr;
   std::unique_ptr<TVelmorListing> listing_;
   std::unique_ptr<Tgl_func> own_gl_;

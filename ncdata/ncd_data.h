@@ -253,6 +253,9 @@ void Create_NCD(NCD_DATA& d);
 void Free_NCD(NCD_DATA& d);
 void Init_NCD_pages(NCD_DATA& d, bool free_pages);
 void Clear_NCD(NCD_DATA& d);
+// Swaps the programs of two records (store, tables, interpreter state, run results); each
+// record keeps its hosts and its tokenizer and interpreter options.
+void Swap_NCD(NCD_DATA& a, NCD_DATA& b);
 // Splits the text into lines and stores them after the last line; the lines added, or -1
 // when the buffer is exhausted.
 int Append_NCD_text(NCD_DATA& d, const char* text, std::size_t length, bool upper);

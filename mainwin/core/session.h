@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/debug_win.h"
@@ -30,9 +31,13 @@ struct TVLM_form_state {
 
 // The file state of the loaded program, beside NCD_DATA.
 struct TVLM_file_state {
+  std::filesystem::path path;  // the program's file (native); empty for none
   std::string status;      // "%s ( %d bytes , %.0f m )"
   std::string caption;     // the main window's caption
   bool partial = false;    // the store ended the text before the end of the file
+  // The file's own bytes of each stored line whose stored text differs from them (the store
+  // keeps lines upper-cased, TABs as blanks, cut at 250 bytes), by the line's text handle.
+  std::unordered_map<std::uint32_t, std::string> source_bytes;
   // save_to_TMP / reload_from_TMP
   std::filesystem::path saved_path;
   std::string saved_name;

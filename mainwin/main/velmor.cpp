@@ -9,17 +9,14 @@
 
 int main(int argc, char** argv) {
   plat::Application app(argc, argv);
-  // The NC file is the first argument Qt leaves; it is made absolute before anything changes
-  // the current folder.
-  std::filesystem::path start;
+  // The NC file is the first argument Qt leaves.
   const QStringList args = QCoreApplication::arguments();
-  if (args.size() > 1) start = std::filesystem::absolute(plat::qstring_to_path(args.at(1)));
   Tgl_func GL_STAT;
   Tvelmor w(&GL_STAT);
   app.set_trap_handler([&w](const std::string& what) { w.on_app_exception(what); });
   for (qsizetype i = 2; i < args.size(); ++i)
     deb_log("velmor: argument ignored: " + plat::from_qstring(args.at(i)));
-  if (!start.empty()) w.set_start_file(start);
+  if (args.size() > 1) w.set_start_file(plat::qstring_to_path(args.at(1)));
   w.show();
   return app.exec();
 }

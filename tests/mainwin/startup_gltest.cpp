@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QAction>
+#include <QMenuBar>
 #include <QTest>
 
 #include "common/text_file.h"
+#include "mainwin/core/command_table.h"
+#include "mainwin/list_panel_1.h"
 #include "mainwin/velmor_1.h"
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
@@ -26,6 +30,20 @@ struct DataFolder {
   ~DataFolder() { fs::current_path(cwd); }
 };
 
+// The text of the listing row that carries the current line's star, or empty.
+std::string starred_row(Tvelmor& w) {
+  TListPanel* p = w.listing().panel();
+  for (int i = 0; i < NCD_LIST_ROW_COUNT; ++i) {
+    const std::string t = p->row(i)->bytes();
+    if (!t.empty() && t[0] == '*') return t;
+  }
+  return {};
+}
+
+fs::path sample() {
+  return fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples";
+}
+
 }  // namespace
 
 TEST(VelmorStartup, AFirstStartWritesItsFilesAndTheCloseSavesTheSettings) {
@@ -38,6 +56,17 @@ TEST(VelmorStartup, AFirstStartWritesItsFilesAndTheCloseSavesTheSettings) {
   QTest::qWait(50);
   EXPECT_TRUE(w->gl_stat().slot[0].flag_open);
   EXPECT_TRUE(fs::exists(data.prog / "0_TB_setup.txt"));
+  // Every menu item's Tag has its command.
+  int items = 0;
+  for (QAction* a : w->menuBar()->findChildren<QAction*>()) {
+    if (!a->property("Tag").isValid()) continue;
+    ++items;
+    EXPECT_TRUE(w->commands().has(a->property("Tag").toInt())) << a->objectName().toStdString();
+  }
+  EXPECT_EQ(items, 6);
+  ASSERT_NE(w->findChild<QAction*>(QStringLiteral("Open1")), nullptr);
+  EXPECT_EQ(w->findChild<QAction*>(QStringLiteral("Open1"))->shortcut(),
+            QKeySequence(Qt::CTRL | Qt::Key_O));
   EXPECT_TRUE(fs::exists(data.prog.path() / "0_TB_datas" / u8"test-2 用.txt"));
   EXPECT_TRUE(w->close());
   EXPECT_FALSE(w->gl_stat().slot[0].flag_open);
@@ -56,4 +85,33 @@ TEST(VelmorStartup, AFirstStartWritesItsFilesAndTheCloseSavesTheSettings) {
   struct stat st{};
   ASSERT_EQ(::stat(dat.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0222, 0u);
+}
+
+TEST(VelmorStartup, TheProgramNamedOnTheCommandLineIsOpenedAndListed) {
+  DataFolder data;
+  // The settings name another current folder; the relative name still means the sample.
+  const fs::path other = data.desk.path();
+  fs::create_directory(data.prog.path() / "confignc");
+  testing_support::write_file(data.prog.path() / "confignc" / "Velmor.DAT",
+                              "***_environment_data\r\nvelmor_last_cd,str,\"" + other.string() +
+                                  "\"\r\n***_environment_end\r\n");
+  fs::current_path(sample());
+  auto* w = new Tvelmor;
+  w->set_start_file("SAMPLE01.NC");
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  QTest::qWait(50);
+  const std::string caption = plat::from_qstring(w->windowTitle());
+  const std::string tail = "SAMPLE01.NC ( 459 bytes , 1 m )";
+  ASSERT_GE(caption.size(), tail.size());
+  EXPECT_EQ(caption.substr(caption.size() - tail.size()), tail) << caption;
+  EXPECT_EQ(caption.rfind("総切削長:", 0), 0u) << caption;
+  const std::string star = starred_row(*w);
+  EXPECT_NE(star.find("O1001(SAMPLE POCKET AND HOLES)"), std::string::npos) << star;
+  EXPECT_EQ(fs::current_path(), sample());
+  EXPECT_TRUE(w->close());
+  delete w;
+  std::vector<std::string> lines;
+  ASSERT_TRUE(read_text_lines(data.prog.path() / "confignc" / "Velmor.DAT", lines));
+  EXPECT_EQ(lines.size(), 228u);
 }

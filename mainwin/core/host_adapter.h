@@ -1,0 +1,94 @@
+// What the core asks of the main window, and the one adapter over the session that answers
+// the NC store's and the program run's calls up.
+//
+// TVLM_ui is the narrow window interface: the caption, the 3D view (slot 0 of the GL
+// context table, draw_data, fit_scale), the listing, the control panel, the error-list
+// window, the tool table and the automatic work set-up. Every call has a default that does
+// nothing, so the core needs no null checks and a window implements what exists. No Qt here.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ncdata/ncd_data.h"
+#include "ncdata/ncd_edit.h"
+#include "ncdata/ncd_run_host.h"
+
+struct TSession;
+
+class TVLM_ui {
+ public:
+  virtual ~TVLM_ui() = default;
+  virtual void set_caption(const std::string& /*cp932*/) {}
+  // Slot 0 of the GL context table.
+  virtual void gl_reset_view() {}
+  virtual void gl_set_angles(float /*rot_z*/, float /*rot_x*/) {}
+  // Every redraw of the 3D view (modes of draw_data: 2 path, 4 full, 16 location).
+  virtual void draw_data(int /*mode*/) {}
+  // A drawn simulation step of the listing (modes 6 and 11): true when it ended. Until the
+  // 3D view draws them, a plain step.
+  virtual bool draw_step(NCD_DATA& d, int mode) { return plain_.draw_data(d, mode); }
+  virtual void repaint() {}
+  virtual void fit_scale(int /*arg*/) {}
+  // The listing.
+  virtual void listing_enable(bool /*on*/) {}
+  virtual void listing_reset() {}         // empty, at line 0
+  virtual void listing_refresh() {}       // recount the rows and show the current line
+  virtual void set_vis_loc(bool /*on*/) {}  // menu_vis_loc and its switch
+  // The control panel.
+  virtual void panel_refresh() {}
+  virtual void panel_reset() {}
+  // The error-list window: whether it already holds lines; fill and show it.
+  virtual bool err_window_has_lines() { return false; }
+  virtual void show_err_window(const std::vector<std::string>& /*lines*/,
+                               const std::string& /*caption*/) {}
+  virtual void clear_err_window() {}
+  // The tool table from the tool changes and the tool-definition lines.
+  virtual void set_TOOL_defs() {}
+  // The work made or loaded for the program.
+  virtual void auto_WORK_for_NCD() {}
+  // The edited listing rows go back into the store.
+  virtual void commit_listing() {}
+  // Closes the main window (the File menu's Exit).
+  virtual void close_window() {}
+  // The program is to end (Abort in the system-error box).
+  virtual void quit() {}
+
+ private:
+  NCD_LIST_PLAIN_HOST plain_;
+};
+
+// One adapter over the session for the NC store, the program run and the listing.
+class TVLM_host : public NCD_HOST, public NCD_RUN_HOST, public NCD_LIST_HOST {
+ public:
+  TVLM_host(TSession& s, TVLM_ui& ui);
+  // Hooks the adapter into the records of the session (the one in use; the spare has none).
+  void attach();
+
+  // NCD_HOST
+  void ncd_cleared(NCD_DATA& d) override;
+  void ncd_rebuild_tools(NCD_DATA& d) override;
+  // NCD_RUN_HOST (the tool-holder list comes with the tool table)
+  int th_find(int t, int& size) override;
+  void th_show(int index) override;
+  bool th_set_tool0() override;
+  bool tool_radius(int t, float& radius) override;
+  void show_system_err(const std::string& text) override;
+  void set_TOOL_defs(NCD_DATA& d) override;
+  void fit_scale(NCD_DATA& d) override;
+  // NCD_LIST_HOST
+  bool draw_data(NCD_DATA& d, int mode) override;
+  bool sim_option() override;
+  void Set_controler_status() override;
+  void Draw_controler_TOOL_IMG() override {}
+  void Dump_SIM_status_to_deb() override {}
+  void set_NCD_status() override;
+  bool debug_window_shown() override;
+  void repaint() override;
+
+  TVLM_ui& ui() { return ui_; }
+
+ private:
+  TSession& s_;
+  TVLM_ui& ui_;
+  std::vector<int> th_tools_;  // the tool-holder list's tools
+};
