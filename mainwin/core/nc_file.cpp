@@ -131,6 +131,23 @@ bool stand_on_first_error(TSession& s, TVLM_ui& ui) {
   return true;
 }
 
+// The NC file (found without regard to case) and its bytes; a missing or unreadable file
+// gets its box and a redraw.
+bool read_nc_file(TVLM_ui& ui, const fs::path& file, fs::path& found, std::string& bytes) {
+  const std::optional<fs::path> f = find_nc_file(file);
+  std::string err;
+  if (!f) {
+    stop_box("ERR: " + cp(file) + " が見つかりません。");
+  } else if (!read_file_bytes(*f, bytes, &err)) {
+    stop_box("ERR: " + cp(*f) + " を読み込めませんでした。\r\n" + plat::utf8_to_cp932(err));
+  } else {
+    found = *f;
+    return true;
+  }
+  ui.draw_data(2);
+  return false;
+}
+
 void partial_box(const std::string& name, int line, unsigned char byte) {
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%02X", byte);
@@ -162,19 +179,10 @@ std::string NCD_store_form(std::string_view raw) {
 bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   plat::BusyGuard busy;
   if (!busy.acquired()) return false;
-  const std::optional<fs::path> found = find_nc_file(file);
-  if (!found) {
-    stop_box("ERR: " + cp(file) + " が見つかりません。");
-    ui.draw_data(2);
-    return false;
-  }
-  std::string bytes, err;
-  if (!read_file_bytes(*found, bytes, &err)) {
-    stop_box("ERR: " + cp(*found) + " を読み込めませんでした。\r\n" + plat::utf8_to_cp932(err));
-    ui.draw_data(2);
-    return false;
-  }
-  const std::string name = cp_name(*found);
+  fs::path found;
+  std::string bytes;
+  if (!read_nc_file(ui, file, found, bytes)) return false;
+  const std::string name = cp_name(found);
   const std::string read_caption =
       "read " + name + " ( " + std::to_string(bytes.size()) + " bytes ) ";
   ui.set_caption(read_caption);
@@ -243,12 +251,12 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   ui.gl_reset_view();
   ui.listing_enable(false);
   ui.listing_reset();
-  d.file_folder = cp(*found);
+  d.file_folder = cp(found);
   d.file_name = name;
-  s.file.path = *found;
+  s.file.path = found;
   s.file.partial = partial;
   if (partial) partial_box(name, partial_line, partial_byte);
-  load_tool_defs(s, *found);
+  load_tool_defs(s, found);
   Run_all_NCD(d, 0);
   set_NCD_status(s, ui);  // after the run, whose summary the caption shows
   ui.set_TOOL_defs();
@@ -275,19 +283,11 @@ bool insert_NCD(TSession& s, TVLM_ui& ui, const fs::path& file, bool at_cur) {
   if (plat::busy()) return false;
   NCD_DATA& d = s.nc();
   if (d.line_count == 0) return open_NCD(s, ui, file);
-  const std::optional<fs::path> found = find_nc_file(file);
-  if (!found) {
-    stop_box("ERR: " + cp(file) + " が見つかりません。");
-    ui.draw_data(2);
-    return false;
-  }
-  std::string bytes, err;
-  if (!read_file_bytes(*found, bytes, &err)) {
-    stop_box("ERR: " + cp(*found) + " を読み込めませんでした。\r\n" + plat::utf8_to_cp932(err));
-    return false;
-  }
+  fs::path found;
+  std::string bytes;
+  if (!read_nc_file(ui, file, found, bytes)) return false;
   plat::BusyGuard busy;
-  const std::string name = cp_name(*found);
+  const std::string name = cp_name(found);
   std::string upper = name;
   for (std::size_t i = 0; i < upper.size(); i += plat::sjis_char_len(upper, i))
     if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 32);
@@ -318,7 +318,7 @@ bool insert_NCD(TSession& s, TVLM_ui& ui, const fs::path& file, bool at_cur) {
   ui.fit_scale(0);
   ui.listing_refresh();
   ui.listing_enable(true);
-  if (const auto nst = side_file(*found, ".nst")) {
+  if (const auto nst = side_file(found, ".nst")) {
     std::vector<std::string> more;
     if (read_text_lines(*nst, more)) s.tool_defs.insert(s.tool_defs.end(), more.begin(), more.end());
   }
