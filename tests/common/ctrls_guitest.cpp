@@ -379,6 +379,8 @@ TEST(InputNumber, TypedNumberCancelAndRefusedText) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), to_qstring("工具番号"));
     EXPECT_EQ(box->ed_text->text(), u"5"_qs);
+    // The focus arrives with the window's activation, which a loaded machine delays.
+    for (int i = 0; i < 200 && !box->ed_text->hasFocus(); ++i) QTest::qWait(10);
     EXPECT_TRUE(box->ed_text->hasFocus());
     box->ed_text->selectAll();
     QTest::keyClicks(box->ed_text, u"-1234"_qs);
