@@ -238,7 +238,7 @@ bool CONTROLER_CORE::Check_interference_alarm() {
   bool go = inside;
   if (bits & ~1u) {
     // A collision in the last block is still shown, then the loop stops.
-    const bool ok = h_.alarm_box(interference_alarm_text(bits), !inside);
+    const bool ok = f_.alarm_box(interference_alarm_text(bits), !inside);
     go = inside && ok;
   }
   h_.clear_check_bits();
@@ -304,7 +304,7 @@ bool CONTROLER_CORE::press(int tag, CONTROLER_BUTTON b, bool ctrl, std::uint32_t
       } else if (right && !ctrl && h_.debug_window_shown()) {
         h_.action(a);
         h_.dump_status();
-        h_.set_status(true);
+        f_.set_status(true);
       }
       break;
     }
@@ -330,20 +330,20 @@ bool CONTROLER_CORE::press(int tag, CONTROLER_BUTTON b, bool ctrl, std::uint32_t
     default:
       break;
   }
-  last_event_ = h_.tick_ms();
+  last_event_ = f_.tick_ms();
   return repeat_follows;
 }
 
 void CONTROLER_CORE::play_loop(int tag, bool hispd, bool fastest) {
   NCD_DATA& d = h_.data();
   plat::BusyGuard busy;
-  h_.disable_buttons(tag);
+  f_.disable_buttons(tag);
   d.pos.mark_last = d.pos.block_count;
   plat::key_down(plat::Key::Escape);
   plat::key_down(plat::Key::LButton);
   plat::key_down(plat::Key::RButton);
   h_.set_abort_flag(0);
-  const std::uint32_t start = h_.tick_ms();
+  const std::uint32_t start = f_.tick_ms();
   h_.set_run_stop(h_.stop_on_interference());
   playing_ = true;
   const int interval = h_.redraw_interval() > 0 ? h_.redraw_interval() : 1;
@@ -367,7 +367,7 @@ void CONTROLER_CORE::play_loop(int tag, bool hispd, bool fastest) {
     const bool l = plat::key_down(plat::Key::LButton);
     const bool r = plat::key_down(plat::Key::RButton);
     if (h_.abort_flag() == 2 || l || r) {
-      const bool stop = h_.tick_ms() - start >= CONTROLER_STOP_AFTER_MS && h_.press_inside(tag);
+      const bool stop = f_.tick_ms() - start >= CONTROLER_STOP_AFTER_MS && f_.press_inside(tag);
       h_.set_abort_flag(0);
       if (stop) break;
     }
@@ -377,7 +377,7 @@ void CONTROLER_CORE::play_loop(int tag, bool hispd, bool fastest) {
         counter = interval;
         // The refresh waits for a frame that is due; the fastest mode draws only the status.
         if (h_.frame_due()) {
-          h_.set_status(true);
+          f_.set_status(true);
           if (!fastest) {
             h_.draw_data(CD_REFRESH);
             h_.redraw_list();
@@ -391,12 +391,12 @@ void CONTROLER_CORE::play_loop(int tag, bool hispd, bool fastest) {
   playing_ = false;
   h_.set_run_stop(false);
   if (!hispd) {
-    h_.enable_buttons();
+    f_.enable_buttons();
     h_.draw_data(CD_PLAY_END);
   } else {
     if (d.exec.status == NCD_ST_ERROR) h_.goto_step(0);
-    h_.enable_buttons();
-    h_.set_status(true);
+    f_.enable_buttons();
+    f_.set_status(true);
     h_.redraw_list();
     h_.draw_data(CD_FULL);
   }

@@ -1,7 +1,7 @@
 // The simulation control panel without its form: the status read-outs of the block in hand,
 // the interference alarm, the playback buttons' dispatch, the play and high-speed loops and
 // the auto-repeat of the step buttons. The form (mainwin/control_view_1) answers the host
-// interface; the loops poll Escape and the mouse buttons through the platform latches.
+// interfaces; the loops poll Escape and the mouse buttons through the platform latches.
 // No Qt here.
 #pragma once
 #include <array>
@@ -19,6 +19,7 @@ struct CONTROLER_TOOL {
   bool set = false;      // a tool entry is set
   std::string name;      // its name
   int use_index = 0;     // the current tool-use index
+  int entry = -1;        // its entry in the tool-holder list; -1 none
 };
 
 struct CONTROLER_TEXTS {
@@ -59,9 +60,10 @@ enum CONTROLER_DRAW : int {
 
 enum class CONTROLER_BUTTON : int { Left = 1, Middle = 2, Right = 3 };
 
-class CONTROLER_HOST {
+// The main window's side: the store, the stepping, the drawing and the cutting state.
+class CONTROLER_SIM {
  public:
-  virtual ~CONTROLER_HOST() = default;
+  virtual ~CONTROLER_SIM() = default;
   virtual NCD_DATA& data() = 0;
   // Central_Control_Action with the code; true when it ended (an interference to ask about
   // for the step of the play loop).
@@ -74,7 +76,6 @@ class CONTROLER_HOST {
   virtual void fit_scale() = 0;
   virtual bool debug_window_shown() = 0;
   virtual void dump_status() = 0;
-  virtual void set_status(bool force) = 0;
   virtual void redraw_list() = 0;
   // The first block of the current tool.
   virtual int tool_first_block() = 0;
@@ -86,26 +87,33 @@ class CONTROLER_HOST {
   // The run copy of the stop-on-interference switch, and the switch itself.
   virtual void set_run_stop(bool on) = 0;
   virtual bool stop_on_interference() = 0;
+  // A frame of the 3D view is due (the 3D view's pacer), and one was drawn.
+  virtual bool frame_due() = 0;
+  virtual void frame_drawn() = 0;
+  virtual int redraw_interval() = 0;  // DISP_INTERVAL_REDRAW_LIST
+};
+
+// The panel form's side.
+class CONTROLER_FORM {
+ public:
+  virtual ~CONTROLER_FORM() = default;
+  virtual void set_status(bool force) = 0;
   // The alarm box, OK/Cancel (or OK alone); true for OK.
   virtual bool alarm_box(const std::string& text, bool ok_only) = 0;
-  // Every control off, then the loop's own button on again; all on again.
+  // Every control of the panel and the main window off, then the loop's own button on
+  // again; all on again.
   virtual void disable_buttons(int keep_tag) = 0;
   virtual void enable_buttons() = 0;
   // The latched press of a mouse button lies inside the button with the tag.
   virtual bool press_inside(int tag) = 0;
   virtual std::uint32_t tick_ms() = 0;
-  // A frame of the 3D view is due (the 3D view's pacer), and one was drawn.
-  virtual bool frame_due() = 0;
-  virtual void frame_drawn() = 0;
-  // The settings the panel reads.
-  virtual int redraw_interval() = 0;  // DISP_INTERVAL_REDRAW_LIST
 };
 
 // ---- the panel's behaviour -------------------------------------------------------------
 
 class CONTROLER_CORE {
  public:
-  explicit CONTROLER_CORE(CONTROLER_HOST& h) : h_(h) {}
+  CONTROLER_CORE(CONTROLER_SIM& sim, CONTROLER_FORM& form) : h_(sim), f_(form) {}
 
   // A press on the playback or zoom button with the tag at `now` (ticks). True when an
   // auto-repeat should follow (step, back step, step2 with the left button).
@@ -128,7 +136,8 @@ class CONTROLER_CORE {
   void play_loop(int tag, bool hispd, bool fastest);
   void clear(bool right, bool ctrl);
 
-  CONTROLER_HOST& h_;
+  CONTROLER_SIM& h_;
+  CONTROLER_FORM& f_;
   bool playing_ = false;
   std::uint32_t last_event_ = 0;
 };

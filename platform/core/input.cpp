@@ -17,6 +17,18 @@ bool mouse_button_down() {
   return l || r || m;
 }
 
+bool press_position(Key k, int& x, int& y) {
+  return g_source ? g_source->press_position(k, x, y) : false;
+}
+
+bool ScriptedInput::press_position(Key k, int& x, int& y) {
+  const Pos& p = pos_[static_cast<int>(k)];
+  if (!p.set) return false;
+  x = p.x;
+  y = p.y;
+  return true;
+}
+
 InputSource* set_input_source(InputSource* s) {
   InputSource* prev = g_source;
   g_source = s;

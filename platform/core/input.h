@@ -17,6 +17,11 @@ class InputSource {
  public:
   virtual ~InputSource() = default;
   virtual bool key_down(Key k) = 0;
+  // Screen position of the last press of a mouse button (false when none is known).
+  virtual bool press_position(Key k, int& x, int& y) {
+    (void)k, (void)x, (void)y;
+    return false;
+  }
 };
 
 // Reads a latch through the installed source (false when none is installed).
@@ -24,6 +29,9 @@ bool key_down(Key k);
 inline bool escape_pressed() { return key_down(Key::Escape); }
 // Any mouse button down or pressed since the last read.
 bool mouse_button_down();
+
+// The screen position of the last latched press of a mouse button; false when none is known.
+bool press_position(Key k, int& x, int& y);
 
 InputSource* set_input_source(InputSource* s);
 
@@ -39,6 +47,11 @@ class ScriptedInput : public InputSource {
   bool key_down(Key k) override;
   void press(Key k) { queue[static_cast<int>(k)].push_back(true); }
   void escape_after(int n) { escape_at_ = n; }
+  // The press of `k` lies at screen point (x, y).
+  void press_at(Key k, int x, int y) {
+    pos_[static_cast<int>(k)] = {x, y, true};
+  }
+  bool press_position(Key k, int& x, int& y) override;
 
   std::deque<bool> queue[kKeyCount];
   int reads[kKeyCount] = {};
@@ -46,6 +59,8 @@ class ScriptedInput : public InputSource {
  private:
   InputSource* prev_ = nullptr;
   int escape_at_ = -1;
+  struct Pos { int x = 0, y = 0; bool set = false; };
+  Pos pos_[kKeyCount];
 };
 
 // The program-wide busy flag: set while a long command runs. While it is set the GUI's

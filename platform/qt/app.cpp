@@ -80,6 +80,14 @@ bool InputLatches::key_down(Key k) {
   return r;
 }
 
+bool InputLatches::press_position(Key k, int& x, int& y) {
+  const int i = static_cast<int>(k);
+  if (!press_known_[i]) return false;
+  x = press_x_[i];
+  y = press_y_[i];
+  return true;
+}
+
 namespace {
 int button_index(Qt::MouseButton b) {
   switch (b) {
@@ -128,8 +136,17 @@ bool InputLatches::eventFilter(QObject* obj, QEvent* ev) {
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
-      int i = button_index(static_cast<QMouseEvent*>(ev)->button());
-      if (i >= 0) { down_[i] = true; latched_[i] = true; }
+      auto* me = static_cast<QMouseEvent*>(ev);
+      int i = button_index(me->button());
+      if (i >= 0) {
+        down_[i] = true;
+        latched_[i] = true;
+        // Kept for a loop that asks where its stopping click was.
+        const QPoint g = me->globalPosition().toPoint();
+        press_x_[i] = g.x();
+        press_y_[i] = g.y();
+        press_known_[i] = true;
+      }
       break;
     }
     case QEvent::MouseButtonRelease: {

@@ -26,6 +26,7 @@ class InputLatches : public QObject, public InputSource {
  public:
   explicit InputLatches(QObject* parent = nullptr);
   bool key_down(Key k) override;
+  bool press_position(Key k, int& x, int& y) override;
   // Minimum time between two event-loop turns of a poll.
   static constexpr std::uint32_t kPollIntervalMs = 30;
 
@@ -35,6 +36,8 @@ class InputLatches : public QObject, public InputSource {
  private:
   bool down_[kKeyCount] = {};
   bool latched_[kKeyCount] = {};
+  int press_x_[kKeyCount] = {}, press_y_[kKeyCount] = {};
+  bool press_known_[kKeyCount] = {};
   std::uint32_t last_pump_ = 0;
   bool pumping_ = false;
 };

@@ -203,7 +203,7 @@ TEST(ControlerAlarm, ReasonsInOrder) {
 
 // ---- the loops with a fake host ----------------------------------------------------------
 
-struct FakeHost : CONTROLER_HOST {
+struct FakeHost : CONTROLER_SIM, CONTROLER_FORM {
   NCD_DATA d;
   std::uint32_t now = 1000;
   std::uint32_t step_ms = 10;   // each action takes this long
@@ -303,14 +303,16 @@ TEST(ControlerAlarm, BoxStopAndClearedBits) {
   for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << k.bits << " at " << k.block);
     FakeHost h;
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     h.bits = k.bits;
     h.answers = k.answers;
     h.d.pos.block_count = k.block;
     h.d.pos.next_line = k.block < 50 ? 1 : 10;
     EXPECT_EQ(core.Check_interference_alarm(), k.go);
     EXPECT_EQ(static_cast<int>(h.boxes.size()), k.boxes);
-    if (k.boxes) EXPECT_EQ(h.box_ok_only[0], k.ok_only);
+    if (k.boxes) {
+      EXPECT_EQ(h.box_ok_only[0], k.ok_only);
+    }
     EXPECT_EQ(h.bits, 0u);
   }
 }
@@ -346,7 +348,7 @@ TEST(ControlerPress, DispatchByTagButtonAndCtrl) {
     FakeHost h;
     h.debug = k.debug;
     h.d.pos.block_count = 7;
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(k.tag, k.b, k.ctrl, 5000);
     EXPECT_EQ(h.calls, k.calls);
     if (k.tag == 2) {
@@ -356,7 +358,7 @@ TEST(ControlerPress, DispatchByTagButtonAndCtrl) {
   }
   FakeHost h;
   h.d.pos.block_count = 7;
-  CONTROLER_CORE core(h);
+  CONTROLER_CORE core(h, h);
   core.press(2, B::Right, true, 5000);  // Ctrl: from block 0
   EXPECT_EQ(h.d.pos.mark_first, 0);
 }
@@ -365,13 +367,13 @@ TEST(ControlerPress, NothingWithoutProgramWithinDebounceOrWhileUnrun) {
   {
     FakeHost h;
     h.d.line_count = 0;
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(3, CONTROLER_BUTTON::Left, false, 5000);
     EXPECT_TRUE(h.calls.empty());
   }
   {
     FakeHost h;
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.set_last_event(4950);
     core.press(3, CONTROLER_BUTTON::Left, false, 5000);
     EXPECT_TRUE(h.calls.empty());
@@ -382,7 +384,7 @@ TEST(ControlerPress, NothingWithoutProgramWithinDebounceOrWhileUnrun) {
   {
     FakeHost h;
     h.d.run_done = false;  // no path yet: the program runs again first
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(3, CONTROLER_BUTTON::Left, false, 5000);
     EXPECT_EQ(h.calls, (std::vector<std::string>{"rerun", "action 6"}));
   }
@@ -390,7 +392,7 @@ TEST(ControlerPress, NothingWithoutProgramWithinDebounceOrWhileUnrun) {
 
 TEST(ControlerRepeat, StepsUntilEndAndBackStepStopsAtZero) {
   FakeHost h;
-  CONTROLER_CORE core(h);
+  CONTROLER_CORE core(h, h);
   h.d.pos.block_count = 47;
   EXPECT_TRUE(core.press(5, CONTROLER_BUTTON::Left, false, 5000));
   EXPECT_TRUE(core.repeat(5));
@@ -398,7 +400,7 @@ TEST(ControlerRepeat, StepsUntilEndAndBackStepStopsAtZero) {
   EXPECT_EQ(h.d.pos.block_count, 50);
 
   FakeHost b;
-  CONTROLER_CORE back(b);
+  CONTROLER_CORE back(b, b);
   b.d.pos.block_count = 2;
   EXPECT_TRUE(back.press(6, CONTROLER_BUTTON::Left, false, 5000));
   EXPECT_FALSE(back.repeat(6));
@@ -407,7 +409,7 @@ TEST(ControlerRepeat, StepsUntilEndAndBackStepStopsAtZero) {
   EXPECT_EQ(b.d.pos.block_count, 0);
 
   FakeHost one;
-  CONTROLER_CORE at_one(one);
+  CONTROLER_CORE at_one(one, one);
   one.d.pos.block_count = 1;
   EXPECT_FALSE(at_one.press(6, CONTROLER_BUTTON::Left, false, 5000));  // reached 0 at once
 }
@@ -424,7 +426,7 @@ TEST(ControlerLoop, ClickStopsOnlyAfterTheFirst200ms) {
     // The first read clears the latch at the start, one more after every step.
     for (int i = 0; i < k.press_after_steps; ++i) in.queue[1].push_back(false);
     in.press(plat::Key::LButton);
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(1, CONTROLER_BUTTON::Left, false, 5000);
     EXPECT_FALSE(core.playing());
     EXPECT_EQ(h.d.pos.block_count, k.blocks);
@@ -445,7 +447,7 @@ TEST(ControlerLoop, EscapeAbortAndCollisionStop) {
     FakeHost h;
     plat::ScriptedInput in;
     in.escape_after(6);  // the first read clears the latch
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(1, CONTROLER_BUTTON::Left, false, 5000);
     EXPECT_EQ(h.d.pos.block_count, 5);
   }
@@ -454,7 +456,7 @@ TEST(ControlerLoop, EscapeAbortAndCollisionStop) {
     h.collide_at = {12};
     h.answers = {false};
     plat::ScriptedInput in;
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(1, CONTROLER_BUTTON::Left, false, 5000);
     EXPECT_EQ(h.d.pos.block_count, 12);
     ASSERT_EQ(h.boxes.size(), 1u);
@@ -467,7 +469,7 @@ TEST(ControlerLoop, EscapeAbortAndCollisionStop) {
     h.collide_at = {12, 30};
     h.answers = {true, true};
     plat::ScriptedInput in;
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(18, CONTROLER_BUTTON::Left, false, 5000);
     EXPECT_EQ(h.boxes.size(), 2u);
     EXPECT_TRUE(h.called("goto 0"));  // the end seeks to block 0
@@ -481,7 +483,7 @@ TEST(ControlerLoop, HighSpeedEndSeeksTopBeforeEnablingAndPacesFrames) {
     FakeHost h;
     h.step_ms = 3;
     plat::ScriptedInput in;
-    CONTROLER_CORE core(h);
+    CONTROLER_CORE core(h, h);
     core.press(18, fastest ? CONTROLER_BUTTON::Right : CONTROLER_BUTTON::Left, false, 5000);
     const auto& c = h.calls;
     auto at = [&](const std::string& s) {
@@ -503,7 +505,7 @@ TEST(ControlerLoop, ErrorStatusStopsWithoutSeek) {
   FakeHost h;
   plat::ScriptedInput in;
   h.d.exec.status = NCD_ERR_ARC_END;
-  CONTROLER_CORE core(h);
+  CONTROLER_CORE core(h, h);
   core.press(18, CONTROLER_BUTTON::Left, false, 5000);
   EXPECT_EQ(h.d.pos.block_count, 1);
   EXPECT_FALSE(h.called("goto 0"));

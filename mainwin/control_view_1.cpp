@@ -1,0 +1,377 @@
+// The NC data record first: Qt's "slots" keyword would meet its field of that name.
+#include "ncdata/ncd_data.h"
+#include "ncdata/ncd_run.h"
+
+#include "mainwin/control_view_1.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "common/ats_func.h"
+#include "ncdata/ncd_data.h"
+#include "platform/core/input.h"
+#include "platform/core/msgbox.h"
+#include "platform/core/system.h"
+#include "platform/qt/qtext.h"
+
+using plat::to_qstring;
+
+namespace {
+QLabel* label(const char* text, QWidget* parent) { return new QLabel(to_qstring(text), parent); }
+
+QLineEdit* readout(const char* text, QWidget* parent, int chars) {
+  auto* e = new QLineEdit(to_qstring(text), parent);
+  e->setReadOnly(true);
+  e->setAlignment(Qt::AlignRight);
+  e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 12);
+  return e;
+}
+}  // namespace
+
+QPushButton* Tcontroler::make_button(int tag, const char* caption, const char* name) {
+  auto* b = new QPushButton(to_qstring(caption), Panel1);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setFocusPolicy(Qt::NoFocus);
+  b->installEventFilter(this);
+  by_tag_[tag] = b;
+  return b;
+}
+
+Tcontroler::Tcontroler(CONTROLER_SIM& sim, QWidget* main, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
+      sim_(sim),
+      main_(main),
+      core_(std::make_unique<CONTROLER_CORE>(sim, *this)) {
+  setObjectName(QStringLiteral("controler"));
+  setWindowTitle(QStringLiteral("controler"));
+  auto* top = new QVBoxLayout(this);
+  top->setContentsMargins(0, 0, 0, 0);
+  top->setSpacing(0);
+  Panel1 = new QWidget(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setAutoFillBackground(true);
+  top->addWidget(Panel1);
+
+  auto* p1 = new QVBoxLayout(Panel1);
+  p1->setContentsMargins(4, 4, 4, 4);
+  p1->setSpacing(3);
+
+  // The playback buttons in two rows.
+  auto* row1 = new QHBoxLayout;
+  row1->setSpacing(2);
+  Btn08_Top = make_button(8, "TOP", "Btn08_Top");
+  Btn14_PreO = make_button(14, "←O", "Btn14_PreO");
+  Btn04_PreT = make_button(4, "←T", "Btn04_PreT");
+  Btn06_Bstep = make_button(6, "＜", "Btn06_Bstep");
+  Btn05_step = make_button(5, "＞", "Btn05_step");
+  Btn16_step2 = make_button(16, "＞＞", "Btn16_step2");
+  Btn03_NextT = make_button(3, "T→", "Btn03_NextT");
+  Btn15_NextO = make_button(15, "O→", "Btn15_NextO");
+  Btn07_end = make_button(7, "END", "Btn07_end");
+  for (QPushButton* b : {Btn08_Top, Btn14_PreO, Btn04_PreT, Btn06_Bstep, Btn05_step,
+                         Btn16_step2, Btn03_NextT, Btn15_NextO, Btn07_end})
+    row1->addWidget(b);
+  p1->addLayout(row1);
+
+  auto* row2 = new QHBoxLayout;
+  row2->setSpacing(2);
+  Btn01_play = make_button(1, "PLAY", "Btn01_play");
+  Btn18_Hispd = make_button(18, "HI-SPEED", "Btn18_Hispd");
+  Btn18_Hispd->setToolTip(to_qstring("左ボタンで通常・右ボタンで最速"));
+  Btn02_Clear = make_button(2, "CLEAR", "Btn02_Clear");
+  row2->addWidget(Btn01_play);
+  row2->addWidget(Btn18_Hispd);
+  row2->addWidget(Btn02_Clear);
+  row2->addStretch(1);
+  row2->addWidget(label("倍率", Panel1));
+  ed_zoom = readout("1.00", Panel1, 6);
+  ed_zoom->setObjectName(QStringLiteral("ed_zoom"));
+  row2->addWidget(ed_zoom);
+  p1->addLayout(row2);
+
+  auto* zoom = new QGridLayout;
+  zoom->setHorizontalSpacing(4);
+  zoom->setVerticalSpacing(2);
+  Btn09_ZmUP = make_button(9, "＋", "Btn09_ZmUP");
+  Btn10_Fit = make_button(10, "□", "Btn10_Fit");
+  Btn11_ZmDN = make_button(11, "－", "Btn11_ZmDN");
+  zoom->addWidget(Btn09_ZmUP, 0, 0);
+  zoom->addWidget(label("←拡大", Panel1), 0, 1);
+  zoom->addWidget(Btn10_Fit, 1, 0);
+  zoom->addWidget(label("←標準", Panel1), 1, 1);
+  zoom->addWidget(Btn11_ZmDN, 2, 0);
+  zoom->addWidget(label("←縮小", Panel1), 2, 1);
+
+  // The rotation bars.
+  track_Z = new QSlider(Qt::Horizontal, Panel1);
+  track_Z->setObjectName(QStringLiteral("track_Z"));
+  track_Z->setRange(-180, 180);
+  track_X = new QSlider(Qt::Horizontal, Panel1);
+  track_X->setObjectName(QStringLiteral("track_X"));
+  track_X->setRange(0, 90);
+  ed_Z_shaft = readout("0", Panel1, 5);
+  ed_X_shaft = readout("0", Panel1, 5);
+  zoom->addWidget(label("左右回転", Panel1), 0, 2);
+  zoom->addWidget(track_Z, 0, 3);
+  zoom->addWidget(ed_Z_shaft, 0, 4);
+  zoom->addWidget(label("上下回転", Panel1), 1, 2);
+  zoom->addWidget(track_X, 1, 3);
+  zoom->addWidget(ed_X_shaft, 1, 4);
+  zoom->setColumnStretch(3, 1);
+  p1->addLayout(zoom);
+  connect(track_Z, &QSlider::valueChanged, this, [this] { track_ZChange(track_Z); });
+  connect(track_X, &QSlider::valueChanged, this, [this] { track_ZChange(track_X); });
+
+  // The status labels beside the tool picture.
+  auto* st = new QHBoxLayout;
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(1);
+  QFont mono(QStringLiteral("Monospace"));
+  mono.setStyleHint(QFont::TypeWriter);
+  const int lw = QFontMetrics(mono).horizontalAdvance(QStringLiteral("G98 G90 G17 G54 G00 ")) + 4;
+  for (int i = 0; i < CONTROLER_STAT_COUNT; ++i) {
+    stat[static_cast<size_t>(i)] = new QLabel(Panel1);
+    QLabel* l = stat[static_cast<size_t>(i)];
+    l->setObjectName(QString::fromLatin1(i < 12 ? "stat_%1" : "STAT_%1").arg(i + 1));
+    l->setFont(mono);
+    l->setMinimumWidth(i < 2 ? lw : lw / 2 + 8);
+  }
+  grid->addWidget(stat[0], 0, 0, 1, 2);
+  grid->addWidget(stat[1], 1, 0, 1, 2);
+  for (int i = 2; i < 8; ++i) grid->addWidget(stat[static_cast<size_t>(i)], 2 + (i - 2) / 2, (i - 2) % 2);
+  for (int i = 8; i < 12; ++i) grid->addWidget(stat[static_cast<size_t>(i)], 5 + (i - 8) / 2, (i - 8) % 2);
+  for (int i = 12; i < 15; ++i) grid->addWidget(stat[static_cast<size_t>(i)], 7 + (i - 12) / 2, (i - 12) % 2);
+  st->addLayout(grid, 1);
+  TOOL_IMG = new QLabel(Panel1);
+  TOOL_IMG->setObjectName(QStringLiteral("TOOL_IMG"));
+  TOOL_IMG->setFixedSize(96, 128);
+  st->addWidget(TOOL_IMG, 0, Qt::AlignTop);
+  p1->addLayout(st);
+
+  Btn_ExView = new QPushButton(to_qstring("↓ 表示設定"), Panel1);
+  Btn_ExView->setObjectName(QStringLiteral("Btn_ExView"));
+  connect(Btn_ExView, &QPushButton::clicked, this, [this] { Btn_ExViewClick(); });
+  p1->addWidget(Btn_ExView);
+
+  // The settings part (collapsed at start).
+  pnl2 = new QWidget(this);
+  pnl2->setObjectName(QStringLiteral("pnl2"));
+  auto* p2 = new QHBoxLayout(pnl2);
+  p2->setContentsMargins(4, 2, 4, 4);
+  p2->addWidget(label("パスの略式表示は", pnl2));
+  ed_limitter = new QLineEdit(QStringLiteral("10000"), pnl2);
+  ed_limitter->setObjectName(QStringLiteral("ed_limitter"));
+  ed_limitter->setFixedWidth(ed_limitter->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
+  ed_limitter->installEventFilter(this);
+  connect(ed_limitter, &QLineEdit::editingFinished, this, [this] { ed_limitterExit(); });
+  p2->addWidget(ed_limitter);
+  p2->addWidget(label("行以上の時", pnl2));
+  p2->addStretch(1);
+  top->addWidget(pnl2);
+  pnl2->hide();
+
+  disable_order_ = {Btn08_Top,  Btn02_Clear, Btn01_play,  Btn18_Hispd, Btn07_end,  Btn15_NextO,
+                    Btn04_PreT, Btn06_Bstep, Btn05_step,  Btn16_step2, Btn03_NextT, Btn14_PreO,
+                    ed_zoom,    Btn09_ZmUP,  Btn10_Fit,   Btn11_ZmDN,  track_X,    track_Z,
+                    Btn_ExView, pnl2};
+
+  repeat_timer_ = new QTimer(this);
+  repeat_timer_->setSingleShot(true);
+  connect(repeat_timer_, &QTimer::timeout, this, [this] { repeat_turn(); });
+
+  collapsed_h_ = Panel1->sizeHint().height();
+  expanded_h_ = collapsed_h_ + pnl2->sizeHint().height();
+  setFixedWidth(std::max(Panel1->sizeHint().width(), pnl2->sizeHint().width()));
+  setFixedHeight(collapsed_h_);
+  Clear_controler_status();
+  core_->set_last_event(tick_ms());
+}
+
+Tcontroler::~Tcontroler() = default;
+
+QPushButton* Tcontroler::button(int tag) const {
+  auto it = by_tag_.find(tag);
+  return it == by_tag_.end() ? nullptr : it->second;
+}
+
+std::uint32_t Tcontroler::tick_ms() { return clock ? clock() : plat::tick_ms(); }
+
+void Tcontroler::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (limit) ed_limitter->setText(QString::number(limit()));
+}
+
+void Tcontroler::Btn_ExViewClick() {
+  expanded_ = !expanded_;
+  pnl2->setVisible(expanded_);
+  setFixedHeight(expanded_ ? expanded_h_ : collapsed_h_);
+  Btn_ExView->setText(to_qstring(expanded_ ? "↑ 表示設定" : "↓ 表示設定"));
+}
+
+bool Tcontroler::ed_limitterExit() {
+  const std::string text = plat::from_qstring(ed_limitter->text());
+  if (!is_integer_text(text, true)) {
+    if (limit) ed_limitter->setText(QString::number(limit()));
+    ed_limitter->setFocus();
+    return false;
+  }
+  const int v = std::max(100, std::stoi(text));
+  if (set_limit) set_limit(v);
+  ed_limitter->setText(QString::number(v));
+  return true;
+}
+
+void Tcontroler::track_ZChange(QSlider* sender) {
+  if (path_extent && !path_extent()) return;
+  const int pos = sender->value();
+  const bool held = plat::key_down(plat::Key::LButton) && sender->isSliderDown();
+  int& last = sender == track_Z ? last_z_ : last_x_;
+  if (sender == track_Z) ed_Z_shaft->setText(QString::number(pos));
+  else ed_X_shaft->setText(QString::number(90 - pos));
+  const float z = static_cast<float>(track_Z->value());
+  const float x = static_cast<float>(track_X->value() + 270);
+  if (held) {
+    if (rotate) rotate(z, x, CD_QUICK);
+    last = -1000;
+  } else if (pos != last) {
+    if (rotate) rotate(z, x, CD_FULL);
+    last = pos;
+  }
+}
+
+void Tcontroler::Clear_controler_status() {
+  clear_controler_texts(texts_, show_abc && show_abc());
+  shown_tool_ = -1;
+  Set_controler_status(false);  // shows the cleared texts below
+  Draw_controler_TOOL_IMG();
+}
+
+void Tcontroler::Set_controler_status(bool force) {
+  const NCD_DATA& d = sim_.data();
+  const CONTROLER_TOOL tool = tool_info ? tool_info() : CONTROLER_TOOL{};
+  if (tool.entry != shown_tool_ || force) Draw_controler_TOOL_IMG();
+  if (d.line_count > 0) controler_status_texts(d, tool, show_abc && show_abc(), texts_);
+  setWindowTitle(to_qstring(texts_.caption));
+  for (int i = 0; i < CONTROLER_STAT_COUNT; ++i)
+    stat[static_cast<size_t>(i)]->setText(to_qstring(texts_.stat[static_cast<size_t>(i)]));
+  for (int i = 12; i < 15; ++i) stat[static_cast<size_t>(i)]->setVisible(texts_.abc_visible);
+  Panel1->repaint();
+}
+
+void Tcontroler::Draw_controler_TOOL_IMG() {
+  const CONTROLER_TOOL tool = tool_info ? tool_info() : CONTROLER_TOOL{};
+  shown_tool_ = tool.entry;
+  QPixmap pm(TOOL_IMG->size());
+  pm.fill(Panel1->palette().color(QPalette::Window));
+  if (shown_tool_ == -1 || !tool.set) {
+    QPainter p(&pm);
+    p.setPen(Panel1->palette().color(QPalette::WindowText));
+    p.drawText(pm.rect(), Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("NO ITEM"));
+  }
+  TOOL_IMG->setPixmap(pm);
+  TOOL_IMG->repaint();
+}
+
+bool Tcontroler::alarm_box(const std::string& text, bool ok_only) {
+  const unsigned flags = ok_only ? (plat::MB_OK | plat::MB_ICONINFORMATION)
+                                 : (plat::MB_OKCANCEL | plat::MB_ICONINFORMATION | plat::MB_DEFBUTTON2);
+  setEnabled(false);
+  const int r = plat::message_box(text, "干渉チェック", flags);
+  setEnabled(true);
+  return r == plat::IDOK;
+}
+
+void Tcontroler::disable_buttons(int keep_tag) {
+  for (QWidget* w : disable_order_) w->setEnabled(false);
+  if (main_) main_->setEnabled(false);
+  if (QPushButton* b = button(keep_tag)) b->setEnabled(true);
+}
+
+void Tcontroler::enable_buttons() {
+  QCoreApplication::processEvents();
+  for (QWidget* w : disable_order_) w->setEnabled(true);
+  if (main_) main_->setEnabled(true);
+}
+
+bool Tcontroler::press_inside(int tag) {
+  QPushButton* b = button(tag);
+  if (!b) return false;
+  int x = 0, y = 0;
+  if (!plat::press_position(plat::Key::LButton, x, y) && !plat::press_position(plat::Key::RButton, x, y))
+    return false;
+  const QPoint p = b->mapFromGlobal(QPoint(x, y));
+  return p.x() >= 0 && p.x() <= b->width() && p.y() >= 0 && p.y() <= b->height();
+}
+
+void Tcontroler::press(int tag, Qt::MouseButton b, Qt::KeyboardModifiers m) {
+  CONTROLER_BUTTON cb = CONTROLER_BUTTON::Left;
+  if (b == Qt::RightButton) cb = CONTROLER_BUTTON::Right;
+  else if (b == Qt::MiddleButton) cb = CONTROLER_BUTTON::Middle;
+  else if (b != Qt::LeftButton) return;
+  stop_repeat();
+  if (core_->press(tag, cb, (m & Qt::ControlModifier) != 0, tick_ms())) {
+    repeat_tag_ = tag;
+    repeat_timer_->start(static_cast<int>(CONTROLER_REPEAT_DELAY_MS));
+  }
+}
+
+void Tcontroler::repeat_turn() {
+  if (repeat_tag_ == 0) return;
+  // The release may have come while a step ran: ask the latch.
+  if (!plat::key_down(plat::Key::LButton) || !core_->repeat(repeat_tag_)) {
+    stop_repeat();
+    core_->release(tick_ms());
+    return;
+  }
+  repeat_timer_->start(0);
+}
+
+void Tcontroler::stop_repeat() {
+  repeat_tag_ = 0;
+  repeat_timer_->stop();
+}
+
+bool Tcontroler::eventFilter(QObject* obj, QEvent* ev) {
+  if (obj == ed_limitter && ev->type() == QEvent::KeyPress) {
+    auto* ke = static_cast<QKeyEvent*>(ev);
+    if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
+      ed_limitterExit();
+      return true;
+    }
+    return false;
+  }
+  auto* b = qobject_cast<QPushButton*>(obj);
+  if (!b) return false;
+  int tag = 0;
+  for (const auto& [t, w] : by_tag_)
+    if (w == b) tag = t;
+  if (tag == 0) return false;
+  switch (ev->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      auto* me = static_cast<QMouseEvent*>(ev);
+      if (b->isEnabled()) press(tag, me->button(), me->modifiers());
+      return true;  // the panel acts on the press, not on the click
+    }
+    case QEvent::MouseButtonRelease:
+      if (repeat_tag_ != 0 || tag == 1) {
+        stop_repeat();
+        core_->release(tick_ms());
+      }
+      return true;
+    default:
+      return false;
+  }
+}
