@@ -16,6 +16,7 @@
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/startup.h"
+#include "mainwin/core/tooling_host_adapter.h"
 #include "mainwin/list_panel_1.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
@@ -82,6 +83,7 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
       session_(std::make_unique<TSession>()),
       ui_(std::make_unique<WindowUi>(*this)),
       host_(std::make_unique<TVLM_host>(*session_, *ui_)),
+      tool_host_(std::make_unique<TVLM_tooling_host>(*session_, *ui_)),
       chooser_(std::make_unique<FileChooser>(this)),
       commands_(std::make_unique<TVLM_command_table>()) {
   if (!gl) {
@@ -164,6 +166,8 @@ void Tvelmor::build_menus() {
     connect(a, &QAction::triggered, this, [this, a] { open1Click(a); });
   }
 }
+
+Ttooling_host& Tvelmor::tooling_host() { return *tool_host_; }
 
 void Tvelmor::set_start_file(const std::filesystem::path& path) {
   std::error_code ec;

@@ -12,6 +12,8 @@
 class TVelmorListing;
 class TVLM_host;
 class TVLM_command_table;
+class TVLM_tooling_host;
+class Ttooling_host;
 struct TSession;
 
 class Tvelmor : public QMainWindow {
@@ -28,6 +30,8 @@ class Tvelmor : public QMainWindow {
   TVelmorListing& listing() { return *listing_; }
   Tgl_func& gl_stat() { return *gl_; }
   TSession& session() { return *session_; }
+  // What the tool windows ask of the main window.
+  Ttooling_host& tooling_host();
   // The NC file named on the command line, opened when the window is first shown. A relative
   // path is taken against the current folder now, before the settings change it.
   void set_start_file(const std::filesystem::path& path);
@@ -54,6 +58,7 @@ class Tvelmor : public QMainWindow {
   std::unique_ptr<TSession> session_;
   std::unique_ptr<WindowUi> ui_;
   std::unique_ptr<TVLM_host> host_;
+  std::unique_ptr<TVLM_tooling_host> tool_host_;
   std::unique_ptr<FileChooser> chooser_;
   std::unique_ptr<TVLM_command_table> commands_;
   plat::GlPanel* gpnl_ = nullptr;

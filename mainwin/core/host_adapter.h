@@ -6,12 +6,14 @@
 // window, the tool table and the automatic work set-up. Every call has a default that does
 // nothing, so the core needs no null checks and a window implements what exists. No Qt here.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_edit.h"
 #include "ncdata/ncd_run_host.h"
+#include "tooling/core/g2_canvas.h"
 
 struct TSession;
 
@@ -48,6 +50,10 @@ class TVLM_ui {
   virtual void auto_WORK_for_NCD() {}
   // The edited listing rows go back into the store.
   virtual void commit_listing() {}
+  // The 3D view rendered off-screen at this size (the print preview's picture), or null.
+  virtual std::shared_ptr<const TG2_picture> render_view(int /*width*/, int /*height*/) {
+    return nullptr;
+  }
   // Closes the main window (the File menu's Exit).
   virtual void close_window() {}
   // The program is to end (Abort in the system-error box).

@@ -1,0 +1,22 @@
+// The tool windows' host over the session: what tooling/ may ask of the main window. Each
+// window's needs are answered here from the session's records or through the window's
+// narrow interface (TVLM_ui). No Qt here.
+#pragma once
+#include "tooling/core/tooling_host.h"
+
+struct TSession;
+class TVLM_ui;
+
+class TVLM_tooling_host : public Ttooling_host {
+ public:
+  TVLM_tooling_host(TSession& s, TVLM_ui& ui) : s_(s), ui_(ui) {}
+  std::string nc_file_name() const override;
+  std::string file_line() const override;
+  int back_color() const override;
+  bool busy() const override;
+  std::shared_ptr<const TG2_picture> render_view(int width, int height) override;
+
+ private:
+  TSession& s_;
+  TVLM_ui& ui_;
+};
