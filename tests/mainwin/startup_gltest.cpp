@@ -41,7 +41,9 @@ std::string starred_row(Tvelmor& w) {
 }
 
 fs::path sample() {
-  return fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples";
+  // tests/data -> the source tree's samples/ (the test data folder is named absolutely).
+  return fs::absolute(testing_support::data_file("")).parent_path().parent_path().parent_path() /
+         "samples";
 }
 
 }  // namespace
