@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -83,7 +84,7 @@ TNcdRow::TNcdRow(TListPanel* panel, int index, QWidget* parent)
   setTextMargins(0, 0, 0, 0);
   setFocusPolicy(Qt::ClickFocus);
   setCursor(Qt::ArrowCursor);
-  setContextMenuPolicy(Qt::NoContextMenu);
+  setContextMenuPolicy(Qt::DefaultContextMenu);
   setValidator(new TNcdRowValidator(this));
   QPalette pal = palette();
   pal.setColor(QPalette::Base, Qt::white);
@@ -261,6 +262,11 @@ void TNcdRow::focusInEvent(QFocusEvent* e) {
 void TNcdRow::focusOutEvent(QFocusEvent* e) {
   TEditEx::focusOutEvent(e);
   if (NCD_EDIT_LIST* l = panel_->list()) EditList_Exit(*l, index_);
+}
+
+void TNcdRow::contextMenuEvent(QContextMenuEvent* e) {
+  if (panel_->on_popup) panel_->on_popup(index_, e->globalPos());
+  e->accept();
 }
 
 // No select-all at the first show.

@@ -40,6 +40,7 @@ class TNcdRow : public TEditEx {
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
   friend class TNcdRowValidator;
@@ -86,6 +87,10 @@ class TListPanel : public QWidget, public NCD_LIST_ROWS {
 
   void EditList_pnlResize();
   void scr_barScroll();
+
+  // The listing pop-up, asked for on a row (its index) at a screen point; in place of the
+  // rows' own edit menu.
+  std::function<void(int row, const QPoint& global)> on_popup;
 
  protected:
   void resizeEvent(QResizeEvent* e) override;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
@@ -14,10 +15,12 @@
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/file_commands.h"
 #include "mainwin/core/host_adapter.h"
+#include "mainwin/core/menu_commands.h"
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tooling_host_adapter.h"
 #include "mainwin/list_panel_1.h"
+#include "mainwin/menu_builder_1.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -101,7 +104,6 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   host_->attach();
   Create_NCD(s.nc());
   Create_NCD(*s.spare);
-  build_menus();
   // The NC listing left of the 3D view.
   auto* split = new QSplitter(Qt::Horizontal, this);
   listing_ = std::make_unique<TVelmorListing>(split, s.nc(), *host_);
@@ -112,6 +114,7 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   split->setStretchFactor(1, 1);
   split->setSizes({400, 624});
   setCentralWidget(split);
+  build_menus();
   resize(1024, 720);
   connect(gpnl_->gl_window(), &plat::GlWindow::exposed, this, [this] { redraw_view(); });
   connect(gpnl_->gl_window(), &plat::GlWindow::resized, this, [this](int w, int h) {
@@ -136,35 +139,71 @@ Tvelmor::~Tvelmor() {
 
 void Tvelmor::build_menus() {
   register_file_commands(*commands_, *session_, *ui_, *chooser_);
-  struct Item {
-    const char* name;
-    const char* text;
-    QKeySequence key;
-    int tag;
+  const VLM_built_menus built = build_menus_from_table(
+      *this, [this](const VLM_menu_item& it, QAction* a) { run_item(static_cast<int>(it.handler), a); });
+  toolbar_ = built.toolbar;
+  p_menu1_ = built.popup;
+  // Opening the simulation menu brings it in line first (its Tag 0).
+  if (QMenu* sim = menuBar()->findChild<QMenu*>(QStringLiteral("MM_simulation")))
+    connect(sim, &QMenu::aboutToShow, this, [this] {
+      MM_simulationClick(*ui_, *commands_, 0);
+    });
+  listing_->panel()->on_popup = [this](int row, const QPoint& at) {
+    p_menu1Popup(row);
+    p_menu1_->exec(at);
   };
-  const Item file_items[] = {
-      {"Open1", "開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O), 2},
-      {"N4", "カーソル行に挿入(&I)...", QKeySequence(Qt::CTRL | Qt::Key_I), 14},
-      {"N5", "最終行に追加(&E)...", QKeySequence(Qt::CTRL | Qt::Key_E), 15},
-      {nullptr, nullptr, {}, 0},
-      {"Save1", "上書き保存(&S)...", QKeySequence(Qt::CTRL | Qt::Key_W), 4},
-      {"SaveAs1", "名前を付けて保存(&A)...", {}, 5},
-      {nullptr, nullptr, {}, 0},
-      {"Exit1", "終了(&X)", {}, 99},
+}
+
+void Tvelmor::run_item(int handler, QObject* sender) {
+  if (!sender) return;
+  run_menu_item(*session_, *ui_, *commands_, static_cast<VLM_handler>(handler),
+                sender->property("Tag").toInt());
+}
+
+void Tvelmor::spmenu_list_resetClick(QObject* sender) {
+  run_item(static_cast<int>(VLM_handler::list_popup), sender);
+}
+
+void Tvelmor::menu_vis_toolClick(QObject* sender) {
+  run_item(static_cast<int>(VLM_handler::display), sender);
+}
+
+void Tvelmor::p_menu1Popup(int row) {
+  TSession& s = *session_;
+  const std::string text = listing_->panel()->row_text(row);
+  s.menu.popup_row_line = row_line_number(text);
+  s.menu.popup_row_number = s.menu.popup_row_line > 0 ? std::to_string(s.menu.popup_row_line) : "";
+  const NCD_DATA& d = s.nc();
+  const NCD_EDIT_LIST& l = listing_->list();
+  VLM_popup_input in;
+  in.loaded = d.line_count > 0;
+  in.range_first = d.pos.mark_first;
+  in.range_last = d.pos.mark_last;
+  in.cur_line = d.pos.cur_line;
+  in.cur_step = d.pos.block_count;
+  in.sel.start = l.sel_start;
+  in.sel.end = l.sel_end;
+  in.sel.anchor = l.sel_fixed;
+  in.row_number = s.menu.popup_row_number;
+  const VLM_popup_state st = popup_state(in);
+  auto set = [this](const char* name, const std::string* caption, bool enabled) {
+    QAction* a = find_action(*this, name);
+    if (!a) return;
+    if (caption) a->setText(plat::to_qstring(*caption));
+    a->setEnabled(enabled && find_menu_item(name)->state != VLM_item_state::pending);
   };
-  QMenu* file = menuBar()->addMenu(plat::to_qstring("ファイル(&F)"));
-  file->setObjectName(QStringLiteral("File1"));
-  for (const Item& it : file_items) {
-    if (!it.name) {
-      file->addSeparator();
-      continue;
-    }
-    QAction* a = file->addAction(plat::to_qstring(it.text));
-    a->setObjectName(QString::fromLatin1(it.name));
-    a->setProperty("Tag", it.tag);
-    if (!it.key.isEmpty()) a->setShortcut(it.key);
-    connect(a, &QAction::triggered, this, [this, a] { open1Click(a); });
-  }
+  set("spmenu_list_st", &st.list_st, st.program_items);
+  set("spmenu_list_en", &st.list_en, st.program_items);
+  set("spmenu_list_reset", &st.list_reset, st.program_items);
+  for (const char* n : {"menu_preset_center", "menu_ins_dammy_TOOL", "menu_ins_dammy_color",
+                        "menu_ins_clip_text", "menu_delete_line"})
+    set(n, nullptr, st.program_items);
+  set("spmenu_sel_start", &st.sel_start, true);
+  set("spmenu_selend_lock", &st.selend_lock, st.selection_items);
+  for (const char* n : {"spmenu_sel_to_delete", "spmenu_select_cancel", "spmenu_sel_to_clipboard",
+                        "spmenu_sel_to_G91", "spmenu_sel_to_G90", "spmenu_sel_to_rotate",
+                        "spmenu_sel_to_move", "spmenu_sel_to_joint", "spmenu_sel_to_path_delete"})
+    set(n, nullptr, st.selection_items);
 }
 
 Ttooling_host& Tvelmor::tooling_host() { return *tool_host_; }
@@ -175,8 +214,7 @@ void Tvelmor::set_start_file(const std::filesystem::path& path) {
 }
 
 void Tvelmor::open1Click(QObject* sender) {
-  if (!sender) return;
-  ::open1Click(*ui_, *commands_, sender->property("Tag").toInt());
+  run_item(static_cast<int>(VLM_handler::main), sender);
 }
 
 void Tvelmor::on_app_exception(const std::string& what) {

@@ -9,6 +9,8 @@
 #include "platform/gl/gl_panel.h"
 #include "simulation/gl/gl_stat.h"
 
+class QMenu;
+class QToolBar;
 class TVelmorListing;
 class TVLM_host;
 class TVLM_command_table;
@@ -40,6 +42,12 @@ class Tvelmor : public QMainWindow {
   const TVLM_command_table& commands() const { return *commands_; }
   // The click handler of the menu items and tool buttons: runs the sender's Tag.
   void open1Click(QObject* sender);
+  // The listing pop-up's and the copy-out items' handler.
+  void spmenu_list_resetClick(QObject* sender);
+  // The display toggles' handler.
+  void menu_vis_toolClick(QObject* sender);
+  // The listing pop-up p_menu1 (built from the item table).
+  QMenu* p_menu1() const { return p_menu1_; }
 
  protected:
   void showEvent(QShowEvent* ev) override;
@@ -49,6 +57,9 @@ class Tvelmor : public QMainWindow {
   class WindowUi;
   class FileChooser;
   void build_menus();
+  void run_item(int handler, QObject* sender);
+  // Sets the pop-up's captions and enabled items for the row it opens on.
+  void p_menu1Popup(int row);
   void FormShow();
   void FormCloseQuery();
   void apply_form_bounds();
@@ -62,6 +73,8 @@ class Tvelmor : public QMainWindow {
   std::unique_ptr<FileChooser> chooser_;
   std::unique_ptr<TVLM_command_table> commands_;
   plat::GlPanel* gpnl_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  QMenu* p_menu1_ = nullptr;
   std::unique_ptr<TVelmorListing> listing_;
   std::unique_ptr<Tgl_func> own_gl_;
   Tgl_func* gl_ = nullptr;

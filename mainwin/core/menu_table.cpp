@@ -13,6 +13,7 @@ constexpr const char* kColors = "path colour window";
 constexpr const char* kDisplaySet = "display settings window";
 constexpr const char* kPreview = "print preview";
 constexpr const char* kCopyOut = "NC output window";
+constexpr const char* kSimMenu = "simulation menu";
 
 const std::vector<VLM_menu_item> kItems = {
     // File menu.
@@ -101,6 +102,33 @@ const std::vector<VLM_menu_item> kItems = {
     {H::display, 28, "menu_select_24pf", "", "24 ビットで印刷", P::settings, S::enabled, "", true, "depth"},
     {H::display, 29, "menu_select_16pf", "", "16 ビットで印刷", P::settings, S::enabled, "", true, "depth"},
     {H::display, 27, "menu_saving_opengl_data", "", "OpenGL データを保存", P::settings, S::hidden, "", true},
+    // Simulation; the menu shows only the items that fit the program and its works.
+    {H::simulation, 3, "MMW03_setup_work", "", "ワークの設定...", P::simulation, S::pending, kSimMenu},
+    {H::simulation, 18, "MMW18_READ_ALL_WORKS", "", "ワークデータの読み込み...", P::simulation, S::pending, kSimMenu},
+    {H::simulation, 13, "MMW13_SAVE_ALL_WORKS", "", "全ワークデータの保存...", P::simulation, S::pending, kSimMenu},
+    {H::simulation, 14, "MMW14_DELETE_ALL_WORKS", "", "全ワークデータの削除", P::simulation, S::pending, kSimMenu},
+    {H::simulation, 15, "MMW15_RESET_ALL_WORKS", "", "全ワークを初期状態に戻す", P::simulation, S::pending, kSimMenu},
+    {H::simulation, 4, "MMW04_CUTTING_SW", "", "切削シミュレーション", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 1, "MMW01_vis_work", "", "ワークを表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 2, "MMW02_vis_ZIGU", "", "治具を表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 5, "MMW05_HOLDER_CHECK", "", "ホルダの干渉チェック", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 6, "MMW06_VIS_CUTTING_TOOL", "", "切削工具を表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 7, "MMW07_VIS_SOLID_OF_TOOL", "", "工具をソリッドで表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 8, "MMW08_SeeTh_of_WORK", "", "ワークを透かして表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 9, "MMW09_rotate_tool", "", "工具の回転を表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 10, "MMW10_high_quality", "", "ワークを高精細で表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 11, "MMW11_CUTTING_AT_ZIGU", "", "治具も切削する", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 12, "MMW12_SeeTh_OF_TOOL", "", "工具を透かして表示", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 16, "MMW16_ZIGU_RECT_CHK", "", "治具の干渉を箱で調べる", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 17, "MMW17_RED_FLASH", "", "干渉点を点滅", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 19, "MMW19_NG_ERR_STOP", "", "干渉で停止", P::simulation, S::pending, kSimMenu, true},
+    {H::simulation, 20, "MMex20_AutoSetWork", "", "ワークの自動設定(行わない)", P::simulation, S::inert, ""},
+    {H::simulation, 21, "MMex21_no_AutoSet", "", "行わない", P::simulation, S::pending, kSimMenu, true, "autoset"},
+    {H::simulation, 22, "MMex22_AutoSet_JustSize", "", "パス最大範囲", P::simulation, S::pending, kSimMenu, true, "autoset"},
+    {H::simulation, 23, "MMex23_AutoSet_Add10mm", "", "パス最大範囲+10mm", P::simulation, S::pending, kSimMenu, true, "autoset"},
+    // Help.
+    {H::help, 4, "MM_Version", "", "バージョン情報...", P::help, S::enabled, ""},
+    {H::help, 95, "MM95_HELP", "", "ヘルプ", P::help, S::enabled, ""},
     // Tool bar.
     {H::main, 1, "spbtn_new", "", "新規", P::toolbar, S::enabled, ""},
     {H::main, 2, "spbtn_open", "", "開く", P::toolbar, S::enabled, ""},
@@ -154,6 +182,10 @@ constexpr int kPopupTags[] = {1,  2,  3,  4,  5,  6,  8,  10, 11, 12, 13, 14, 15
 constexpr int kDisplayTags[] = {1,  2,  5,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
                                 19, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34};
 
+constexpr int kSimulationTags[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                   12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23};
+constexpr int kHelpTags[] = {4, 95};
+
 template <std::size_t N>
 bool in(const int (&tags)[N], int tag) {
   return std::find(std::begin(tags), std::end(tags), tag) != std::end(tags);
@@ -174,6 +206,8 @@ bool tag_has_command(VLM_handler h, int tag) {
     case VLM_handler::main: return in(kMainTags, tag);
     case VLM_handler::list_popup: return in(kPopupTags, tag);
     case VLM_handler::display: return in(kDisplayTags, tag);
+    case VLM_handler::simulation: return in(kSimulationTags, tag);
+    case VLM_handler::help: return in(kHelpTags, tag);
   }
   return false;
 }
@@ -185,6 +219,8 @@ const char* place_caption(VLM_place p) {
     case VLM_place::view: return "表示";
     case VLM_place::tools: return "工具";
     case VLM_place::settings: return "設定";
+    case VLM_place::simulation: return "シミュレーション";
+    case VLM_place::help: return "ヘルプ";
     case VLM_place::toolbar: return "ツールバー";
     case VLM_place::popup: return "リスト";
   }

@@ -6,7 +6,9 @@
 #include <vector>
 
 // The click handlers; a Tag means something only together with its handler.
-enum class VLM_handler { main, list_popup, display };
+// main: open1Click; list_popup: spmenu_list_resetClick (also the copy-out items);
+// display: menu_vis_toolClick; simulation: MM_simulationClick; help: MM_VersionClick.
+enum class VLM_handler { main, list_popup, display, simulation, help };
 
 enum class VLM_item_state {
   enabled,
@@ -16,7 +18,7 @@ enum class VLM_item_state {
 };
 
 // Where an item sits.
-enum class VLM_place { file, find, view, tools, settings, toolbar, popup };
+enum class VLM_place { file, find, view, tools, settings, simulation, help, toolbar, popup };
 
 struct VLM_menu_item {
   VLM_handler handler;

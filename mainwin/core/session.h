@@ -45,6 +45,18 @@ struct TVLM_file_state {
   bool reload_pending = false;
 };
 
+// The state of the menus and the listing pop-up.
+struct TVLM_menu_state {
+  // The update flag: set while settings and menus are brought in line (set_busy); the
+  // display toggles ignore clicks meanwhile.
+  bool updating = false;
+  // The listing row the pop-up opened on: its line number (1-based) and that number as
+  // its text; 0 and "" when the row has none.
+  int popup_row_line = 0;
+  std::string popup_row_number;
+  bool invis_menu_mode = false;  // menu_invis_menu_mode
+};
+
 struct TSession {
   TSession() : ncd(std::make_unique<NCD_DATA>()), spare(std::make_unique<NCD_DATA>()),
                mat(std::make_unique<Tmat>()) {}
@@ -75,6 +87,9 @@ struct TSession {
   std::vector<std::string> debug_list;  // lines of the OpenGL layer and the debug window
   std::vector<std::string> work_list;   // scratch list of the file commands
   velmor::Tdeb deb;
+
+  // Menus and pop-up.
+  TVLM_menu_state menu;
 
   // The exception trap: the user chose to end the program.
   bool terminate_chosen = false;

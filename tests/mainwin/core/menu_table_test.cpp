@@ -78,6 +78,19 @@ const Expected kExpected[] = {
     {H::display, 29, "menu_select_16pf", ""}, {H::display, 30, "menu_undef_ncd_is_noerr", ""},
     {H::display, 31, "menu_invis_menu_mode", ""}, {H::display, 32, "menu_enabled_G4x", ""},
     {H::display, 33, "menu_chk_seeTh_path", ""}, {H::display, 34, "menu_chk_up_BALL_R", ""},
+    {H::simulation, 1, "MMW01_vis_work", ""}, {H::simulation, 2, "MMW02_vis_ZIGU", ""},
+    {H::simulation, 3, "MMW03_setup_work", ""}, {H::simulation, 4, "MMW04_CUTTING_SW", ""},
+    {H::simulation, 5, "MMW05_HOLDER_CHECK", ""}, {H::simulation, 6, "MMW06_VIS_CUTTING_TOOL", ""},
+    {H::simulation, 7, "MMW07_VIS_SOLID_OF_TOOL", ""}, {H::simulation, 8, "MMW08_SeeTh_of_WORK", ""},
+    {H::simulation, 9, "MMW09_rotate_tool", ""}, {H::simulation, 10, "MMW10_high_quality", ""},
+    {H::simulation, 11, "MMW11_CUTTING_AT_ZIGU", ""}, {H::simulation, 12, "MMW12_SeeTh_OF_TOOL", ""},
+    {H::simulation, 13, "MMW13_SAVE_ALL_WORKS", ""}, {H::simulation, 14, "MMW14_DELETE_ALL_WORKS", ""},
+    {H::simulation, 15, "MMW15_RESET_ALL_WORKS", ""}, {H::simulation, 16, "MMW16_ZIGU_RECT_CHK", ""},
+    {H::simulation, 17, "MMW17_RED_FLASH", ""}, {H::simulation, 18, "MMW18_READ_ALL_WORKS", ""},
+    {H::simulation, 19, "MMW19_NG_ERR_STOP", ""}, {H::simulation, 20, "MMex20_AutoSetWork", ""},
+    {H::simulation, 21, "MMex21_no_AutoSet", ""}, {H::simulation, 22, "MMex22_AutoSet_JustSize", ""},
+    {H::simulation, 23, "MMex23_AutoSet_Add10mm", ""},
+    {H::help, 4, "MM_Version", ""},        {H::help, 95, "MM95_HELP", ""},
 };
 
 TEST(MenuTable, EveryComponentHasItsTagHandlerAndKey) {
