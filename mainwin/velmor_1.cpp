@@ -18,6 +18,7 @@
 #include "mainwin/core/menu_commands.h"
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/startup.h"
+#include "mainwin/core/tool_list_commands.h"
 #include "mainwin/core/tooling_host_adapter.h"
 #include "mainwin/list_panel_1.h"
 #include "mainwin/menu_builder_1.h"
@@ -26,6 +27,7 @@
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
+#include "tooling/tool_list_win_1.h"
 
 const char* const Tvelmor::kCaption = "Velmor_PRO Version 2.14 ";
 
@@ -139,6 +141,8 @@ Tvelmor::~Tvelmor() {
 
 void Tvelmor::build_menus() {
   register_file_commands(*commands_, *session_, *ui_, *chooser_);
+  register_tool_list_commands(*commands_, *session_, *tool_host_,
+                              *new TTOOL_LIST_win_opener(*tool_host_, this));
   const VLM_built_menus built = build_menus_from_table(
       *this, [this](const VLM_menu_item& it, QAction* a) { run_item(static_cast<int>(it.handler), a); });
   toolbar_ = built.toolbar;

@@ -77,7 +77,7 @@ const std::vector<VLM_menu_item> kItems = {
     {H::display, 31, "menu_invis_menu_mode", "", "メニューを隠す", P::view, S::enabled, "", true},
     // Tools.
     {H::main, 18, "menu_tool_set", "", "工具の設定...", P::tools, S::pending, kToolWin},
-    {H::main, 51, "menu_tool_list_1", "", "工具リスト...", P::tools, S::pending, kToolWin},
+    {H::main, 51, "menu_tool_list_1", "", "工具リスト...", P::tools, S::enabled, ""},
     {H::main, 28, "M1", "", "マガジンの適用...", P::tools, S::pending, kToolWin},
     {H::main, 29, "N11", "", "マガジンの編集...", P::tools, S::pending, kToolWin},
     {H::main, 17, "menu_work_set", "", "ワークの設定", P::tools, S::hidden, ""},

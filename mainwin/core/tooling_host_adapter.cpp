@@ -2,6 +2,8 @@
 
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/session.h"
+#include "mainwin/core/startup.h"
+#include "mainwin/core/tool_table.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 
@@ -19,3 +21,22 @@ bool TVLM_tooling_host::busy() const { return plat::busy(); }
 std::shared_ptr<const TG2_picture> TVLM_tooling_host::render_view(int width, int height) {
   return ui_.render_view(width, height);
 }
+
+bool TVLM_tooling_host::program_tools(TTOOL_HOLDER_tmp& m) {
+  // The program runs after every load and edit, so its per-tool records are the current ones.
+  const NCD_DATA& d = s_.nc();
+  if (d.run.stats.empty()) {
+    show_system_err(s_, "kougu_list_up で工具情報にエラーがありました(M6_MAX=0)");
+    return false;
+  }
+  std::vector<std::string> defs = s_.tool_defs;
+  set_TOOL_defs(program_tool_changes(d), defs, m, &s_.log_list);
+  std::vector<std::string> errors;
+  fill_tool_listing(d.run.stats, d.exec.max_f < 10, m, errors);
+  for (const std::string& e : errors) show_system_err(s_, e);
+  return true;
+}
+
+const NCD_DATA* TVLM_tooling_host::program() const { return &s_.nc(); }
+
+const Tdisp_status* TVLM_tooling_host::disp() const { return &s_.disp; }

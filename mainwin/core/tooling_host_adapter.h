@@ -15,6 +15,10 @@ class TVLM_tooling_host : public Ttooling_host {
   int back_color() const override;
   bool busy() const override;
   std::shared_ptr<const TG2_picture> render_view(int width, int height) override;
+  // the tool list window
+  bool program_tools(TTOOL_HOLDER_tmp& m) override;
+  const NCD_DATA* program() const override;
+  const Tdisp_status* disp() const override;
 
  private:
   TSession& s_;

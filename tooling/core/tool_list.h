@@ -187,3 +187,13 @@ void store_tool_list_options(const TTOOL_LIST_options& o, Tdisp_status& d);
 // the main window's record; after a mere tool list (`list_only`) the hidden-unset switch and
 // nothing more, else also the use order, the path printing and the tool-check parameters.
 void take_TOOL_LIST_settings(Tdisp_status& main, const Tdisp_status& copy, bool list_only);
+
+// Opens the tool list window modally on a filled model (its magazine set) with the options
+// and the settings copy of its caller; the window's result (1 OK, 6 Yes, else closed). The
+// main window's commands get one, tests fake it.
+class TTOOL_LIST_opener {
+ public:
+  virtual ~TTOOL_LIST_opener() = default;
+  virtual int show_tool_list(TTOOL_LIST_model& m, TTOOL_LIST_options& o,
+                             Tdisp_status& settings) = 0;
+};

@@ -5,8 +5,13 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tooling/core/g2_canvas.h"
+#include "tooling/core/tool_list.h"
+
+struct NCD_DATA;
+struct Tdisp_status;
 
 class Ttooling_host {
  public:
@@ -27,6 +32,67 @@ class Ttooling_host {
   }
   // The clock of the footers.
   virtual std::time_t now() const { return std::time(nullptr); }
+
+  // ---- the tool list window
+  // The program's tool table with the per-tool totals and listing texts of the last
+  // whole-program run; false (after its box) when there is none.
+  virtual bool program_tools(TTOOL_HOLDER_tmp& m) {
+    (void)m;
+    return false;
+  }
+  // The loaded program, or null.
+  virtual const NCD_DATA* program() const { return nullptr; }
+  // The main window's settings record, or null.
+  virtual const Tdisp_status* disp() const { return nullptr; }
+  // The cutter path of tool use `seg` (-1: the whole program) drawn off-screen at this size
+  // into `out` (null: no picture); false when the user ended it with Escape.
+  virtual bool draw_ZU_of_TOOL(int seg, int width, int height,
+                               std::shared_ptr<const TG2_picture>& out) {
+    (void)seg;
+    (void)width;
+    (void)height;
+    out.reset();
+    return true;
+  }
+  // Cutting simulation is on; the works back to their initial state.
+  virtual bool cutting_on() const { return false; }
+  virtual void reset_works() {}
+  // The main window's frame (left, top, width, height); false without one.
+  virtual bool frame_geometry(int& left, int& top, int& width, int& height) const {
+    (void)left;
+    (void)top;
+    (void)width;
+    (void)height;
+    return false;
+  }
+  // The per-tool copy-out: its code dialog (false: cancelled), then the tool's NC lines with
+  // the new codes (false: none written).
+  virtual bool TDH_dialog(TTOOL_TDH_request& r) {
+    (void)r;
+    return false;
+  }
+  virtual bool list_TOOL_segments(int use, const TTOOL_TDH_codes& codes, bool no_name,
+                                  std::vector<std::string>& out) {
+    (void)use;
+    (void)codes;
+    (void)no_name;
+    (void)out;
+    return false;
+  }
+  // The tool-check program: its dialog on the parameters of `params` (stored back whether
+  // OK or not; false: cancelled), then the program's lines.
+  virtual bool tool_check_dialog(const TTOOL_check_request& r, Tdisp_status& params) {
+    (void)r;
+    (void)params;
+    return false;
+  }
+  virtual bool make_TOOL_check_NCD(const Tdisp_status& params, std::vector<std::string>& out) {
+    (void)params;
+    (void)out;
+    return false;
+  }
+  // The output text window with these lines.
+  virtual void show_output_text(const std::vector<std::string>& lines) { (void)lines; }
 };
 
 // The host of windows that were given none.

@@ -1,0 +1,195 @@
+#include "tooling/tool_list_win_1.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/core/msgbox.h"
+#include "platform/qt/qtext.h"
+#include "simulation/tool_codes.h"
+
+namespace {
+
+class FakeHost : public Ttooling_host {
+ public:
+  bool TDH_dialog(TTOOL_TDH_request& r) override {
+    ++dialogs;
+    r.T = typed_T;
+    return true;
+  }
+  bool list_TOOL_segments(int, const TTOOL_TDH_codes& c, bool,
+                          std::vector<std::string>& out) override {
+    ++segments;
+    out.push_back("T" + std::to_string(c.T));
+    return true;
+  }
+  void show_output_text(const std::vector<std::string>& lines) override { output = lines; }
+  std::string typed_T = "T05";
+  int dialogs = 0, segments = 0;
+  std::vector<std::string> output;
+};
+
+struct Fixture {
+  FakeHost host;
+  TTOOL_HOLDER_tmp mag;
+  std::unique_ptr<TTOOL_LIST_win> w;
+  explicit Fixture(bool library, bool use_turn, int mode = 1) {
+    mag.count = 3;
+    for (int k = 0; k < 3; ++k) {
+      TTTOOL_HOLDER_tmp& s = mag.slot[k];
+      set_default_TOOL(s.tool);
+      set_default_HOLDER(s.holder);
+      s.tool.T_number = k;
+      s.tool.T_category = k == 1 ? 0 : 1;
+      s.tool.dia = 6;
+      s.tool.name = k == 1 ? "未設定" : "φ6 フラット";
+      make_TOOL_comment_lines(s.tool, s.holder);
+      s.list_head = "(" + std::to_string(k) + ") T0" + std::to_string(k) + " :";
+      s.tool_name = s.tool.name;
+    }
+    w = std::make_unique<TTOOL_LIST_win>(host);
+    w->model().magazine = &mag;
+    w->model().library = library;
+    w->model().editable = library;
+    w->model().mode = mode;
+    w->options().use_turn = use_turn;
+    w->options().invis_noitem = false;
+    TTOOL_LIST_program& p = w->program();
+    p.nc_file_name = "SAMPLE01.NC";
+    p.has_path = true;
+    for (int t : {0, 2}) {
+      TTOOL_LIST_use u;
+      u.tool = t;
+      p.uses.push_back(u);
+    }
+    w->resize(700, 500);
+    w->FormShow();
+    w->show();
+    QApplication::processEvents();
+  }
+  QWidget* viewport() { return w->findChild<QAbstractScrollArea*>(u"ScrollBox1"_qs)->viewport(); }
+  // A point inside card i, in viewport coordinates.
+  QPoint in_card(int i) {
+    const TLIST_ITEMS& it = w->model().items.at(static_cast<std::size_t>(i));
+    return QPoint(10, (it.top + it.bottom) / 2);
+  }
+  std::vector<bool> shown_items() {
+    std::vector<bool> v;
+    for (const char* n : {"N1", "N2", "N3", "N4"})
+      v.push_back(w->popup()->findChild<QAction*>(QString::fromLatin1(n))->isVisible());
+    return v;
+  }
+};
+
+}  // namespace
+
+TEST(ToolListWin, RightClickOpensThePopupWithTheItemsOfEachList) {
+  struct Case {
+    bool library, use_turn;
+    int card;
+    std::vector<bool> items;  // N1, N2, N3, N4
+  };
+  const Case cases[] = {
+      {true, false, 0, {true, true, false, false}},    // a set library slot
+      {true, false, 1, {false, true, false, false}},   // an unset one
+      {false, false, 0, {false, true, false, false}},  // the program's list in T order
+      {false, true, 1, {false, true, true, true}},     // in the order of use
+  };
+  for (const Case& c : cases) {
+    Fixture f(c.library, c.use_turn);
+    bool opened = false;
+    QTimer::singleShot(50, [&] {
+      if (QWidget* p = QApplication::activePopupWidget()) {
+        opened = p == f.w->popup();
+        p->close();
+      }
+    });
+    QTest::mouseClick(f.viewport(), Qt::RightButton, {}, f.in_card(c.card));
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(f.shown_items(), c.items) << c.library << c.use_turn << c.card;
+  }
+}
+
+TEST(ToolListWin, DoubleClickClosesWithThePickedSlot) {
+  struct Case {
+    int mode;
+    int result;
+  };
+  for (const Case c : {Case{1, QDialog::Accepted}, Case{2, QDialog::Accepted},
+                       Case{4, QDialog::Accepted}, Case{51, plat::IDYES}}) {
+    Fixture f(c.mode == 2 || c.mode == 4, false, c.mode);
+    QTest::mouseDClick(f.viewport(), Qt::LeftButton, {}, f.in_card(2));
+    EXPECT_FALSE(f.w->isVisible()) << c.mode;
+    EXPECT_EQ(f.w->result(), c.result) << c.mode;
+    EXPECT_EQ(f.w->model().picked, 2) << c.mode;
+  }
+}
+
+TEST(ToolListWin, CopyOutChecksTheTypedCodes) {
+  Fixture f(false, true);
+  f.w->Image1MouseDown(f.in_card(1).y(), false, {});
+  {
+    plat::ScriptedMessageBoxes boxes;
+    f.host.typed_T = "Tx";
+    f.w->N3Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "T コードの指定でエラーがありました");
+  }
+  EXPECT_EQ(f.host.segments, 0);
+  EXPECT_TRUE(f.host.output.empty());
+  f.host.typed_T = "T07";
+  f.w->N3Click();
+  EXPECT_EQ(f.host.output, (std::vector<std::string>{"T7"}));
+
+  plat::ScriptedMessageBoxes boxes;
+  f.w->N4Click();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_NE(boxes.shown[0].text.find("開始位置の指定がありません"), std::string::npos);
+}
+
+TEST(ToolListWin, SizeFieldsAreHeldInRangeAndABadTextKeepsTheFocus) {
+  Fixture f(true, false);
+  auto* ed_h = f.w->findChild<QLineEdit*>(u"ed_h"_qs);
+  auto* ed_w = f.w->findChild<QLineEdit*>(u"ed_w"_qs);
+  ed_h->setFocus();
+  ed_h->selectAll();
+  QTest::keyClicks(ed_h, u"5000"_qs);
+  QTest::keyClick(ed_h, Qt::Key_Return);
+  EXPECT_EQ(ed_h->text(), u"2000"_qs);
+  EXPECT_EQ(f.w->model().pic_h, 2000);
+  const int image_h = f.w->model().image_h;
+  EXPECT_GT(image_h, 3 * 2000);
+
+  plat::ScriptedMessageBoxes boxes;
+  ed_h->selectAll();
+  QTest::keyClicks(ed_h, u"abc"_qs);
+  ed_w->setFocus();
+  QApplication::processEvents();
+  QApplication::processEvents();
+  EXPECT_EQ(boxes.shown.size(), 1u);
+  EXPECT_TRUE(ed_h->hasFocus());
+  EXPECT_EQ(f.w->model().image_h, image_h);
+}
+
+TEST(ToolListWin, CardsAreDrawnWithTheirToolsAndTheSelection) {
+  Fixture f(false, false);
+  QTest::mouseClick(f.viewport(), Qt::LeftButton, {}, f.in_card(0));
+  EXPECT_EQ(f.w->model().selected, 0);
+  const QImage img = f.viewport()->grab().toImage();
+  const TLIST_ITEMS& it = f.w->model().items[0];
+  // The selection frame (blue in T order) and something drawn in the picture column.
+  EXPECT_EQ(img.pixelColor(3, (it.top + it.bottom) / 2), QColor(0, 0, 255));
+  const QColor back = img.pixelColor(5, it.top + 5);
+  int other = 0;
+  for (int x = 5; x < f.w->model().pic_w - 5; ++x)
+    for (int y = it.top + 5; y < it.bottom - 5; ++y)
+      if (img.pixelColor(x, y) != back) ++other;
+  EXPECT_GT(other, 20);
+}
