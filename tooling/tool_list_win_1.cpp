@@ -25,6 +25,7 @@
 
 #include "common/debug_log.h"
 #include "platform/core/input.h"
+#include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
 #include "tooling/g2_painter.h"
@@ -273,7 +274,10 @@ TTOOL_LIST_win::TTOOL_LIST_win(Ttooling_host& host, QWidget* parent)
   resize(760, 600);
 }
 
-TTOOL_LIST_win::~TTOOL_LIST_win() = default;
+TTOOL_LIST_win::~TTOOL_LIST_win() {
+  // The focus leaves the fields while the children go: no rebuild on a half-gone window.
+  for (QLineEdit* e : {ed_h_, ed_w_, ed_font_h_, ed_max_}) e->disconnect(this);
+}
 
 TTOOL_LIST_metrics TTOOL_LIST_win::metrics() const {
   TTOOL_LIST_metrics met;
