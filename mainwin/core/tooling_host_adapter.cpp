@@ -4,6 +4,7 @@
 #include "mainwin/core/session.h"
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tool_table.h"
+#include "tooling/core/tool_list.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 
@@ -32,7 +33,7 @@ bool TVLM_tooling_host::program_tools(TTOOL_HOLDER_tmp& m) {
   std::vector<std::string> defs = s_.tool_defs;
   set_TOOL_defs(program_tool_changes(d), defs, m, &s_.log_list);
   std::vector<std::string> errors;
-  fill_tool_listing(d.run.stats, d.exec.max_f < 10, m, errors);
+  fill_tool_listing(d.run.stats, run_timed_at_F100(d), m, errors);
   for (const std::string& e : errors) show_system_err(s_, e);
   return true;
 }

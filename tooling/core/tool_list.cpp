@@ -112,7 +112,7 @@ TTOOL_LIST_program tool_list_program_of(const NCD_DATA& d) {
   p.tape_length = d.tape_length;
   p.summary = d.run.summary;
   p.has_path = d.run_done;
-  p.f_assumed = d.exec.max_f < 10;
+  p.f_assumed = run_timed_at_F100(d);
   p.origin_given = d.comments.origin_given;
   p.origin = d.comments.origin;
   for (const NCD_TOOL_STAT& r : d.run.stats) {
@@ -128,6 +128,10 @@ TTOOL_LIST_program tool_list_program_of(const NCD_DATA& d) {
     p.uses.push_back(std::move(u));
   }
   return p;
+}
+
+bool run_timed_at_F100(const NCD_DATA& d) {
+  return d.run.summary.find("(=F100)") != std::string::npos;
 }
 
 std::vector<TISO9000_cell> iso9000_sheet_cells(const TTOOL_LIST_metrics& m, int& width,

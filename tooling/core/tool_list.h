@@ -68,6 +68,9 @@ struct TTOOL_LIST_program {
   std::vector<TTOOL_LIST_use> uses;
 };
 TTOOL_LIST_program tool_list_program_of(const NCD_DATA& d);
+// The last whole-program run timed the feeds at F100 (the program's largest F was below 10).
+// The interpreter's own largest F is that of the current position, not of the run.
+bool run_timed_at_F100(const NCD_DATA& d);
 
 // One card (TLIST_ITEMS).
 struct TLIST_ITEMS {

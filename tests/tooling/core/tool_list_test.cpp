@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/debug_log.h"
+#include "ncdata/ncd_data.h"
+#include "ncdata/ncd_run.h"
 #include "platform/core/msgbox.h"
 #include "simulation/tool_codes.h"
 #include "tooling/core/disp_status.h"
@@ -412,4 +414,29 @@ TEST(ToolList, SettingsGoBackByTheWindowsUse) {
   const TTOOL_LIST_options back = tool_list_options_of(copy);
   EXPECT_TRUE(back.white);
   EXPECT_EQ(back.pic_w, 2000);
+}
+
+TEST(ToolList, TheProgramsUsesAndFeedOfTheLastRun) {
+  struct Case {
+    const char* feed;
+    bool f100;
+  };
+  for (const Case c : {Case{"F300", false}, Case{"F5", true}}) {
+    NCD_DATA d;
+    Create_NCD(d);
+    const std::string text = std::string("%\n(VLM ORIGN X1.Y2.Z100.)\nT1M06\nG01X10.") + c.feed +
+                             "\nT2M06\nG01X20.\nM30\n%\n";
+    Append_NCD_text(d, text.data(), text.size(), true);
+    for (int i = 0; i < d.line_count; ++i) Parse_NCD_line(d, i);
+    Run_all_NCD(d, 0);
+    Goto_NCD_step(d, 0, false);  // the listing stands at the top again
+    const TTOOL_LIST_program p = tool_list_program_of(d);
+    EXPECT_EQ(p.f_assumed, c.f100) << c.feed;
+    EXPECT_TRUE(p.origin_given);
+    EXPECT_FLOAT_EQ(p.origin.z, 100.0f);
+    std::vector<int> tools;
+    for (const auto& u : p.uses) tools.push_back(u.tool);
+    EXPECT_EQ(tools.back(), 2);
+    Free_NCD(d);
+  }
 }
