@@ -54,6 +54,14 @@ class Tvelmor::WindowUi : public TVLM_ui {
   }
   void close_window() override { w_.close(); }
   void quit() override { QCoreApplication::exit(0); }
+  bool frame_geometry(int& left, int& top, int& width, int& height) override {
+    const QRect g = w_.frameGeometry();
+    left = g.x();
+    top = g.y();
+    width = g.width();
+    height = g.height();
+    return true;
+  }
 
  private:
   Tvelmor& w_;

@@ -58,6 +58,10 @@ class TVLM_ui {
   virtual void close_window() {}
   // The program is to end (Abort in the system-error box).
   virtual void quit() {}
+  // The main window's frame on the screen (left, top, width, height); false without one.
+  virtual bool frame_geometry(int& /*left*/, int& /*top*/, int& /*width*/, int& /*height*/) {
+    return false;
+  }
 
  private:
   NCD_LIST_PLAIN_HOST plain_;

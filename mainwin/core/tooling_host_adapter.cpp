@@ -41,3 +41,14 @@ bool TVLM_tooling_host::program_tools(TTOOL_HOLDER_tmp& m) {
 const NCD_DATA* TVLM_tooling_host::program() const { return &s_.nc(); }
 
 const Tdisp_status* TVLM_tooling_host::disp() const { return &s_.disp; }
+
+bool TVLM_tooling_host::cutting_on() const { return s_.disp.SIM_CUTTING_MODE != 0; }
+
+void TVLM_tooling_host::reset_works() {
+  REMAKE_ALL_WORK_MATRIX(*s_.mat);
+  ui_.draw_data(4);
+}
+
+bool TVLM_tooling_host::frame_geometry(int& left, int& top, int& width, int& height) const {
+  return ui_.frame_geometry(left, top, width, height);
+}

@@ -19,6 +19,9 @@ class TVLM_tooling_host : public Ttooling_host {
   bool program_tools(TTOOL_HOLDER_tmp& m) override;
   const NCD_DATA* program() const override;
   const Tdisp_status* disp() const override;
+  bool cutting_on() const override;
+  void reset_works() override;
+  bool frame_geometry(int& left, int& top, int& width, int& height) const override;
 
  private:
   TSession& s_;

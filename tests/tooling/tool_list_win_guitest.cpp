@@ -9,11 +9,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
+#include "platform/core/system.h"
 #include "simulation/tool_codes.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -192,4 +195,34 @@ TEST(ToolListWin, CardsAreDrawnWithTheirToolsAndTheSelection) {
     for (int y = it.top + 5; y < it.bottom - 5; ++y)
       if (img.pixelColor(x, y) != back) ++other;
   EXPECT_GT(other, 20);
+}
+
+TEST(ToolListWin, HtmlExportWritesPicturesOfTheirSizeAndPagesAParserReads) {
+  testing_support::TempDir desk;
+  const std::filesystem::path old_desk = plat::desktop_folder();
+  plat::set_desktop_folder(desk.path());
+  Fixture f(false, false);
+  f.mag.slot[0].tool_name = "<R&D>-->";
+  f.w->options().print_at_data = false;
+  f.w->FormShow();
+  {
+    plat::ScriptedMessageBoxes boxes;
+    f.w->Output_HTML_btnClick();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "HTML 出力は終了しました。");
+  }
+  plat::set_desktop_folder(old_desk);
+  const std::filesystem::path dir = desk / "SAMPLE01";
+  for (const char* name : {"P_TL_0.jpg", "P_TL_2.jpg"}) {
+    QImage img;
+    ASSERT_TRUE(img.load(plat::path_to_qstring(dir / name), "JPEG")) << name;
+    EXPECT_EQ(img.size(), QSize(f.w->options().pic_w, f.w->options().pic_h)) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "P_TL_1.jpg"));  // the unset slot
+  QTextDocument doc;
+  doc.setHtml(plat::to_qstring(testing_support::read_file(dir / "index.htm")));
+  const QString text = doc.toPlainText();
+  EXPECT_TRUE(text.contains(u"<R&D>-->"_qs)) << text.toStdString();
+  EXPECT_TRUE(text.contains(plat::to_qstring("φ6 フラット")));
+  EXPECT_FALSE(text.contains(u"VLM_HTML"_qs));
 }
