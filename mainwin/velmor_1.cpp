@@ -6,8 +6,11 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
@@ -15,7 +18,11 @@
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/file_commands.h"
 #include "mainwin/core/host_adapter.h"
+#include "common/widgets/input_number.h"
+#include "mainwin/core/display_commands.h"
+#include "mainwin/core/main_commands.h"
 #include "mainwin/core/menu_commands.h"
+#include "mainwin/core/popup_commands.h"
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tool_list_commands.h"
@@ -62,6 +69,52 @@ class Tvelmor::WindowUi : public TVLM_ui {
     height = g.height();
     return true;
   }
+  bool item_checked(const char* c) override {
+    QAction* a = find_action(w_, c);
+    return a && a->isChecked();
+  }
+  void set_item_checked(const char* c, bool on) override {
+    if (QAction* a = find_action(w_, c)) a->setChecked(on);
+  }
+  void set_item_caption(const char* c, const std::string& t) override {
+    if (QAction* a = find_action(w_, c)) a->setText(plat::to_qstring(t));
+  }
+  void set_item_visible(const char* c, bool on) override {
+    const QString name = QString::fromLatin1(c);
+    if (QAction* a = find_action(w_, c)) a->setVisible(on);
+    else if (QMenu* m = w_.menuBar()->findChild<QMenu*>(name)) m->menuAction()->setVisible(on);
+    else if (QToolBar* t = w_.findChild<QToolBar*>(name)) t->setVisible(on);
+  }
+  void mouse_mode_changed(int mode) override {
+    const int low = mode & 0xF;
+    set_item_checked("spbtn_zoom", low == 1);
+    set_item_checked("spbtn_pan", low == 2);
+    set_item_checked("spbtn_rotate", low == 3);
+    set_item_checked("spbtn_zoomove", mode == 19);
+    set_item_checked("spbtn_location", ((mode >> 4) & 0xF) == 2);
+  }
+  TGL_VIEW* gl_view() override { return &w_.gl_->slot[0].view; }
+  void set_list_font(int height) override {
+    if (!w_.listing_) return;
+    w_.listing_->list().font_height = height;
+    w_.listing_->panel()->attach(&w_.listing_->list());
+  }
+  NCD_EDIT_LIST* edit_list() override { return w_.listing_ ? &w_.listing_->list() : nullptr; }
+  int input_number(const std::string& caption, const std::string& initial) override {
+    return input_number_at_cursor(caption, initial);
+  }
+  bool clipboard_text(std::string& out, bool& lossless) override {
+    const QString t = QGuiApplication::clipboard()->text();
+    if (t.isEmpty()) return false;
+    lossless = true;
+    out = plat::from_qstring(t, &lossless);
+    return true;
+  }
+  void set_clipboard_text(const std::string& t) override {
+    QGuiApplication::clipboard()->setText(plat::to_qstring(t));
+  }
+  void set_menus_hidden(bool on) override { w_.menus_hidden_ = on; }
+  void gl_set_color24(bool on) override { w_.gl_->color24 = on; }
 
  private:
   Tvelmor& w_;
@@ -151,6 +204,9 @@ void Tvelmor::build_menus() {
   register_file_commands(*commands_, *session_, *ui_, *chooser_);
   register_tool_list_commands(*commands_, *session_, *tool_host_,
                               *new TTOOL_LIST_win_opener(*tool_host_, this));
+  register_main_commands(*commands_, *session_, *ui_);
+  register_popup_commands(*commands_, *session_, *ui_);
+  register_display_commands(*commands_, *session_, *ui_);
   const VLM_built_menus built = build_menus_from_table(
       *this, [this](const VLM_menu_item& it, QAction* a) { run_item(static_cast<int>(it.handler), a); });
   toolbar_ = built.toolbar;
@@ -162,12 +218,16 @@ void Tvelmor::build_menus() {
     });
   listing_->panel()->on_popup = [this](int row, const QPoint& at) {
     p_menu1Popup(row);
-    p_menu1_->exec(at);
+    p_menu1_->popup(at);
   };
 }
 
 void Tvelmor::run_item(int handler, QObject* sender) {
   if (!sender) return;
+  // A toggle's command sets its own check mark: Qt's flip on the click is taken back, so a
+  // refused command leaves the mark as it was.
+  if (auto* a = qobject_cast<QAction*>(sender); a && a->isCheckable() && !a->actionGroup())
+    a->setChecked(!a->isChecked());
   run_menu_item(*session_, *ui_, *commands_, static_cast<VLM_handler>(handler),
                 sender->property("Tag").toInt());
 }
@@ -241,6 +301,11 @@ void Tvelmor::showEvent(QShowEvent* ev) {
 }
 
 void Tvelmor::closeEvent(QCloseEvent* ev) {
+  // While the menus are hidden the window manager's close is refused; Exit still closes.
+  if (menus_hidden_ && ev->spontaneous()) {
+    ev->ignore();
+    return;
+  }
   if (!closed_) FormCloseQuery();
   ev->accept();
 }
@@ -252,6 +317,10 @@ void Tvelmor::FormShow() {
     s.form.screen_h = scr->availableGeometry().height();
   }
   read_environment(s, 1);
+  ui_->set_list_font(s.form.list_font_height);
+  ui_->mouse_mode_changed(s.form.zoom_pan_rotate);
+  ui_->set_item_caption("menu_hi_speed_interval", hi_speed_interval_caption(s.disp.INTERVAL_REDRAW_LIST));
+  sync_display_items(s, *ui_);
   apply_form_bounds();
   open_view();
   Redraw_NCD_list(listing_->list());

@@ -80,5 +80,6 @@ class Tvelmor : public QMainWindow {
   Tgl_func* gl_ = nullptr;
   bool shown_once_ = false;
   bool closed_ = false;
+  bool menus_hidden_ = false;  // the menu-hiding mode refuses the window manager's close
   std::filesystem::path start_file_;
 };

@@ -13,6 +13,7 @@
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_edit.h"
 #include "ncdata/ncd_run_host.h"
+#include "simulation/gl_view.h"
 #include "tooling/core/g2_canvas.h"
 
 struct TSession;
@@ -62,6 +63,42 @@ class TVLM_ui {
   virtual bool frame_geometry(int& /*left*/, int& /*top*/, int& /*width*/, int& /*height*/) {
     return false;
   }
+  // A menu item or tool button by component name: its check mark, caption, visibility.
+  virtual bool item_checked(const char* /*component*/) { return false; }
+  virtual void set_item_checked(const char* /*component*/, bool /*on*/) {}
+  virtual void set_item_caption(const char* /*component*/, const std::string& /*cp932*/) {}
+  virtual void set_item_visible(const char* /*component*/, bool /*on*/) {}
+  // The mouse mode changed: the tool buttons of zoom, pan, rotate and location follow it.
+  virtual void mouse_mode_changed(int /*mode*/) {}
+  // The view of GL slot 0 (angles, shifts, scales), or null without a 3D view.
+  virtual TGL_VIEW* gl_view() { return nullptr; }
+  // The control panel's view-angle track bars: track_Z and track_X with their read-outs.
+  virtual void panel_view_tracks(int /*track_z*/, int /*track_x*/) {}
+  // The control panel window shown or hidden, and whether it is shown.
+  virtual void set_controler_visible(bool /*on*/) {}
+  virtual bool controler_visible() { return false; }
+  // The control panel's switches follow the display record (check boxes, path-colour radio,
+  // extra-axis read-outs, holder box).
+  virtual void panel_sync_switches() {}
+  // The listing's rows take the font height; the listing itself (its selection), or null.
+  virtual void set_list_font(int /*height*/) {}
+  virtual NCD_EDIT_LIST* edit_list() { return nullptr; }
+  // The number box at the mouse: the integer typed, or 2147483647 when cancelled.
+  virtual int input_number(const std::string& /*caption*/, const std::string& /*initial*/) {
+    return 2147483647;
+  }
+  // The clipboard's text as CP932 (lossless false when CP932 cannot hold it); false without
+  // text.
+  virtual bool clipboard_text(std::string& /*out*/, bool& /*lossless*/) { return false; }
+  virtual void set_clipboard_text(const std::string& /*cp932*/) {}
+  // Menus and tool bar hidden (the menu-hiding mode) or shown; a hidden set refuses the
+  // window manager's close.
+  virtual void set_menus_hidden(bool /*on*/) {}
+  // The 24-bit print switch of the GL context table.
+  virtual void gl_set_color24(bool /*on*/) {}
+  // The search-result window: cleared, then `lines` under `caption` (the find's list all).
+  virtual void show_find_results(const std::string& /*caption*/,
+                                 std::vector<std::string>&& /*lines*/) {}
 
  private:
   NCD_LIST_PLAIN_HOST plain_;

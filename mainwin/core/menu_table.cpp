@@ -89,6 +89,7 @@ const std::vector<VLM_menu_item> kItems = {
     {H::display, 13, "menu_TOOL_CHANGE_T", "", "T コードだけで工具交換", P::settings, S::enabled, "", true},
     {H::display, 30, "menu_undef_ncd_is_noerr", "", "未対応のコードを無視", P::settings, S::enabled, "", true},
     {H::display, 32, "menu_enabled_G4x", "", "G41/G42 の補正を行う", P::settings, S::enabled, "", true},
+    {H::display, 20, "menu_unit", "", "小数点無しのときの設定単位 (0.001)", P::settings, S::inert, ""},
     {H::display, 15, "menu_unit_1", "", "小数点なしの単位: 1", P::settings, S::enabled, "", true, "unit"},
     {H::display, 16, "menu_unit_2", "", "小数点なしの単位: 0.1", P::settings, S::enabled, "", true, "unit"},
     {H::display, 17, "menu_unit_3", "", "小数点なしの単位: 0.01", P::settings, S::enabled, "", true, "unit"},

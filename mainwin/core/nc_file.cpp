@@ -358,7 +358,8 @@ bool save_NST_list(TSession& s, const fs::path& nc_file, std::string* err) {
 
 bool save_NST_list(TSession& s) { return save_NST_list(s, s.file.path); }
 
-bool save_NCD_text(const TSession& s, const fs::path& file, bool crlf, std::string* err) {
+bool save_NCD_text(const TSession& s, const fs::path& file, bool crlf, std::string* err,
+                   int skip_first, int skip_last) {
   const NCD_DATA& d = s.nc();
   const char* eol = crlf ? "\r\n" : "\n";
   const std::size_t eol_len = crlf ? 2 : 1;
@@ -366,6 +367,7 @@ bool save_NCD_text(const TSession& s, const fs::path& file, bool crlf, std::stri
       file,
       [&](std::ostream& out) {
         for (int i = 0; i < d.line_count; ++i) {
+          if (i >= skip_first && i <= skip_last) continue;
           std::string_view text = get_NCD_line_view(d, i);
           auto it = s.file.source_bytes.find(d.line(i).text);
           if (it != s.file.source_bytes.end() && NCD_store_form(it->second) == text)

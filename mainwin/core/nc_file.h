@@ -36,8 +36,9 @@ bool save_NST_list(TSession& s, const std::filesystem::path& nc_file, std::strin
 
 // Writes the program's lines, each followed by CR LF (crlf) or LF: an unedited line with its
 // file's own bytes, every other line as stored.
+// Lines skip_first..skip_last (0-based) are left out when given.
 bool save_NCD_text(const TSession& s, const std::filesystem::path& file, bool crlf,
-                   std::string* err = nullptr);
+                   std::string* err = nullptr, int skip_first = -1, int skip_last = -1);
 // Save and Save as: the NC text and its tool file under the chosen name, which becomes the
 // program's file. Nothing happens without lines; a write that fails keeps the old files.
 bool save_NCD_file(TSession& s, TVLM_ui& ui, const std::filesystem::path& file, bool crlf);

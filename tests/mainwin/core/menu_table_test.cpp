@@ -90,6 +90,7 @@ const Expected kExpected[] = {
     {H::simulation, 19, "MMW19_NG_ERR_STOP", ""}, {H::simulation, 20, "MMex20_AutoSetWork", ""},
     {H::simulation, 21, "MMex21_no_AutoSet", ""}, {H::simulation, 22, "MMex22_AutoSet_JustSize", ""},
     {H::simulation, 23, "MMex23_AutoSet_Add10mm", ""},
+    {H::display, 20, "menu_unit", ""},
     {H::help, 4, "MM_Version", ""},        {H::help, 95, "MM95_HELP", ""},
 };
 
