@@ -131,7 +131,10 @@ void Tother_exec_win::Set_other_exec_command() {
 void Tother_exec_win::Button1Click() {
   const std::filesystem::path chosen = choose_file ? choose_file(this) : std::filesystem::path();
   if (chosen.empty()) return;
-  exec_name->setEditText(plat::path_to_qstring(chosen));
+  // A path with blanks is quoted: the command is split like a command line.
+  QString text = plat::path_to_qstring(chosen);
+  if (text.contains(u' ')) text = u'"' + text + u'"';
+  exec_name->setEditText(text);
 }
 
 void Tother_exec_win::Button2Click() {

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +21,7 @@
 #include "mainwin/core/file_commands.h"
 #include "mainwin/core/host_adapter.h"
 #include "common/widgets/input_number.h"
+#include "mainwin/core/dialog_commands.h"
 #include "mainwin/core/display_commands.h"
 #include "mainwin/core/main_commands.h"
 #include "mainwin/core/menu_commands.h"
@@ -27,7 +30,10 @@
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tool_list_commands.h"
 #include "mainwin/core/tooling_host_adapter.h"
+#include "mainwin/A_version_1.h"
+#include "mainwin/find_dialog_1.h"
 #include "mainwin/list_panel_1.h"
+#include "mainwin/other_exec_win_1.h"
 #include "mainwin/menu_builder_1.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
@@ -115,6 +121,34 @@ class Tvelmor::WindowUi : public TVLM_ui {
   }
   void set_menus_hidden(bool on) override { w_.menus_hidden_ = on; }
   void gl_set_color24(bool on) override { w_.gl_->color24 = on; }
+  int find_dialog(FIND_SETTINGS& f) override { return open_find_dialog(&w_, f); }
+  void show_about() override {
+    TA_version dlg(&w_);
+    dlg.Version->setText(QStringLiteral("Version 2.14 "));
+    dlg.exec();
+  }
+  bool other_exec_dialog(OTHER_EXEC_SETTINGS& o, const std::string& tmp,
+                         const std::string& nc) override {
+    Tother_exec_win dlg(&w_);
+    dlg.tmp_path = tmp;
+    dlg.nc_path = nc;
+    dlg.set_exec_items(o.names);
+    dlg.exec_name->setEditText(plat::to_qstring(o.last_data));
+    dlg.set_item_index(o.r_num);
+    if (o.width > dlg.exec_name->width() + 4) dlg.resize(o.width, dlg.height());
+    dlg.choose_file = [](QWidget* parent) {
+      return plat::qstring_to_path(QFileDialog::getOpenFileName(
+          parent, plat::to_qstring("実行ファイルの選択"), QString(), QString(), nullptr,
+          QFileDialog::DontUseNativeDialog));
+    };
+    if (dlg.exec() != QDialog::Accepted) return false;
+    o.names = dlg.exec_items();
+    if (o.names.size() > kHistoryMax) o.names.resize(kHistoryMax);
+    o.r_num = dlg.item_index();
+    o.width = dlg.width();
+    o.last_data = dlg.command();
+    return true;
+  }
 
  private:
   Tvelmor& w_;
@@ -207,6 +241,7 @@ void Tvelmor::build_menus() {
   register_main_commands(*commands_, *session_, *ui_);
   register_popup_commands(*commands_, *session_, *ui_);
   register_display_commands(*commands_, *session_, *ui_);
+  register_dialog_commands(*commands_, *session_, *ui_);
   const VLM_built_menus built = build_menus_from_table(
       *this, [this](const VLM_menu_item& it, QAction* a) { run_item(static_cast<int>(it.handler), a); });
   toolbar_ = built.toolbar;

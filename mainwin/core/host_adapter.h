@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwin/core/dialog_state.h"
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_edit.h"
 #include "ncdata/ncd_run_host.h"
@@ -99,6 +100,16 @@ class TVLM_ui {
   // The search-result window: cleared, then `lines` under `caption` (the find's list all).
   virtual void show_find_results(const std::string& /*caption*/,
                                  std::vector<std::string>&& /*lines*/) {}
+  // The find dialog on the remembered state (in and out); its result code (Cancel: 2).
+  virtual int find_dialog(FIND_SETTINGS& /*s*/) { return 2; }
+  // The about box, shown modally.
+  virtual void show_about() {}
+  // The external-program dialog on its remembered state (in and out, the typed command as
+  // last_data, the argument choice as r_num); true on OK.
+  virtual bool other_exec_dialog(OTHER_EXEC_SETTINGS& /*s*/, const std::string& /*tmp_path*/,
+                                 const std::string& /*nc_path*/) {
+    return false;
+  }
 
  private:
   NCD_LIST_PLAIN_HOST plain_;

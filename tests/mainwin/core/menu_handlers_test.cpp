@@ -7,7 +7,9 @@
 #include <map>
 
 #include "mainwin/core/command_table.h"
+#include "mainwin/core/dialog_commands.h"
 #include "mainwin/core/display_commands.h"
+#include "mainwin/core/find_ncd.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/main_commands.h"
 #include "mainwin/core/nc_file.h"
@@ -94,6 +96,38 @@ struct Ui : TVLM_ui {
   void set_clipboard_text(const std::string& t) override { clip_out = t; }
   void set_menus_hidden(bool on) override { menus_hidden = on; }
   void gl_set_color24(bool on) override { color24 = on; }
+  // The find dialog: types the patterns and answers.
+  int find_answer = 2;
+  std::string find_typed;
+  FIND_SETTINGS find_shown;
+  int find_dialog(FIND_SETTINGS& f) override {
+    find_shown = f;
+    if (!find_typed.empty()) f.search_text = find_typed;
+    return find_answer;
+  }
+  std::string results_caption;
+  std::vector<std::string> results;
+  void show_find_results(const std::string& c, std::vector<std::string>&& l) override {
+    results_caption = c;
+    results = std::move(l);
+  }
+  // The external-program dialog: types a command and a choice.
+  bool exec_ok = false;
+  std::string exec_typed;
+  int exec_choice = 0;
+  OTHER_EXEC_SETTINGS exec_shown;
+  std::string exec_tmp, exec_nc;
+  bool other_exec_dialog(OTHER_EXEC_SETTINGS& o, const std::string& tmp, const std::string& nc) override {
+    exec_shown = o;
+    exec_tmp = tmp;
+    exec_nc = nc;
+    o.last_data = exec_typed;
+    o.r_num = exec_choice;
+    o.names.insert(o.names.begin(), exec_typed);
+    return exec_ok;
+  }
+  int abouts = 0;
+  void show_about() override { ++abouts; }
 };
 
 struct Fixture {
@@ -107,8 +141,11 @@ struct Fixture {
     register_main_commands(table, s, ui);
     register_popup_commands(table, s, ui);
     register_display_commands(table, s, ui);
+    register_dialog_commands(table, s, ui);
   }
   ~Fixture() {
+    // Loads make the program's folder current; it goes with the fixture.
+    fs::current_path(fs::temp_directory_path());
     Free_NCD(s.nc());
     Free_NCD(*s.spare);
   }
@@ -435,3 +472,93 @@ TEST(PopupCommands, SelectionCopyAndDelete) {
   }
 }
 
+
+TEST(DialogCommands, FindThroughTheDialogRemembersUpperCasePatterns) {
+  Fixture f;
+  f.load("O1\nG0X0\nG1X1\nG2X2\nG1X3\nM30\n");
+  Goto_NCD_line(f.s.nc(), 1);
+  f.ui.find_typed = "g1";
+  f.ui.find_answer = FIND_DLG_OK;
+  f.s.nc().pos.mark_first = 4;
+  ASSERT_TRUE(open1Click(f.ui, f.table, 8));
+  EXPECT_EQ(f.s.nc().pos.cur_line, 2);
+  EXPECT_EQ(f.s.nc().pos.mark_first, 0);
+  EXPECT_EQ(f.s.env.read_env_str("Find_diag_search_text", ""), "G1");
+  // F3 and Ctrl+P search on with the stored texts; the dialog is not shown again.
+  f.ui.find_shown = {};
+  open1Click(f.ui, f.table, 9);
+  EXPECT_EQ(f.s.nc().pos.cur_line, 4);
+  open1Click(f.ui, f.table, 9);
+  EXPECT_EQ(f.s.nc().pos.cur_line, 4);
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0].text, "指定した文字列は見つかりませんでした");
+  open1Click(f.ui, f.table, 10);
+  EXPECT_EQ(f.s.nc().pos.cur_line, 2);
+  // The dialog shows what it stored; list all fills the result window.
+  f.ui.find_typed.clear();
+  f.ui.find_answer = FIND_DLG_ALL;
+  open1Click(f.ui, f.table, 8);
+  EXPECT_EQ(f.ui.find_shown.search_text, "G1");
+  EXPECT_EQ(f.ui.results_caption, "検索結果");
+  EXPECT_EQ(f.ui.results, (std::vector<std::string>{"      3 : G1X1", "      5 : G1X3"}));
+}
+
+TEST(DialogCommands, ExternalProgramStartsAnArgumentListInTheCurrentFolder) {
+  Fixture f;
+  const fs::path odd = f.dir / "a b\"q.NC";
+  f.load("O1\nG0X0\nM30\n");
+  fs::rename(f.dir / "P.NC", odd);
+  f.s.file.path = odd;
+  plat::RecordingLauncher launcher;
+  const std::string nc = odd.string();
+  const std::string tmp = TMP_file(f.s).string();
+  struct Case {
+    int choice;
+    std::vector<std::string> args;
+  } cases[] = {{0, {"-x", "two words"}}, {1, {"-x", "two words", tmp}}, {2, {"-x", "two words", nc}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.choice);
+    fs::remove(TMP_file(f.s));
+    f.ui.exec_ok = true;
+    f.ui.exec_typed = "\"/opt/my tools/viewer\" -x \"two words\"";
+    f.ui.exec_choice = c.choice;
+    ASSERT_TRUE(open1Click(f.ui, f.table, 45));
+    ASSERT_FALSE(launcher.calls.empty());
+    EXPECT_EQ(launcher.calls.back().program, fs::path("/opt/my tools/viewer"));
+    EXPECT_EQ(launcher.calls.back().args, c.args);
+    EXPECT_EQ(launcher.calls.back().working_dir, fs::current_path());
+    EXPECT_EQ(fs::exists(TMP_file(f.s)), c.choice == 1);
+    if (c.choice == 1) EXPECT_EQ(read_file(TMP_file(f.s)), "O1\r\nG0X0\r\nM30\r\n");
+    EXPECT_EQ(f.s.disp.OTHER_EXEC_R_NUM, c.choice);
+    EXPECT_EQ(f.s.disp.OTHER_EXEC_LAST_DATA, f.ui.exec_typed);
+  }
+  EXPECT_EQ(f.ui.exec_nc, nc);
+  EXPECT_EQ(f.ui.exec_shown.names[0], f.ui.exec_typed);
+  // Cancel starts nothing; a failed start says so.
+  const std::size_t n = launcher.calls.size();
+  f.ui.exec_ok = false;
+  open1Click(f.ui, f.table, 45);
+  EXPECT_EQ(launcher.calls.size(), n);
+  f.ui.exec_ok = true;
+  launcher.result = false;
+  f.ui.exec_typed = "missing";
+  open1Click(f.ui, f.table, 45);
+  ASSERT_FALSE(f.boxes.shown.empty());
+  EXPECT_EQ(f.boxes.shown.back().text, "missing を起動できませんでした。");
+  // A stored choice out of range is read as 0.
+  f.s.disp.OTHER_EXEC_R_NUM = 3;
+  EXPECT_EQ(load_other_exec_settings(f.s).r_num, 0);
+}
+
+TEST(DialogCommands, HelpMenuAboutAndHelpFile) {
+  Fixture f;
+  plat::RecordingLauncher launcher;
+  EXPECT_TRUE(MM_VersionClick(f.table, 4));
+  EXPECT_EQ(f.ui.abouts, 1);
+  MM_VersionClick(f.table, 95);
+  EXPECT_TRUE(launcher.calls.empty());
+  write_file(f.s.program_folder / "velmor.chm", "x");
+  MM_VersionClick(f.table, 95);
+  ASSERT_EQ(launcher.calls.size(), 1u);
+  EXPECT_EQ(launcher.calls[0].program, f.s.program_folder / "velmor.chm");
+}
