@@ -561,10 +561,15 @@ void TTOOL_LIST_win::N4Click() {
 }
 
 void TTOOL_LIST_win::Output_HTML_btnClick() {
+  // The export polls the event loop between pictures: no second export from within it.
+  if (exporting_ || plat::busy()) return;
+  exporting_ = true;
+  plat::BusyGuard busy;
   read_fields_to_options();
   HtmlPictures pics(*this);
   const std::string stamp = "by velmor print " + tooling_date_text(host_.now());
   output_TOOL_LIST_HTML(m_, o_, program_, plat::desktop_folder(), stamp, pics);
+  exporting_ = false;
 }
 
 int TTOOL_LIST_win_opener::show_tool_list(TTOOL_LIST_model& m, TTOOL_LIST_options& o,

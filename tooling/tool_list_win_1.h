@@ -76,6 +76,7 @@ class TTOOL_LIST_win : public QDialog {
   bool building_ = false;
   bool checking_ = false;
   bool toggle_on_ = false;
+  bool exporting_ = false;
 
   QLineEdit *ed_h_, *ed_w_, *ed_font_h_, *ed_max_;
   QCheckBox *chk_Use_turn_, *chk_print_at_data_, *chk_invis_noitem_, *chk_white_,

@@ -12,6 +12,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 #include "platform/core/system.h"
@@ -225,4 +226,82 @@ TEST(ToolListWin, HtmlExportWritesPicturesOfTheirSizeAndPagesAParserReads) {
   EXPECT_TRUE(text.contains(u"<R&D>-->"_qs)) << text.toStdString();
   EXPECT_TRUE(text.contains(plat::to_qstring("φ6 フラット")));
   EXPECT_FALSE(text.contains(u"VLM_HTML"_qs));
+}
+
+TEST(ToolListWin, PathExportAsksFirstMovesBelowTheMainWindowAndStopsOnEscape) {
+  class PathHost : public FakeHost {
+   public:
+    bool cutting_on() const override { return true; }
+    void reset_works() override { ++resets; }
+    bool frame_geometry(int& l, int& t, int& w, int& h) const override {
+      l = 0, t = 10, w = 400, h = 300;
+      return true;
+    }
+    bool draw_ZU_of_TOOL(int seg, int w, int h, std::shared_ptr<const TG2_picture>& out) override {
+      segs.push_back(seg);
+      auto pic = std::make_shared<TG2_picture>();
+      pic->width = w;
+      pic->height = h;
+      pic->pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0xFF0000FFu);
+      out = pic;
+      return true;
+    }
+    int resets = 0;
+    std::vector<int> segs;
+  };
+  struct Case {
+    int answer;
+    int escape_at;  // the Escape read that answers true, -1 never
+    std::vector<int> segs;
+    bool top_picture;
+  };
+  const Case cases[] = {{plat::IDCANCEL, -1, {}, false},
+                        {plat::IDOK, 2, {-1, 0}, true},
+                        {plat::IDOK, -1, {-1, 0, 1}, true}};
+  for (const Case& c : cases) {
+    testing_support::TempDir desk;
+    const std::filesystem::path old_desk = plat::desktop_folder();
+    plat::set_desktop_folder(desk.path());
+    PathHost host;
+    TTOOL_HOLDER_tmp mag;
+    {
+      Fixture f(false, true);
+      mag = f.mag;
+    }
+    TTOOL_LIST_win w(host);
+    w.model().magazine = &mag;
+    w.options().use_turn = true;
+    w.options().print_at_path = true;
+    w.program().nc_file_name = "SAMPLE01.NC";
+    w.program().has_path = true;
+    for (int t : {0, 2}) {
+      TTOOL_LIST_use u;
+      u.tool = t;
+      w.program().uses.push_back(u);
+    }
+    w.FormShow();
+    w.move(0, 0);
+    w.show();
+    plat::ScriptedInput input;
+    input.escape_after(c.escape_at);
+    plat::ScriptedMessageBoxes boxes;
+    boxes.answer(c.answer);
+    w.Output_HTML_btnClick();
+    plat::set_desktop_folder(old_desk);
+    EXPECT_EQ(boxes.shown.front().text, "全てのワークを初期状態に戻していいですか？");
+    EXPECT_EQ(host.segs, c.segs);
+    const std::filesystem::path dir = desk / "SAMPLE01";
+    EXPECT_EQ(std::filesystem::exists(dir), c.answer == plat::IDOK);
+    EXPECT_EQ(std::filesystem::exists(dir / "P_CL_TOP.jpg"), c.top_picture);
+    EXPECT_EQ(std::filesystem::exists(dir / "index.htm"), c.escape_at < 0 && c.answer == plat::IDOK);
+    if (c.answer == plat::IDOK) {
+      EXPECT_EQ(w.y(), 311);  // just below the main window
+      QImage img;
+      ASSERT_TRUE(img.load(plat::path_to_qstring(dir / "P_CL_TOP.jpg"), "JPEG"));
+      EXPECT_EQ(img.size(), QSize(320, 240));
+      const QColor px = img.pixelColor(20, 20);  // the path picture's own blue
+      EXPECT_GT(px.blue(), 200);
+      EXPECT_LT(px.red(), 60);
+    }
+  }
 }

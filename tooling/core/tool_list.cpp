@@ -384,6 +384,7 @@ bool tool_list_reset_item(TTOOL_LIST_model& m, const TTOOL_LIST_options& o, int 
   it.tool.T_category = TOOL_KIND_NONE;
   it.set = 0;
   it.excluded = false;
+  ++m.resets;
   if (o.print_at_data) it.text = unset_text(it.T_number);
   else it.title = "(" + width2(it.slot) + ") : (未設定に戻しました)";
   return true;

@@ -119,6 +119,7 @@ struct TTOOL_LIST_model {
   int selected = -1;
   int under_mouse = -1;
   int picked = -1;        // picked slot; preset by the caller to scroll to it
+  int resets = 0;         // slots reset to unset (the caller rewrites its library then)
   bool built = false;
   bool use_order = false; // the cards follow the program's tool uses
   bool use_turn_enabled = true;  // chk_Use_turn may be used

@@ -303,6 +303,7 @@ TEST(ToolList, PreselectPopupResetAndDoubleClick) {
   }
   EXPECT_EQ(mag.slot[1].tool.T_category, 0);
   EXPECT_EQ(mag.slot[1].tool.name, "未設定");
+  EXPECT_EQ(m.resets, 1);
   EXPECT_EQ(m.items[1].set, 0);
   EXPECT_FALSE(m.items[1].excluded);
   EXPECT_EQ(m.items[1].title, "( 1) : (未設定に戻しました)");
