@@ -1,5 +1,6 @@
 // The core records first: Qt's keyword macros (slots) would break their declarations.
 #include "mainwin/core/session.h"
+#include "mainwin/view/view_gl.h"
 #include "mainwin/velmor_1.h"
 
 #include <QAction>
@@ -35,6 +36,7 @@
 #include "mainwin/list_panel_1.h"
 #include "mainwin/other_exec_win_1.h"
 #include "mainwin/menu_builder_1.h"
+#include "mainwin/view_panel_1.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -49,7 +51,19 @@ class Tvelmor::WindowUi : public TVLM_ui {
  public:
   explicit WindowUi(Tvelmor& w) : w_(w) {}
   void set_caption(const std::string& t) override { w_.setWindowTitle(plat::to_qstring(t)); }
-  void draw_data(int) override { w_.redraw_view(); }
+  int draw_data(int mode) override { return w_.view_ ? w_.view_->view().draw_data(mode) : 0; }
+  bool draw_step(NCD_DATA& d, int mode) override {
+    return w_.view_ ? w_.view_->view().draw_step(mode) : TVLM_ui::draw_step(d, mode);
+  }
+  void fit_scale(int arg) override {
+    if (w_.view_) w_.view_->view().fit_scale(arg != 0);
+  }
+  bool zoom_by_factor(double f) override {
+    return w_.view_ && w_.view_->view().zoom_by_factor(f);
+  }
+  std::shared_ptr<const TG2_picture> render_view(int width, int height) override {
+    return w_.view_ ? w_.view_->view().render_view(width, height) : nullptr;
+  }
   void repaint() override { w_.update(); }
   void listing_enable(bool on) override {
     if (w_.listing_) Enable_NCD_list(w_.listing_->list(), on);
@@ -204,8 +218,8 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   // The NC listing left of the 3D view.
   auto* split = new QSplitter(Qt::Horizontal, this);
   listing_ = std::make_unique<TVelmorListing>(split, s.nc(), *host_);
-  gpnl_ = new plat::GlPanel(split);
-  gpnl_->setObjectName(QStringLiteral("gpnl"));
+  view_ = new Tview_panel(split, s, *gl_, *ui_);
+  gpnl_ = view_->gpnl();
   split->addWidget(listing_->panel());
   split->addWidget(gpnl_);
   split->setStretchFactor(1, 1);
@@ -213,12 +227,6 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   setCentralWidget(split);
   build_menus();
   resize(1024, 720);
-  connect(gpnl_->gl_window(), &plat::GlWindow::exposed, this, [this] { redraw_view(); });
-  connect(gpnl_->gl_window(), &plat::GlWindow::resized, this, [this](int w, int h) {
-    const qreal dpr = gpnl_->gl_window()->devicePixelRatio();
-    gl_->set_GL_view_area(0, static_cast<int>(w * dpr), static_cast<int>(h * dpr), 0, 0, 0, 0);
-    if (gl_->slot[0].flag_open) redraw_view();
-  });
 }
 
 Tvelmor::~Tvelmor() {
@@ -392,14 +400,4 @@ void Tvelmor::FormCloseQuery() {
   s.deb.mirror_on = false;
 }
 
-void Tvelmor::open_view() {
-  plat::GlWindow* w = gpnl_->gl_window();
-  const qreal dpr = w->devicePixelRatio();
-  gl_->set_GL_view_area(0, static_cast<int>(w->width() * dpr), static_cast<int>(w->height() * dpr),
-                        0, 0, 0, 0);
-  if (!gl_->open(w, 0, true, true)) return;
-  gl_->set_GL_default_view(0);
-  redraw_view();
-}
-
-void Tvelmor::redraw_view() { GL_show_cleared(*gl_, gpnl_->gl_window(), 0); }
+void Tvelmor::open_view() { view_->open(); }

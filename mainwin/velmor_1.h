@@ -15,6 +15,7 @@ class TVelmorListing;
 class TVLM_host;
 class TVLM_command_table;
 class TVLM_tooling_host;
+class Tview_panel;
 class Ttooling_host;
 struct TSession;
 
@@ -64,7 +65,6 @@ class Tvelmor : public QMainWindow {
   void FormCloseQuery();
   void apply_form_bounds();
   void open_view();
-  void redraw_view();
 
   std::unique_ptr<TSession> session_;
   std::unique_ptr<WindowUi> ui_;
@@ -75,6 +75,7 @@ class Tvelmor : public QMainWindow {
   plat::GlPanel* gpnl_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QMenu* p_menu1_ = nullptr;
+  Tview_panel* view_ = nullptr;  // the 3D view panel (a child of the splitter)
   std::unique_ptr<TVelmorListing> listing_;
   std::unique_ptr<Tgl_func> own_gl_;
   Tgl_func* gl_ = nullptr;

@@ -26,8 +26,11 @@ class TVLM_ui {
   // Slot 0 of the GL context table.
   virtual void gl_reset_view() {}
   virtual void gl_set_angles(float /*rot_z*/, float /*rot_x*/) {}
-  // Every redraw of the 3D view (modes of draw_data: 2 path, 4 full, 16 location).
-  virtual void draw_data(int /*mode*/) {}
+  // Every redraw of the 3D view (modes of draw_data: 2 path, 4 full, 16 location); the
+  // stepping modes (6, 11, 12) give 1 when the step stopped on damage, else 0.
+  virtual int draw_data(int /*mode*/) { return 0; }
+  // Multiplies the 3D view's zoom (the controller's zoom buttons); false when refused.
+  virtual bool zoom_by_factor(double /*f*/) { return false; }
   // A drawn simulation step of the listing (modes 6 and 11): true when it ended. Until the
   // 3D view draws them, a plain step.
   virtual bool draw_step(NCD_DATA& d, int mode) { return plain_.draw_data(d, mode); }

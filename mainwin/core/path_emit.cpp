@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/ats_func.h"
+#include "simulation/gl_view.h"
 
 PathStipple path_line_style(int style, double factor) {
   PathStipple s;
@@ -146,8 +147,22 @@ bool PathEmitter::select(const PathMove& m) {
 
 void PathEmitter::emit_arc(const PathPoint& a, const PathPoint& b, const PathPoint& c, bool cw,
                            PathPlane plane) {
-  path_arc_points(a, b, c, cw, plane, opt_.arc_step, arc_);
-  for (PathPoint& p : arc_) p.z += opt_.z_offset;
+  double su = 0, sv = 0, sw = 0, eu = 0, ev = 0, ew = 0, cu = 0, cv = 0, cw_ = 0;
+  plane_axes(plane, a, su, sv, sw);
+  plane_axes(plane, b, eu, ev, ew);
+  plane_axes(plane, c, cu, cv, cw_);
+  const double r = std::hypot(su - cu, sv - cv);
+  const double s3[3] = {su, sv, sw}, e3[3] = {eu, ev, ew};
+  const int k = gl_arc_table_step(r, opt_.pixel_size, opt_.scale);
+  constexpr int kMax = 300;
+  helix_.resize(3 * kMax);
+  const int n = gl_helix_points(cu, cv, s3, e3, r, cw, k, helix_.data(), kMax);
+  arc_.clear();
+  for (int i = 0; i < n; ++i) {
+    PathPoint p = from_axes(plane, helix_[3 * i], helix_[3 * i + 1], helix_[3 * i + 2]);
+    p.z += opt_.z_offset;
+    arc_.push_back(p);
+  }
   sink_.strip(arc_);
 }
 

@@ -93,7 +93,10 @@ struct PathOptions {
   bool thick = true;        // the rows' thick width, else their thin width
   double style_factor = 1;  // repeat factor of the rows' stipple
   double z_offset = 0;      // display height offset, added to every drawn vertex
-  double arc_step = 0.5;    // longest arc chord (mm)
+  double arc_step = 0.5;    // longest arc chord (mm) of path_arc_points
+  // The view's pixel size and scale: the emitted arcs take the points of the GL arc routine
+  // (gl_helix_points with the table step of the arc's radius in pixels).
+  double pixel_size = 0, scale = 0;
 };
 
 // The segment routines. Colour, width and stipple change only when the colour key changes,
@@ -132,4 +135,5 @@ class PathEmitter {
   float key_value_ = 0;
   PathStyle cur_;
   std::vector<PathPoint> arc_;
+  std::vector<double> helix_;
 };

@@ -11,6 +11,7 @@
 #include "common/debug_win.h"
 #include "mainwin/core/environment.h"
 #include "ncdata/ncd_data.h"
+#include "simulation/tool_outline.h"
 #include "simulation/work_store.h"
 #include "tooling/core/disp_status.h"
 
@@ -90,6 +91,9 @@ struct TSession {
 
   // Menus and pop-up.
   TVLM_menu_state menu;
+  // The 3D view: the outline of the displayed tool and holder, drawn at the tool position
+  // (the displayed tool change builds it).
+  TTOOL_OUTLINE_SET th_outline;
 
   // The exception trap: the user chose to end the program.
   bool terminate_chosen = false;

@@ -193,7 +193,7 @@ TEST(PathEmit, CompensatedBlockMarksItsSegmentsAndRestoresTheWidth) {
   m.comp[1].radius = 1;
   EXPECT_EQ(emit({m, lin(10, 300)}),
             "S(20,3,1,0,1)L(0,0,0>10,0,0)"
-            "S(20,5,9,0,1)L(0,1,0>10,1,0)P(10,1,0)A(10,0,0)P(11,0,0)"
+            "S(20,5,9,0,1)L(0,1,0>10,1,0)P(10,1,0)A(9,0,0)P(11,0,0)"
             "S(20,3,1,0,1)L(0,0,0>10,0,0)");
 }
 
@@ -205,7 +205,7 @@ TEST(PathEmit, ZOffsetRaisesLinesArcsAndSubSteps) {
   arc.start = {1, 0, 0};
   arc.end = {0, 1, 2};
   EXPECT_EQ(emit({lin(1, 100), arc, cyc(3, 100)}, o),
-            "S(10,2,1,0,1)L(0,0,5>1,0,5)A(10,5,7)L(0,0,5>1,0,5)");
+            "S(10,2,1,0,1)L(0,0,5>1,0,5)A(9,5,7)L(0,0,5>1,0,5)");
 }
 
 TEST(PathEmit, PickAndMarkEmitNoColourChange) {

@@ -1,0 +1,96 @@
+// The core records first: Qt's keyword macros would break their declarations.
+#include "mainwin/core/session.h"
+#include "mainwin/view/view_gl.h"
+#include "mainwin/view_panel_1.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+
+namespace {
+
+// Shift state of an event: Shift, Ctrl and the buttons held.
+unsigned shift_state(const QMouseEvent* e) {
+  unsigned s = 0;
+  if (e->modifiers() & Qt::ShiftModifier) s |= VM_SHIFT;
+  if (e->modifiers() & Qt::ControlModifier) s |= VM_CTRL;
+  if (e->buttons() & Qt::LeftButton) s |= VM_LEFT;
+  if (e->buttons() & Qt::RightButton) s |= VM_RIGHT;
+  return s;
+}
+
+}  // namespace
+
+Tview_panel::Tview_panel(QWidget* parent, TSession& s, Tgl_func& gl, TVLM_ui& ui)
+    : QObject(parent), gl_(gl), gpnl_(new plat::GlPanel(parent)),
+      view_(std::make_unique<TVLM_view>(s, gl, ui, 0)) {
+  gpnl_->setObjectName(QStringLiteral("gpnl"));
+  plat::GlWindow* w = gpnl_->gl_window();
+  view_->set_window(w);
+  w->installEventFilter(this);
+  connect(w, &plat::GlWindow::exposed, this, [this] {
+    if (gl_.slot[0].flag_open) view_->paint();
+  });
+  connect(w, &plat::GlWindow::resized, this, [this, w](int width, int height) {
+    if (QCoreApplication::closingDown()) return;
+    const qreal dpr = w->devicePixelRatio();
+    view_->resized(static_cast<int>(width * dpr), static_cast<int>(height * dpr));
+    if (gl_.slot[0].flag_open) w->requestUpdate();
+  });
+}
+
+Tview_panel::~Tview_panel() = default;
+
+void Tview_panel::open() {
+  plat::GlWindow* w = gpnl_->gl_window();
+  const qreal dpr = w->devicePixelRatio();
+  view_->resized(static_cast<int>(w->width() * dpr), static_cast<int>(w->height() * dpr));
+  if (!gl_.open(w, 0, true, true)) return;
+  gl_.set_GL_default_view(0);
+  view_->resized(static_cast<int>(w->width() * dpr), static_cast<int>(w->height() * dpr));
+  view_->paint();
+}
+
+bool Tview_panel::eventFilter(QObject* watched, QEvent* ev) {
+  if (watched == gpnl_->gl_window()) {
+    switch (ev->type()) {
+      case QEvent::MouseButtonPress: gpnlMouseDown(ev); return true;
+      case QEvent::MouseMove: gpnlMouseMove(ev); return true;
+      case QEvent::MouseButtonRelease: gpnlMouseUp(ev); return true;
+      case QEvent::UpdateRequest:
+        if (gl_.slot[0].flag_open) view_->paint();
+        return true;
+      default: break;
+    }
+  }
+  return QObject::eventFilter(watched, ev);
+}
+
+// Left and right only: the other buttons and the wheel do nothing in the view.
+void Tview_panel::gpnlMouseDown(QEvent* ev) {
+  auto* e = static_cast<QMouseEvent*>(ev);
+  if (e->button() != Qt::LeftButton && e->button() != Qt::RightButton) return;
+  const qreal dpr = gpnl_->gl_window()->devicePixelRatio();
+  const QPointF p = e->position() * dpr;
+  view_->mouse().down(e->button() == Qt::LeftButton ? ViewButton::left : ViewButton::right,
+                      shift_state(e), static_cast<int>(p.x()), static_cast<int>(p.y()));
+  view_->mouse_done();
+}
+
+void Tview_panel::gpnlMouseMove(QEvent* ev) {
+  auto* e = static_cast<QMouseEvent*>(ev);
+  const qreal dpr = gpnl_->gl_window()->devicePixelRatio();
+  const QPointF p = e->position() * dpr;
+  view_->mouse().move(shift_state(e), static_cast<int>(p.x()), static_cast<int>(p.y()));
+  view_->mouse_done();
+}
+
+void Tview_panel::gpnlMouseUp(QEvent* ev) {
+  auto* e = static_cast<QMouseEvent*>(ev);
+  if (e->button() != Qt::LeftButton && e->button() != Qt::RightButton) return;
+  const qreal dpr = gpnl_->gl_window()->devicePixelRatio();
+  const QPointF p = e->position() * dpr;
+  view_->mouse().up(e->button() == Qt::LeftButton ? ViewButton::left : ViewButton::right,
+                    shift_state(e), static_cast<int>(p.x()), static_cast<int>(p.y()));
+  view_->mouse_done();
+}

@@ -1,0 +1,239 @@
+// The 3D view drawn into an off-screen slot (Mesa under Xvfb): pixel probes at projected
+// points of the path, picking a path line, the mode rules of draw_data, stepping with cutting
+// and the off-screen picture of the print preview.
+// The core records first: Qt's keyword macros (slots) would break their declarations.
+#include "mainwin/core/session.h"
+#include "mainwin/core/host_adapter.h"
+#include "mainwin/core/nc_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cmath>
+#include <memory>
+
+#include "mainwin/core/startup.h"
+#include "mainwin/view/view_gl.h"
+#include "ncdata/ncd_edit.h"
+#include "platform/core/input.h"
+#include "platform/core/msgbox.h"
+#include "simulation/tool_shape.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+namespace {
+
+constexpr int kW = 400, kH = 300;
+
+// A pocket side, an arc, a rapid and a drilled hole (lines are 0-based in the comments).
+const char kProgram[] =
+    "%\r\n"
+    "O0001\r\n"
+    "G90G54G17G00X0.Y0.S1000M03\r\n"  // 2 rapid
+    "Z5.\r\n"                          // 3
+    "G01Z-1.F100\r\n"                  // 4
+    "X40.F500\r\n"                     // 5 feed along X
+    "Y30.\r\n"                         // 6 feed along Y
+    "G03X10.Y30.R15.\r\n"              // 7 arc
+    "G00Z20.\r\n"                      // 8 rapid up
+    "X60.Y-20.\r\n"                    // 9 rapid across
+    "M30\r\n"
+    "%\r\n";
+
+// The window's side: the view answers draw_data and the fit.
+struct ViewUi : TVLM_ui {
+  TVLM_view* view = nullptr;
+  int draw_data(int mode) override { return view ? view->draw_data(mode) : 0; }
+  bool draw_step(NCD_DATA& d, int mode) override {
+    return view ? view->draw_step(mode) : TVLM_ui::draw_step(d, mode);
+  }
+  void fit_scale(int arg) override {
+    if (view) view->fit_scale(arg != 0);
+  }
+};
+
+struct ViewFixture {
+  ViewFixture() : host(s, ui) {
+    init_session(s, dir.path(), dir.path());
+    fs::create_directory(s.config_folder);
+    update_disp_colors(s.disp);
+    host.attach();
+    Create_NCD(s.nc());
+    Create_NCD(*s.spare);
+    gl.set_GL_view_area(0, kW, kH, 3, 3, 3, 3);
+    ok = gl.open(nullptr, 0, true, false);
+    gl.set_GL_default_view(0);
+    gl.slot[0].view.background[2] = 0.5f;  // a blue background, unlike every path colour
+    view = std::make_unique<TVLM_view>(s, gl, ui, 0);
+    view->resized(kW, kH);
+    ui.view = view.get();
+  }
+  ~ViewFixture() {
+    ui.view = nullptr;
+    view.reset();
+    gl.close(0);
+    Free_NCD(s.nc());
+    Free_NCD(*s.spare);
+  }
+  bool load(const std::string& text = kProgram) {
+    write_file(dir / "T.NC", text);
+    return open_NCD(s, ui, dir / "T.NC");
+  }
+  // The window point of a world point through slot 0's matrices.
+  QPoint at(double x, double y, double z) {
+    const float w[3] = {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+    std::int32_t p[2];
+    project_3Dpos(gl.slot[0].view, w, p);
+    return {p[0], p[1]};
+  }
+  QImage picture() { return gl.grab(0).convertToFormat(QImage::Format_RGB32); }
+
+  TempDir dir;
+  TSession s;
+  ViewUi ui;
+  TVLM_host host;
+  Tgl_func gl;
+  std::unique_ptr<TVLM_view> view;
+  plat::ScriptedMessageBoxes boxes;
+  bool ok = false;
+};
+
+// Whether a pixel within 1 of p has the colour.
+bool colour_near(const QImage& img, QPoint p, const std::uint8_t rgb[3]) {
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) {
+      const QPoint q = p + QPoint(dx, dy);
+      if (!img.rect().contains(q)) continue;
+      const QRgb c = img.pixel(q);
+      if (qRed(c) == rgb[0] && qGreen(c) == rgb[1] && qBlue(c) == rgb[2]) return true;
+    }
+  return false;
+}
+
+bool background_at(const QImage& img, QPoint p) {
+  const QRgb c = img.pixel(p);
+  return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) >= 126 && qBlue(c) <= 128;
+}
+
+}  // namespace
+
+TEST(ViewGl, TheLoadedPathIsDrawnInItsBandColoursAndHiddenRapidsLeaveTheBackground) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  f.s.disp.VIS_BOUNDARY = 0;
+  ASSERT_TRUE(f.load());
+  ASSERT_EQ(f.view->draw_data(4), 0);
+  QImage img = f.picture();
+  if (const char* dump = std::getenv("VIEW_GL_DUMP")) img.save(QString::fromLocal8Bit(dump));
+  ASSERT_EQ(img.size(), QSize(kW, kH));
+  const int band = PathEmitter::feed_band(f.s.disp, 500);
+  const std::uint8_t* feed = f.s.disp.path[static_cast<std::size_t>(band)].rgba;
+  const std::uint8_t* rapid = f.s.disp.path[0].rgba;
+  // every corner of the cutting path's box (the arc reaches Y45) lies inside the panel after
+  // the fit
+  for (int i = 0; i < 8; ++i) {
+    const QPoint p = f.at(i & 1 ? 40 : 0, i & 2 ? 45 : 0, i & 4 ? 5 : -1);
+    EXPECT_TRUE(QRect(0, 0, kW, kH).contains(p)) << i << " " << p.x() << "," << p.y();
+  }
+  EXPECT_TRUE(colour_near(img, f.at(20, 0, -1), feed));
+  EXPECT_TRUE(colour_near(img, f.at(40, 15, -1), feed));
+  EXPECT_TRUE(colour_near(img, f.at(35, 5, 20), rapid));
+  // the middle of the pocket is background
+  EXPECT_TRUE(background_at(img, f.at(20, 10, -1)));
+
+  f.s.disp.INVIS_G00 = 1;
+  f.view->draw_data(4);
+  img = f.picture();
+  EXPECT_TRUE(background_at(img, f.at(35, 5, 20)));
+  EXPECT_TRUE(colour_near(img, f.at(20, 0, -1), feed));
+}
+
+TEST(ViewGl, APickAtAProjectedSegmentNamesItsLineAndAMissGivesMinusOne) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load());
+  f.view->draw_data(4);
+  const QPoint mid = f.at(40, 15, -1);  // line 6 "Y30."
+  EXPECT_EQ(f.view->click_entity2(mid.x(), mid.y()), 6);
+  EXPECT_EQ(f.view->click_entity2(mid.x() + 3, mid.y()), 6);
+  const QPoint inside = f.at(20, 12, -1);
+  EXPECT_EQ(f.view->click_entity2(inside.x(), inside.y()), -1);
+  f.s.disp.INVIS_G00 = 1;
+  const QPoint rapid = f.at(35, 5, 20);
+  EXPECT_EQ(f.view->click_entity2(rapid.x(), rapid.y()), -1);
+  f.s.disp.INVIS_G00 = 0;
+  EXPECT_EQ(f.view->click_entity2(rapid.x(), rapid.y()), 9);
+}
+
+TEST(ViewGl, DrawDataRefusesUnknownModesAndDrawsNothingWithoutAProgram) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  EXPECT_EQ(f.view->draw_data(4), 0);  // no program: silent
+  EXPECT_TRUE(f.boxes.shown.empty());
+  ASSERT_TRUE(f.load());
+  for (const int mode : {0, 1, 45, -1}) {
+    f.boxes.shown.clear();
+    EXPECT_EQ(f.view->draw_data(mode), 0);
+    ASSERT_EQ(f.boxes.shown.size(), 1u) << mode;
+    EXPECT_EQ(f.boxes.shown[0].text,
+              "draw_data で無効な mode(= " + std::to_string(mode) + " ) 指定がありました");
+  }
+  // the drawing leaves the interpreter where it was
+  const int block = f.s.nc().pos.block_count, line = f.s.nc().pos.cur_line;
+  f.view->draw_data(4);
+  EXPECT_EQ(f.s.nc().pos.block_count, block);
+  EXPECT_EQ(f.s.nc().pos.cur_line, line);
+}
+
+TEST(ViewGl, SteppingWithTheWorksShownCutsThemAlongEveryMove) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load());
+  Tmat& m = *f.s.mat;
+  const std::uint8_t grey[4] = {200, 200, 200, 255};
+  SET_WORK_NUM(m, 0);
+  ASSERT_TRUE(CREATE_WORK(m, grey, 80, 60, true, false, VEC3{-10, -10, -10}, VEC3{70, 50, 0}));
+  m.works[0].visible = 1;
+  // a flat end mill of radius 2
+  TTOOL_SHAPE_DATA flat;
+  flat.type = TPM_FLAT;
+  flat.FR = 2;
+  flat.edge_len = flat.effective_len = flat.tool_edge_len = 20;
+  flat.cutting_edge = 1;
+  flat.color[0] = 255;
+  flat.color[3] = 255;
+  TOOL_SHAPE_CLEAR(m);
+  ASSERT_TRUE(MAKE_TOOL_SHAPE(m, flat)) << m.last_error();
+  m.tpm_tool_count = m.tpm_count;
+  f.s.disp.SIM_VIS_WORK = 1;
+  Goto_NCD_step(f.s.nc(), 0, false);
+  for (int i = 0; i < 40 && !f.view->draw_step(NCD_DRAW_STEP); ++i) {
+  }
+  // a point under the feed along X at Z -1 was cut by line 5
+  const TWORK_DATA& w = m.works[0];
+  int cut = 0;
+  for (const TGRID_POINT& p : w.grid)
+    if (p.mark == 5) ++cut;
+  EXPECT_GT(cut, 0);
+}
+
+TEST(ViewGl, TheOffScreenPictureShowsThePathAtTheAskedSize) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load());
+  f.view->draw_data(4);
+  auto pic = f.view->render_view(200, 120);
+  ASSERT_TRUE(pic);
+  EXPECT_EQ(pic->width, 200);
+  EXPECT_EQ(pic->height, 120);
+  int coloured = 0;
+  for (std::uint32_t px : pic->pixels)
+    if ((px & 0xFFFF00u) != 0) ++coloured;  // red or green: not the background
+  EXPECT_GT(coloured, 50);
+  // slot 0 still draws afterwards
+  f.view->draw_data(4);
+  EXPECT_FALSE(f.picture().isNull());
+}
