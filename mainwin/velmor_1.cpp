@@ -36,6 +36,7 @@
 #include "mainwin/list_panel_1.h"
 #include "mainwin/other_exec_win_1.h"
 #include "mainwin/menu_builder_1.h"
+#include "mainwin/preview_commands.h"
 #include "mainwin/view_panel_1.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
@@ -250,6 +251,7 @@ void Tvelmor::build_menus() {
   register_popup_commands(*commands_, *session_, *ui_);
   register_display_commands(*commands_, *session_, *ui_);
   register_dialog_commands(*commands_, *session_, *ui_);
+  register_preview_commands(*commands_, *session_, *tool_host_, this);
   const VLM_built_menus built = build_menus_from_table(
       *this, [this](const VLM_menu_item& it, QAction* a) { run_item(static_cast<int>(it.handler), a); });
   toolbar_ = built.toolbar;

@@ -5,6 +5,7 @@
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/startup.h"
+#include "mainwin/core/view_tool.h"
 
 TVLM_host::TVLM_host(TSession& s, TVLM_ui& ui) : s_(s), ui_(ui) {}
 
@@ -31,7 +32,10 @@ int TVLM_host::th_find(int t, int& size) {
   return static_cast<int>(it - th_tools_.begin());
 }
 
-void TVLM_host::th_show(int) {}
+void TVLM_host::th_show(int index) {
+  if (index < 0 || index >= static_cast<int>(th_tools_.size())) return;
+  show_view_tool(s_, th_tools_[static_cast<std::size_t>(index)]);
+}
 
 bool TVLM_host::th_set_tool0() {
   if (th_tools_.empty()) th_tools_.push_back(0);

@@ -93,7 +93,12 @@ struct TSession {
   TVLM_menu_state menu;
   // The 3D view: the outline of the displayed tool and holder, drawn at the tool position
   // (the displayed tool change builds it).
-  TTOOL_OUTLINE_SET th_outline;
+  std::unique_ptr<TTOOL_OUTLINE_SET> th_outline = std::make_unique<TTOOL_OUTLINE_SET>();
+  // The program's tool table it is built from, for the program and definitions it was made of.
+  std::unique_ptr<TTOOL_HOLDER_tmp> th_magazine = std::make_unique<TTOOL_HOLDER_tmp>();
+  bool th_magazine_valid = false;
+  std::uint32_t th_magazine_changes = 0;
+  std::vector<std::string> th_magazine_defs;
 
   // The exception trap: the user chose to end the program.
   bool terminate_chosen = false;

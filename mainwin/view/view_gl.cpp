@@ -519,7 +519,7 @@ void TVLM_view::draw_tool_at_pos(int id, bool keep_marker, const float pos[3]) {
     marker_valid_ = true;
   }
   const Tdisp_status& disp = s_.disp;
-  const TTOOL_OUTLINE_SET& o = s_.th_outline;
+  const TTOOL_OUTLINE_SET& o = *s_.th_outline;
   if (!(disp.VIS_TOOL || disp.VIS_HOLDER) || !o.valid) return;
   glLineWidth(1);
   glDisable(GL_LINE_STIPPLE);

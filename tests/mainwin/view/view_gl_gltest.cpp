@@ -32,7 +32,7 @@ constexpr int kW = 400, kH = 300;
 const char kProgram[] =
     "%\r\n"
     "O0001\r\n"
-    "G90G54G17G00X0.Y0.S1000M03\r\n"  // 2 rapid
+    "T1M06G90G54G17G00X0.Y0.S1000M03\r\n"  // 2 rapid
     "Z5.\r\n"                          // 3
     "G01Z-1.F100\r\n"                  // 4
     "X40.F500\r\n"                     // 5 feed along X
@@ -59,6 +59,7 @@ struct ViewFixture {
   ViewFixture() : host(s, ui) {
     init_session(s, dir.path(), dir.path());
     fs::create_directory(s.config_folder);
+    write_default_files(s);  // the default tool file gives T1 its tool
     update_disp_colors(s.disp);
     host.attach();
     Create_NCD(s.nc());
@@ -79,6 +80,9 @@ struct ViewFixture {
     Free_NCD(*s.spare);
   }
   bool load(const std::string& text = kProgram) {
+    // T1: a ball end mill of diameter 6 in its holder
+    write_file(dir / "T.nst",
+               "(VLM N1 \"B6\" )\r\n(VLM T1 A2B29C6D16E10F40G8H3)\r\n(VLM H1 A49B72)\r\n");
     write_file(dir / "T.NC", text);
     return open_NCD(s, ui, dir / "T.NC");
   }
@@ -197,26 +201,19 @@ TEST(ViewGl, SteppingWithTheWorksShownCutsThemAlongEveryMove) {
   SET_WORK_NUM(m, 0);
   ASSERT_TRUE(CREATE_WORK(m, grey, 80, 60, true, false, VEC3{-10, -10, -10}, VEC3{70, 50, 0}));
   m.works[0].visible = 1;
-  // a flat end mill of radius 2
-  TTOOL_SHAPE_DATA flat;
-  flat.type = TPM_FLAT;
-  flat.FR = 2;
-  flat.edge_len = flat.effective_len = flat.tool_edge_len = 20;
-  flat.cutting_edge = 1;
-  flat.color[0] = 255;
-  flat.color[3] = 255;
-  TOOL_SHAPE_CLEAR(m);
-  ASSERT_TRUE(MAKE_TOOL_SHAPE(m, flat)) << m.last_error();
-  m.tpm_tool_count = m.tpm_count;
   f.s.disp.SIM_VIS_WORK = 1;
+  f.s.disp.NG_ERR_STOP = 0;  // the plunge of line 4 may report damage; step on
   Goto_NCD_step(f.s.nc(), 0, false);
   for (int i = 0; i < 40 && !f.view->draw_step(NCD_DRAW_STEP); ++i) {
   }
-  // a point under the feed along X at Z -1 was cut by line 5
+  // T1's own tool cut: a point under the feed along X at Z -1 was cut by line 5
+  EXPECT_TRUE(f.s.th_outline->valid);
+  EXPECT_GT(m.tpm_count, 0);
   const TWORK_DATA& w = m.works[0];
   int cut = 0;
   for (const TGRID_POINT& p : w.grid)
     if (p.mark == 5) ++cut;
+
   EXPECT_GT(cut, 0);
 }
 
