@@ -69,7 +69,10 @@ struct Ui : TVLM_ui {
   void set_item_checked(const char* c, bool on) override { checked[c] = on; }
   void set_item_caption(const char* c, const std::string& t) override { caption[c] = t; }
   void set_item_visible(const char* c, bool on) override { visible[c] = on; }
-  void draw_data(int m) override { draws.push_back(m); }
+  int draw_data(int m) override {
+    draws.push_back(m);
+    return 0;
+  }
   void mouse_mode_changed(int m) override { mouse = m; }
   TGL_VIEW* gl_view() override { return &view; }
   void panel_view_tracks(int z, int x) override {
