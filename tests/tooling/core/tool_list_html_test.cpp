@@ -95,6 +95,33 @@ void expect_golden(const fs::path& page, const std::string& golden) {
   EXPECT_EQ(bytes, testing_support::read_file(g)) << golden;
 }
 
+// Every SRC="..." and HREF="..." of the folder's pages names a file of the folder, and no
+// comment holds a "<" or ">" of data (a name ending a comment early).
+void expect_links_and_comments_sound(const fs::path& dir) {
+  for (const auto& e : fs::directory_iterator(dir)) {
+    if (e.path().extension() != ".htm") continue;
+    const std::string page = testing_support::read_file(e.path());
+    const std::string name = e.path().filename().string();
+    for (const std::string key : {"SRC=\"", "HREF=\"", "src=\""}) {
+      for (std::size_t at = page.find(key); at != std::string::npos;
+           at = page.find(key, at + 1)) {
+        const std::size_t b = at + key.size();
+        std::string target = page.substr(b, page.find('"', b) - b);
+        if (target.rfind("./", 0) == 0) target.erase(0, 2);
+        EXPECT_TRUE(fs::exists(dir / target)) << name << " -> " << target;
+      }
+    }
+    const std::size_t style_end = page.find("</STYLE>");
+    for (std::size_t at = page.find("<!-- ", style_end); at != std::string::npos;
+         at = page.find("<!-- ", at + 1)) {
+      const std::size_t end = page.find(" -->", at);
+      ASSERT_NE(end, std::string::npos) << name;
+      const std::string inner = page.substr(at + 5, end - at - 5);
+      EXPECT_EQ(inner.find_first_of("<>"), std::string::npos) << name << ": " << inner;
+    }
+  }
+}
+
 }  // namespace
 
 TEST(ToolListHtml, EscapesTheHtmlCharactersOnly) {
@@ -120,6 +147,7 @@ TEST(ToolListHtml, SinglePageOfThreeCards) {
   EXPECT_EQ(pics.tools, (std::vector<int>{0, 2}));
   EXPECT_EQ(testing_support::read_file(dir / "P_TL_2.jpg"), "TL2 120x58 drawn");
   expect_golden(dir / "index.htm", "tool_list_html/single/index.htm");
+  expect_links_and_comments_sound(dir);
   const std::string page = testing_support::read_file(dir / "index.htm");
   EXPECT_EQ(page.find("<R&D>"), std::string::npos);
   EXPECT_NE(page.find("<!-- (0) T00 :&lt;R&amp;D&gt;--&gt; -->"), std::string::npos);
@@ -155,6 +183,7 @@ TEST(ToolListHtml, PathModeOfTwoUses) {
             "CL-1 320x240 by velmor print 2026/12/10 14:00");
   for (const char* page : {"index.htm", "P_MENU.htm", "P_TOP.htm", "P_0.htm", "P_1.htm"})
     expect_golden(dir / page, std::string("tool_list_html/path/") + page);
+  expect_links_and_comments_sound(dir);
   EXPECT_EQ(testing_support::read_file(dir / "index.htm"),
             "<FRAMESET cols=\"120,*\">\r\n"
             "<FRAME src=\"./P_MENU.htm\" NAME=\"menu\"  marginheight=5 marginwidth=5>\r\n"
