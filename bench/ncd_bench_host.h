@@ -3,9 +3,9 @@
 #pragma once
 #include <string>
 
-#include "ncdata/ncd_run_host.h"
+#include "ncdata/ncd_host.h"
 
-struct BenchRunHost : NCD_RUN_HOST {
+struct BenchRunHost : NCD_HOST {
   int th_find(int t, int& size) override {
     size = 100;
     return t >= 0 && t < 100 ? t : -1;

@@ -54,7 +54,7 @@ struct Loaded {
     o.seed = 11;
     o.tools = 20;
     const std::string text = testing_support::make_nc_program(o);
-    d->run.host = &run_host;
+    d->set_host(&run_host);
     Create_NCD(*d);
     Append_NCD_text(*d, text.data(), text.size(), true);
     for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);

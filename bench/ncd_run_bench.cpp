@@ -56,7 +56,7 @@ double peak_rss_bytes() {
 // A record with the text stored and tokenised, compensation on.
 std::unique_ptr<NCD_DATA> loaded(BenchRunHost& host, const std::string& text) {
   auto d = std::make_unique<NCD_DATA>();
-  d->run.host = &host;
+  d->set_host(&host);
   d->exec_opt.comp_enabled = true;
   Create_NCD(*d);
   Append_NCD_text(*d, text.data(), text.size(), true);
@@ -75,7 +75,7 @@ void BM_whole_road(benchmark::State& st) {
   const std::string& text = program(st.range(0));
   BenchRunHost host;
   auto d = std::make_unique<NCD_DATA>();
-  d->run.host = &host;
+  d->set_host(&host);
   d->exec_opt.comp_enabled = true;
   Create_NCD(*d);
   double t_split = 0, t_parse = 0, t_run = 0;

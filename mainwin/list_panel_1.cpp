@@ -374,7 +374,6 @@ class TVelmorListing::StoreHost : public NCD_HOST {
   void ncd_cleared(NCD_DATA&) override {
     if (owner_.list_) Clear_NCD_list(*owner_.list_);
   }
-  void ncd_rebuild_tools(NCD_DATA&) override {}
 
  private:
   TVelmorListing& owner_;
@@ -383,7 +382,7 @@ class TVelmorListing::StoreHost : public NCD_HOST {
 TVelmorListing::TVelmorListing(QWidget* parent)
     : data_(std::make_unique<NCD_DATA>()), d_(data_.get()),
       store_host_(std::make_unique<StoreHost>(*this)) {
-  data_->host = store_host_.get();
+  data_->set_host(store_host_.get());
   Create_NCD(*data_);
   panel_ = new TListPanel(parent);
   list_ = std::make_unique<NCD_EDIT_LIST>(*data_, *panel_, this);
@@ -404,8 +403,6 @@ TVelmorListing::~TVelmorListing() {
   list_.reset();
   if (data_) Free_NCD(*data_);
 }
-
-bool TVelmorListing::draw_data(NCD_DATA& d, int mode) { return plain_.draw_data(d, mode); }
 
 void TVelmorListing::set_NCD_status() {
   if (on_status) on_status();

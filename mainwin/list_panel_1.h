@@ -120,7 +120,6 @@ class TVelmorListing : public NCD_LIST_HOST {
   std::function<void()> on_status;
 
   // ---- NCD_LIST_HOST ----
-  bool draw_data(NCD_DATA& d, int mode) override;
   bool sim_option() override { return cursor_path_; }
   void Set_controler_status() override {}
   void Draw_controler_TOOL_IMG() override {}
@@ -139,6 +138,5 @@ class TVelmorListing : public NCD_LIST_HOST {
   std::unique_ptr<StoreHost> store_host_;
   TListPanel* panel_ = nullptr;
   std::unique_ptr<NCD_EDIT_LIST> list_;
-  NCD_LIST_PLAIN_HOST plain_;
   bool cursor_path_ = false;
 };

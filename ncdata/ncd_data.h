@@ -21,6 +21,7 @@
 
 #include "common/ats_func.h"
 #include "ncdata/ncd_exec.h"
+#include "ncdata/ncd_host.h"
 #include "ncdata/ncd_run.h"
 
 // ---- capacities ----------------------------------------------------------------------------
@@ -110,20 +111,6 @@ enum NCD_MASK_BIT : int {
   NCD_MB_M_COUNT = 13,  // bits 13-14: number of M codes (0..3)
   NCD_MB_MODE = 15,     // the mode value (plane, work system)
   NCD_MB_VALUES = 13    // values N .. Q
-};
-
-struct NCD_DATA;
-
-// What the store asks of the main window. The GUI implements it; tests fake it.
-class NCD_HOST {
- public:
-  virtual ~NCD_HOST() = default;
-  // The store was emptied: the listing's scroll bar goes to position 0 (minimum 0, maximum
-  // 2, page 1), its selection start and selection-fixed flag are cleared, and the
-  // tool-holder list is emptied.
-  virtual void ncd_cleared(NCD_DATA& d) = 0;
-  // Rebuilds the tool table from the tool definitions (after an insertion in the middle).
-  virtual void ncd_rebuild_tools(NCD_DATA& d) = 0;
 };
 
 // One entry of a line table.
@@ -233,7 +220,11 @@ struct NCD_DATA {
   // ---- program run: snapshots, statistics, error list, save areas (ncd_run.h) ----
   NCD_RUN run;
 
-  NCD_HOST* host = nullptr;
+  // The record's one host (ncd_host.h): set once by whoever holds the record; null gives
+  // the default host.
+  void set_host(NCD_HOST* h) { host_ = h ? h : &NCD_HOST::none(); }
+  NCD_HOST& host() const { return *host_; }
+  bool has_host() const { return host_ != &NCD_HOST::none(); }
 
   // Record of line n (0 <= n < the page capacity; callers check the range).
   NCD_LINE& line(int n) {
@@ -245,6 +236,9 @@ struct NCD_DATA {
   std::int64_t max_lines() const {
     return static_cast<std::int64_t>(cap.page_slots) * lines_per_page - 1;
   }
+
+ private:
+  NCD_HOST* host_ = &NCD_HOST::none();
 };
 
 // ---- routines -----------------------------------------------------------------------------

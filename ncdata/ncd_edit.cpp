@@ -9,11 +9,6 @@
 #include "ncdata/ncd_run.h"
 #include "platform/core/msgbox.h"
 
-bool NCD_LIST_PLAIN_HOST::draw_data(NCD_DATA& d, int mode) {
-  if (mode == NCD_DRAW_STEP || mode == NCD_DRAW_STEP_ONE) return STEP_NCD_stop_on_err(d, false);
-  return false;
-}
-
 NCD_EDIT_LIST::NCD_EDIT_LIST(NCD_DATA& data, NCD_LIST_ROWS& rows_view, NCD_LIST_HOST* list_host)
     : d(data), rows(rows_view), host(list_host ? list_host : &plain_host_) {}
 
@@ -78,7 +73,7 @@ void run_after_edit(NCD_EDIT_LIST& l, bool store_ran) {
   int start = l.d.pos.start_line;
   if (start < 0 || start >= l.d.line_count) start = 0;
   Run_all_NCD(l.d, start);
-  if (l.d.run.host) l.d.run.host->set_TOOL_defs(l.d);
+  l.d.host().set_TOOL_defs(l.d);
 }
 
 // The seek to block n of the new program, which may have fewer blocks.
@@ -97,7 +92,7 @@ void refresh_after_edit(NCD_EDIT_LIST& l) {
 // A main step m: the main window's drawn step, or a plain step.
 bool main_step(NCD_EDIT_LIST& l, int m, bool flag) {
   const bool drawn = flag ? (!l.repeating && l.host->sim_option() && l.d.run_done) : l.d.run_done;
-  if (drawn) return l.host->draw_data(l.d, m);
+  if (drawn) return l.d.host().draw_data(l.d, m);
   return STEP_NCD_stop_on_err(l.d, false);
 }
 
@@ -147,7 +142,7 @@ bool dispatch(NCD_EDIT_LIST& l, int a, bool f) {
         if (p.block_count <= 1) return false;
         Goto_NCD_step(d, p.block_count - 1, true);
         p.mark_first = p.block_count;
-        r = l.host->draw_data(d, NCD_DRAW_FULL);
+        r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       } else if (p.block_count == 1 && p.cur_line > 0) {
         Goto_NCD_line(d, p.cur_line - 1);
         p.mark_first = p.block_count;
@@ -160,20 +155,20 @@ bool dispatch(NCD_EDIT_LIST& l, int a, bool f) {
     case 4:
       Goto_NCD_step(d, p.total_blocks, true);
       p.mark_last = p.total_blocks;
-      r = l.host->draw_data(d, NCD_DRAW_FULL);
+      r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       break;
     case 5:
       Goto_NCD_step(d, 0, true);
       p.mark_first = 0;
-      r = l.host->draw_data(d, NCD_DRAW_FULL);
+      r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       break;
     case 6:
       step_to_next(l, is_tool_change);
-      r = l.host->draw_data(d, NCD_DRAW_FULL);
+      r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       break;
     case 7:
       seek_to_previous(l, is_tool_change);
-      r = l.host->draw_data(d, NCD_DRAW_FULL);
+      r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       break;
     case 8:
       r = main_step(l, NCD_DRAW_STEP_ONE, f);
@@ -181,19 +176,19 @@ bool dispatch(NCD_EDIT_LIST& l, int a, bool f) {
     case 9:
     case 10:
       Goto_NCD_line(d, a == 9 ? d.line_count - 1 : 0);
-      r = l.host->draw_data(d, NCD_DRAW_FULL);
+      r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       if (f) l.host->repaint();
       break;
     case 14:
       seek_to_previous(l, is_program_number);
-      r = l.host->draw_data(d, NCD_DRAW_FULL);
+      r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       break;
     case 15:
       step_to_next(l, is_program_number);
-      r = l.host->draw_data(d, NCD_DRAW_FULL);
+      r = l.d.host().draw_data(d, NCD_DRAW_FULL);
       break;
     case 16:
-      r = l.host->draw_data(d, NCD_DRAW_STEP);
+      r = l.d.host().draw_data(d, NCD_DRAW_STEP);
       break;
     default: {
       char msg[96];
@@ -295,7 +290,7 @@ void split_row(NCD_EDIT_LIST& l, int row, int caret) {
   run_after_edit(l, insert_text(l, both, n));
   Goto_NCD_line(d, n + 1);
   d.pos.mark_last = d.pos.block_count;
-  l.host->draw_data(d, NCD_DRAW_FULL);
+  d.host().draw_data(d, NCD_DRAW_FULL);
   refresh_after_edit(l);
 }
 
@@ -481,7 +476,7 @@ void EditList_MouseDown(NCD_EDIT_LIST& l, int row, bool right_button, int caret)
   Goto_NCD_line(l.d, n);
   l.host->Set_controler_status();
   Redraw_NCD_list(l);
-  l.host->draw_data(l.d, NCD_DRAW_CLICK);
+  l.d.host().draw_data(l.d, NCD_DRAW_CLICK);
 }
 
 void EditList_MouseMove(NCD_EDIT_LIST& l, int row) {

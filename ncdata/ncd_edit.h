@@ -3,13 +3,16 @@
 // the one dispatcher through which the listing keys, the control panel and the menu
 // commands move the simulation.
 //
-// The listing reaches its rows through NCD_LIST_ROWS and calls up to the main window
-// through NCD_LIST_HOST; the GUI implements both, tests fake them. Texts are CP932 byte
+// The listing reaches its rows through NCD_LIST_ROWS and asks the main window what only the
+// listing needs through NCD_LIST_HOST; its redraws and drawn steps go to the NC record's
+// host (ncd_host.h). The GUI implements them, tests fake them. Texts are CP932 byte
 // strings and caret columns count bytes. No Qt here.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <string>
+
+#include "ncdata/ncd_host.h"
 
 struct NCD_DATA;
 
@@ -31,14 +34,6 @@ enum NCD_LIST_KEY : int {
   NCD_KEY_UP = 38,
   NCD_KEY_DOWN = 40,
   NCD_KEY_DELETE = 46,
-};
-
-// The redraw modes of the main window's draw_data that the listing asks for.
-enum NCD_DRAW_MODE : int {
-  NCD_DRAW_FULL = 4,       // a full redraw
-  NCD_DRAW_STEP_ONE = 6,   // a drawn single step
-  NCD_DRAW_STEP = 11,      // a drawn simulation step
-  NCD_DRAW_CLICK = 17,     // the full redraw after a click on a row
 };
 
 // The rows of the listing.
@@ -73,12 +68,10 @@ class NCD_LIST_ROWS {
   virtual int scroll_position() = 0;
 };
 
-// What the listing asks of the main window.
+// What the listing asks of the main window (its redraws go to the record's host).
 class NCD_LIST_HOST {
  public:
   virtual ~NCD_LIST_HOST() = default;
-  // The main window's redraw with the mode; its result (a drawn step: "ended").
-  virtual bool draw_data(NCD_DATA& d, int mode) = 0;
   // DISP_cursor_path_flag: moving with the cursor keys draws the path.
   virtual bool sim_option() = 0;
   virtual void Set_controler_status() = 0;
@@ -91,10 +84,9 @@ class NCD_LIST_HOST {
   virtual void repaint() = 0;
 };
 
-// The host of a listing without a main window: a drawn step is a plain step.
+// The host of a listing without a main window.
 class NCD_LIST_PLAIN_HOST : public NCD_LIST_HOST {
  public:
-  bool draw_data(NCD_DATA& d, int mode) override;
   bool sim_option() override { return false; }
   void Set_controler_status() override {}
   void Draw_controler_TOOL_IMG() override {}

@@ -8,7 +8,6 @@
 
 #include "ncdata/ncd_data.h"
 #include "platform/core/input.h"
-#include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 
 namespace {
@@ -101,7 +100,7 @@ void refresh_comp_tool(NCD_DATA& d) {
   if (t == c.tool_T) return;
   c.tool_T = t;
   c.tool_radius = 0;
-  c.tool_known = d.run.host && d.run.host->tool_radius(t, c.tool_radius);
+  c.tool_known = d.host().tool_radius(t, c.tool_radius);
 }
 
 // At a tool change the values of the finished tool are put aside for its statistics record
@@ -279,22 +278,25 @@ void change_TH_zu(NCD_DATA& d) {
   if (!d.run_done) return;
   NCD_TH_STATE& th = d.run.th;
   const int t = d.exec.t_cur;
-  NCD_RUN_HOST* h = d.run.host;
+  NCD_HOST& h = d.host();
   th.T = t;  // shown as the current tool even when no holder is found
   int size = 0;
-  const int idx = h ? h->th_find(t, size) : -1;
+  const int idx = h.th_find(t, size);
   if (idx >= 0) {
-    h->th_show(idx);
+    h.th_show(idx);
     th.index = idx;
     th.tool_present = true;
     return;
   }
-  if (t == 0 && h && h->th_set_tool0()) {
-    h->th_show(0);
+  if (t == 0 && h.th_set_tool0()) {
+    h.th_show(0);
     th.index = 0;
     th.tool_present = true;
     return;
   }
+  th.index = -1;
+  th.tool_present = false;
+  if (size == NCD_TH_NO_LIST) return;  // nothing to find the tool in
   char msg[160];
   if (size == 0)
     std::snprintf(msg, sizeof msg, "change_TH_zu でエラー発生, SEL_MAX=0 , num(+1)= %d",
@@ -302,9 +304,7 @@ void change_TH_zu(NCD_DATA& d) {
   else
     std::snprintf(msg, sizeof msg, "change_TH_zu でえらー発生, T=%d sel_max=%d, num(+1)= %d", t,
                   size, d.pos.cur_line + 1);
-  if (h) h->show_system_err(msg);
-  th.index = -1;
-  th.tool_present = false;
+  h.show_system_err(msg);
 }
 
 bool STEP_NCD(NCD_DATA& d, bool sub_step) {
@@ -629,7 +629,7 @@ bool seek_noted_line(NCD_DATA& d, const NCD_LINE_BLOCKS& m, int n) {
 void Goto_NCD_line(NCD_DATA& d, int n) {
   if (d.line_count <= 0) return;
   n = std::clamp(n, 0, d.line_count - 1);
-  NCD_RUN_HOST* h = d.run.host;
+  NCD_HOST& h = d.host();
   NCD_RUN& r = d.run;
   // What the last runs noted of the program as it is now spares the runs: the run from line
   // 0 is made only when its snapshots are not the current ones, and a line it does not reach
@@ -640,7 +640,7 @@ void Goto_NCD_line(NCD_DATA& d, int n) {
   if (from_top) {
     if (!top_holds || !is_current(d, r.from_top)) {
       Run_all_NCD(d, 0);
-      if (h) h->set_TOOL_defs(d);
+      h.set_TOOL_defs(d);
     }
     const NCD_LINE_BLOCKS& m = r.from_top;
     const bool noted = still_holds(d, m);
@@ -656,10 +656,8 @@ void Goto_NCD_line(NCD_DATA& d, int n) {
   const int from = end == n ? n : std::min(end + 1, d.line_count);
   if (!(still_holds(d, r.from_line) && r.from_line.start == from && is_current(d, r.from_line))) {
     Run_all_NCD(d, from);
-    if (h) {
-      h->set_TOOL_defs(d);
-      h->fit_scale(d);
-    }
+    h.set_TOOL_defs(d);
+    h.fit_scale(d);
   }
   if (from > 0 && still_holds(d, r.from_line) && r.from_line.start == from &&
       seek_noted_line(d, r.from_line, n))
@@ -670,7 +668,7 @@ void Goto_NCD_line(NCD_DATA& d, int n) {
   std::snprintf(msg, sizeof msg,
                 "SYSTEM ERR : num(%d,last ser=%d),cnt(%d)が見つかりませんでした。max_cnt=%d", n,
                 d.pos.cur_line, d.pos.block_count, d.pos.total_blocks);
-  plat::message_box(msg, "SYSTEM ERR", plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
+  h.show_system_err(msg);
 }
 
 // ---- save areas ----------------------------------------------------------------------------

@@ -18,7 +18,6 @@
 
 #include "ncdata/ncd_comp.h"
 #include "ncdata/ncd_exec.h"
-#include "ncdata/ncd_run_host.h"
 
 struct NCD_DATA;
 
@@ -128,8 +127,6 @@ struct NCD_LINE_BLOCKS {
 
 // The program run's part of the NC data record.
 struct NCD_RUN {
-  NCD_RUN_HOST* host = nullptr;
-
   NCD_TH_STATE th;
   NCD_RUN_STATE st;
 

@@ -189,7 +189,7 @@ void Init_NCD_pages(NCD_DATA& d, bool free_pages) {
 void Clear_NCD(NCD_DATA& d) {
   Init_NCD_pages(d, true);
   d.run_done = false;
-  if (d.host) d.host->ncd_cleared(d);
+  d.host().ncd_cleared(d);
   d.file_folder.clear();
   d.file_name.clear();
   d.text_size = 0;
@@ -559,7 +559,7 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
     d.buf_msg = msg;
   }
   Run_all_NCD(d, d.pos.start_line);
-  if (d.host) d.host->ncd_rebuild_tools(d);
+  d.host().set_TOOL_defs(d);
   return d.buf_full ? -1 : added;
 }
 

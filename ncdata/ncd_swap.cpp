@@ -1,5 +1,5 @@
 // Swapping two NC data records: a program loaded into a spare record takes the place of the
-// one in use, while each record keeps its hosts and its interpreter options.
+// one in use, while each record keeps its host and its interpreter options.
 #include <utility>
 
 #include "ncdata/ncd_data.h"
@@ -43,7 +43,6 @@ void Swap_NCD(NCD_DATA& a, NCD_DATA& b) {
   swap(a.parse.change_tool_by_T, b.parse.change_tool_by_T);
   swap(a.parse.undef_is_noerr, b.parse.undef_is_noerr);
   swap(a.parse.word_unit, b.parse.word_unit);
-  // The run's results go with the program, its host stays.
+  // The run's results go with the program.
   swap(a.run, b.run);
-  swap(a.run.host, b.run.host);
 }

@@ -10,18 +10,14 @@
 TVLM_host::TVLM_host(TSession& s, TVLM_ui& ui) : s_(s), ui_(ui) {}
 
 void TVLM_host::attach() {
-  s_.nc().host = this;
-  s_.nc().run.host = this;
-  s_.spare->host = nullptr;
-  s_.spare->run.host = nullptr;
+  s_.nc().set_host(this);
+  s_.spare->set_host(nullptr);
 }
 
 void TVLM_host::ncd_cleared(NCD_DATA&) {
   th_tools_.clear();
   ui_.listing_reset();
 }
-
-void TVLM_host::ncd_rebuild_tools(NCD_DATA&) { ui_.set_TOOL_defs(); }
 
 // Until the tool table exists, the tool-holder list holds every tool the run asks for, in
 // the order asked, with nothing to show.

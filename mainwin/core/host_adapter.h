@@ -13,7 +13,6 @@
 #include "mainwin/core/dialog_state.h"
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_edit.h"
-#include "ncdata/ncd_run_host.h"
 #include "simulation/gl_view.h"
 #include "tooling/core/g2_canvas.h"
 
@@ -33,7 +32,7 @@ class TVLM_ui {
   virtual bool zoom_by_factor(double /*f*/) { return false; }
   // A drawn simulation step of the listing (modes 6 and 11): true when it ended. Until the
   // 3D view draws them, a plain step.
-  virtual bool draw_step(NCD_DATA& d, int mode) { return plain_.draw_data(d, mode); }
+  virtual bool draw_step(NCD_DATA& d, int mode) { return NCD_plain_draw_data(d, mode); }
   virtual void repaint() {}
   virtual void fit_scale(int /*arg*/) {}
   // The listing.
@@ -113,31 +112,26 @@ class TVLM_ui {
                                  const std::string& /*nc_path*/) {
     return false;
   }
-
- private:
-  NCD_LIST_PLAIN_HOST plain_;
 };
 
-// One adapter over the session for the NC store, the program run and the listing.
-class TVLM_host : public NCD_HOST, public NCD_RUN_HOST, public NCD_LIST_HOST {
+// The one adapter over the session for the NC record's host and the listing's.
+class TVLM_host : public NCD_HOST, public NCD_LIST_HOST {
  public:
   TVLM_host(TSession& s, TVLM_ui& ui);
   // Hooks the adapter into the records of the session (the one in use; the spare has none).
   void attach();
 
-  // NCD_HOST
+  // NCD_HOST (the tool-holder list comes with the tool table)
   void ncd_cleared(NCD_DATA& d) override;
-  void ncd_rebuild_tools(NCD_DATA& d) override;
-  // NCD_RUN_HOST (the tool-holder list comes with the tool table)
+  void set_TOOL_defs(NCD_DATA& d) override;
+  bool tool_radius(int t, float& radius) override;
   int th_find(int t, int& size) override;
   void th_show(int index) override;
   bool th_set_tool0() override;
-  bool tool_radius(int t, float& radius) override;
-  void show_system_err(const std::string& text) override;
-  void set_TOOL_defs(NCD_DATA& d) override;
-  void fit_scale(NCD_DATA& d) override;
-  // NCD_LIST_HOST
   bool draw_data(NCD_DATA& d, int mode) override;
+  void fit_scale(NCD_DATA& d) override;
+  void show_system_err(const std::string& text) override;
+  // NCD_LIST_HOST
   bool sim_option() override;
   void Set_controler_status() override;
   void Draw_controler_TOOL_IMG() override {}

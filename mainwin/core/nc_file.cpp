@@ -189,8 +189,7 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
 
   // Split into the spare record, piece by piece.
   NCD_DATA& sp = *s.spare;
-  sp.host = nullptr;
-  sp.run.host = nullptr;
+  sp.set_host(nullptr);
   Clear_NCD(sp);
   sp.parse.change_tool_by_T = s.nc().parse.change_tool_by_T;
   sp.parse.undef_is_noerr = s.nc().parse.undef_is_noerr;

@@ -81,13 +81,14 @@ struct FakeRows : NCD_LIST_ROWS {
   }
 };
 
-// The main window: drawn steps are plain steps; every call is recorded.
+// The main window: drawn steps are plain steps; every call is recorded (the redraws come
+// through the record's host).
 struct FakeHost : NCD_LIST_HOST {
   std::vector<int> modes;
   bool option = false;
   int status = 0, tool_img = 0, dumps = 0, ncd_status = 0, repaints = 0;
   bool debug_shown = false;
-  bool draw_data(NCD_DATA& d, int mode) override {
+  bool draw_data(NCD_DATA& d, int mode) {
     modes.push_back(mode);
     if (mode == NCD_DRAW_STEP || mode == NCD_DRAW_STEP_ONE) return STEP_NCD_stop_on_err(d, false);
     return false;
@@ -101,22 +102,20 @@ struct FakeHost : NCD_LIST_HOST {
   void repaint() override { ++repaints; }
 };
 
-// Counts the whole-program runs: the store reports those it makes after an insertion, the
-// seeks and the editing steps rebuild the tool table after theirs.
-struct CountingHosts : NCD_HOST, NCD_RUN_HOST {
+// Counts the whole-program runs: the store, the seeks and the editing steps rebuild the
+// tool table after theirs. An empty tool-holder list; the redraws go to `view`.
+struct CountingHosts : NCD_HOST {
   int runs = 0;
-  void ncd_cleared(NCD_DATA&) override {}
-  void ncd_rebuild_tools(NCD_DATA&) override { ++runs; }
+  FakeHost* view = nullptr;
   int th_find(int, int& size) override {
     size = 0;
     return -1;
   }
-  void th_show(int) override {}
-  bool th_set_tool0() override { return false; }
-  bool tool_radius(int, float&) override { return false; }
   void show_system_err(const std::string&) override {}
   void set_TOOL_defs(NCD_DATA&) override { ++runs; }
-  void fit_scale(NCD_DATA&) override {}
+  bool draw_data(NCD_DATA& d, int mode) override {
+    return view ? view->draw_data(d, mode) : NCD_HOST::draw_data(d, mode);
+  }
 };
 
 // 20 lines: two programs, two tool changes, M30 and a second program after it.
@@ -161,8 +160,8 @@ struct Listing {
   std::unique_ptr<NCD_EDIT_LIST> l;
 
   explicit Listing(const std::string& text = kFixture, int panel_height = 15 * 20) {
+    hosts.view = &host;
     d = make_ncd(&hosts);
-    d->run.host = &hosts;
     if (!text.empty()) load_ncd(*d, text);
     if (d->line_count > 0) Run_all_NCD(*d, 0);
     l = std::make_unique<NCD_EDIT_LIST>(*d, rows, &host);
@@ -704,7 +703,6 @@ TEST(NcdList, LineSeeksEqualSteppingFromBlockZero) {
   text += "O3000\nG91G01X7.F100\nY7.\nM30\n";
   CountingHosts hosts;
   auto d = make_ncd(&hosts);
-  d->run.host = &hosts;
   load_ncd(*d, text);
   std::vector<int> lines = {0, 1, 2, d->line_count - 1, d->line_count - 3};
   // Lines of the subprogram after the main program's end.

@@ -16,7 +16,7 @@
 namespace {
 
 // Every tool is known, with a cutter radius of 5 mm.
-struct ToolsOfFive : NCD_RUN_HOST {
+struct ToolsOfFive : NCD_HOST {
   int th_find(int t, int& size) override {
     size = 10;
     return t >= 0 && t < 10 ? t : -1;
@@ -35,7 +35,7 @@ struct ToolsOfFive : NCD_RUN_HOST {
 std::string trace_of(const std::string& program) {
   ToolsOfFive host;
   auto d = make_ncd();
-  d->run.host = &host;
+  d->set_host(&host);
   d->exec_opt.comp_enabled = true;
   load_ncd(*d, program);
   EXPECT_TRUE(Run_all_NCD(*d, 0));

@@ -16,7 +16,7 @@
 
 namespace {
 
-struct FakeRunHost : NCD_RUN_HOST {
+struct FakeRunHost : NCD_HOST {
   std::vector<int> list;          // T of each tool-holder entry
   std::map<int, float> radius;    // the tool table's cutter radii
   std::vector<int> shown;
@@ -53,7 +53,7 @@ struct FakeRunHost : NCD_RUN_HOST {
 std::unique_ptr<NCD_DATA> load(const std::string& text, FakeRunHost* host = nullptr,
                                bool comp = true) {
   auto d = make_ncd();
-  d->run.host = host;
+  d->set_host(host);
   d->exec_opt.comp_enabled = comp;
   load_ncd(*d, text);
   return d;
@@ -425,6 +425,14 @@ TEST(Seek, LineThatNoRunReaches) {
   EXPECT_EQ(boxes.shown[0].text,
             "SYSTEM ERR : num(4,last ser=6),cnt(5)が見つかりませんでした。max_cnt=5");
   EXPECT_EQ(boxes.shown[0].flags, plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
+
+  // With a host of its own the record reports it there, and only there.
+  FakeRunHost host;
+  auto h = load("M30\nO4\nX0\nM98 P5\nX1.\nO5\nM30\n", &host);
+  Goto_NCD_line(*h, 4);
+  EXPECT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(host.errors, (std::vector<std::string>{
+                             "SYSTEM ERR : num(4,last ser=6),cnt(5)が見つかりませんでした。max_cnt=5"}));
 }
 
 TEST(ToolHolder, SelectionAndItsReport) {
@@ -453,6 +461,18 @@ TEST(ToolHolder, SelectionAndItsReport) {
   EXPECT_EQ(empty.errors, (std::vector<std::string>{
                               "change_TH_zu でエラー発生, SEL_MAX=0 , num(+1)= 1"}));
   EXPECT_FALSE(e->run.th.tool_present);
+
+  // A record without a host has no list to look in: its tool changes report nothing.
+  plat::ScriptedMessageBoxes boxes;
+  auto w = load("T1 M06\nG01 X1. F100\nT0 M06\nM30\n");
+  ASSERT_TRUE(Run_all_NCD(*w, 0));
+  Goto_NCD_step(*w, 0, false);
+  while (!STEP_NCD(*w, false)) {
+  }
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(w->run.th.T, 0);
+  EXPECT_EQ(w->run.th.index, -1);
+  EXPECT_FALSE(w->run.th.tool_present);
 }
 
 // ---- compensation through the interpreter ---------------------------------------------------

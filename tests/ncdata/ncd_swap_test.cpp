@@ -7,7 +7,6 @@ namespace {
 
 struct CountingHost : NCD_HOST {
   void ncd_cleared(NCD_DATA&) override { ++cleared; }
-  void ncd_rebuild_tools(NCD_DATA&) override {}
   int cleared = 0;
 };
 
@@ -23,7 +22,7 @@ void load(NCD_DATA& d, const std::string& text) {
 TEST(NcdSwap, ProgramsChangePlacesWhileHostsAndOptionsStay) {
   NCD_DATA a, b;
   CountingHost host;
-  a.host = &host;
+  a.set_host(&host);
   a.parse.word_unit = 2;
   a.exec_opt.peck_return = 0.5f;
   b.parse.word_unit = 4;
@@ -37,8 +36,8 @@ TEST(NcdSwap, ProgramsChangePlacesWhileHostsAndOptionsStay) {
   EXPECT_EQ(std::string(get_NCD_line_view(b, 1)), "G0X1");
   EXPECT_EQ(a.prog_lines.count, 1);
   EXPECT_EQ(a.prog_lines.e[0].num, 2);
-  EXPECT_EQ(a.host, &host);
-  EXPECT_EQ(b.host, nullptr);
+  EXPECT_EQ(&a.host(), &host);
+  EXPECT_FALSE(b.has_host());
   EXPECT_EQ(a.parse.word_unit, 2);
   EXPECT_FLOAT_EQ(a.exec_opt.peck_return, 0.5f);
   EXPECT_NE(a.change_count, before);

@@ -12,13 +12,13 @@ struct FakeNcdHost : NCD_HOST {
   int cleared = 0;
   int rebuilds = 0;
   void ncd_cleared(NCD_DATA&) override { ++cleared; }
-  void ncd_rebuild_tools(NCD_DATA&) override { ++rebuilds; }
+  void set_TOOL_defs(NCD_DATA&) override { ++rebuilds; }
 };
 
 inline std::unique_ptr<NCD_DATA> make_ncd(NCD_HOST* host = nullptr,
                                           const NCD_CAPACITY& cap = NCD_CAPACITY{}) {
   auto d = std::make_unique<NCD_DATA>(cap);
-  d->host = host;
+  d->set_host(host);
   Create_NCD(*d);
   return d;
 }
