@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "simulation/cutting_sim.h"
+#include "common/ats_func.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
+constexpr double kPi = ATS_PI;
 const std::uint8_t kColor[4] = {192, 192, 192, 255};
 
 TTOOL_SHAPE_DATA sec(int type, double ref_z, double FR, double BR, double edge, bool cuts) {

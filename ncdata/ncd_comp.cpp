@@ -387,6 +387,164 @@ void comp_block_plain(TComp_state& st, const TComp_block& b) {
   st.last_valid = true;
 }
 
+namespace {
+
+using Look_ahead = std::function<void(TComp_next&)>;
+
+// No XY travel (a plunge, a retract, M/S/F only): straight at the tool's XY.
+void comp_no_travel(TComp_state& st, const TComp_block& b) {
+  if (!comp_code(st.code_p)) return;
+  set_line(st, 0, tool_at(st, b, b.elem.start.z), tool_at(st, b, b.elem.end.z));
+  st.comp_move_count = 1;
+  st.comp_applied = 1;
+}
+
+// Start-up: straight from the programmed start to the offset start of the next element.
+void comp_start_up(TComp_state& st, const TComp_block& b, const Look_ahead& look_ahead) {
+  const float tool_r = st.tool_radius;
+  TComp_next nx;
+  look_ahead(nx);
+  if (nx.result == TComp_next::NOT_FOUND) return;
+  TComp_error err;
+  TComp_elem off;
+  VEC3 to;
+  if (nx.result == TComp_next::ENDS || nx.code == 40) {
+    if (!offset_elem(b.elem, comp_radius_sign(b.code, tool_r), off, err)) {
+      record_failure(st, err);
+      return;
+    }
+    to = off.end;
+  } else {
+    if (!offset_elem(nx.elem, comp_radius_sign(nx.code, tool_r), off, err)) {
+      record_failure(st, err);
+      return;
+    }
+    to = off.start;
+  }
+  to.z = b.elem.end.z;
+  set_line(st, 0, b.elem.start, to);
+  st.comp_move_count = 1;
+  st.comp_applied = 1;
+}
+
+// Cancel: from where the offset path left the tool straight to the programmed end.
+void comp_cancel(TComp_state& st, const TComp_block& b) {
+  VEC3 from;
+  if (st.last_valid) {
+    from = st.last_pos;
+  } else if (st.prev_valid) {
+    TComp_error err;
+    TComp_elem off;
+    if (!offset_elem(st.prev, comp_radius_sign(st.code_p, st.tool_radius), off, err)) {
+      record_failure(st, err);
+      return;
+    }
+    from = off.end;
+  } else {
+    return;
+  }
+  from.z = b.elem.start.z;
+  set_line(st, 0, from, b.elem.end);
+  st.comp_move_count = 1;
+  st.comp_applied = 1;
+}
+
+// The corner of the previous element with this one: where the compensated element starts.
+// False when the corner fails or gives no point.
+bool comp_start_corner(TComp_state& st, const TComp_block& b, float r, VEC3& start) {
+  TComp_corner c;
+  TComp_error err;
+  if (!comp_corner(st.prev, b.elem, r, c, err)) {
+    record_failure(st, err);
+    return false;
+  }
+  if (c.count == 0) return false;
+  start = c.points[0];
+  return true;
+}
+
+// The moves to the corner with the next element: one line, the element, or the element and
+// the corner's arc. False when the corner gives no point.
+bool comp_to_corner(TComp_state& st, const TComp_block& b, const TComp_elem& off,
+                    const TComp_next& nx, float r, const VEC3& start) {
+  TComp_corner& c = st.corner_result;
+  TComp_error err;
+  if (!comp_corner(b.elem, nx.elem, r, c, err)) {
+    record_failure(st, err);
+    return false;
+  }
+  if (c.count == 0) return false;
+  if (c.count == 1) {
+    set_line(st, 0, start, c.moves[0].end);
+    st.comp_move_count = 1;
+  } else if (c.count == 2) {
+    elem_move(st.comp_moves[0], off, start, c.points[0]);
+    st.comp_move_count = 1;
+  } else {
+    elem_move(st.comp_moves[0], off, start, c.moves[0].end);
+    st.comp_moves[1] = c.moves[1];
+    st.comp_move_count = 2;
+  }
+  const float z = b.elem.end.z;
+  st.comp_moves[0].end.z = z;
+  for (int i = 1; i < st.comp_move_count; ++i)
+    st.comp_moves[i].start.z = st.comp_moves[i].end.z = z;
+  return true;
+}
+
+// Running compensation: the offset element from its start point to its corner with the
+// next element, or to its plain offset end before a cancel. True when the next block can
+// start its element at the corner point this one built (nx is that element, r the signed
+// radius).
+bool comp_running(TComp_state& st, const TComp_block& b, const Look_ahead& look_ahead,
+                  TComp_next& nx, float& r) {
+  r = comp_radius_sign(b.code, st.tool_radius);
+  // The corner point the previous block built with this element (see comp_block_step).
+  const bool cached = st.next_valid && same_xy_elem(st.next_elem, b.elem) && st.next_r == r;
+  const VEC3 cached_start = st.next_start;
+  look_ahead(nx);
+  if (nx.result == TComp_next::NOT_FOUND) return false;
+  const bool next_cancels = nx.result == TComp_next::ENDS || nx.code == 40;
+  // Where the element starts: at the corner with the previous element, or after the
+  // start-up move at the plain offset start.
+  const bool after_start_up = st.code_pp == 40 || !st.prev_valid;
+  VEC3 start;
+  if (!after_start_up) {
+    if (cached)
+      start = cached_start;
+    else if (!comp_start_corner(st, b, r, start))
+      return false;
+  }
+  TComp_error err;
+  TComp_elem off;
+  if (!offset_elem(b.elem, r, off, err)) {
+    record_failure(st, err);
+    return false;
+  }
+  if (after_start_up) start = off.start;
+  start.z = b.elem.start.z;
+
+  TComp_corner& c = st.corner_result;
+  c.count = 0;
+  if (next_cancels) {
+    // The cancel block leaves from the plain offset end of this element.
+    VEC3 end = off.end;
+    end.z = b.elem.end.z;
+    elem_move(st.comp_moves[0], off, start, end);
+    st.comp_move_count = 1;
+  } else if (!comp_to_corner(st, b, off, nx, r, start)) {
+    return false;
+  }
+  const VEC3 s = b.elem.start, e = b.elem.end;
+  if (b.elem.kind != COMP_LINE && s.x == e.x && s.y == e.y) [[unlikely]]
+    close_full_circle(st, c, next_cancels);
+  st.comp_moves[0].start.z = s.z;
+  st.comp_applied = 1;
+  return !next_cancels;
+}
+
+}  // namespace
+
 std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
                               const std::function<void(TComp_next&)>& look_ahead) {
   clear_results(st);
@@ -394,160 +552,32 @@ std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
   const bool rapid_ok = !running;  // start-up and cancel may be rapid moves
   const bool can_move = b.motion == NCD_MG_G01 || ncd_is_arc(b.motion) ||
                         (b.motion == NCD_MG_G00 && rapid_ok);
-  std::uint16_t result = 0;
   const float tool_r = st.tool_radius;
-  // The corner point the previous block built with this element (see below).
-  const bool cached = st.next_valid && same_xy_elem(st.next_elem, b.elem) &&
-                      st.next_r == comp_radius_sign(b.code, tool_r);
-  const VEC3 cached_start = st.next_start;
-
-  auto finish = [&]() {
-    shift_history(st, b);
-    st.last_pos = comp_block_end(st, b);
-    st.last_valid = true;
-    return result;
-  };
-
+  std::uint16_t result = 0;
+  TComp_next nx;
+  float r = 0;
+  bool corner_for_next = false;
   if (b.moved && !can_move) {
     result = COMP_ERR_NONCOMP;
-    return finish();
+  } else if (b.plane == static_cast<int>(NCD_PLANE_XY) && st.tool_known && !(tool_r < COMP_TOL)) {
+    if (!comp_qualifies(st, b))
+      comp_no_travel(st, b);
+    else if (st.code_p == 40)
+      comp_start_up(st, b, look_ahead);
+    else if (b.code == 40)
+      comp_cancel(st, b);
+    else
+      corner_for_next = comp_running(st, b, look_ahead, nx, r);
   }
-  if (b.plane != static_cast<int>(NCD_PLANE_XY) || !st.tool_known || tool_r < COMP_TOL) return finish();
-
-  const VEC3 s = b.elem.start, e = b.elem.end;
-
-  if (!comp_qualifies(st, b)) {
-    // No XY travel (a plunge, a retract, M/S/F only): straight at the tool's XY.
-    if (comp_code(st.code_p)) {
-      set_line(st, 0, tool_at(st, b, s.z), tool_at(st, b, e.z));
-      st.comp_move_count = 1;
-      st.comp_applied = 1;
-    }
-    return finish();
-  }
-
-  TComp_error err;
-  if (st.code_p == 40) {
-    // Start-up: straight from the programmed start to the offset start of the next element.
-    TComp_next nx;
-    look_ahead(nx);
-    if (nx.result == TComp_next::NOT_FOUND) return finish();
-    TComp_elem off;
-    VEC3 to;
-    if (nx.result == TComp_next::ENDS || nx.code == 40) {
-      if (!offset_elem(b.elem, comp_radius_sign(b.code, tool_r), off, err)) {
-        record_failure(st, err);
-        return finish();
-      }
-      to = off.end;
-    } else {
-      if (!offset_elem(nx.elem, comp_radius_sign(nx.code, tool_r), off, err)) {
-        record_failure(st, err);
-        return finish();
-      }
-      to = off.start;
-    }
-    to.z = e.z;
-    set_line(st, 0, s, to);
-    st.comp_move_count = 1;
-    st.comp_applied = 1;
-    return finish();
-  }
-
-  if (b.code == 40) {
-    // Cancel: from where the offset path left the tool straight to the programmed end.
-    VEC3 from;
-    if (st.last_valid) {
-      from = st.last_pos;
-    } else if (st.prev_valid) {
-      TComp_elem off;
-      if (!offset_elem(st.prev, comp_radius_sign(st.code_p, tool_r), off, err)) {
-        record_failure(st, err);
-        return finish();
-      }
-      from = off.end;
-    } else {
-      return finish();
-    }
-    from.z = s.z;
-    set_line(st, 0, from, e);
-    st.comp_move_count = 1;
-    st.comp_applied = 1;
-    return finish();
-  }
-
-  // Running compensation.
-  const float r = comp_radius_sign(b.code, tool_r);
-  TComp_next nx;
-  look_ahead(nx);
-  if (nx.result == TComp_next::NOT_FOUND) return finish();
-  const bool next_cancels = nx.result == TComp_next::ENDS || nx.code == 40;
-
-  // S: where the compensated element starts.
-  VEC3 start;
-  bool have_start = false;
-  if (st.code_pp != 40 && st.prev_valid && cached) {
-    start = cached_start;
-    have_start = true;
-  } else if (st.code_pp != 40 && st.prev_valid) {
-    TComp_corner c;
-    if (!comp_corner(st.prev, b.elem, r, c, err)) {
-      record_failure(st, err);
-      return finish();
-    }
-    if (c.count == 0) return finish();
-    start = c.points[0];
-    have_start = true;
-  }
-
-  TComp_elem off;
-  if (!offset_elem(b.elem, r, off, err)) {
-    record_failure(st, err);
-    return finish();
-  }
-  if (!have_start) start = off.start;  // after the start-up move, at the plain offset start
-  start.z = s.z;
-
-  TComp_corner& c = st.corner_result;
-  c.count = 0;
-  if (next_cancels) {
-    // The cancel block leaves from the plain offset end of this element.
-    VEC3 end = off.end;
-    end.z = e.z;
-    elem_move(st.comp_moves[0], off, start, end);
-    st.comp_move_count = 1;
-  } else {
-    if (!comp_corner(b.elem, nx.elem, r, c, err)) {
-      record_failure(st, err);
-      return finish();
-    }
-    if (c.count == 0) return finish();
-    if (c.count == 1) {
-      set_line(st, 0, start, c.moves[0].end);
-      st.comp_move_count = 1;
-    } else if (c.count == 2) {
-      elem_move(st.comp_moves[0], off, start, c.points[0]);
-      st.comp_move_count = 1;
-    } else {
-      elem_move(st.comp_moves[0], off, start, c.moves[0].end);
-      st.comp_moves[1] = c.moves[1];
-      st.comp_move_count = 2;
-    }
-    st.comp_moves[0].end.z = e.z;
-    for (int i = 1; i < st.comp_move_count; ++i)
-      st.comp_moves[i].start.z = st.comp_moves[i].end.z = e.z;
-  }
-  if (b.elem.kind != COMP_LINE && s.x == e.x && s.y == e.y) [[unlikely]]
-    close_full_circle(st, c, next_cancels);
-  st.comp_moves[0].start.z = s.z;
-  st.comp_applied = 1;
-  const std::uint16_t r16 = finish();
-  if (!next_cancels) {
+  shift_history(st, b);
+  st.last_pos = comp_block_end(st, b);
+  st.last_valid = true;
+  if (corner_for_next) {
     // The next block starts its compensated element at this corner point.
     st.next_elem = nx.elem;
-    st.next_start = c.points[0];
+    st.next_start = st.corner_result.points[0];
     st.next_r = r;
     st.next_valid = true;
   }
-  return r16;
+  return result;
 }

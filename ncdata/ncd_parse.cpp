@@ -154,6 +154,273 @@ bool text_to_float(std::string_view t, float& v) {
 
 bool starts_with(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 
+// What the tokenizer has read of a line so far: its status word, word flags, the axis and
+// arc words, the other words and an error code with its position.
+struct LineWords {
+  std::uint16_t st = 0, wf = 0, err = 0;
+  NCD_OTHER_WORDS ow;
+  float axis[7] = {0, 0, 0, 0, 0, 0, 0};  // X, Y, Z, R, I, J, K
+  int mcount = 0;
+  bool m98 = false;
+
+  void set_int(int bit, std::int32_t v) {
+    ow.vals[bit] = static_cast<std::uint32_t>(v);
+    ow.mask |= static_cast<std::uint16_t>(1u << bit);
+    wf |= NCD_WF_OTHER;
+  }
+  void set_real(int bit, float v) {
+    ow.vals[bit] = float_bits(v);
+    ow.mask |= static_cast<std::uint16_t>(1u << bit);
+    wf |= NCD_WF_OTHER;
+  }
+  void motion(int g) { st = static_cast<std::uint16_t>((st & ~NCD_ST_MOTION) | g); }
+  void set_mode(std::uint32_t keep, std::uint32_t v) {
+    ow.mode = (ow.mode & keep) | v;
+    ow.mask |= static_cast<std::uint16_t>(1u << NCD_MB_MODE);
+    wf |= NCD_WF_OTHER;
+  }
+  void tool_change() {
+    st |= NCD_ST_TOOL_CHANGE;
+    wf |= NCD_WF_NOSIM | NCD_WF_OTHER;
+  }
+  // An error in the word ending at byte pos: the flags keep the position.
+  void fail_at(std::uint16_t code, int pos) {
+    err = code;
+    wf = static_cast<std::uint16_t>(pos);
+  }
+};
+
+// A G code; pos is the byte after its number.
+inline void g_code(LineWords& w, std::int32_t g, int pos) {
+  switch (g) {
+    case 0: w.motion(NCD_MG_G00); break;
+    case 1: w.motion(NCD_MG_G01); break;
+    case 2: w.motion(NCD_MG_G02); break;
+    case 3: w.motion(NCD_MG_G03); break;
+    case 60: w.motion(NCD_MG_G60); break;
+    case 31: w.motion(NCD_MG_G31); break;
+    case 33: w.motion(NCD_MG_G33); break;
+    case 73: w.motion(NCD_MG_G73); break;
+    case 74: w.motion(NCD_MG_G74); break;
+    case 76: w.motion(NCD_MG_G76); break;
+    case 81: case 82: case 83: case 84: case 85: case 86: case 87: case 88: case 89:
+      w.motion(NCD_MG_G81 + (g - 81));
+      break;
+    case 4: w.wf |= NCD_WF_G04 | NCD_WF_CODE; break;
+    case 17: w.set_mode(~NCD_PLANE_MASK, NCD_PLANE_XY); break;
+    case 18: w.set_mode(~NCD_PLANE_MASK, NCD_PLANE_ZX); break;
+    case 19: w.set_mode(~NCD_PLANE_MASK, NCD_PLANE_YZ); break;
+    case 54: case 55: case 56: case 57: case 58: case 59:
+      w.set_mode(~NCD_WS_MASK, NCD_WS_G54 + static_cast<std::uint32_t>(g - 54));
+      w.st |= NCD_ST_OFFSET_SET;
+      break;
+    case 92:  // names the current position, does not move: kept, not simulated
+      w.set_mode(~NCD_WS_MASK, NCD_WS_G92);
+      w.st |= NCD_ST_OFFSET_SET;
+      w.wf |= NCD_WF_NOSIM;
+      break;
+    case 40: w.wf |= NCD_WF_G40 | NCD_WF_CODE; break;
+    case 41: w.wf = static_cast<std::uint16_t>((w.wf & ~NCD_WF_COMP_FIELD) | NCD_WF_G41 | NCD_WF_CODE); break;
+    case 42: w.wf = static_cast<std::uint16_t>((w.wf & ~NCD_WF_COMP_FIELD) | NCD_WF_G42 | NCD_WF_CODE); break;
+    case 43:
+      w.wf = static_cast<std::uint16_t>((w.wf & ~NCD_WF_LEN_FIELD) | NCD_WF_G43 | NCD_WF_CODE);
+      w.st |= NCD_ST_OFFSET_SET;
+      break;
+    case 44:
+      w.wf = static_cast<std::uint16_t>((w.wf & ~NCD_WF_LEN_FIELD) | NCD_WF_G44 | NCD_WF_CODE);
+      w.st |= NCD_ST_OFFSET_SET;
+      break;
+    case 49: w.wf |= NCD_WF_G49; break;
+    case 80: w.wf |= NCD_WF_G80; break;
+    case 90: w.st = static_cast<std::uint16_t>((w.st & ~NCD_ST_G91) | NCD_ST_G90); break;
+    case 91: w.st = static_cast<std::uint16_t>((w.st & ~NCD_ST_G90) | NCD_ST_G91); break;
+    case 98: w.st = static_cast<std::uint16_t>((w.st & ~NCD_ST_G99) | NCD_ST_G98); break;
+    case 99: w.st = static_cast<std::uint16_t>((w.st & ~NCD_ST_G98) | NCD_ST_G99); break;
+    case 16: case 68: w.fail_at(ERR_UNSUPPORTED, pos); break;
+    case 10: case 11: case 20: case 21: case 22: case 23: case 27: case 28: case 29:
+    case 30: case 39: case 51: case 52: case 53: case 65: case 66: case 67:
+      w.wf |= NCD_WF_NOSIM | NCD_WF_CODE;
+      break;
+    default: w.wf |= NCD_WF_CODE; break;
+  }
+}
+
+// An M code; with change_tool_by_T the T word, not M06, changes the tool.
+inline void m_code(LineWords& w, std::int32_t m, bool change_tool_by_T) {
+  w.wf |= NCD_WF_CODE;
+  switch (m) {
+    case 2: case 30:
+      w.st = static_cast<std::uint16_t>((w.st & ~NCD_ST_END_FIELD) | NCD_ST_PROG_END);
+      break;
+    case 98:
+      w.st = static_cast<std::uint16_t>((w.st & ~NCD_ST_END_FIELD) | NCD_ST_CALL);
+      w.m98 = true;
+      break;
+    case 99: w.st |= NCD_ST_RETURN; break;
+    case 6:
+      if (!change_tool_by_T) {
+        w.st |= NCD_ST_TOOL_CHANGE;
+        w.wf |= NCD_WF_NOSIM;
+      }
+      break;
+    case 3: case 4: case 5: case 7: case 8: case 9:
+      if (w.mcount < 3) w.ow.m[w.mcount++] = m;
+      w.wf |= NCD_WF_OTHER;
+      break;
+    default: break;
+  }
+}
+
+// The word of address c whose number starts at s[pos]; pos goes past it. False when the
+// word ends the line with an error.
+inline bool address_word(const NCD_PARSE& ps, LineWords& w, std::uint8_t c,
+                         const std::uint8_t* s, int len, int& pos) {
+  Num num;
+  if (const std::uint16_t e = read_number(s, len, pos, num)) {
+    w.fail_at(e, pos);
+    return false;
+  }
+  if (c == 'E' || c == 'U' || c == 'V' || c == 'W') return true;  // read for the syntax only
+  const bool is_real = c == 'A' || c == 'B' || c == 'C' || c == 'F' || c == 'I' || c == 'J' ||
+                       c == 'K' || c == 'Q' || c == 'R' || c == 'X' || c == 'Y' || c == 'Z';
+  float rv = 0;
+  std::int32_t iv = 0;
+  if (is_real ? !real_value(num, c == 'F' ? 0 : ps.word_unit - 1, rv) : !int_value(num, iv)) {
+    w.fail_at(ERR_NO_NUMBER, pos);
+    return false;
+  }
+  switch (c) {
+    case 'X': w.axis[0] = rv; w.wf |= NCD_WF_X | NCD_WF_AXIS; break;
+    case 'Y': w.axis[1] = rv; w.wf |= NCD_WF_Y | NCD_WF_AXIS; break;
+    case 'Z': w.axis[2] = rv; w.wf |= NCD_WF_Z | NCD_WF_AXIS; break;
+    case 'R': w.axis[3] = rv; w.wf |= NCD_WF_R | NCD_WF_ARC; break;
+    case 'I': w.axis[4] = rv; w.wf |= NCD_WF_IJK | NCD_WF_ARC; break;
+    case 'J': w.axis[5] = rv; w.wf |= NCD_WF_IJK | NCD_WF_ARC; break;
+    case 'K': w.axis[6] = rv; w.wf |= NCD_WF_IJK | NCD_WF_ARC; break;
+    case 'A': w.set_real(NCD_MB_A, rv); break;
+    case 'B': w.set_real(NCD_MB_B, rv); break;
+    case 'C': w.set_real(NCD_MB_C, rv); break;
+    case 'Q': w.set_real(NCD_MB_Q, rv); break;
+    case 'F':
+      if (rv < 0) {
+        w.fail_at(ERR_NEG_F, pos);
+        return false;
+      }
+      w.set_real(NCD_MB_F, num.chars == 1 ? -rv : rv);
+      break;
+    case 'D': w.set_int(NCD_MB_D, iv); break;
+    case 'H': w.set_int(NCD_MB_H, iv); break;
+    case 'L': w.set_int(NCD_MB_L, iv); break;
+    case 'N': w.set_int(NCD_MB_N, iv); break;
+    case 'O': w.set_int(NCD_MB_O, iv); break;
+    case 'P': w.set_int(NCD_MB_P, iv); break;
+    case 'S': w.set_int(NCD_MB_S, iv); break;
+    case 'T':
+      w.set_int(NCD_MB_T, iv);
+      if (ps.change_tool_by_T) w.tool_change();
+      break;
+    case 'G':
+      g_code(w, iv, pos);
+      if (w.err) return false;
+      break;
+    case 'M': m_code(w, iv, ps.change_tool_by_T); break;
+    default: break;
+  }
+  return true;
+}
+
+// A control comment "(VLM ...)": a tool change, a colour, the file's source, origin or
+// output. True when it ends the line.
+bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
+  switch (cm[5]) {
+    case 'C': {
+      std::int32_t t;
+      if (text_to_int(_numbers_for_routine("C#", cm.substr(5)), t)) {
+        w.set_int(NCD_MB_T, t);
+        w.tool_change();
+      }
+      return true;
+    }
+    case 'E': {
+      std::int32_t col;
+      if (text_to_int(_numbers_for_routine("E#", cm.substr(5)), col))
+        w.st = static_cast<std::uint16_t>(NCD_ST_COLOUR + (col & 63));
+      return true;
+    }
+    case 'S':
+      if (starts_with(cm, "(VLM SOURCE")) {
+        std::string q = get_quoted_text(cm);
+        if (!q.empty()) {
+          d.comments.source_given = true;
+          d.comments.source_name = std::move(q);
+          d.comments.source_comment.assign(cm);
+        }
+      }
+      return true;
+    case 'O':
+      if (starts_with(cm, "(VLM ORIGN")) {
+        const std::string_view tail = cm.substr(10);
+        float x, y, z;
+        if (text_to_float(_numbers_for_routine("X%", tail), x) &&
+            text_to_float(_numbers_for_routine("Y%", tail), y) &&
+            text_to_float(_numbers_for_routine("Z%", tail), z)) {
+          d.comments.origin_given = true;
+          d.comments.origin = VEC3{x, y, z};
+          d.comments.origin_comment.assign(cm);
+        }
+        return true;
+      }
+      if (starts_with(cm, "(VLM OUTPUT")) {
+        std::string q = get_quoted_text(cm);
+        if (!q.empty()) {
+          d.comments.output_given = true;
+          d.comments.output_name = std::move(q);
+          d.comments.output_comment.assign(cm);
+        }
+        return true;
+      }
+      return false;
+    default: return false;
+  }
+}
+
+// The comment that opens at text[pos]; pos goes past it. False when it ends the line: it
+// is not closed (an error) or it is a control comment that does.
+inline bool comment(NCD_DATA& d, LineWords& w, std::string_view text, int& pos) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  const void* close = std::memchr(s + pos, ')', text.size() - static_cast<std::size_t>(pos));
+  if (!close) {
+    w.err = ERR_COMMENT;
+    return false;
+  }
+  const int cl = static_cast<int>(static_cast<const std::uint8_t*>(close) - s);
+  const std::string_view cm =
+      text.substr(static_cast<std::size_t>(pos), static_cast<std::size_t>(cl - pos + 1));
+  pos = cl + 1;
+  if (cm.size() <= 6 || !starts_with(cm, "(VLM ")) return true;
+  return !control_comment(d, w, cm);
+}
+
+// The words of a line without errors, finished: a P of a subprogram call carries its
+// repeat count (P30010 = L3 P10), the M codes are counted into the mask, and a colour line
+// keeps no words.
+inline void finish_words(LineWords& w) {
+  NCD_OTHER_WORDS& ow = w.ow;
+  if (w.m98 && !(ow.mask & (1u << NCD_MB_L))) {
+    const auto p = static_cast<std::int32_t>(ow.vals[NCD_MB_P]);
+    if ((ow.mask & (1u << NCD_MB_P)) && p > 9999 && p / 10000 <= 9999) {
+      ow.vals[NCD_MB_L] = static_cast<std::uint32_t>(p / 10000);
+      ow.vals[NCD_MB_P] = static_cast<std::uint32_t>(p % 10000);
+      ow.mask |= 1u << NCD_MB_L;
+    }
+  }
+  ow.mask |= static_cast<std::uint16_t>(w.mcount << NCD_MB_M_COUNT);
+  if (w.st & NCD_ST_COLOUR) {
+    w.wf = 0;
+    ow.mask = 0;
+  }
+}
+
 }  // namespace
 
 float NCD_LINE_WORDS::f(int bit) const {
@@ -220,32 +487,9 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
   const std::string_view text = get_NCD_line_view(d, n);
   const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
   const int len = static_cast<int>(text.size());
-  const int shift = ps.word_unit - 1;
 
-  std::uint16_t st = 0, wf = 0, err = 0;
-  NCD_OTHER_WORDS ow;
-  float axis[7] = {0, 0, 0, 0, 0, 0, 0};  // X, Y, Z, R, I, J, K
-  int mcount = 0;
-  bool m98 = false;
+  LineWords w;
   int pos = 0;
-
-  auto set_int = [&](int bit, std::int32_t v) {
-    ow.vals[bit] = static_cast<std::uint32_t>(v);
-    ow.mask |= static_cast<std::uint16_t>(1u << bit);
-    wf |= NCD_WF_OTHER;
-  };
-  auto set_real = [&](int bit, float v) {
-    ow.vals[bit] = float_bits(v);
-    ow.mask |= static_cast<std::uint16_t>(1u << bit);
-    wf |= NCD_WF_OTHER;
-  };
-  auto motion = [&](int g) { st = static_cast<std::uint16_t>((st & ~NCD_ST_MOTION) | g); };
-  auto set_mode = [&](std::uint32_t keep, std::uint32_t v) {
-    ow.mode = (ow.mode & keep) | v;
-    ow.mask |= static_cast<std::uint16_t>(1u << NCD_MB_MODE);
-    wf |= NCD_WF_OTHER;
-  };
-
   while (pos < len) {
     const std::uint8_t c = s[pos];
     if (c == ' ' || c == '%' || c == '/') {
@@ -254,250 +498,41 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
     }
     if (c >= 'A' && c <= 'Z') {
       ++pos;
-      Num num;
-      if ((err = read_number(s, len, pos, num)) != 0) {
-        wf = static_cast<std::uint16_t>(pos);
-        break;
-      }
-      if (c == 'E' || c == 'U' || c == 'V' || c == 'W') continue;  // read for the syntax only
-      const bool is_real = c == 'A' || c == 'B' || c == 'C' || c == 'F' || c == 'I' || c == 'J' ||
-                           c == 'K' || c == 'Q' || c == 'R' || c == 'X' || c == 'Y' || c == 'Z';
-      float rv = 0;
-      std::int32_t iv = 0;
-      if (is_real ? !real_value(num, c == 'F' ? 0 : shift, rv) : !int_value(num, iv)) {
-        err = ERR_NO_NUMBER;
-        wf = static_cast<std::uint16_t>(pos);
-        break;
-      }
-      switch (c) {
-        case 'X': axis[0] = rv; wf |= NCD_WF_X | NCD_WF_AXIS; break;
-        case 'Y': axis[1] = rv; wf |= NCD_WF_Y | NCD_WF_AXIS; break;
-        case 'Z': axis[2] = rv; wf |= NCD_WF_Z | NCD_WF_AXIS; break;
-        case 'R': axis[3] = rv; wf |= NCD_WF_R | NCD_WF_ARC; break;
-        case 'I': axis[4] = rv; wf |= NCD_WF_IJK | NCD_WF_ARC; break;
-        case 'J': axis[5] = rv; wf |= NCD_WF_IJK | NCD_WF_ARC; break;
-        case 'K': axis[6] = rv; wf |= NCD_WF_IJK | NCD_WF_ARC; break;
-        case 'A': set_real(NCD_MB_A, rv); break;
-        case 'B': set_real(NCD_MB_B, rv); break;
-        case 'C': set_real(NCD_MB_C, rv); break;
-        case 'Q': set_real(NCD_MB_Q, rv); break;
-        case 'F':
-          if (rv < 0) {
-            err = ERR_NEG_F;
-            wf = static_cast<std::uint16_t>(pos);
-            break;
-          }
-          set_real(NCD_MB_F, num.chars == 1 ? -rv : rv);
-          break;
-        case 'D': set_int(NCD_MB_D, iv); break;
-        case 'H': set_int(NCD_MB_H, iv); break;
-        case 'L': set_int(NCD_MB_L, iv); break;
-        case 'N': set_int(NCD_MB_N, iv); break;
-        case 'O': set_int(NCD_MB_O, iv); break;
-        case 'P': set_int(NCD_MB_P, iv); break;
-        case 'S': set_int(NCD_MB_S, iv); break;
-        case 'T':
-          set_int(NCD_MB_T, iv);
-          if (ps.change_tool_by_T) {
-            st |= NCD_ST_TOOL_CHANGE;
-            wf |= NCD_WF_NOSIM | NCD_WF_OTHER;
-          }
-          break;
-        case 'G':
-          switch (iv) {
-            case 0: motion(NCD_MG_G00); break;
-            case 1: motion(NCD_MG_G01); break;
-            case 2: motion(NCD_MG_G02); break;
-            case 3: motion(NCD_MG_G03); break;
-            case 60: motion(NCD_MG_G60); break;
-            case 31: motion(NCD_MG_G31); break;
-            case 33: motion(NCD_MG_G33); break;
-            case 73: motion(NCD_MG_G73); break;
-            case 74: motion(NCD_MG_G74); break;
-            case 76: motion(NCD_MG_G76); break;
-            case 81: case 82: case 83: case 84: case 85: case 86: case 87: case 88: case 89:
-              motion(NCD_MG_G81 + (iv - 81));
-              break;
-            case 4: wf |= NCD_WF_G04 | NCD_WF_CODE; break;
-            case 17: set_mode(~NCD_PLANE_MASK, NCD_PLANE_XY); break;
-            case 18: set_mode(~NCD_PLANE_MASK, NCD_PLANE_ZX); break;
-            case 19: set_mode(~NCD_PLANE_MASK, NCD_PLANE_YZ); break;
-            case 54: case 55: case 56: case 57: case 58: case 59:
-              set_mode(~NCD_WS_MASK, NCD_WS_G54 + static_cast<std::uint32_t>(iv - 54));
-              st |= NCD_ST_OFFSET_SET;
-              break;
-            case 92:  // names the current position, does not move: kept, not simulated
-              set_mode(~NCD_WS_MASK, NCD_WS_G92);
-              st |= NCD_ST_OFFSET_SET;
-              wf |= NCD_WF_NOSIM;
-              break;
-            case 40: wf |= NCD_WF_G40 | NCD_WF_CODE; break;
-            case 41: wf = static_cast<std::uint16_t>((wf & ~NCD_WF_COMP_FIELD) | NCD_WF_G41 | NCD_WF_CODE); break;
-            case 42: wf = static_cast<std::uint16_t>((wf & ~NCD_WF_COMP_FIELD) | NCD_WF_G42 | NCD_WF_CODE); break;
-            case 43:
-              wf = static_cast<std::uint16_t>((wf & ~NCD_WF_LEN_FIELD) | NCD_WF_G43 | NCD_WF_CODE);
-              st |= NCD_ST_OFFSET_SET;
-              break;
-            case 44:
-              wf = static_cast<std::uint16_t>((wf & ~NCD_WF_LEN_FIELD) | NCD_WF_G44 | NCD_WF_CODE);
-              st |= NCD_ST_OFFSET_SET;
-              break;
-            case 49: wf |= NCD_WF_G49; break;
-            case 80: wf |= NCD_WF_G80; break;
-            case 90: st = static_cast<std::uint16_t>((st & ~NCD_ST_G91) | NCD_ST_G90); break;
-            case 91: st = static_cast<std::uint16_t>((st & ~NCD_ST_G90) | NCD_ST_G91); break;
-            case 98: st = static_cast<std::uint16_t>((st & ~NCD_ST_G99) | NCD_ST_G98); break;
-            case 99: st = static_cast<std::uint16_t>((st & ~NCD_ST_G98) | NCD_ST_G99); break;
-            case 16: case 68:
-              err = ERR_UNSUPPORTED;
-              wf = static_cast<std::uint16_t>(pos);
-              break;
-            case 10: case 11: case 20: case 21: case 22: case 23: case 27: case 28: case 29:
-            case 30: case 39: case 51: case 52: case 53: case 65: case 66: case 67:
-              wf |= NCD_WF_NOSIM | NCD_WF_CODE;
-              break;
-            default: wf |= NCD_WF_CODE; break;
-          }
-          break;
-        case 'M':
-          wf |= NCD_WF_CODE;
-          switch (iv) {
-            case 2: case 30:
-              st = static_cast<std::uint16_t>((st & ~NCD_ST_END_FIELD) | NCD_ST_PROG_END);
-              break;
-            case 98:
-              st = static_cast<std::uint16_t>((st & ~NCD_ST_END_FIELD) | NCD_ST_CALL);
-              m98 = true;
-              break;
-            case 99: st |= NCD_ST_RETURN; break;
-            case 6:
-              if (!ps.change_tool_by_T) {
-                st |= NCD_ST_TOOL_CHANGE;
-                wf |= NCD_WF_NOSIM;
-              }
-              break;
-            case 3: case 4: case 5: case 7: case 8: case 9:
-              if (mcount < 3) ow.m[mcount++] = iv;
-              wf |= NCD_WF_OTHER;
-              break;
-            default: break;
-          }
-          break;
-        default: break;
-      }
-      if (err) break;
+      if (!address_word(ps, w, c, s, len, pos)) break;
       continue;
     }
     if (c == '(') {
-      const void* close = std::memchr(s + pos, ')', static_cast<std::size_t>(len - pos));
-      if (!close) {
-        err = ERR_COMMENT;
-        break;
-      }
-      const int cl = static_cast<int>(static_cast<const std::uint8_t*>(close) - s);
-      const std::string_view cm = text.substr(static_cast<std::size_t>(pos),
-                                              static_cast<std::size_t>(cl - pos + 1));
-      pos = cl + 1;
-      if (cm.size() <= 6 || !starts_with(cm, "(VLM ")) continue;
-      bool ends = false;
-      switch (cm[5]) {
-        case 'C': {
-          ends = true;
-          std::int32_t t;
-          if (text_to_int(_numbers_for_routine("C#", cm.substr(5)), t)) {
-            set_int(NCD_MB_T, t);
-            st |= NCD_ST_TOOL_CHANGE;
-            wf |= NCD_WF_NOSIM | NCD_WF_OTHER;
-          }
-          break;
-        }
-        case 'E': {
-          ends = true;
-          std::int32_t col;
-          if (text_to_int(_numbers_for_routine("E#", cm.substr(5)), col))
-            st = static_cast<std::uint16_t>(NCD_ST_COLOUR + (col & 63));
-          break;
-        }
-        case 'S': {
-          ends = true;
-          if (starts_with(cm, "(VLM SOURCE")) {
-            std::string q = get_quoted_text(cm);
-            if (!q.empty()) {
-              d.comments.source_given = true;
-              d.comments.source_name = std::move(q);
-              d.comments.source_comment.assign(cm);
-            }
-          }
-          break;
-        }
-        case 'O':
-          if (starts_with(cm, "(VLM ORIGN")) {
-            ends = true;
-            const std::string_view tail = cm.substr(10);
-            float x, y, z;
-            if (text_to_float(_numbers_for_routine("X%", tail), x) &&
-                text_to_float(_numbers_for_routine("Y%", tail), y) &&
-                text_to_float(_numbers_for_routine("Z%", tail), z)) {
-              d.comments.origin_given = true;
-              d.comments.origin = VEC3{x, y, z};
-              d.comments.origin_comment.assign(cm);
-            }
-          } else if (starts_with(cm, "(VLM OUTPUT")) {
-            ends = true;
-            std::string q = get_quoted_text(cm);
-            if (!q.empty()) {
-              d.comments.output_given = true;
-              d.comments.output_name = std::move(q);
-              d.comments.output_comment.assign(cm);
-            }
-          }
-          break;
-        default: break;
-      }
-      if (ends) break;
+      if (!comment(d, w, text, pos)) break;
       continue;
     }
     // The end-of-block mark: the words before it make the block, the rest is not read.
     if (c == ';') break;
     // An unknown character.
     if (ps.undef_is_noerr) {
-      wf |= NCD_WF_NOSIM;
+      w.wf |= NCD_WF_NOSIM;
     } else {
-      err = ERR_NOT_NC;
+      w.err = ERR_NOT_NC;
     }
     break;
   }
 
   NCD_LINE& rec = d.line(n);
-  if (err) {
-    ps.status = err;
-    ps.flags = wf;
+  if (w.err) {
+    ps.status = w.err;
+    ps.flags = w.wf;
     ps.mask = 0;
-    rec.status = err;
-    rec.flags = wf;
+    rec.status = w.err;
+    rec.flags = w.wf;
     return;
   }
-  // A P of a subprogram call carries its repeat count: P30010 = L3 P10.
-  if (m98 && !(ow.mask & (1u << NCD_MB_L))) {
-    const auto p = static_cast<std::int32_t>(ow.vals[NCD_MB_P]);
-    if ((ow.mask & (1u << NCD_MB_P)) && p > 9999 && p / 10000 <= 9999) {
-      ow.vals[NCD_MB_L] = static_cast<std::uint32_t>(p / 10000);
-      ow.vals[NCD_MB_P] = static_cast<std::uint32_t>(p % 10000);
-      ow.mask |= 1u << NCD_MB_L;
-    }
-  }
-  ow.mask |= static_cast<std::uint16_t>(mcount << NCD_MB_M_COUNT);
-  if (st & NCD_ST_COLOUR) {
-    wf = 0;
-    ow.mask = 0;
-  }
-  ps.status = st;
-  ps.flags = wf;
-  ps.mask = ow.mask;
-  rec.status = st;
-  rec.flags = wf;
+  finish_words(w);
+  ps.status = w.st;
+  ps.flags = w.wf;
+  ps.mask = w.ow.mask;
+  rec.status = w.st;
+  rec.flags = w.wf;
 
-  const int low = wf & 7;
+  const int low = w.wf & 7;
   if (low == 0) {
     Store_NCD_line_flags(d, n);
     return;
@@ -507,9 +542,9 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
   int at = 2;
   if (low & 3) {
     const int k = (low & 2) ? 7 : 3;
-    for (int i = 0; i < k; ++i) b[at++] = float_bits(axis[i]);
+    for (int i = 0; i < k; ++i) b[at++] = float_bits(w.axis[i]);
   }
-  if (low & 4) at = Set_NCD_word_data(d, n, at, ow);
+  if (low & 4) at = Set_NCD_word_data(d, n, at, w.ow);
   b[1] = static_cast<std::uint32_t>(at - 2);
   Store_NCD_word_data(d, n, at);
 }

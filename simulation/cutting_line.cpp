@@ -19,42 +19,65 @@ struct Move {
 // The tip height along the move at tool position `off` (distance along the track).
 inline double tip_at(const Move& mv, double off) { return mv.az + off * mv.k; }
 
-// The oblique height cases for the side (0 < u < L) or the end zone (u >= L). False when
-// the section gives no height for the point (a choice that the skip-start flag suppresses,
-// or a corner radius without silhouette).
+// One grid point against one section of an oblique move, on the side (0 < u < L) or in the
+// end zone (u >= L): the section's height there, the tip height it stands at and the case.
 template <int T, class S>
-inline bool oblique_height(const S& t, const Move& mv, double u, double q, double d2,
-                           double e2, bool end, double& h, double& tip, int& kase) {
-  constexpr int kAny = 0;
-  const int type = T != kAny ? T : t.type;
-  const double z0 = t.ref_z + mv.az, k = mv.k, L = mv.L, D = mv.dz;
-  const double a = std::sqrt(q);
-  tip = mv.az;
-  const auto flat_ride = [&] {
+struct ObliquePoint {
+  ObliquePoint(const S& sec, const Move& move, double u_, double q_, double d2_, double e2_,
+               bool end_)
+      : t(sec), mv(move), u(u_), q(q_), d2(d2_), e2(e2_), end(end_),
+        type(T != 0 ? T : sec.type), z0(sec.ref_z + move.az), k(move.k), L(move.L),
+        D(move.dz), a(std::sqrt(q_)), tip(move.az) {}
+
+  const S& t;
+  const Move& mv;
+  const double u, q, d2, e2;
+  const bool end;
+  const int type;
+  const double z0, k, L, D, a;
+  double h = 0, tip;
+  int kase = 0;
+
+  // The flat bottom rides along the track until its edge reaches the point.
+  void flat_ride() {
     const double off = u - Safe_Sqrt(t.FR2 - q);
     kase = 7;
     h = off * k + z0;
     tip = tip_at(mv, off);
-  };
-  const auto rim_ride = [&] {
+  }
+  // The section's rim rides along the track until it reaches the point.
+  void rim_ride() {
     const double off = u - Safe_Sqrt(t.AR2 - q);
     kase = 5;
     h = off * k + z0 + t.area_rz;
     tip = tip_at(mv, off);
-  };
-  const auto sphere_at_a = [&] {
+  }
+  // The tool standing at the start of the move meets the point.
+  void sphere_at_a() {
     kase = 9;
     h = z0 + t.BR - Safe_Sqrt(t.BR2 - d2);
-  };
-  const auto torus_at_a = [&] {
+  }
+  void torus_at_a() {
     kase = 14;
     h = z0 + t.BR - Safe_Sqrt(t.BR2 - sq(std::sqrt(d2) - t.FR));
-  };
-  const auto cone_at_a = [&] {
+  }
+  void cone_at_a() {
     kase = 2;
     h = (std::sqrt(d2) - t.FR) * t.taper_zx + z0;
-  };
-  const auto ball = [&]() -> bool {
+  }
+  void flat_at_a() {
+    kase = 1;
+    h = z0;
+  }
+  // The tool standing at the end of the move meets the point.
+  void cone_at_b() {
+    kase = 8;
+    h = (std::sqrt(e2) - t.FR) * t.taper_zx + z0 + D;
+    tip = mv.az + D;
+  }
+
+  // A ball section (BALL, and BALL2 once the ball is reached).
+  bool ball() {
     const double w = Safe_Sqrt(t.BR2 - q) * t.slope_sin;
     if (type == TPM_BALL2 && w * w + q > t.AR2) {
       // The sphere would touch beyond the section's radius: the rim meets the point first.
@@ -81,11 +104,12 @@ inline bool oblique_height(const S& t, const Move& mv, double u, double q, doubl
     if (mv.skip) return false;
     sphere_at_a();
     return true;
-  };
-  const auto corner = [&]() -> bool {
+  }
+
+  // A corner radius section (CORNER-R, and CORNER-R2 once the corner is reached).
+  bool corner() {
     if (d2 <= t.FR2) {
-      kase = 1;
-      h = z0;
+      flat_at_a();
       return true;
     }
     double f;
@@ -114,104 +138,121 @@ inline bool oblique_height(const S& t, const Move& mv, double u, double q, doubl
     }
     torus_at_a();
     return true;
-  };
-  switch (type) {
-    case TPM_FLAT:
-      if (d2 > t.FR2) {
-        flat_ride();
-        return true;
-      }
-      if (mv.skip) return false;
-      kase = 1;
-      h = z0;
-      return true;
-    case TPM_BALL:
-      return ball();
-    case TPM_BALL2:
-      if (t.ball_reached) return ball();
-      if (d2 > t.AR2) {
-        rim_ride();
-        return true;
-      }
-      if (mv.skip) return false;
-      sphere_at_a();
-      return true;
-    case TPM_CORNER_R:
-      return corner();
-    case TPM_CORNER_R2:
-      if (t.ball_reached) return corner();
-      if (d2 <= t.FR2) {
-        kase = 1;
-        h = z0;
-        return true;
-      }
-      if (d2 > t.AR2) {
-        rim_ride();
-        return true;
-      }
-      if (mv.skip) return false;
-      torus_at_a();
-      return true;
-    case TPM_TAPER:
-      if (d2 <= t.FR2) {
-        if (mv.skip) return false;
-        kase = 1;
-        h = z0;
-        return true;
-      }
-      if (k < t.taper_zx) {
-        const double c = 1.0 / std::sqrt(1 + k * k);  // cos(atan k)
-        const double r1 = c * t.AR, r2 = c * t.FR;
-        if (a <= r2) {
-          flat_ride();
-          if (end && u - Safe_Sqrt(t.FR2 - q) > L) {
-            // The flat bottom would have to ride past the end of the move: the cone of the
-            // tool standing at B reaches the point instead.
-            kase = 8;
-            h = (std::sqrt(e2) - t.FR) * t.taper_zx + z0 + D;
-            tip = mv.az + D;
-          }
-          return true;
-        }
-        if (a <= r1) {
-          const auto cone_ride = [&] {
-            kase = 6;
-            const double off = u - k * a;
-            h = (std::sqrt((k * k + 1) * q) - t.FR) * t.taper_zx + z0 + off * k;
-            tip = tip_at(mv, off);
-          };
-          if (!end) {
-            if (k * a < u)
-              cone_ride();
-            else
-              cone_at_a();
-          } else if (k * a >= u) {
-            cone_at_a();
-          } else if (k * a >= u - L) {
-            cone_ride();
-          } else {
-            kase = 8;
-            h = (std::sqrt(e2) - t.FR) * t.taper_zx + z0 + D;
-            tip = mv.az + D;
-          }
-          return true;
-        }
-        if (d2 > t.AR2)
-          rim_ride();
-        else
-          cone_at_a();
-        return true;
-      }
-      if (d2 > t.AR2) {
-        rim_ride();
-        return true;
-      }
-      if (mv.skip) return false;
-      cone_at_a();
-      return true;
-    default:
-      return false;
   }
+
+  // A taper whose cone is steeper than the move: the flat bottom, the cone riding along
+  // the track, or the cone of the tool at either end meets the point.
+  bool steep_taper() {
+    const double c = 1.0 / std::sqrt(1 + k * k);  // cos(atan k)
+    const double r1 = c * t.AR, r2 = c * t.FR;
+    if (a <= r2) {
+      flat_ride();
+      // The flat bottom would have to ride past the end of the move: the cone of the tool
+      // standing at B reaches the point instead.
+      if (end && u - Safe_Sqrt(t.FR2 - q) > L) cone_at_b();
+      return true;
+    }
+    if (a > r1) {
+      if (d2 > t.AR2)
+        rim_ride();
+      else
+        cone_at_a();
+      return true;
+    }
+    const auto cone_ride = [&] {
+      kase = 6;
+      const double off = u - k * a;
+      h = (std::sqrt((k * k + 1) * q) - t.FR) * t.taper_zx + z0 + off * k;
+      tip = tip_at(mv, off);
+    };
+    if (!end) {
+      if (k * a < u)
+        cone_ride();
+      else
+        cone_at_a();
+    } else if (k * a >= u) {
+      cone_at_a();
+    } else if (k * a >= u - L) {
+      cone_ride();
+    } else {
+      cone_at_b();
+    }
+    return true;
+  }
+
+  // A taper section.
+  bool taper() {
+    if (d2 <= t.FR2) {
+      if (mv.skip) return false;
+      flat_at_a();
+      return true;
+    }
+    if (k < t.taper_zx) return steep_taper();
+    if (d2 > t.AR2) {
+      rim_ride();
+      return true;
+    }
+    if (mv.skip) return false;
+    cone_at_a();
+    return true;
+  }
+
+  // False when the section gives no height for the point (a choice that the skip-start
+  // flag suppresses, or a corner radius without silhouette).
+  bool height() {
+    switch (type) {
+      case TPM_FLAT:
+        if (d2 > t.FR2) {
+          flat_ride();
+          return true;
+        }
+        if (mv.skip) return false;
+        flat_at_a();
+        return true;
+      case TPM_BALL:
+        return ball();
+      case TPM_BALL2:
+        if (t.ball_reached) return ball();
+        if (d2 > t.AR2) {
+          rim_ride();
+          return true;
+        }
+        if (mv.skip) return false;
+        sphere_at_a();
+        return true;
+      case TPM_CORNER_R:
+        return corner();
+      case TPM_CORNER_R2:
+        if (t.ball_reached) return corner();
+        if (d2 <= t.FR2) {
+          flat_at_a();
+          return true;
+        }
+        if (d2 > t.AR2) {
+          rim_ride();
+          return true;
+        }
+        if (mv.skip) return false;
+        torus_at_a();
+        return true;
+      case TPM_TAPER:
+        return taper();
+      default:
+        return false;
+    }
+  }
+};
+
+// The oblique height of section t at the point; false when it gives none.
+template <int T, class S>
+inline bool oblique_height(const S& t, const Move& mv, double u, double q, double d2,
+                           double e2, bool end, double& h, double& tip, int& kase) {
+  ObliquePoint<T, S> p(t, mv, u, q, d2, e2, end);
+  if (!p.height()) return false;
+  h = p.h;
+  tip = p.tip;
+  kase = p.kase;
+  return true;
 }
 
 // Flag 2: a cut by section 0 inside the centre radius of the axis path.

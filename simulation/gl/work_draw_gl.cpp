@@ -149,7 +149,7 @@ std::vector<RZ> section_profile(const TTOOL_PARAM& t) {
   auto arc = [&](double fr, double br, double r_end) {
     // Corner of radius br about (fr, z0 + br) from the bottom out to radius r_end.
     for (int k = 0; k <= 4; ++k) {
-      const double phi = k * 3.14159265358979323846 / 8;
+      const double phi = k * ATS_PI / 8;
       double r = fr + br * std::sin(phi);
       if (r > r_end) r = r_end;
       const double s = std::clamp((r - fr) / br, 0.0, 1.0);

@@ -14,7 +14,7 @@ namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-const float kPiF = static_cast<float>(M_PI);
+const float kPiF = static_cast<float>(ATS_PI);
 
 struct NumCase {
   float v;
@@ -415,7 +415,7 @@ TEST(Angles, SinCosCutOffAndDegrees) {
 }
 
 TEST(Angles, Direction2D) {
-  const float kHalf = static_cast<float>(M_PI / 2), kThreeHalf = static_cast<float>(M_PI * 1.5);
+  const float kHalf = static_cast<float>(ATS_PI / 2), kThreeHalf = static_cast<float>(ATS_PI * 1.5);
   struct Case {
     float x, y, angle;
   } cases[] = {
@@ -427,17 +427,17 @@ TEST(Angles, Direction2D) {
       {1, -1e-7f, 0},
       {-1, 1e-7f, kPiF},
       {100, -2e-6f, 0},  // would round to (float)2pi: a full turn is direction 0
-      {1, 1, static_cast<float>(M_PI / 4)},
-      {-1, 1, static_cast<float>(M_PI * 3 / 4)},
-      {-1, -1, static_cast<float>(M_PI * 5 / 4)},
-      {1, -1, static_cast<float>(M_PI * 7 / 4)},
+      {1, 1, static_cast<float>(ATS_PI / 4)},
+      {-1, 1, static_cast<float>(ATS_PI * 3 / 4)},
+      {-1, -1, static_cast<float>(ATS_PI * 5 / 4)},
+      {1, -1, static_cast<float>(ATS_PI * 7 / 4)},
       {2, 1, static_cast<float>(std::atan(0.5))},
-      {1, 2, static_cast<float>(M_PI / 2 - std::atan(0.5))},
-      {-2, 1, static_cast<float>(M_PI - std::atan(0.5))},
-      {-2, -1, static_cast<float>(M_PI + std::atan(0.5))},
-      {1, -2, static_cast<float>(M_PI * 1.5 + std::atan(0.5))},
+      {1, 2, static_cast<float>(ATS_PI / 2 - std::atan(0.5))},
+      {-2, 1, static_cast<float>(ATS_PI - std::atan(0.5))},
+      {-2, -1, static_cast<float>(ATS_PI + std::atan(0.5))},
+      {1, -2, static_cast<float>(ATS_PI * 1.5 + std::atan(0.5))},
   };
-  const float two_pi = static_cast<float>(2 * M_PI);
+  const float two_pi = static_cast<float>(2 * ATS_PI);
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << ", " << c.y);
     float a = Get_Angle_2D(c.x, c.y);
@@ -471,17 +471,17 @@ TEST(Angles, ArcBounds) {
     float xmax, xmin, ymax, ymin, len;
   } cases[] = {
       // Quarter from +X to +Y counter-clockwise: box of the quarter.
-      {true, {10, 0, 0}, {0, 0, 0}, {0, 10, 0}, 10, 10, 0, 10, 0, static_cast<float>(5 * M_PI)},
+      {true, {10, 0, 0}, {0, 0, 0}, {0, 10, 0}, 10, 10, 0, 10, 0, static_cast<float>(5 * ATS_PI)},
       // The same points clockwise: three quarters, through -X and -Y.
       {false, {10, 0, 0}, {0, 0, 0}, {0, 10, 0}, 10, 10, -10, 10, -10,
-       static_cast<float>(15 * M_PI)},
+       static_cast<float>(15 * ATS_PI)},
       // Half circle from +Y to -Y through -X.
-      {true, {0, 10, 0}, {0, 0, 0}, {0, -10, 0}, 10, 0, -10, 10, -10, static_cast<float>(10 * M_PI)},
+      {true, {0, 10, 0}, {0, 0, 0}, {0, -10, 0}, 10, 0, -10, 10, -10, static_cast<float>(10 * ATS_PI)},
       // Full circle when start equals end, centre off the origin.
       {true, {15, 5, 0}, {5, 5, 0}, {15, 5, 0}, -10, 15, -5, 15, -5,
-       static_cast<float>(20 * M_PI)},
+       static_cast<float>(20 * ATS_PI)},
       {false, {5, 15, 0}, {5, 5, 0}, {5, 15, 0}, 10, 15, -5, 15, -5,
-       static_cast<float>(20 * M_PI)},
+       static_cast<float>(20 * ATS_PI)},
       // Small arc inside one quarter: the end points only.
       {true, {8, 6, 0}, {0, 0, 0}, {6, 8, 0}, 10, 8, 6, 8, 6,
        static_cast<float>(10 * (std::atan2(8.0, 6.0) - std::atan2(6.0, 8.0)))},

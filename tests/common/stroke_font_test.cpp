@@ -1,4 +1,5 @@
 #include "common/stroke_font.h"
+#include "common/ats_func.h"
 
 #include <gtest/gtest.h>
 
@@ -149,7 +150,7 @@ TEST(DimRadius, ArrowOnTheArcLeaderAndTextBySide) {
 
 TEST(DimRadius, MiddleDirectionAcrossZero) {
   // P at 350 degrees and Q at 10 degrees: the arc between them is bisected at 0 degrees.
-  const float r = 10, rad = 3.14159265f / 180;
+  const float r = 10, rad = static_cast<float>(ATS_PI) / 180;
   const VEC3 C{0, 0, 0};
   const VEC3 P{r * std::cos(350 * rad), r * std::sin(350 * rad), 0};
   const VEC3 Q{r * std::cos(10 * rad), r * std::sin(10 * rad), 0};

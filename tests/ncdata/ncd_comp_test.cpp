@@ -1,6 +1,7 @@
 // Cutter radius compensation: primitives, corner constructions and the block driver over
 // small paths.
 #include "ncdata/ncd_comp.h"
+#include "common/ats_func.h"
 
 #include <gtest/gtest.h>
 
@@ -85,11 +86,11 @@ TEST(CompPrimitives, OffsetsAndCrossings) {
   EXPECT_EQ(circle_circle_cross(P(0, 0), 2, P(0.0005f, 0), 3, x, y), 0);  // concentric
   EXPECT_EQ(circle_circle_cross(P(0, 0), 1, P(5, 0), 1, x, y), 0);
 
-  EXPECT_DOUBLE_EQ(get_vector_angle(-1, 0), M_PI);
-  EXPECT_DOUBLE_EQ(get_vector_angle(0, -1), 1.5 * M_PI);
-  EXPECT_NEAR(get_vector_angle(1, -1), 1.75 * M_PI, 1e-12);
+  EXPECT_DOUBLE_EQ(get_vector_angle(-1, 0), ATS_PI);
+  EXPECT_DOUBLE_EQ(get_vector_angle(0, -1), 1.5 * ATS_PI);
+  EXPECT_NEAR(get_vector_angle(1, -1), 1.75 * ATS_PI, 1e-12);
   float rx = 1, ry = 0;
-  rotate_xy(rx, ry, M_PI / 2);
+  rotate_xy(rx, ry, ATS_PI / 2);
   EXPECT_NEAR(rx, 0, 1e-6);
   EXPECT_NEAR(ry, 1, 1e-6);
   EXPECT_EQ(comp_radius_sign(41, 3), 3);
@@ -405,7 +406,7 @@ TEST(CompDriver, RandomContoursStayAtTheRadius) {
     const int n = 5 + trial % 6;
     std::vector<VEC3> pts;
     for (int k = 0; k < n; ++k) {
-      const float a = static_cast<float>(2 * M_PI * k / n) + jit(rng);
+      const float a = static_cast<float>(2 * ATS_PI * k / n) + jit(rng);
       pts.push_back(P(rad(rng) * std::cos(a), rad(rng) * std::sin(a)));
     }
     const int code = trial % 2 ? 41 : 42;

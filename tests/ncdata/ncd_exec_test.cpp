@@ -4,10 +4,11 @@
 #include <random>
 
 #include "tests/ncdata/ncd_test_util.h"
+#include "common/ats_func.h"
 
 namespace {
 
-constexpr float PI_F = 3.14159265f;
+constexpr float PI_F = static_cast<float>(ATS_PI);
 
 std::unique_ptr<NCD_DATA> program(const std::string& text) {
   auto d = make_ncd();

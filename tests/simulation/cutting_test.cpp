@@ -13,10 +13,11 @@
 
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
+#include "common/ats_func.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
+constexpr double kPi = ATS_PI;
 const std::uint8_t kWork[4] = {192, 192, 192, 255};
 const std::uint8_t kCut[4] = {0, 128, 255, 255};
 

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "common/debug_log.h"
+#include "common/ats_func.h"
 
 namespace {
 
@@ -210,7 +211,7 @@ TEST(ToolCommentWriter, DerivedFields) {
   taper.half_angle = 5;
   taper.edge_len = 10;
   make_TOOL_comment_lines(taper, h);
-  const double tan5 = std::tan(5 * M_PI / 180);
+  const double tan5 = std::tan(5 * ATS_PI / 180);
   EXPECT_FLOAT_EQ(taper.tan_half_angle, static_cast<float>(tan5));
   EXPECT_FLOAT_EQ(taper.cut_dia, static_cast<float>(2 * 10 * tan5 + 2));
   EXPECT_FLOAT_EQ(taper.ref_radius, 0);

@@ -11,6 +11,7 @@
 #include "platform/core/msgbox.h"
 #include "simulation/cutting_sim.h"
 #include "simulation/tool_codes.h"
+#include "common/ats_func.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ TEST(ToolOutline, ShankLabelAndKindSpecificGroups) {
   const auto nk = runs_of(neck.set.rec[3]);
   ASSERT_EQ(nk.size(), 2u);
   ASSERT_EQ(nk[0].size(), 4u);
-  const double tt = 2 / std::tan(M_PI / 6);
+  const double tt = 2 / std::tan(ATS_PI / 6);
   EXPECT_NEAR(nk[0][1].z, 10 + tt + 0.5, 1e-4);
   EXPECT_EQ(neck.set.rec[4].point_count, 9);  // a half ring
   // Kind 10: the insert is the alternative group as well; mode 0 adds the swept rings.
@@ -174,7 +175,7 @@ TEST(ToolOutline, CentreDrillInATaperedSecondHolder) {
     h.h2_tapered = 1;
     h.h2_len = 40;
     h.h2_tip_dia = 12;
-    h.h2_max_dia = 12 + 2 * 10 * std::tan(10 * M_PI / 180);
+    h.h2_max_dia = 12 + 2 * 10 * std::tan(10 * ATS_PI / 180);
     h.h2_half_angle = 10;
   });
   const THOLDER& h = b.mag->slot[1].holder;
@@ -244,7 +245,7 @@ double approx_profile(const TTOOL& t, double rho) {
   switch (t.T_category) {
     case 13: return corner(H / 2);
     case 14: {
-      const double h = H / 2, tt = h * std::tan(M_PI / 8), a = r - h + tt;
+      const double h = H / 2, tt = h * std::tan(ATS_PI / 8), a = r - h + tt;
       return rho <= a ? 0.0 : (rho - a) * (h - tt) / (r - a);
     }
     case 16: return H > 0 ? corner(H) : 0.0;

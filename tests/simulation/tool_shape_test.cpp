@@ -8,10 +8,11 @@
 
 #include "platform/core/msgbox.h"
 #include "simulation/cutting_walk.h"
+#include "common/ats_func.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
+constexpr double kPi = ATS_PI;
 
 TTOOL_SHAPE_DATA section(int type, double ref_z, double FR, double BR, double AR, double edge) {
   TTOOL_SHAPE_DATA d;
