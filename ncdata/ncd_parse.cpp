@@ -329,6 +329,15 @@ inline bool address_word(const NCD_PARSE& ps, LineWords& w, std::uint8_t c,
   return true;
 }
 
+// A quoted file name of a control comment, with the comment: kept unless it is empty.
+void take_quoted(std::string_view cm, bool& given, std::string& name, std::string& comment) {
+  std::string q = get_quoted_text(cm);
+  if (q.empty()) return;
+  given = true;
+  name = std::move(q);
+  comment.assign(cm);
+}
+
 // A control comment "(VLM ...)": a tool change, a colour, the file's source, origin or
 // output. True when it ends the line.
 bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
@@ -348,14 +357,9 @@ bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
       return true;
     }
     case 'S':
-      if (starts_with(cm, "(VLM SOURCE")) {
-        std::string q = get_quoted_text(cm);
-        if (!q.empty()) {
-          d.comments.source_given = true;
-          d.comments.source_name = std::move(q);
-          d.comments.source_comment.assign(cm);
-        }
-      }
+      if (starts_with(cm, "(VLM SOURCE"))
+        take_quoted(cm, d.comments.source_given, d.comments.source_name,
+                    d.comments.source_comment);
       return true;
     case 'O':
       if (starts_with(cm, "(VLM ORIGN")) {
@@ -371,12 +375,8 @@ bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
         return true;
       }
       if (starts_with(cm, "(VLM OUTPUT")) {
-        std::string q = get_quoted_text(cm);
-        if (!q.empty()) {
-          d.comments.output_given = true;
-          d.comments.output_name = std::move(q);
-          d.comments.output_comment.assign(cm);
-        }
+        take_quoted(cm, d.comments.output_given, d.comments.output_name,
+                    d.comments.output_comment);
         return true;
       }
       return false;
