@@ -10,7 +10,10 @@ namespace {
 
 // A main window that records the calls the record's host forwards.
 struct RecordingUi : TVLM_ui {
-  void draw_data(int mode) override { draws.push_back(mode); }
+  int draw_data(int mode) override {
+    draws.push_back(mode);
+    return 0;
+  }
   bool draw_step(NCD_DATA& d, int mode) override {
     steps.push_back(mode);
     return TVLM_ui::draw_step(d, mode);
