@@ -388,11 +388,17 @@ bool CREATE_WORK(Tmat& m, const std::uint8_t color[4], int nx, int ny, bool cutt
 
 bool RESIZE_WORK_MATRIX(Tmat& m, int work, int nx, int ny) {
   if (!Check_WORK_num(m, work, "REMAKE_FOR_WORK_MATRIX")) return false;
+  const TWORK_DATA& old = m.works[work];
+  return REBUILD_WORK_MATRIX(m, work, nx, ny, old.min, old.max);
+}
+
+bool REBUILD_WORK_MATRIX(Tmat& m, int work, int nx, int ny, const VEC3& min, const VEC3& max) {
+  if (!Check_WORK_num(m, work, "REMAKE_FOR_WORK_MATRIX")) return false;
   TWORK_DATA& old = m.works[work];
   TWORK_DATA w;
   bool corners = false;
   std::string err;
-  if (!build_work(w, nx, ny, old.min, old.max, old.color, old.jig != 0, err, corners)) {
+  if (!build_work(w, nx, ny, min, max, old.color, old.jig != 0, err, corners)) {
     m.last_error() = err;
     return false;
   }
@@ -523,6 +529,25 @@ bool MOVE_Z_OF_WORK_MATRIX(Tmat& m, int work, float dz) {
   for (TGRID_POINT& p : w.grid) p.z += dz;
   for (TGRID_POINT& p : w.backup) p.z += dz;
   for (float& t : w.tile_max) t += dz;  // still bounds
+  return true;
+}
+
+bool MOVE_XY_OF_WORK_MATRIX(Tmat& m, int work, float dx, float dy) {
+  if (!Check_WORK_num(m, work, "MOVE_XY_OF_WORK_MATRIX")) return false;
+  TWORK_DATA& w = m.works[work];
+  const bool ok = std::isfinite(dx) && std::isfinite(dy) && std::isfinite(w.min.x + dx) &&
+                  std::isfinite(w.max.x + dx) && std::isfinite(w.min.y + dy) &&
+                  std::isfinite(w.max.y + dy);
+  if (!ok) {
+    m.last_error() = "ERR : XY 移動量(" + sim_fixed3(dx) + "," + sim_fixed3(dy) + ")が不正です";
+    return false;
+  }
+  w.min.x += dx;
+  w.max.x += dx;
+  w.min.y += dy;
+  w.max.y += dy;
+  for (float& x : w.xs) x += dx;
+  for (float& y : w.ys) y += dy;
   return true;
 }
 

@@ -216,6 +216,9 @@ bool GET_WORK_MEM(Tmat& m, int work, int nx, int ny, const VEC3& min, const VEC3
 bool CREATE_WORK(Tmat& m, const std::uint8_t color[4], int nx, int ny, bool cutting, bool jig,
                  const VEC3& min, const VEC3& max);
 bool RESIZE_WORK_MATRIX(Tmat& m, int work, int nx, int ny);
+// Rebuilds a work, uncut, over new bounds and divisions; a refused rebuild (bad bounds,
+// memory) leaves the work exactly as it was.
+bool REBUILD_WORK_MATRIX(Tmat& m, int work, int nx, int ny, const VEC3& min, const VEC3& max);
 bool WORK_MEM_FREE(Tmat& m, int work);
 bool WORK_MEM_FREE_same_GROUP(Tmat& m, int work);
 bool WORK_MEM_FREE_ALL(Tmat& m);
@@ -228,6 +231,9 @@ bool BACKUP_WORK_ARRAY(Tmat& m, int work);
 bool Preset_MeshArray(Tmat& m, int work);
 bool Preset_For_WORK_Color(Tmat& m, int work);
 bool MOVE_Z_OF_WORK_MATRIX(Tmat& m, int work, float dz);
+// Moves a work in X and Y: its bounds together with its lattice coordinates, so that the
+// drawing and cutting see it at the same place; the grid keeps its heights.
+bool MOVE_XY_OF_WORK_MATRIX(Tmat& m, int work, float dx, float dy);
 bool PRESET_Z_OF_WORK_MATRIX(Tmat& m, int work, float z);
 bool REMAKE_FOR_WORK_MATRIX(Tmat& m, int work);
 bool REMAKE_ALL_WORK_MATRIX(Tmat& m);
