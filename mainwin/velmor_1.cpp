@@ -38,6 +38,7 @@
 #include "mainwin/menu_builder_1.h"
 #include "mainwin/preview_commands.h"
 #include "mainwin/view_panel_1.h"
+#include "mainwin/work_setting_windows.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -200,7 +201,8 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
       host_(std::make_unique<TVLM_host>(*session_, *ui_)),
       tool_host_(std::make_unique<TVLM_tooling_host>(*session_, *ui_)),
       chooser_(std::make_unique<FileChooser>(this)),
-      commands_(std::make_unique<TVLM_command_table>()) {
+      commands_(std::make_unique<TVLM_command_table>()),
+      work_settings_(std::make_unique<TVLM_work_setting_windows>(this, *tool_host_)) {
   if (!gl) {
     own_gl_ = std::make_unique<Tgl_func>();
     gl = own_gl_.get();
@@ -252,6 +254,7 @@ void Tvelmor::build_menus() {
   register_display_commands(*commands_, *session_, *ui_);
   register_dialog_commands(*commands_, *session_, *ui_);
   register_preview_commands(*commands_, *session_, *tool_host_, this);
+  register_work_setting_commands(*commands_, *session_, *ui_, *work_settings_);
   const VLM_built_menus built = build_menus_from_table(
       *this, [this](const VLM_menu_item& it, QAction* a) { run_item(static_cast<int>(it.handler), a); });
   toolbar_ = built.toolbar;

@@ -16,6 +16,7 @@ class TVLM_host;
 class TVLM_command_table;
 class TVLM_tooling_host;
 class Tview_panel;
+class TVLM_work_setting_windows;
 class Ttooling_host;
 struct TSession;
 
@@ -35,6 +36,8 @@ class Tvelmor : public QMainWindow {
   TSession& session() { return *session_; }
   // What the tool windows ask of the main window.
   Ttooling_host& tooling_host();
+  // The work and jig window and the display settings dialog.
+  TVLM_work_setting_windows& work_settings() { return *work_settings_; }
   // The NC file named on the command line, opened when the window is first shown. A relative
   // path is taken against the current folder now, before the settings change it.
   void set_start_file(const std::filesystem::path& path);
@@ -72,6 +75,7 @@ class Tvelmor : public QMainWindow {
   std::unique_ptr<TVLM_tooling_host> tool_host_;
   std::unique_ptr<FileChooser> chooser_;
   std::unique_ptr<TVLM_command_table> commands_;
+  std::unique_ptr<TVLM_work_setting_windows> work_settings_;  // work and display settings
   plat::GlPanel* gpnl_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QMenu* p_menu1_ = nullptr;

@@ -6,6 +6,7 @@
 // window, the tool table and the automatic work set-up. Every call has a default that does
 // nothing, so the core needs no null checks and a window implements what exists. No Qt here.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +113,8 @@ class TVLM_ui {
                                  const std::string& /*nc_path*/) {
     return false;
   }
+  // The work window hid: the work set-up ends.
+  virtual void end_WORK_SET() {}
 };
 
 // The one adapter over the session for the NC record's host and the listing's.

@@ -83,7 +83,7 @@ const std::vector<VLM_menu_item> kItems = {
     {H::main, 17, "menu_work_set", "", "ワークの設定", P::tools, S::hidden, ""},
     // Settings.
     {H::main, 19, "menu_path_color_set", "", "パスの色の設定...", P::settings, S::pending, kColors},
-    {H::main, 33, "menu_extra_set", "", "表示の設定...", P::settings, S::pending, kDisplaySet},
+    {H::main, 33, "menu_extra_set", "", "表示の設定...", P::settings, S::enabled, ""},
     {H::main, 38, "menu_hi_speed_interval", "", "高速再生時でのリスト変更サイクル", P::settings, S::enabled, ""},
     {H::display, 5, "menu_chk_cursor_path", "", "カーソルキーでパスを追う", P::settings, S::enabled, "", true},
     {H::display, 13, "menu_TOOL_CHANGE_T", "", "T コードだけで工具交換", P::settings, S::enabled, "", true},

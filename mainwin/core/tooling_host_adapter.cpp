@@ -5,6 +5,7 @@
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tool_table.h"
 #include "tooling/core/tool_list.h"
+#include "mainwin/core/work_setting_commands.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 
@@ -51,4 +52,33 @@ void TVLM_tooling_host::reset_works() {
 
 bool TVLM_tooling_host::frame_geometry(int& left, int& top, int& width, int& height) const {
   return ui_.frame_geometry(left, top, width, height);
+}
+
+Tmat& TVLM_tooling_host::work_store() { return *s_.mat; }
+
+Tdisp_status& TVLM_tooling_host::disp_status() { return s_.disp; }
+
+std::filesystem::path TVLM_tooling_host::config_folder() const { return s_.config_folder; }
+
+void TVLM_tooling_host::draw_data(int mode) { ui_.draw_data(mode); }
+
+void TVLM_tooling_host::end_WORK_SET() { ui_.end_WORK_SET(); }
+
+void TVLM_tooling_host::preview_display(const Tdisp_status* copy) {
+  if (!copy) {
+    apply_EXTRA_SETUP(s_, ui_);
+    return;
+  }
+  // The copy is on view only while the view redraws; the main window's own settings come
+  // back however that ends.
+  struct Restore {
+    Tdisp_status& live;
+    Tdisp_status own;
+    ~Restore() {
+      live = std::move(own);
+      update_disp_colors(live);
+    }
+  } restore{s_.disp, s_.disp};
+  s_.disp = *copy;
+  apply_EXTRA_SETUP(s_, ui_);
 }

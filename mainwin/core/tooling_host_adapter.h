@@ -22,6 +22,12 @@ class TVLM_tooling_host : public Ttooling_host {
   bool cutting_on() const override;
   void reset_works() override;
   bool frame_geometry(int& left, int& top, int& width, int& height) const override;
+  Tmat& work_store() override;
+  Tdisp_status& disp_status() override;
+  std::filesystem::path config_folder() const override;
+  void draw_data(int mode) override;
+  void end_WORK_SET() override;
+  void preview_display(const Tdisp_status* copy) override;
 
  private:
   TSession& s_;

@@ -3,6 +3,7 @@
 // fake it. No Qt.
 #pragma once
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 
 struct NCD_DATA;
 struct Tdisp_status;
+
+struct Tmat;
 
 class Ttooling_host {
  public:
@@ -93,6 +96,19 @@ class Ttooling_host {
   }
   // The output text window with these lines.
   virtual void show_output_text(const std::vector<std::string>& lines) { (void)lines; }
+  // ---- the work and display settings windows
+  // The main window's work store and display record (the null host keeps its own).
+  virtual Tmat& work_store();
+  virtual Tdisp_status& disp_status();
+  // The configuration folder ("confignc" of the data folder); empty without one.
+  virtual std::filesystem::path config_folder() const { return {}; }
+  // A redraw of the 3D view by draw_data mode.
+  virtual void draw_data(int mode) { (void)mode; }
+  // The work window hid: the work set-up ends.
+  virtual void end_WORK_SET() {}
+  // Shows a copy of the display settings in the 3D view and puts the main window's own back
+  // into its record; null shows the main window's own settings again.
+  virtual void preview_display(const Tdisp_status* copy) { (void)copy; }
 };
 
 // The host of windows that were given none.
