@@ -20,6 +20,7 @@
 
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
+#include "tooling/color_panel.h"
 #include "simulation/work_file.h"
 #include "tooling/select_work_size_1.h"
 
@@ -40,14 +41,6 @@ constexpr const char* kHelp =
     "・計測モードでは Ctrl + 矢印キーで格子カーソルが動きます。\n"
     "・冶具、グループ化したワーク、加工後のワークはサイズや格子数を変更できません。";
 
-void paint_panel(QPushButton* b, int code) {
-  std::uint8_t c[4];
-  color_code_to_RGBA(code, 255, c);
-  b->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3); border: 1px solid gray;")
-                       .arg(c[0])
-                       .arg(c[1])
-                       .arg(c[2]));
-}
 
 int code_of(const QLineEdit* e) {
   bool ok = false;
@@ -332,8 +325,8 @@ void TWorkSetWin::Set_WORK_combo(int work) {
 }
 
 void TWorkSetWin::show_colors() {
-  paint_panel(PNL_WORK_COLOR, code_of(ed_[WSE_WORK_COLOR]));
-  paint_panel(PNL_MAT_COLOR, code_of(ed_[WSE_MAT_COLOR]));
+  paint_color_panel(PNL_WORK_COLOR, code_of(ed_[WSE_WORK_COLOR]));
+  paint_color_panel(PNL_MAT_COLOR, code_of(ed_[WSE_MAT_COLOR]));
 }
 
 void TWorkSetWin::Show_WORK_values(int work) {
@@ -487,7 +480,7 @@ void TWorkSetWin::PNL_WORK_COLORClick(int tag) {
   QPushButton* panel = tag == WSE_WORK_COLOR ? PNL_WORK_COLOR : PNL_MAT_COLOR;
   const int code = dialogs_.pick_color(start, [e, panel](int c) {
     e->setText(QString::number(c));
-    paint_panel(panel, c);
+    paint_color_panel(panel, c);
   });
   e->setText(QString::number(code));
   ED_minXExit(tag);

@@ -14,20 +14,13 @@
 
 #include "common/ats_func.h"
 #include "platform/qt/qtext.h"
+#include "tooling/color_panel.h"
 #include "tooling/core/extra_setup_rules.h"
 
 namespace {
 
 QString q(const char* cp932) { return plat::to_qstring(cp932); }
 
-void paint_panel(QPushButton* b, int code) {
-  std::uint8_t c[4];
-  color_code_to_RGBA(code, 255, c);
-  b->setStyleSheet(QStringLiteral("background-color: rgb(%1,%2,%3); border: 1px solid gray;")
-                       .arg(c[0])
-                       .arg(c[1])
-                       .arg(c[2]));
-}
 
 }  // namespace
 
@@ -101,7 +94,7 @@ void TEXTRA_SETUP_win::Set_EXTRA_SETUP_controls() {
   const auto& fields = extra_setup_fields();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     ed_[i]->setText(plat::to_qstring(extra_field_text(copy_, static_cast<int>(i))));
-    if (pnl_[i]) paint_panel(pnl_[i], ed_[i]->text().toInt());
+    if (pnl_[i]) paint_color_panel(pnl_[i], ed_[i]->text().toInt());
   }
 }
 
@@ -138,7 +131,7 @@ void TEXTRA_SETUP_win::PNL_AClick(int i) {
   QPushButton* p = pnl_[static_cast<std::size_t>(i)];
   const int code = pick_color_(e->text().toInt(), [e, p](int c) {
     e->setText(QString::number(c));
-    if (p) paint_panel(p, c);
+    if (p) paint_color_panel(p, c);
   });
   e->setText(QString::number(code));
   commit_field(i);

@@ -1,10 +1,10 @@
 #include "tooling/core/extra_setup_rules.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "common/ats_func.h"
 #include "platform/core/msgbox.h"
+#include "tooling/core/number_text.h"
 
 namespace {
 
@@ -51,13 +51,6 @@ float* float_field(Tdisp_status& d, int i) {
   return nullptr;
 }
 
-bool number_of(const std::string& t, double& out) {
-  std::string_view v = t;
-  if (!v.empty() && v.front() == '+') v.remove_prefix(1);
-  const auto r = std::from_chars(v.data(), v.data() + v.size(), out);
-  return r.ec == std::errc() && r.ptr == v.data() + v.size() && std::isfinite(out);
-}
-
 double round_to(double v, double scale) { return std::round(v * scale) / scale; }
 
 }  // namespace
@@ -98,8 +91,8 @@ bool commit_extra_field(Tdisp_status& d, int i, const std::string& text) {
   if (i < 0 || i >= static_cast<int>(kFields.size())) return false;
   const TExtra_kind kind = kFields[i].kind;
   if (kind == K::color) {
-    double v = 0;
-    if (!is_integer_text(text, false) || !number_of(text, v) || v < 0 || v > 63) {
+    std::int64_t v = 0;
+    if (!integer_text_value(text, v) || v < 0 || v > 63) {
       plat::message_box("カラー番号は 0～63 で指定してください", "", plat::MB_OK | plat::MB_SYSTEMMODAL);
       return false;
     }
@@ -108,7 +101,10 @@ bool commit_extra_field(Tdisp_status& d, int i, const std::string& text) {
     return true;
   }
   double v = 0;
-  if (!is_real_text(text, true) || !number_of(text, v)) return false;
+  if (!real_text_value(text, v)) {
+    is_real_text(text, true);  // its box, or none for a number too large
+    return false;
+  }
   const double n = normalise_extra_value(kind, v);
   if (kind == K::whole) *int_field(d, i) = float_to_int(n, 1);
   else *float_field(d, i) = static_cast<float>(n);

@@ -1,10 +1,8 @@
 #include "tooling/core/work_presets.h"
 
-#include <charconv>
-#include <cstdlib>
-
 #include "common/text_file.h"
 #include "platform/core/cp932.h"
+#include "tooling/core/number_text.h"
 
 namespace {
 
@@ -17,27 +15,16 @@ std::string trimmed(const std::string& s) {
   return s.substr(a, b - a);
 }
 
-std::string_view without_plus(std::string_view t) {
-  if (!t.empty() && t.front() == '+') t.remove_prefix(1);
-  return t;
-}
-
 bool real_of(const std::string& t, float& out) {
-  if (!is_real_text(t, false)) return false;
-  const std::string_view v = without_plus(t);
   double d = 0;
-  const auto r = std::from_chars(v.data(), v.data() + v.size(), d);
-  if (r.ec != std::errc() || r.ptr != v.data() + v.size()) return false;
+  if (!real_text_value(t, d)) return false;
   out = static_cast<float>(d);
   return true;
 }
 
 bool integer_of(const std::string& t, std::int64_t& out) {
-  if (!is_integer_text(t, false)) return false;
-  const std::string_view v = without_plus(t);
-  long long n = 0;
-  const auto r = std::from_chars(v.data(), v.data() + v.size(), n);
-  if (r.ec != std::errc() || r.ptr != v.data() + v.size()) return false;
+  std::int64_t n = 0;
+  if (!integer_text_value(t, n)) return false;
   out = n < 0 ? -n : n;
   return true;
 }

@@ -1,11 +1,11 @@
 #include "tooling/core/work_set_rules.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 #include "platform/core/cp932.h"
 #include "platform/core/msgbox.h"
+#include "tooling/core/number_text.h"
 
 namespace {
 
@@ -18,20 +18,13 @@ constexpr const char* kNegSize = "サイズは0 以上で設定してくださ�
 constexpr const char* kDivRange = "格子数は 0 ～ 4094 の範囲内で指定してください";
 constexpr const char* kColorRange = "色指定は 0 ～ 63 の範囲内で指定してください";
 
-bool real_of(const std::string& t, double& out) {
-  if (!is_real_text(t, false)) return false;
-  std::string_view v = t;
-  if (!v.empty() && v.front() == '+') v.remove_prefix(1);
-  const auto r = std::from_chars(v.data(), v.data() + v.size(), out);
-  return r.ec == std::errc() && r.ptr == v.data() + v.size() && std::isfinite(out);
-}
+bool real_of(const std::string& t, double& out) { return real_text_value(t, out); }
 
 bool integer_of(const std::string& t, int& out) {
-  if (!is_integer_text(t, false)) return false;
-  std::string_view v = t;
-  if (!v.empty() && v.front() == '+') v.remove_prefix(1);
-  const auto r = std::from_chars(v.data(), v.data() + v.size(), out);
-  return r.ec == std::errc() && r.ptr == v.data() + v.size();
+  std::int64_t n = 0;
+  if (!integer_text_value(t, n)) return false;
+  out = static_cast<int>(n);  // within 32 bits: the check refuses more
+  return true;
 }
 
 float& axis_of(VEC3& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
