@@ -10,7 +10,6 @@ using P = VLM_place;
 
 constexpr const char* kToolWin = "tool settings window";
 constexpr const char* kColors = "path colour window";
-constexpr const char* kDisplaySet = "display settings window";
 constexpr const char* kPreview = "print preview";
 constexpr const char* kCopyOut = "NC output window";
 constexpr const char* kSimMenu = "simulation menu";
