@@ -22,6 +22,7 @@
 #include "mainwin/dialog_place.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
+#include "platform/core/cp932.h"
 #include "platform/qt/qtext.h"
 
 namespace fs = std::filesystem;
@@ -359,4 +360,31 @@ void TFILE_SELECTION::change_dir_btnClick() {
 void TFILE_SELECTION::Explorer_btnClick() {
   std::error_code ec;
   plat::open_with_desktop(fs::current_path(ec));
+}
+
+bool TVLM_file_dialog::choose(TVLM_file_request& r) {
+  TFILE_SELECTION dlg(parent_);
+  dlg.set_from(r.sel);
+  if (!r.caption.empty()) dlg.setWindowTitle(to_qstring(r.caption));
+  const bool choice = r.choice_1_shown || r.choice_2_shown;
+  dlg.Label_cr->setVisible(choice);
+  if (!r.choice_label.empty()) dlg.Label_cr->setText(to_qstring(r.choice_label));
+  if (!r.choice_1.empty()) dlg.radio_1->setText(to_qstring(r.choice_1));
+  if (!r.choice_2.empty()) dlg.radio_2->setText(to_qstring(r.choice_2));
+  dlg.radio_1->setVisible(r.choice_1_shown);
+  dlg.radio_2->setVisible(r.choice_2_shown);
+  (r.choice == 2 ? dlg.radio_2 : dlg.radio_1)->setChecked(true);
+  if (!r.ok_text.empty()) dlg.open_btn->setText(to_qstring(r.ok_text));
+  dlg.filter_box->setEnabled(r.filter_enabled);
+  dlg.Explorer_btn->setVisible(r.explorer_shown);
+  dlg.ed_file->setText(to_qstring(r.file_name));
+  const int result = run_ ? run_(dlg) : dlg.exec();
+  dlg.store_to(r.sel);
+  if (result != QDialog::Accepted) return false;
+  r.file_name = dlg.file_name();
+  r.choice = dlg.radio_1->isChecked() ? 1 : 2;
+  if (r.file_name.empty()) return false;
+  std::error_code ec;
+  r.chosen = fs::current_path(ec) / plat::cp932_to_utf8(r.file_name);
+  return true;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mainwin/core/dialog_state.h"
+#include "mainwin/core/file_commands.h"
 #include "mainwin/core/file_list.h"
 
 class QCheckBox;
@@ -104,4 +105,18 @@ class TFILE_SELECTION : public QDialog {
 
   FileRowModel* model_ = nullptr;
   FILE_LIST listing_;
+};
+
+// The file dialog of the main window's file commands: TFILE_SELECTION prepared from the
+// request, shown modally, and read back into it.
+class TVLM_file_dialog : public TVLM_file_chooser {
+ public:
+  using Runner = std::function<int(TFILE_SELECTION&)>;
+  // `run` shows the dialog (its exec by default; tests answer it themselves).
+  explicit TVLM_file_dialog(QWidget* parent, Runner run = {}) : parent_(parent), run_(std::move(run)) {}
+  bool choose(TVLM_file_request& r) override;
+
+ private:
+  QWidget* parent_;
+  Runner run_;
 };

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +23,7 @@
 #include "mainwin/core/file_commands.h"
 #include "mainwin/core/host_adapter.h"
 #include "common/widgets/input_number.h"
+#include "common/widgets/new_ctrls.h"
 #include "mainwin/core/dialog_commands.h"
 #include "mainwin/core/display_commands.h"
 #include "mainwin/core/main_commands.h"
@@ -32,6 +34,9 @@
 #include "mainwin/core/tool_list_commands.h"
 #include "mainwin/core/tooling_host_adapter.h"
 #include "mainwin/A_version_1.h"
+#include "mainwin/G91_G90_setup_win_1.h"
+#include "mainwin/file_list_1.h"
+#include "mainwin/move_rotate_win_1.h"
 #include "mainwin/find_dialog_1.h"
 #include "mainwin/list_panel_1.h"
 #include "mainwin/other_exec_win_1.h"
@@ -137,6 +142,21 @@ class Tvelmor::WindowUi : public TVLM_ui {
   }
   void set_menus_hidden(bool on) override { w_.menus_hidden_ = on; }
   void gl_set_color24(bool on) override { w_.gl_->color24 = on; }
+  bool g91_g90_dialog(const std::string& label, bool& use_dot) override {
+    TG91_G90_cnv_win dlg(&w_);
+    dlg.label_1->setText(plat::to_qstring(label));
+    (use_dot ? dlg.use_dot : dlg.dont_use_dot)->setChecked(true);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    use_dot = dlg.use_dot->isChecked();
+    return true;
+  }
+  bool move_rotate_dialog(MOVE_ROTATE_VALUES& v) override {
+    Tmove_rotate_win dlg(&w_);
+    dlg.values = v;
+    if (dlg.exec() != QDialog::Accepted) return false;
+    v = dlg.values;
+    return true;
+  }
   int find_dialog(FIND_SETTINGS& f) override { return open_find_dialog(&w_, f); }
   void show_about() override {
     TA_version dlg(&w_);
@@ -170,37 +190,13 @@ class Tvelmor::WindowUi : public TVLM_ui {
   Tvelmor& w_;
 };
 
-// The file dialog until the program's own file chooser exists: a non-native QFileDialog.
-// The line end and the insertion place stay those of the settings.
-class Tvelmor::FileChooser : public TVLM_file_chooser {
- public:
-  explicit FileChooser(QWidget* parent) : parent_(parent) {}
-  bool choose(TVLM_file_request& r) override {
-    QFileDialog dlg(parent_, plat::to_qstring(r.caption));
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setDirectory(plat::path_to_qstring(r.folder));
-    const bool save = r.mode == 4 || r.mode == 5;
-    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dlg.setNameFilters({plat::to_qstring(r.filter), QStringLiteral("*")});
-    if (!r.file_name.empty()) dlg.selectFile(plat::to_qstring(r.file_name));
-    if (!r.ok_text.empty()) dlg.setLabelText(QFileDialog::Accept, plat::to_qstring(r.ok_text));
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
-    r.chosen = plat::qstring_to_path(dlg.selectedFiles().front());
-    return true;
-  }
-
- private:
-  QWidget* parent_;
-};
-
 Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
     : QMainWindow(parent),
       session_(std::make_unique<TSession>()),
       ui_(std::make_unique<WindowUi>(*this)),
       host_(std::make_unique<TVLM_host>(*session_, *ui_)),
       tool_host_(std::make_unique<TVLM_tooling_host>(*session_, *ui_)),
-      chooser_(std::make_unique<FileChooser>(this)),
+      chooser_(std::make_unique<TVLM_file_dialog>(this)),
       commands_(std::make_unique<TVLM_command_table>()),
       work_settings_(std::make_unique<TVLM_work_setting_windows>(this, *tool_host_)) {
   if (!gl) {
@@ -229,6 +225,12 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   split->setSizes({400, 624});
   setCentralWidget(split);
   build_menus();
+  // Files dropped on the window open as the NC program.
+  drop_ = new TFileDrop(this);
+  drop_->OnFileDrop = [this](TFileDrop&, int, const std::vector<std::string>& files, int, int) {
+    FileDrop1FileDrop(*session_, *ui_, files);
+  };
+  drop_->Loaded();
   resize(1024, 720);
 }
 

@@ -10,6 +10,8 @@
 #include "simulation/gl/gl_stat.h"
 
 class QMenu;
+class TFileDrop;
+class TVLM_file_chooser;
 class QToolBar;
 class TVelmorListing;
 class TVLM_host;
@@ -59,7 +61,6 @@ class Tvelmor : public QMainWindow {
 
  private:
   class WindowUi;
-  class FileChooser;
   void build_menus();
   void run_item(int handler, QObject* sender);
   // Sets the pop-up's captions and enabled items for the row it opens on.
@@ -73,13 +74,14 @@ class Tvelmor : public QMainWindow {
   std::unique_ptr<WindowUi> ui_;
   std::unique_ptr<TVLM_host> host_;
   std::unique_ptr<TVLM_tooling_host> tool_host_;
-  std::unique_ptr<FileChooser> chooser_;
+  std::unique_ptr<TVLM_file_chooser> chooser_;
   std::unique_ptr<TVLM_command_table> commands_;
   std::unique_ptr<TVLM_work_setting_windows> work_settings_;  // work and display settings
   plat::GlPanel* gpnl_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QMenu* p_menu1_ = nullptr;
   Tview_panel* view_ = nullptr;  // the 3D view panel (a child of the splitter)
+  TFileDrop* drop_ = nullptr;
   std::unique_ptr<TVelmorListing> listing_;
   std::unique_ptr<Tgl_func> own_gl_;
   Tgl_func* gl_ = nullptr;

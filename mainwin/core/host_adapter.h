@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "mainwin/core/dialog_state.h"
+#include "mainwin/core/small_dialogs.h"
 #include "ncdata/ncd_data.h"
 #include "ncdata/ncd_edit.h"
 #include "simulation/gl_view.h"
@@ -109,6 +110,11 @@ class TVLM_ui {
   virtual void show_about() {}
   // The external-program dialog on its remembered state (in and out, the typed command as
   // last_data, the argument choice as r_num); true on OK.
+  // The G91/G90 conversion's dialog with its label: whether converted words get a decimal
+  // point (in and out); true on OK.
+  virtual bool g91_g90_dialog(const std::string& /*label*/, bool& /*use_dot*/) { return false; }
+  // The move/rotate dialog on the values (in and out); true on OK.
+  virtual bool move_rotate_dialog(MOVE_ROTATE_VALUES& /*v*/) { return false; }
   virtual bool other_exec_dialog(OTHER_EXEC_SETTINGS& /*s*/, const std::string& /*tmp_path*/,
                                  const std::string& /*nc_path*/) {
     return false;

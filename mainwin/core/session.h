@@ -55,7 +55,8 @@ struct TVLM_menu_state {
   // its text; 0 and "" when the row has none.
   int popup_row_line = 0;
   std::string popup_row_number;
-  bool invis_menu_mode = false;  // menu_invis_menu_mode
+  // Set while the work and jig window is open (the work set-up): dropped files are ignored.
+  bool work_setup_active = false;
 };
 
 struct TSession {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -211,3 +212,51 @@ TEST_F(Chooser, NameThatShiftJisCannotHoldIsRefused) {
 }
 
 }  // namespace
+
+TEST_F(Chooser, TheFileCommandsDialogShowsTheRequestAndGivesBackTheChoice) {
+  const QRect desk = available_desktop();
+  struct Case {
+    int mode;
+    bool radio_1, radio_2;
+    int choice;
+  } cases[] = {{2, false, false, 1}, {4, true, true, 2}, {14, true, false, 1}, {15, false, true, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    TVLM_file_request r;
+    r.mode = c.mode;
+    r.caption = "NC data のオープン";
+    r.sel.left = 2000;
+    r.sel.top = -50;
+    r.file_name = "F007.NCD";
+    r.choice_1_shown = c.radio_1;
+    r.choice_2_shown = c.radio_2;
+    r.choice = c.choice;
+    r.explorer_shown = c.mode == 2;
+    bool seen = false;
+    TVLM_file_dialog chooser(nullptr, [&](TFILE_SELECTION& d) {
+      seen = true;
+      EXPECT_EQ(d.x(), std::min(2000, desk.right() + 1 - 300));
+      EXPECT_EQ(d.y(), desk.top());
+      EXPECT_EQ(d.radio_1->isVisibleTo(&d), c.radio_1);
+      EXPECT_EQ(d.radio_2->isVisibleTo(&d), c.radio_2);
+      EXPECT_EQ(d.Label_cr->isVisibleTo(&d), c.radio_1 || c.radio_2);
+      EXPECT_EQ(d.Explorer_btn->isVisibleTo(&d), c.mode == 2);
+      EXPECT_EQ(d.radio_2->isChecked(), c.choice == 2);
+      if (c.mode == 4) d.radio_1->setChecked(true);
+      return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(chooser.choose(r));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(r.file_name, "F007.NCD");
+    EXPECT_EQ(r.chosen, dir_.path() / "F007.NCD");
+    EXPECT_EQ(r.choice, c.mode == 4 ? 1 : c.choice);
+    EXPECT_EQ(r.sel.left, std::min(2000, desk.right() + 1 - 300));
+  }
+  // Cancel gives nothing, but the window's state comes back.
+  TVLM_file_request r;
+  r.sel.width = 333;
+  TVLM_file_dialog cancel(nullptr, [](TFILE_SELECTION&) { return int(QDialog::Rejected); });
+  EXPECT_FALSE(cancel.choose(r));
+  EXPECT_TRUE(r.chosen.empty());
+  EXPECT_EQ(r.sel.width, 333);
+}

@@ -15,10 +15,16 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <QDropEvent>
 #include <cstdlib>
 
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/menu_table.h"
+#include "common/widgets/ctrls_ex.h"
+#include "mainwin/file_list_1.h"
 #include "mainwin/list_panel_1.h"
 #include "mainwin/menu_builder_1.h"
 #include "mainwin/velmor_1.h"
@@ -173,4 +179,51 @@ TEST(VelmorMenus, ThePopUpOpensOnARowWithItsCaptions) {
   EXPECT_TRUE(win.action("spmenu_sel_to_delete")->isEnabled());
   EXPECT_EQ(plat::from_qstring(win.action("spmenu_list_reset")->text()).rfind("☆↑リセット( 現在 ", 0), 0u);
   m->hide();
+}
+
+TEST(VelmorMenus, DroppedFilesAndTheChooserOpenPrograms) {
+  Window win;
+  TSession& s = win.s();
+  const fs::path sub = win.work / "sub";
+  fs::create_directory(sub);
+  testing_support::write_file(sub / "c.nc", "O2\r\nG0X5\r\nM30\r\n");
+  testing_support::write_file(sub / "A.WOK", "x");
+  auto drop = [&](const std::vector<fs::path>& files) {
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const fs::path& p : files) urls << QUrl::fromLocalFile(plat::path_to_qstring(p));
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(20, 80), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(win.w, &enter);
+    QDropEvent ev(QPointF(20, 80), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(win.w, &ev);
+  };
+  drop({sub / "A.WOK"});
+  EXPECT_EQ(s.nc().file_name, "P.NC");
+  drop({sub / "c.nc", win.work / "P.NC"});
+  EXPECT_EQ(s.nc().file_name, "c.nc");
+  EXPECT_EQ(fs::current_path(), sub);
+
+  // Ctrl+O through the program's own chooser: its name box takes the sample's name.
+  fs::current_path(win.work.path());
+  win.w->windowHandle()->requestActivate();
+  QTest::qWait(50);
+  bool answered = false;
+  QTimer::singleShot(0, [&] {
+    for (int i = 0; i < 300 && !answered; ++i) {
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* d = qobject_cast<TFILE_SELECTION*>(top);
+        if (!d || !d->isVisible() || answered) continue;
+        d->ed_file->SetText(std::string("P.NC"));
+        d->accept();
+        answered = true;
+      }
+      QTest::qWait(10);
+    }
+  });
+  QTest::keyClick(win.w->listing().panel()->row(0), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(s.nc().file_name, "P.NC");
+  EXPECT_EQ(plat::from_qstring(win.w->windowTitle()).rfind("総切削長:", 0), 0u);
+  EXPECT_EQ(s.env.read_env_str("f_sel_LAST_FILE", ""), "P.NC");
 }

@@ -38,6 +38,8 @@ struct ScriptedChooser : TVLM_file_chooser {
     answers.pop_front();
     if (a.choice) r.choice = a.choice;
     r.chosen = a.file;
+    r.file_name = a.file.filename().string();
+    r.sel.left = 2000;  // moved by the user
     return !a.file.empty();
   }
   std::deque<Answer> answers;
@@ -86,7 +88,8 @@ TEST(Commands, OpenInsertAndSaveRememberTheirChoices) {
   ASSERT_TRUE(open1Click(f.ui, f.table, 2));
   EXPECT_EQ(f.chooser.shown.back().caption, "NC data のオープン");
   EXPECT_EQ(f.s.nc().line_count, 3);
-  EXPECT_EQ(f.s.env.read_env_str("f_sel_LAST_FILE", ""), (f.dir / "A.NC").string());
+  EXPECT_EQ(f.s.env.read_env_str("f_sel_LAST_FILE", ""), "A.NC");
+  EXPECT_EQ(f.s.env.read_env_int("f_sel_Form_left", 0), 2000);
 
   // Insert at the cursor is remembered, but Tag 15 always appends.
   f.chooser.answers = {{f.dir / "S.NC", 1}};
@@ -118,4 +121,64 @@ TEST(Commands, OpenInsertAndSaveRememberTheirChoices) {
   RecordingDebLog log;
   EXPECT_TRUE(open_FILE(f.s, f.chooser, 7).empty());
   EXPECT_TRUE(log.contains("open_FILE で mode=7 が指定されました。"));
+}
+
+TEST(Commands, ToolFileModesRestoreTheFolderAndKeepTheirOwnState) {
+  CommandFixture f;
+  const fs::path here = f.dir / "work";
+  fs::create_directory(here);
+  fs::current_path(here);
+  f.s.env.read_env_str("f_sel_filter", "");
+  f.s.env.write_env_str("f_sel_filter", "*.NC");
+  for (int mode : {28, 29, 30}) {
+    SCOPED_TRACE(mode);
+    f.s.env.read_env_int("f_sel_Form_width", 0);
+    f.chooser.answers = {{mode == 30 ? fs::path() : fs::path("MAG.nst")}};
+    const fs::path p = open_FILE(f.s, f.chooser, mode);
+    const TVLM_file_request& r = f.chooser.shown.back();
+    EXPECT_EQ(r.folder, f.s.config_folder);
+    EXPECT_EQ(r.filter, "*.nst");
+    EXPECT_FALSE(r.filter_enabled);
+    EXPECT_EQ(fs::current_path(), here);
+    // The tool-file modes keep only the window's corner; the filter stays the NC files'.
+    EXPECT_EQ(f.s.env.read_env_str("f_sel_filter", ""), "*.NC");
+    EXPECT_EQ(f.s.env.read_env_int("f_sel_Form_left", 0), 2000);
+    if (mode != 30) {
+      EXPECT_EQ(p, f.s.config_folder / "MAG.nst");
+      EXPECT_EQ(f.s.env.read_env_str("f_sel_NST_LAST_FILE", ""), "MAG.nst");
+    }
+  }
+  EXPECT_EQ(f.chooser.shown[1].file_name, "MAG.nst");  // mode 29 offers the last tool file
+  EXPECT_EQ(f.chooser.shown[2].file_name, "");          // mode 30 none
+  fs::current_path(fs::temp_directory_path());
+}
+
+TEST(Commands, SaveGoesToTheProgramsFolderAndAMissingFolderKeepsTheOldFile) {
+  CommandFixture f;
+  const fs::path other = f.dir / "other";
+  fs::create_directory(other);
+  write_file(f.dir / "A.NC", "O1\r\nG0X1\r\nM30\r\n");
+  f.chooser.answers = {{f.dir / "A.NC"}};
+  ASSERT_TRUE(open1Click(f.ui, f.table, 2));
+  fs::current_path(other);  // as an insert from another folder would leave it
+  f.chooser.answers = {{fs::path()}};
+  open1Click(f.ui, f.table, 4);
+  EXPECT_EQ(f.chooser.shown.back().folder, f.dir.path());
+  // Save as a new name: bytes, line end and the tool file beside it.
+  f.s.tool_defs = {"(VLM N1 X)", "(VLM T1 Y)", "(VLM H1 Z)"};
+  f.chooser.answers = {{f.dir / "B.NC", 2}};
+  ASSERT_TRUE(open1Click(f.ui, f.table, 5));
+  EXPECT_EQ(read_file(f.dir / "B.NC"), "O1\nG0X1\nM30\n");
+  EXPECT_TRUE(fs::exists(f.dir / "B.nst"));
+  EXPECT_EQ(f.s.file.path, f.dir / "B.NC");
+  EXPECT_EQ(f.s.nc().file_name, "B.NC");
+  // The next save offers LF.
+  f.chooser.answers = {{f.dir / "missing" / "C.NC"}};
+  plat::ScriptedMessageBoxes quiet;
+  open1Click(f.ui, f.table, 4);
+  EXPECT_EQ(f.chooser.shown.back().choice, 2);
+  EXPECT_FALSE(fs::exists(f.dir / "missing"));
+  EXPECT_EQ(f.s.file.path, f.dir / "B.NC");
+  EXPECT_EQ(quiet.shown.size(), 1u);
+  fs::current_path(fs::temp_directory_path());
 }

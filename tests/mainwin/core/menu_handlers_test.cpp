@@ -7,6 +7,8 @@
 #include <map>
 
 #include "mainwin/core/command_table.h"
+#include "mainwin/core/convert_params.h"
+#include "mainwin/core/file_commands.h"
 #include "mainwin/core/dialog_commands.h"
 #include "mainwin/core/display_commands.h"
 #include "mainwin/core/find_ncd.h"
@@ -131,6 +133,24 @@ struct Ui : TVLM_ui {
   }
   int abouts = 0;
   void show_about() override { ++abouts; }
+  // The conversion dialogs: record what they showed, answer as scripted.
+  bool convert_ok = true;
+  std::string g91_label;
+  bool g91_dot_shown = false, g91_dot_typed = false;
+  bool g91_g90_dialog(const std::string& label, bool& use_dot) override {
+    g91_label = label;
+    g91_dot_shown = use_dot;
+    use_dot = g91_dot_typed;
+    return convert_ok;
+  }
+  MOVE_ROTATE_VALUES mr_shown;
+  bool move_rotate_dialog(MOVE_ROTATE_VALUES& v) override {
+    mr_shown = v;
+    v.move_x = 12.5f;
+    v.rotate_count = 3;
+    v.extra[7] = 50;
+    return convert_ok;
+  }
 };
 
 struct Fixture {
@@ -564,4 +584,72 @@ TEST(DialogCommands, HelpMenuAboutAndHelpFile) {
   MM_VersionClick(f.table, 95);
   ASSERT_EQ(launcher.calls.size(), 1u);
   EXPECT_EQ(launcher.calls[0].program, f.s.program_folder / "velmor.chm");
+}
+
+TEST(FileDrop, TheFirstNcFileOpensAndItsFolderBecomesCurrent) {
+  Fixture f;
+  const fs::path sub = f.dir / "sub";
+  fs::create_directory(sub);
+  write_file(sub / "c.nc", "O1\nG0X1\nM30\n");
+  write_file(sub / "d.nc", "O2\nM30\n");
+  write_file(sub / "A.WOK", "x");
+  write_file(sub / "b.nst", "x");
+  auto cp = [](const fs::path& p) { return p.string(); };
+  EXPECT_FALSE(FileDrop1FileDrop(f.s, f.ui, {cp(sub / "A.WOK")}));
+  EXPECT_FALSE(FileDrop1FileDrop(f.s, f.ui, {cp(sub / "b.nst"), cp(sub / "c.nc")}));
+  EXPECT_FALSE(FileDrop1FileDrop(f.s, f.ui, {}));
+  EXPECT_EQ(f.s.nc().line_count, 0);
+  {
+    plat::BusyGuard busy;
+    EXPECT_FALSE(FileDrop1FileDrop(f.s, f.ui, {cp(sub / "c.nc")}));
+  }
+  f.s.menu.work_setup_active = true;
+  EXPECT_FALSE(FileDrop1FileDrop(f.s, f.ui, {cp(sub / "c.nc")}));
+  f.s.menu.work_setup_active = false;
+  EXPECT_TRUE(FileDrop1FileDrop(f.s, f.ui, {cp(sub / "c.nc"), cp(sub / "d.nc")}));
+  EXPECT_EQ(f.s.nc().file_name, "c.nc");
+  EXPECT_EQ(f.s.nc().line_count, 3);
+  EXPECT_EQ(fs::current_path(), sub);
+}
+
+TEST(ConvertParams, AskedInTheirDialogsAndRefusedWithSubprograms) {
+  Fixture f;
+  f.load("O1\nG91G0X1\nM30\n");
+  f.list.sel_start = 3;
+  f.list.sel_end = 2;
+  f.s.disp.CONV_UNIT = 2;
+  f.ui.g91_dot_typed = true;
+  ASSERT_TRUE(ask_convert_params(f.s, f.ui, 3));
+  EXPECT_EQ(f.ui.g91_label, "G91 に変換する");
+  EXPECT_FALSE(f.ui.g91_dot_shown);
+  EXPECT_EQ(f.s.disp.CONV_UNIT, 1);
+  EXPECT_EQ(f.list.sel_start, 2);
+  EXPECT_EQ(f.list.sel_end, 3);
+  f.ui.g91_dot_typed = false;
+  ask_convert_params(f.s, f.ui, 4);
+  EXPECT_EQ(f.ui.g91_label, "G90 に変換する");
+  EXPECT_EQ(f.s.disp.CONV_UNIT, 2);
+  f.ui.convert_ok = false;
+  f.ui.g91_dot_typed = true;
+  EXPECT_FALSE(ask_convert_params(f.s, f.ui, 4));
+  EXPECT_EQ(f.s.disp.CONV_UNIT, 2);
+  // Move/rotate: the values go in from the record and come back on OK only.
+  f.s.disp.COPY_IY = 4;
+  EXPECT_FALSE(ask_convert_params(f.s, f.ui, 6));
+  EXPECT_EQ(f.ui.mr_shown.mode, 6);
+  EXPECT_EQ(f.ui.mr_shown.move_y, 4.0f);
+  EXPECT_EQ(f.s.disp.COPY_IX, 0.0f);
+  f.ui.convert_ok = true;
+  EXPECT_TRUE(ask_convert_params(f.s, f.ui, 5));
+  EXPECT_EQ(f.s.disp.COPY_IX, 12.5f);
+  EXPECT_EQ(f.s.disp.COPY_TIMES_R, 3);
+  EXPECT_EQ(f.s.disp.POSITIONING_Z, 50.0f);
+  EXPECT_EQ(f.s.disp.COPY_IY, 4.0f);
+
+  Fixture g;
+  g.load("O1\nM98P2\nM30\nO2\nG0X1\nM99\n");
+  EXPECT_FALSE(ask_convert_params(g.s, g.ui, 3));
+  ASSERT_EQ(g.boxes.shown.size(), 1u);
+  EXPECT_EQ(g.boxes.shown[0].text, "G91⇔G90変換はサブプログラムの\nあるデータでは使用できません。");
+  EXPECT_EQ(g.ui.g91_label, "");
 }
