@@ -19,6 +19,10 @@
 #include "tooling/core/g2_canvas.h"
 
 struct TSession;
+struct Tdisp_status;
+struct TTOOL_TDH_request;
+struct TTOOL_check_request;
+class TText_lines;
 
 class TVLM_ui {
  public:
@@ -121,6 +125,16 @@ class TVLM_ui {
   }
   // The work window hid: the work set-up ends.
   virtual void end_WORK_SET() {}
+  // The output text window: takes over the lines and shows them under the caption; the
+  // caption alone while an output is being written.
+  virtual void show_output(TText_lines& /*lines*/, const std::string& /*caption*/) {}
+  virtual void output_caption(const std::string& /*caption*/) {}
+  // The dialogs of the tool list's outputs: the new T, D and H codes, and the tool-check
+  // parameters (TCOND_* of `params`); false on Cancel.
+  virtual bool TDH_dialog(TTOOL_TDH_request& /*r*/) { return false; }
+  virtual bool tool_check_dialog(const TTOOL_check_request& /*r*/, Tdisp_status& /*params*/) {
+    return false;
+  }
 };
 
 // The one adapter over the session for the NC record's host and the listing's.

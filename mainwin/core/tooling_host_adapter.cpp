@@ -1,6 +1,11 @@
 #include "mainwin/core/tooling_host_adapter.h"
 
+#include <cstdlib>
+
+#include "common/ats_func.h"
+#include "mainwin/core/copy_outs.h"
 #include "mainwin/core/host_adapter.h"
+#include "mainwin/core/nc_file.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tool_table.h"
@@ -81,4 +86,105 @@ void TVLM_tooling_host::preview_display(const Tdisp_status* copy) {
   } restore{s_.disp, s_.disp};
   s_.disp = *copy;
   apply_EXTRA_SETUP(s_, ui_);
+}
+
+// ---- the NC outputs --------------------------------------------------------------------------
+namespace {
+
+std::vector<std::string> to_vector(const TText_lines& l) {
+  std::vector<std::string> v;
+  v.reserve(l.size());
+  for (std::size_t i = 0; i < l.size(); ++i) v.emplace_back(l.line(i));
+  return v;
+}
+
+// The number of a code text ("05", "D05"); -1 for an empty or unreadable one.
+int code_number(std::string_view t) {
+  while (!t.empty() && (t.front() == ' ' || (t.front() >= 'A' && t.front() <= 'Z'))) t.remove_prefix(1);
+  if (t.empty() || !is_integer_text(t, false)) return -1;
+  return std::atoi(std::string(t).c_str());
+}
+
+}  // namespace
+
+bool TVLM_tooling_host::TDH_dialog(TTOOL_TDH_request& r) { return ui_.TDH_dialog(r); }
+
+bool TVLM_tooling_host::list_TOOL_segments(int use, const TTOOL_TDH_codes& codes, bool no_name,
+                                           std::vector<std::string>& out) {
+  NCD_DATA& d = s_.nc();
+  if (use < 0 || use >= static_cast<int>(d.run.stats.size())) return false;
+  const NCD_TOOL_STAT& rec = d.run.stats[static_cast<std::size_t>(use)];
+  std::string D, H;
+  {
+    NCD_position_keeper keep(d);
+    tool_use_DH_codes(d, rec, D, H);
+  }
+  // Only what differs from the use's own codes is a new code.
+  const int new_T = codes.T != rec.tool ? codes.T : -1;
+  const int d_new = code_number(codes.D), h_new = code_number(codes.H);
+  const int new_D = d_new >= 0 && d_new != code_number(D) ? d_new : -1;
+  const int new_H = h_new >= 0 && h_new != code_number(H) ? h_new : -1;
+  std::string name;
+  if (!no_name) {
+    auto m = std::make_unique<TTOOL_HOLDER_tmp>();
+    std::vector<std::string> defs = s_.tool_defs;
+    set_TOOL_defs(program_tool_changes(d), defs, *m, nullptr);
+    for (int i = 0; i < m->used(); ++i)
+      if (m->slot[static_cast<std::size_t>(i)].T_number == rec.tool) {
+        name = m->slot[static_cast<std::size_t>(i)].tool.name;
+        break;
+      }
+  }
+  TText_lines lines;
+  if (!::list_TOOL_segments(d, lines, use, name, new_H, new_D, new_T)) return false;
+  out = to_vector(lines);
+  return true;
+}
+
+bool TVLM_tooling_host::tool_check_dialog(const TTOOL_check_request& r, Tdisp_status& params) {
+  return ui_.tool_check_dialog(r, params);
+}
+
+bool TVLM_tooling_host::make_TOOL_check_NCD(const Tdisp_status& ds, std::vector<std::string>& out) {
+  TTOOL_CHECK_PARAMS p;
+  p.o_num = ds.TCOND_O_num;
+  p.no_name = ds.TCOND_NONAME != 0;
+  p.f = ds.TCOND_F_str;
+  p.z = ds.TCOND_Z_str;
+  p.y = ds.TCOND_Y_str;
+  p.x = ds.TCOND_X_str;
+  p.init = ds.TCOND_INIT_str;
+  p.m6 = ds.TCOND_M6_str;
+  p.pre_m6 = ds.TCOND_PRE_M6_str;
+  // The magazine of the program's tool changes and tool-definition lines.
+  auto m = std::make_unique<TTOOL_HOLDER_tmp>();
+  std::vector<std::string> defs = s_.tool_defs;
+  set_TOOL_defs(program_tool_changes(s_.nc()), defs, *m, nullptr);
+  TText_lines lines;
+  ::make_TOOL_check_NCD(s_.nc(), *m, lines, p);
+  out = to_vector(lines);
+  return true;
+}
+
+void TVLM_tooling_host::show_output_text(const std::vector<std::string>& v) {
+  TText_lines lines;
+  for (const std::string& l : v) lines.add(l);
+  ui_.show_output(lines, "");
+}
+
+std::filesystem::path TVLM_tooling_host::nc_path() const { return s_.file.path; }
+
+std::vector<std::string> TVLM_tooling_host::nc_comment_lines() const {
+  const NCD_FILE_COMMENTS& c = s_.nc().comments;
+  std::vector<std::string> v;
+  if (c.origin_given) v.push_back(c.origin_comment);
+  if (c.source_given) v.push_back(c.source_comment);
+  if (c.output_given) v.push_back(c.output_comment);
+  return v;
+}
+
+std::vector<std::string> TVLM_tooling_host::tool_def_lines() const { return s_.tool_defs; }
+
+std::filesystem::path TVLM_tooling_host::free_numbered_name(const std::filesystem::path& f) const {
+  return get_free_numbered_name(f);
 }

@@ -28,6 +28,17 @@ class TVLM_tooling_host : public Ttooling_host {
   void draw_data(int mode) override;
   void end_WORK_SET() override;
   void preview_display(const Tdisp_status* copy) override;
+  // the NC outputs of the tool list and the output text window
+  bool TDH_dialog(TTOOL_TDH_request& r) override;
+  bool list_TOOL_segments(int use, const TTOOL_TDH_codes& codes, bool no_name,
+                          std::vector<std::string>& out) override;
+  bool tool_check_dialog(const TTOOL_check_request& r, Tdisp_status& params) override;
+  bool make_TOOL_check_NCD(const Tdisp_status& params, std::vector<std::string>& out) override;
+  void show_output_text(const std::vector<std::string>& lines) override;
+  std::filesystem::path nc_path() const override;
+  std::vector<std::string> nc_comment_lines() const override;
+  std::vector<std::string> tool_def_lines() const override;
+  std::filesystem::path free_numbered_name(const std::filesystem::path& f) const override;
 
  private:
   TSession& s_;

@@ -109,6 +109,18 @@ class Ttooling_host {
   // Shows a copy of the display settings in the 3D view and puts the main window's own back
   // into its record; null shows the main window's own settings again.
   virtual void preview_display(const Tdisp_status* copy) { (void)copy; }
+
+  // ---- the output text window's saving
+  // The loaded program's file (native), empty without one.
+  virtual std::filesystem::path nc_path() const { return {}; }
+  // The program's origin, source and output comment lines, those it has (CP932).
+  virtual std::vector<std::string> nc_comment_lines() const { return {}; }
+  // The program's tool-definition lines (CP932).
+  virtual std::vector<std::string> tool_def_lines() const { return {}; }
+  // The first "name-NN.ext" of the file that does not exist yet; empty when none is known.
+  virtual std::filesystem::path free_numbered_name(const std::filesystem::path&) const {
+    return {};
+  }
 };
 
 // The host of windows that were given none.

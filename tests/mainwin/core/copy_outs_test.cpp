@@ -1,0 +1,549 @@
+// The copy-outs, the per-tool cut-out and the tool-check program: golden texts of a small
+// fixture program, and a round-trip oracle that interprets every copy of generated programs
+// and compares it with the transformed original, move by move.
+#include "mainwin/core/copy_outs.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ncdata/ncd_moves.h"
+#include "ncdata/ncd_run.h"
+#include "platform/core/input.h"
+#include "platform/core/msgbox.h"
+#include "tests/ncdata/ncd_test_util.h"
+#include "tests/support/ncd_program_gen.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testing_support::data_file;
+using testing_support::read_file;
+
+// Every tool has a cutter radius of 3 mm, so G41/G42 compensate.
+struct RadiusHost : NCD_RUN_HOST {
+  int th_find(int, int& size) override {
+    size = 0;
+    return -1;
+  }
+  void th_show(int) override {}
+  bool th_set_tool0() override { return false; }
+  bool tool_radius(int, float& r) override {
+    r = 3.0f;
+    return true;
+  }
+  void show_system_err(const std::string&) override {}
+  void set_TOOL_defs(NCD_DATA&) override {}
+  void fit_scale(NCD_DATA&) override {}
+};
+
+RadiusHost g_radius;
+
+std::unique_ptr<NCD_DATA> load_program(const std::string& text, bool comp = false) {
+  auto d = make_ncd();
+  d->run.host = &g_radius;
+  d->exec_opt.comp_enabled = comp;
+  load_ncd(*d, text);
+  EXPECT_TRUE(Run_all_NCD(*d, 0));
+  return d;
+}
+
+std::unique_ptr<NCD_DATA> fixture() {
+  return load_program(read_file(data_file("copy_out_fixture.nc")));
+}
+
+TText_lines copy_of(NCD_DATA& d, int mode, COPY_OUT_RESULT* res = nullptr,
+                    COPY_OUT_PARAMS p = COPY_OUT_PARAMS{}) {
+  p.mode = mode;
+  TText_lines out;
+  COPY_OUT_RESULT r = convert_NCD_copy(d, p, out);
+  if (res) *res = r;
+  return out;
+}
+
+std::vector<std::string> lines_of(const TText_lines& t) {
+  std::vector<std::string> v;
+  for (std::size_t i = 0; i < t.size(); ++i) v.emplace_back(t.line(i));
+  return v;
+}
+
+// ---- golden texts -------------------------------------------------------------------------
+
+void expect_golden(const TText_lines& out, const std::string& name) {
+  const std::string want = read_file(data_file(name));
+  if (want != out.bytes()) {
+    testing_support::write_file(std::filesystem::temp_directory_path() / name, out.bytes());
+    ADD_FAILURE() << name << " differs; the output is in the temp folder";
+  }
+}
+
+TEST(CopyOutGolden, EachModeOfTheFixture) {
+  auto d = fixture();
+  const struct {
+    int mode;
+    const char* file;
+  } cases[] = {{CO_SUBPRO, "copy_out_7.txt"},     {CO_G91, "copy_out_33.txt"},
+               {CO_G90, "copy_out_34.txt"},       {CO_X_MIRROR, "copy_out_37.txt"},
+               {CO_TURN_90, "copy_out_39.txt"}};
+  for (const auto& c : cases) {
+    COPY_OUT_RESULT r;
+    const TText_lines out = copy_of(*d, c.mode, &r);
+    EXPECT_EQ(r.end, COPY_OUT_END::done) << c.mode;
+    expect_golden(out, c.file);
+    EXPECT_EQ(out.bytes().find("set G90 or G91"), std::string::npos);
+  }
+}
+
+TEST(CopyOutGolden, CutOutAndToolCheck) {
+  auto d = fixture();
+  TText_lines cut;
+  ASSERT_TRUE(list_TOOL_segments(*d, cut, 3, "", 5, 5, -1));
+  expect_golden(cut, "cut_out_3.txt");
+  TTOOL_HOLDER_tmp m;
+  m.count = 3;
+  for (int i = 0; i < 3; ++i) {
+    m.slot[i].T_number = i + 1;
+    m.slot[i].tool.name = i == 2 ? "φ6 (R3)" : "drill";
+    m.slot[i].tool.T_category = i == 1 ? 0 : 3;
+    m.slot[i].tool.ref_dia = 6;
+  }
+  TText_lines chk;
+  make_TOOL_check_NCD(*d, m, chk, TTOOL_CHECK_PARAMS{});
+  expect_golden(chk, "tool_check.txt");
+}
+
+// ---- the per-tool cut-out ----------------------------------------------------------------
+
+TEST(CutOut, TitlesCodesAndRefusals) {
+  auto d = fixture();
+  struct C {
+    int r, new_H, new_D, new_T;
+    std::string name, title, start;
+    const char* line;  // a line that must be there
+  };
+  const std::vector<C> cases = {
+      {3, -1, -1, -1, "", "(  3 : T03 D03 H03 )", "( START ) T03 ", "G43 Z10. H03 D03"},
+      {3, 5, 5, -1, "", "(  3 : T03 D03 H03  → T03 D05 H05 )", "( START ) T03 ",
+       "G43 Z10. H05(H03) D05(D03)"},
+      {3, -1, -1, 7, "", "(  3 : T03 D03 H03  → T07 D03 H03 )", "( START ) T07 ",
+       "G43 Z10. H03 D03"},
+      {1, -1, -1, -1, "end mill (R3)", "(  1 : T01     H01 : \"end mill [R3]\")", "( START ) T01 ",
+       "(T1) M06"},
+  };
+  for (const C& c : cases) {
+    TText_lines out;
+    ASSERT_TRUE(list_TOOL_segments(*d, out, c.r, c.name, c.new_H, c.new_D, c.new_T));
+    const auto v = lines_of(out);
+    ASSERT_GE(v.size(), 4u);
+    EXPECT_EQ(v[0], "(****************)");
+    EXPECT_EQ(v[1], c.title);
+    EXPECT_EQ(v[2], c.start);
+    EXPECT_NE(out.bytes().find(c.line), std::string::npos) << c.title;
+    EXPECT_EQ(out.bytes().find("DD"), std::string::npos);
+    char end[32];
+    std::snprintf(end, sizeof end, "( ENDED : T= %d )", d->run.stats[c.r].tool);
+    EXPECT_EQ(v.back(), end);
+  }
+  // Tool 1's use ends before the next tool change; tool 3's runs through its sub-program.
+  TText_lines one;
+  list_TOOL_segments(*d, one, 1, "", -1, -1, -1);
+  EXPECT_EQ(lines_of(one)[3], "(     5 ) (T1) M06");
+  EXPECT_EQ(one.bytes().find("T2"), std::string::npos);
+  TText_lines three;
+  list_TOOL_segments(*d, three, 3, "", -1, -1, -1);
+  EXPECT_EQ(lines_of(three)[3], "(    20 ) (T3) M06");
+  EXPECT_NE(three.bytes().find("(    26 ) M30"), std::string::npos);
+
+  // Refused: an index at the record count, and while busy; nothing written, position kept.
+  Goto_NCD_step(*d, 7, false);
+  const NCD_POINT at = d->exec.cur;
+  const int block = d->pos.block_count;
+  TText_lines none;
+  EXPECT_FALSE(list_TOOL_segments(*d, none, static_cast<int>(d->run.stats.size()), "", -1, -1, -1));
+  {
+    plat::BusyGuard busy;
+    EXPECT_FALSE(list_TOOL_segments(*d, none, 1, "", -1, -1, -1));
+  }
+  EXPECT_TRUE(none.empty());
+  ASSERT_TRUE(list_TOOL_segments(*d, none, 2, "", -1, -1, -1));
+  EXPECT_EQ(d->pos.block_count, block);
+  EXPECT_EQ(d->exec.cur.x, at.x);
+  EXPECT_EQ(d->exec.cur.z, at.z);
+  EXPECT_FALSE(plat::busy());
+}
+
+TEST(CutOut, EscapeAtTheThousandthBlockEndsTheLinesEarly) {
+  std::string text = "%\r\n(VLM ORIGN X0Y0Z100.)\r\nT1 M06\r\n";
+  for (int i = 0; i < 3000; ++i) text += "G91 G01 X0.01\r\n";
+  text += "M30\r\n";
+  auto d = load_program(text);
+  plat::ScriptedInput input;
+  input.escape_after(1);
+  TText_lines out;
+  ASSERT_TRUE(list_TOOL_segments(*d, out, 1, "", -1, -1, -1));
+  const auto v = lines_of(out);
+  EXPECT_EQ(v.size(), 3u + 1000u + 2u);
+  EXPECT_EQ(v[v.size() - 2], "( 中断しました )");
+  EXPECT_EQ(v.back(), "( ENDED : T= 1 )");
+}
+
+// ---- the tool-check program --------------------------------------------------------------
+
+TEST(ToolCheck, ToolBlocksAndErrors) {
+  TTOOL_HOLDER_tmp m;
+  m.count = 2;
+  m.slot[0].T_number = 1;
+  m.slot[0].tool.name = "flat";
+  m.slot[0].tool.T_category = 3;
+  m.slot[0].tool.ref_dia = 0.04f;
+  m.slot[1].T_number = 2;
+  m.slot[1].tool.T_category = 3;
+  m.slot[1].tool.ref_dia = 10;
+  const std::string head = "%\r\n(VLM ORIGN X1Y2Z100.)\r\n";
+  struct C {
+    std::string program;
+    TTOOL_CHECK_PARAMS p;
+    std::vector<std::string> want;    // lines that must be there
+    std::vector<std::string> absent;  // texts that must not
+  };
+  TTOOL_CHECK_PARAMS bad_z, bad_x, bad_f, names_off;
+  bad_z.z = "abc";
+  bad_x.x = "1..";
+  bad_f.f = "F";
+  names_off.no_name = true;
+  const std::vector<C> cases = {
+      // One use, without H: only its two lines.
+      {head + "T2 M06\r\nG00 X0\r\nM30\r\n", {}, {"/(****************)", "M00 (  1 : T02         : \"\")"},
+       {"/T02", "G43"}},
+      // Diameter 0.04: no check lines; with D: the circle of I = -2r; without D: X - r.
+      {head + "T1 M06\r\nG43 Z5. H01\r\nT2 M06\r\nG43 Z5. H02 D02\r\nM30\r\n", {},
+       {"M00 (  1 : T01     H01 : \"flat\")", "/T01 M6", "/G90G00G17G40G54 X1.Y2.Z100.",
+        "/G90G00 X-50. Y-50.", "/G90G00G43 Z-50. H01", "/G90G01G41 X-40. J1 D02F200",
+        "/G90G03    I-10.", "/G90G01G40 X-50.", "/G90G00 Z100.", "/G90G00 X1.Y2."},
+       {"X-50.02"}},
+      {head + "T2 M06\r\nG43 Z5. H02\r\nM30\r\n", {}, {"/G90G00 X-55."}, {"G41"}},
+      {head + "T1 M06\r\nG43 Z5. H01\r\nM30\r\n", names_off, {"M00 (  1 : T01     H01 )"}, {"flat"}},
+      {head + "T1 M06\r\nM30\r\n", bad_z, {"", "ERR : Z の abc は実数ではありません。"}, {"%"}},
+      {head + "T1 M06\r\nM30\r\n", bad_x, {"ERR : X の 1.. は実数ではありません。"}, {"%"}},
+      {head + "T1 M06\r\nM30\r\n", bad_f, {"ERR : F の F は実数ではありません。"}, {"%"}},
+      {"%\r\nT1 M06\r\nM30\r\n", {}, {"ERR : この NC-DATA には ", "      開始位置の指定がありません。"}, {"%"}},
+  };
+  for (const C& c : cases) {
+    auto d = load_program(c.program);
+    TText_lines out;
+    make_TOOL_check_NCD(*d, m, out, c.p);
+    const auto v = lines_of(out);
+    for (const std::string& w : c.want)
+      EXPECT_NE(std::find(v.begin(), v.end(), w), v.end()) << w << "\n" << out.bytes();
+    for (const std::string& a : c.absent)
+      EXPECT_EQ(out.bytes().find(a), std::string::npos) << a << "\n" << out.bytes();
+  }
+}
+
+// ---- refusals, copied lines, number forms -----------------------------------------------------
+
+TEST(CopyOut, RefusalsAndCopiedLines) {
+  const std::string o = "%\r\n(VLM ORIGN X0Y0Z100.)\r\nG90 G00 X1. Y1.\r\n";
+  struct C {
+    std::string body;
+    int mode;
+    COPY_OUT_END end;
+    std::string msg_part;   // a part of the box's text
+    std::string line_part;  // a line that must be written
+  };
+  const std::vector<C> cases = {
+      {"G18 G02 X5. Z1. I2.\r\nM30\r\n", CO_G91, COPY_OUT_END::refused, "G18 ZX",
+       "(*    4*) G90G18 G02 X5. Z1. I2."},
+      {"G19\r\nM30\r\n", CO_X_MIRROR, COPY_OUT_END::refused, "G19 YZ", "(*    4*) G90G19"},
+      {"G92 X0 Y0\r\nM30\r\n", CO_ROTATE, COPY_OUT_END::refused, "G92", "(*    4*) G90G92 X0 Y0"},
+      {"G92 X0 Y0\r\nG01 X1.\r\nM30\r\n", CO_G91, COPY_OUT_END::done, "",
+       "(*    4*) G90G92 X0 Y0"},
+      {"G52 X5.\r\nM30\r\n", CO_G90, COPY_OUT_END::refused, "G52", ""},
+      {"G91 G28 Z5.\r\nM30\r\n", CO_G91, COPY_OUT_END::refused, "G28", ""},
+      {"G90 G28 Z0.\r\nM30\r\n", CO_G91, COPY_OUT_END::refused, "G28", ""},
+      {"G91 G28 Z0.\r\nG90 G00 Z10.\r\nM30\r\n", CO_G91, COPY_OUT_END::done, "",
+       "(*    4*) G91 G28 Z0."},
+      {"G04 X1.5\r\nM30\r\n", CO_G91, COPY_OUT_END::done, "", "(*    4*) G90G04 X1.5"},
+      {"G18\r\nM30\r\n", CO_SUBPRO, COPY_OUT_END::done, "", "(     4 ) G18"},
+  };
+  for (const C& c : cases) {
+    auto d = load_program(o + c.body);
+    COPY_OUT_RESULT r;
+    const TText_lines out = copy_of(*d, c.mode, &r);
+    EXPECT_EQ(r.end, c.end) << c.body;
+    EXPECT_NE(r.message.find(c.msg_part), std::string::npos) << r.message;
+    const auto v = lines_of(out);
+    if (!c.line_part.empty())
+      EXPECT_NE(std::find(v.begin(), v.end(), c.line_part), v.end()) << out.bytes();
+    if (c.end != COPY_OUT_END::done) EXPECT_EQ(v.back(), "( 中断しました )");
+  }
+  // After G28 Z0 the G91 copy positions Z absolutely, then goes on in G91.
+  auto d = load_program(o + "G91 G28 Z0.\r\nG90 G00 Z10.\r\nG01 Z5.\r\nM30\r\n");
+  const auto v = lines_of(copy_of(*d, CO_G91));
+  EXPECT_EQ(v[4], "(     5 ) G90 G00 Z10.");
+  EXPECT_EQ(v[5], "(     6 ) G91G01 Z-5.");
+
+  // A G90 copy of a program that starts in G91 without an origin comment.
+  auto g = load_program("%\r\nG01 X1.\r\nM30\r\n");
+  COPY_OUT_RESULT r;
+  copy_of(*g, CO_G90, &r);
+  EXPECT_EQ(r.end, COPY_OUT_END::refused);
+  // Without an origin a G91 copy writes the first absolute line in G90.
+  auto h = load_program("%\r\nG90 G00 X5. Y5.\r\nG01 X6.\r\nM30\r\n");
+  const auto w = lines_of(copy_of(*h, CO_G91, &r));
+  EXPECT_EQ(w[1], "(     2 ) G90 G00 X5.Y5. ");
+  EXPECT_EQ(w[2], "(     3 ) G91G01 X1.");
+}
+
+TEST(CopyOut, NumberFormsAndSmallSteps) {
+  auto d = load_program("%\r\n(VLM ORIGN X0Y0Z100.)\r\nG91 G01 X1.5 Y0.0004\r\nY0.0004\r\nM30\r\n");
+  COPY_OUT_PARAMS p;
+  p.conv_unit = 2;
+  p.word_unit = 4;
+  auto v = lines_of(copy_of(*d, CO_G91, nullptr, p));
+  EXPECT_EQ(v[2], "(     3 ) G91 G01 X1500 ");  // Y0.0004 is below the step
+  EXPECT_EQ(v[3], "(     4 ) Y1");  // the two add up to one
+  v = lines_of(copy_of(*d, CO_G90));
+  EXPECT_EQ(v[2], "(     3 ) G90 G01 X1.5Y0. ");  // the first word of each axis is written
+  EXPECT_EQ(v[3], "(     4 ) Y0.001");
+
+  // 200,000 steps of X0.001 in G91 give X200. in the G90 copy.
+  std::string text = "%\r\n(VLM ORIGN X0Y0Z100.)\r\nG91 G01 X0.001 F100\r\n";
+  for (int i = 1; i < 200000; ++i) text += "X0.001\r\n";
+  text += "M30\r\n";
+  auto big = load_program(text);
+  const TText_lines out = copy_of(*big, CO_G90);
+  EXPECT_EQ(out.line(out.size() - 2), "( 200002 ) X200.");
+  // The G91 copy of the same: the sum of its integer steps is the count exactly.
+  p.conv_unit = 2;
+  const TText_lines inc = copy_of(*big, CO_G91, nullptr, p);
+  long long sum = 0;
+  for (std::size_t i = 0; i < inc.size(); ++i) {
+    const std::string_view l = inc.line(i);
+    const std::size_t x = l.find('X');
+    if (x != std::string_view::npos) sum += std::atoll(std::string(l.substr(x + 1)).c_str());
+  }
+  EXPECT_EQ(sum, 200000);
+}
+
+TEST(CopyOut, CountGivesThatManyCopiesAndEscapeStops) {
+  auto d = fixture();
+  COPY_OUT_PARAMS p;
+  p.times = 3;
+  p.dx = 100;
+  const TText_lines out = copy_of(*d, CO_MOVE, nullptr, p);
+  int m30 = 0, starts = 0, tool1 = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const std::string_view l = out.line(i);
+    m30 += l.find("M30") != std::string_view::npos;
+    starts += l.substr(0, 2) == "(+";
+    tool1 += l.find("T1 M06") != std::string_view::npos;
+  }
+  EXPECT_EQ(m30, 1);
+  EXPECT_EQ(starts, 2);
+  EXPECT_EQ(tool1, 3);
+  EXPECT_NE(out.bytes().find("(+    1+) G90G00X300.Y0."), std::string::npos);
+
+  std::string text = "%\r\n(VLM ORIGN X0Y0Z100.)\r\n";
+  for (int i = 0; i < 2500; ++i) text += "G91 G01 X0.01\r\n";
+  text += "M30\r\n";
+  auto e = load_program(text);
+  plat::ScriptedInput input;
+  input.escape_after(2);
+  COPY_OUT_RESULT r;
+  const TText_lines part = copy_of(*e, CO_G91, &r);
+  EXPECT_EQ(r.end, COPY_OUT_END::stopped);
+  EXPECT_EQ(r.caption, "STOP");
+  EXPECT_EQ(part.size(), 2001u);
+  EXPECT_EQ(part.back(), "( 中断しました )");
+}
+
+// ---- round-trip oracle ---------------------------------------------------------------------
+
+struct Block {
+  int line = -1;  // source line (0-based); -1 for an inserted line
+  bool moved = false;
+  NCD_POINT end;
+  int motion = 0;
+  bool ijk = false;  // an arc by its centre (not by R)
+  VEC3 centre;
+  double r_z = 0, bottom_z = 0;
+  std::vector<NCD_MOVE> comp;  // the compensated moves
+};
+
+// Every block of the program from its start; with `tagged`, the source line from the tag.
+std::vector<Block> trace(NCD_DATA& d, bool tagged) {
+  std::vector<Block> v;
+  Reset_NCD_exec(d);
+  d.run.st = NCD_RUN_STATE{};
+  std::string text;
+  NCD_STEP_MOVES mv;
+  for (;;) {
+    const int before = d.pos.block_count;
+    const bool ended = exec_NCD_block(d, false);
+    if (d.pos.block_count == before) break;
+    const int line = d.pos.cur_line;
+    Block b;
+    b.line = line;
+    if (tagged) {
+      get_NCD_line_text(d, line, text);
+      int n = -1;
+      if (text.size() > 8 && text[0] == '(' && text[1] != '+' && std::sscanf(text.c_str() + 1, "%*[ *]%d", &n) == 1)
+        b.line = n - 1;
+      else if (text.size() > 8 && text[0] == '(' && text[1] == ' ' && std::sscanf(text.c_str() + 1, "%d", &n) == 1)
+        b.line = n - 1;
+      else
+        b.line = -1;
+    }
+    const NCD_LINE rec = d.line(line);
+    b.moved = (rec.flags & NCD_WF_AXIS) && !(rec.flags & (NCD_WF_NOSIM | NCD_WF_G04));
+    b.end = d.exec.cur;
+    b.motion = d.exec.saved_status & NCD_ST_MOTION;
+    b.ijk = (rec.flags & NCD_WF_IJK) != 0;
+    b.centre = ncd_arc_centre(d.exec);
+    b.r_z = d.exec.cyc.r_z;
+    b.bottom_z = d.exec.cyc.bottom_z;
+    get_NCD_step_moves(d, mv);
+    for (int i = 0; i < mv.count; ++i)
+      if (mv.m[i].compensated) b.comp.push_back(mv.m[i]);
+    if (b.line >= 0) v.push_back(b);
+    if (ended || (d.exec.status == NCD_ST_ERROR && (rec.status & NCD_ST_END_FIELD) == NCD_ST_PROG_END)) break;
+  }
+  return v;
+}
+
+struct Xform {
+  int mode;
+  double cx = 0, cy = 0, a = 0, dx = 0, dy = 0, dz = 0;
+  NCD_POINT point(NCD_POINT p) const {
+    switch (mode) {
+      case CO_ROTATE: case CO_TURN_90: case CO_TURN_180: {
+        const double r = a * M_PI / 180, c = std::cos(r), s = std::sin(r);
+        const double x = p.x - cx, y = p.y - cy;
+        return {cx + x * c - y * s, cy + x * s + y * c, p.z};
+      }
+      case CO_MOVE: return {p.x + dx, p.y + dy, p.z + dz};
+      case CO_X_MIRROR: return {-p.x, p.y, p.z};
+      case CO_Y_MIRROR: return {p.x, -p.y, p.z};
+      default: return p;
+    }
+  }
+};
+
+std::string saved_copy(const NCD_DATA& d, const TText_lines& out) {
+  std::vector<std::string> comments;
+  if (d.comments.origin_given) comments.push_back(d.comments.origin_comment);
+  return clip_save_text(comments, out);
+}
+
+void expect_near(const NCD_POINT& a, const NCD_POINT& b, double tol, const std::string& what) {
+  EXPECT_NEAR(a.x, b.x, tol) << what;
+  EXPECT_NEAR(a.y, b.y, tol) << what;
+  EXPECT_NEAR(a.z, b.z, tol) << what;
+}
+
+TEST(CopyOutOracle, EveryModeReproducesTheTransformedPath) {
+  testing_support::NcGenOptions go;
+  go.lines = 10000;
+  go.seed = 7;
+  std::string text = testing_support::NcProgramGen(go).make();
+  text.insert(3, "(VLM ORIGN X0Y0Z100.)\r\nG17\r\n");
+  // A helix and a G91 stretch at the end of the main program.
+  const std::size_t m30 = text.find("M30");
+  text.insert(m30, "G90 G00 X10. Y0 Z5.\r\nG03 X-10. Y0 Z2. I-10. J0 F500\r\nG91 G01 X1.25 Y-2.5\r\nG90\r\n");
+  auto d = load_program(text, true);
+  const std::vector<Block> orig = trace(*d, false);
+  ASSERT_GT(orig.size(), 9000u);
+  const Xform xs[] = {{CO_G91}, {CO_G90}, {CO_ROTATE, 5, -3, 30}, {CO_MOVE, 0, 0, 0, 12.5, -7, 1},
+                      {CO_X_MIRROR}, {CO_Y_MIRROR}, {CO_TURN_90, 0, 0, 90}, {CO_TURN_180, 0, 0, 180}};
+  for (const Xform& x : xs) {
+    COPY_OUT_PARAMS p;
+    p.cx = x.cx, p.cy = x.cy, p.angle = x.a, p.dx = x.dx, p.dy = x.dy, p.dz = x.dz;
+    COPY_OUT_RESULT r;
+    const TText_lines out = copy_of(*d, x.mode, &r, p);
+    ASSERT_EQ(r.end, COPY_OUT_END::done) << x.mode << " " << r.message;
+    auto c = load_program(saved_copy(*d, out), true);
+    const std::vector<Block> copy = trace(*c, true);
+    ASSERT_EQ(copy.size(), orig.size()) << x.mode;
+    const bool mirror = x.mode == CO_X_MIRROR || x.mode == CO_Y_MIRROR;
+    int failures = 0;
+    for (std::size_t i = 0; i < orig.size() && failures < 5; ++i) {
+      const Block& o = orig[i];
+      const Block& k = copy[i];
+      const std::string what = "mode " + std::to_string(x.mode) + " line " + std::to_string(o.line + 1);
+      if (k.line != o.line) {
+        ADD_FAILURE() << what << " copy line " << k.line + 1;
+        ++failures;
+        continue;
+      }
+      if (!o.moved) continue;
+      const int before = ::testing::Test::HasFailure();
+      expect_near(k.end, x.point(o.end), 0.001, what);
+      if (ncd_is_arc(o.motion)) {
+        const int turn = mirror ? (o.motion == NCD_MG_G02 ? NCD_MG_G03 : NCD_MG_G02) : o.motion;
+        EXPECT_EQ(k.motion, turn) << what;
+        // The centre of an arc by R moves with its rounded ends (without limit for a half
+        // circle); that of an arc by I and J stays within the two roundings.
+        if (o.ijk) expect_near(k.centre, x.point(o.centre), 0.0015, what + " centre");
+      }
+      if (ncd_is_cycle(o.motion)) {
+        EXPECT_NEAR(k.r_z, x.point({0, 0, o.r_z}).z, 0.001) << what;
+        EXPECT_NEAR(k.bottom_z, x.point({0, 0, o.bottom_z}).z, 0.001) << what;
+      }
+      EXPECT_EQ(k.comp.size(), o.comp.size()) << what;
+      for (std::size_t j = 0; j < k.comp.size() && j < o.comp.size(); ++j)
+        expect_near(k.comp[j].end, x.point(o.comp[j].end), 0.002, what + " compensated");
+      if (::testing::Test::HasFailure() && !before) ++failures;
+    }
+  }
+}
+
+TEST(CopyOutOracle, InversePairsBringBackTheOriginal) {
+  auto d = fixture();
+  const std::vector<Block> orig = trace(*d, false);
+  struct Pair {
+    std::vector<COPY_OUT_PARAMS> steps;
+  };
+  auto P = [](int mode, double a = 0, double dx = 0) {
+    COPY_OUT_PARAMS p;
+    p.mode = mode;
+    p.angle = a;
+    p.dx = dx;
+    return p;
+  };
+  const std::vector<Pair> pairs = {
+      {{P(CO_G91), P(CO_G90)}},
+      {{P(CO_X_MIRROR), P(CO_X_MIRROR)}},
+      {{P(CO_MOVE, 0, 12.345), P(CO_MOVE, 0, -12.345)}},
+      {{P(CO_TURN_90), P(CO_TURN_90), P(CO_TURN_90), P(CO_TURN_90)}},
+      {{P(CO_TURN_180), P(CO_TURN_180)}},
+  };
+  for (const Pair& pr : pairs) {
+    std::string text = read_file(data_file("copy_out_fixture.nc"));
+    for (const COPY_OUT_PARAMS& p : pr.steps) {
+      auto d1 = load_program(text);
+      TText_lines out;
+      ASSERT_EQ(convert_NCD_copy(*d1, p, out).end, COPY_OUT_END::done);
+      text = saved_copy(*d1, out);
+    }
+    auto back = load_program(text);
+    std::vector<Block> b = trace(*back, false);
+    // The positions the tool goes through (the saved copies add lines that do not move).
+    auto path = [](const std::vector<Block>& v) {
+      std::vector<NCD_POINT> p;
+      for (const Block& x : v)
+        if (p.empty() || std::fabs(p.back().x - x.end.x) + std::fabs(p.back().y - x.end.y) +
+                                 std::fabs(p.back().z - x.end.z) > 1e-6)
+          p.push_back(x.end);
+      return p;
+    };
+    const std::vector<NCD_POINT> a = path(orig), c = path(b);
+    ASSERT_EQ(a.size(), c.size()) << pr.steps[0].mode;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      expect_near(c[i], a[i], 0.001, "mode " + std::to_string(pr.steps[0].mode));
+  }
+}
+
+}  // namespace
