@@ -19,7 +19,9 @@
 #include <QShowEvent>
 #include <QSplitter>
 
+#include "mainwin/copy_out_dialogs.h"
 #include "mainwin/core/command_table.h"
+#include "mainwin/core/copy_outs.h"
 #include "mainwin/core/file_commands.h"
 #include "mainwin/core/host_adapter.h"
 #include "common/widgets/input_number.h"
@@ -50,6 +52,7 @@
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
 #include "tooling/tool_list_win_1.h"
+#include "tooling/clip_edit_1.h"
 
 const char* const Tvelmor::kCaption = "Velmor_PRO Version 2.14 ";
 
@@ -185,6 +188,14 @@ class Tvelmor::WindowUi : public TVLM_ui {
     o.last_data = dlg.command();
     return true;
   }
+  void show_output(TText_lines& lines, const std::string& caption) override {
+    w_.clip_edit_->set_lines(lines, caption);
+    w_.clip_edit_->show();
+    w_.clip_edit_->raise();
+  }
+  void output_caption(const std::string& caption) override {
+    w_.clip_edit_->set_caption(caption);
+  }
 
  private:
   Tvelmor& w_;
@@ -198,7 +209,8 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
       tool_host_(std::make_unique<TVLM_tooling_host>(*session_, *ui_)),
       chooser_(std::make_unique<TVLM_file_dialog>(this)),
       commands_(std::make_unique<TVLM_command_table>()),
-      work_settings_(std::make_unique<TVLM_work_setting_windows>(this, *tool_host_)) {
+      work_settings_(std::make_unique<TVLM_work_setting_windows>(this, *tool_host_)),
+      copy_dialogs_(std::make_unique<TVLM_copy_out_dialogs>(this)) {
   if (!gl) {
     own_gl_ = std::make_unique<Tgl_func>();
     gl = own_gl_.get();
@@ -224,6 +236,7 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   split->setStretchFactor(1, 1);
   split->setSizes({400, 624});
   setCentralWidget(split);
+  clip_edit_ = new TClip_Edit(*tool_host_, this);
   build_menus();
   // Files dropped on the window open as the NC program.
   drop_ = new TFileDrop(this);
@@ -257,6 +270,7 @@ void Tvelmor::build_menus() {
   register_dialog_commands(*commands_, *session_, *ui_);
   register_preview_commands(*commands_, *session_, *tool_host_, this);
   register_work_setting_commands(*commands_, *session_, *ui_, *work_settings_);
+  register_copy_out_commands(*commands_, *session_, *ui_, *copy_dialogs_);
   const VLM_built_menus built = build_menus_from_table(
       *this, [this](const VLM_menu_item& it, QAction* a) { run_item(static_cast<int>(it.handler), a); });
   toolbar_ = built.toolbar;

@@ -16,6 +16,8 @@ class QToolBar;
 class TVelmorListing;
 class TVLM_host;
 class TVLM_command_table;
+class TClip_Edit;
+class TVLM_copy_out_dialogs;
 class TVLM_tooling_host;
 class Tview_panel;
 class TVLM_work_setting_windows;
@@ -77,6 +79,8 @@ class Tvelmor : public QMainWindow {
   std::unique_ptr<TVLM_file_chooser> chooser_;
   std::unique_ptr<TVLM_command_table> commands_;
   std::unique_ptr<TVLM_work_setting_windows> work_settings_;  // work and display settings
+  std::unique_ptr<TVLM_copy_out_dialogs> copy_dialogs_;
+  TClip_Edit* clip_edit_ = nullptr;  // the output text window
   plat::GlPanel* gpnl_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QMenu* p_menu1_ = nullptr;

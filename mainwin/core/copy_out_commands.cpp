@@ -69,10 +69,11 @@ bool NCD_copy_out(TSession& s, TVLM_ui& ui, TVLM_copy_out_chooser& chooser, int 
   return true;
 }
 
-void register_copy_out_commands(TVLM_command_table& popup, TSession& s, TVLM_ui& ui,
+void register_copy_out_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,
                                 TVLM_copy_out_chooser& chooser) {
   for (int tag : {20, 33, 34, 35, 36, 37, 38, 39, 40}) {
     const int mode = copy_out_mode_of_tag(tag);
-    popup.add(tag, [&s, &ui, &chooser, mode] { NCD_copy_out(s, ui, chooser, mode); });
+    t.add(VLM_handler::list_popup, tag,
+              [&s, &ui, &chooser, mode] { NCD_copy_out(s, ui, chooser, mode); });
   }
 }

@@ -81,8 +81,8 @@ class TVLM_copy_out_chooser {
 // stop or refusal first). False when nothing was shown.
 bool NCD_copy_out(TSession& s, TVLM_ui& ui, TVLM_copy_out_chooser& chooser, int mode);
 
-// Registers the copy-out items of the listing's handler: Tags 20 and 33..40.
-void register_copy_out_commands(TVLM_command_table& popup, TSession& s, TVLM_ui& ui,
+// Registers the copy-out items under the listing's handler: Tags 20 and 33..40.
+void register_copy_out_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,
                                 TVLM_copy_out_chooser& chooser);
 
 // The D and H code texts of one tool use ("D12", "H12"; empty when the use gives none): the

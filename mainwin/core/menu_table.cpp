@@ -11,7 +11,6 @@ using P = VLM_place;
 constexpr const char* kToolWin = "tool settings window";
 constexpr const char* kColors = "path colour window";
 constexpr const char* kPreview = "print preview";
-constexpr const char* kCopyOut = "NC output window";
 constexpr const char* kSimMenu = "simulation menu";
 
 const std::vector<VLM_menu_item> kItems = {
@@ -22,15 +21,15 @@ const std::vector<VLM_menu_item> kItems = {
     {H::main, 15, "N5", "Ctrl+E", "最終行に追加...", P::file, S::enabled, ""},
     {H::main, 4, "Save1", "Ctrl+W", "上書き保存...", P::file, S::enabled, ""},
     {H::main, 5, "SaveAs1", "", "名前を付けて保存...", P::file, S::enabled, ""},
-    {H::list_popup, 20, "MM_20_subpro_out", "", "サブプログラムを展開して出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 33, "MM_33_G91", "", "G91 に変換して出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 34, "MM_34_G90", "", "G90 に変換して出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 35, "MM_35_ROTATE", "", "回転して出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 36, "MM_36_MOVE", "", "移動して出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 37, "MM_37_X_MIRROR", "", "X ミラーで出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 38, "MM_38_Y_MIRROR", "", "Y ミラーで出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 39, "MM_39_ROTATE_90", "", "90度回転して出力", P::file, S::pending, kCopyOut},
-    {H::list_popup, 40, "MM_40_ROTATE_180", "", "180度回転して出力", P::file, S::pending, kCopyOut},
+    {H::list_popup, 20, "MM_20_subpro_out", "", "サブプログラムを展開して出力", P::file, S::enabled, ""},
+    {H::list_popup, 33, "MM_33_G91", "", "G91 に変換して出力", P::file, S::enabled, ""},
+    {H::list_popup, 34, "MM_34_G90", "", "G90 に変換して出力", P::file, S::enabled, ""},
+    {H::list_popup, 35, "MM_35_ROTATE", "", "回転して出力", P::file, S::enabled, ""},
+    {H::list_popup, 36, "MM_36_MOVE", "", "移動して出力", P::file, S::enabled, ""},
+    {H::list_popup, 37, "MM_37_X_MIRROR", "", "X ミラーで出力", P::file, S::enabled, ""},
+    {H::list_popup, 38, "MM_38_Y_MIRROR", "", "Y ミラーで出力", P::file, S::enabled, ""},
+    {H::list_popup, 39, "MM_39_ROTATE_90", "", "90度回転して出力", P::file, S::enabled, ""},
+    {H::list_popup, 40, "MM_40_ROTATE_180", "", "180度回転して出力", P::file, S::enabled, ""},
     {H::main, 6, "Print1", "", "印刷", P::file, S::inert, ""},
     {H::main, 39, "orBMP1", "", "印刷プレビュー...", P::file, S::enabled, ""},
     {H::main, 35, "N18", "", "データフォルダを開く", P::file, S::enabled, ""},

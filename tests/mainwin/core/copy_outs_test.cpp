@@ -9,6 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "mainwin/core/command_table.h"
+#include "mainwin/core/host_adapter.h"
+#include "mainwin/core/menu_table.h"
+#include "mainwin/core/session.h"
 #include "ncdata/ncd_moves.h"
 #include "ncdata/ncd_run.h"
 #include "platform/core/input.h"
@@ -358,6 +362,99 @@ TEST(CopyOut, CountGivesThatManyCopiesAndEscapeStops) {
   EXPECT_EQ(r.caption, "STOP");
   EXPECT_EQ(part.size(), 2001u);
   EXPECT_EQ(part.back(), "( 中断しました )");
+}
+
+// ---- the command -----------------------------------------------------------------------------
+
+struct OutputUi : TVLM_ui {
+  void show_output(TText_lines& lines, const std::string& caption) override {
+    shown.swap(lines);
+    this->caption = caption;
+    ++shows;
+  }
+  TText_lines shown;
+  std::string caption;
+  int shows = 0;
+};
+
+struct ScriptedChooser : TVLM_copy_out_chooser {
+  bool number_form(const std::string& label, int& unit) override {
+    labels.push_back(label);
+    unit = answer_unit;
+    return ok;
+  }
+  bool move_rotate(MOVE_ROTATE_VALUES& v) override {
+    asked.push_back(v);
+    v.move_x = 10;
+    v.move_count = 2;
+    return ok;
+  }
+  bool ok = true;
+  int answer_unit = 2;
+  std::vector<std::string> labels;
+  std::vector<MOVE_ROTATE_VALUES> asked;
+};
+
+TEST(CopyOutCommand, DialogsCancelBusyAndTheWindow) {
+  TSession s;
+  Create_NCD(s.nc());
+  load_ncd(s.nc(), read_file(data_file("copy_out_fixture.nc")));
+  ASSERT_TRUE(Run_all_NCD(s.nc(), 0));
+  OutputUi ui;
+  ScriptedChooser chooser;
+  TVLM_command_table popup;
+  register_copy_out_commands(popup, s, ui, chooser);
+  for (const VLM_menu_item& it : menu_items())
+    if (it.handler == VLM_handler::list_popup && it.place == VLM_place::file &&
+        it.state == VLM_item_state::enabled)
+      EXPECT_TRUE(popup.has(VLM_handler::list_popup, it.tag)) << it.component;
+
+  Goto_NCD_step(s.nc(), 9, false);
+  const int block = s.nc().pos.block_count;
+  ASSERT_TRUE(popup.run(VLM_handler::list_popup, 33));
+  EXPECT_EQ(chooser.labels, std::vector<std::string>{"G91 に変換する"});
+  EXPECT_EQ(ui.caption, "G91 に変更 ");
+  EXPECT_EQ(s.disp.CONV_UNIT, 2);
+  EXPECT_NE(ui.shown.bytes().find("G91 G00 X10000Y10000"), std::string::npos);
+  EXPECT_EQ(s.nc().pos.block_count, block);  // the position is put back
+  EXPECT_FALSE(plat::busy());
+
+  // Cancel writes nothing; so does a busy window.
+  chooser.ok = false;
+  popup.run(VLM_handler::list_popup, 40);
+  popup.run(VLM_handler::list_popup, 36);
+  EXPECT_EQ(ui.shows, 1);
+  EXPECT_EQ(chooser.asked.size(), 1u);
+  chooser.ok = true;
+  {
+    plat::BusyGuard busy;
+    popup.run(VLM_handler::list_popup, 20);
+  }
+  EXPECT_EQ(ui.shows, 1);
+
+  // The move takes its values from the settings and keeps what the dialog gave.
+  s.disp.COPY_IY = 5;
+  popup.run(VLM_handler::list_popup, 36);
+  ASSERT_EQ(chooser.asked.size(), 2u);
+  EXPECT_EQ(chooser.asked[1].mode, MR_MOVE_2);
+  EXPECT_EQ(chooser.asked[1].move_y, 5);
+  EXPECT_EQ(s.disp.COPY_IX, 10);
+  EXPECT_EQ(ui.caption, "移動 ");
+  EXPECT_NE(ui.shown.bytes().find("(+    1+) G90G00X20000Y10000"), std::string::npos);
+
+  // A refusal shows its box and still shows what was written.
+  plat::ScriptedMessageBoxes boxes;
+  TSession t;
+  Create_NCD(t.nc());
+  load_ncd(t.nc(), "%\r\n(VLM ORIGN X0Y0Z0)\r\nG18 G01 X1.\r\nM30\r\n");
+  Run_all_NCD(t.nc(), 0);
+  EXPECT_TRUE(NCD_copy_out(t, ui, chooser, CO_X_MIRROR));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, "エラー");
+  EXPECT_EQ(boxes.shown[0].flags, plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
+  EXPECT_EQ(ui.shown.back(), "( 中断しました )");
+  Free_NCD(s.nc());
+  Free_NCD(t.nc());
 }
 
 // ---- round-trip oracle ---------------------------------------------------------------------
