@@ -1,11 +1,17 @@
 #include "mainwin/copy_out_dialogs.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include "mainwin/G91_G90_setup_win_1.h"
 #include "mainwin/move_rotate_win_1.h"
 #include "platform/qt/qtext.h"
+#include "tooling/core/disp_status.h"
+#include "tooling/core/tool_list.h"
+#include "tooling/sub_tdh_pset_win_1.h"
+#include "tooling/tool_cond_chk_win_1.h"
 
 bool TVLM_copy_out_dialogs::number_form(const std::string& label, int& conv_unit) {
   TG91_G90_cnv_win dlg(parent_);
@@ -22,4 +28,39 @@ bool TVLM_copy_out_dialogs::move_rotate(MOVE_ROTATE_VALUES& v) {
   if (dlg.exec() != QDialog::Accepted) return false;
   v = dlg.values;
   return true;
+}
+
+bool show_TDH_dialog(QWidget* parent, TTOOL_TDH_request& r) {
+  TSUB_TDH_PSET_win dlg(parent);
+  dlg.comment_prefix = "( " + r.T + " " + r.D + " " + r.H + " ";
+  const struct {
+    QLabel* label;
+    QLineEdit* edit;
+    const std::string& text;
+    bool present;
+  } rows[] = {{dlg.Label_T, dlg.Edit_T, r.T, true},
+              {dlg.Label_D, dlg.Edit_D, r.D, r.has_D},
+              {dlg.Label_H, dlg.Edit_H, r.H, r.has_H}};
+  for (const auto& row : rows) {
+    row.label->setText(plat::to_qstring(row.text));
+    row.edit->setText(plat::to_qstring(row.text));
+    row.edit->setEnabled(row.present);
+  }
+  dlg.chk_No_Name->setChecked(r.no_name);
+  if (dlg.exec() != QDialog::Accepted) return false;
+  r.T = plat::from_qstring(dlg.Edit_T->text());
+  if (r.has_D) r.D = plat::from_qstring(dlg.Edit_D->text());
+  if (r.has_H) r.H = plat::from_qstring(dlg.Edit_H->text());
+  r.no_name = dlg.chk_No_Name->isChecked();
+  return true;
+}
+
+bool show_tool_check_dialog(QWidget* parent, const TTOOL_check_request& r, Tdisp_status& ds) {
+  TTOOL_COND_CHK_win dlg(parent);
+  TTOOL_CHECK_PARAMS p = tool_check_params_of(ds);
+  dlg.set_params(p);
+  dlg.set_origin_texts(r.origin, r.approach_z, r.approach_xy);
+  const bool ok = dlg.exec() == QDialog::Accepted;
+  store_tool_check_params(dlg.params(), ds);
+  return ok;
 }

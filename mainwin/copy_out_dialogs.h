@@ -14,3 +14,12 @@ class TVLM_copy_out_dialogs : public TVLM_copy_out_chooser {
  private:
   QWidget* parent_;
 };
+
+// The dialogs of the tool list's outputs, modal over `parent`: the new T, D and H codes
+// (TSUB_TDH_PSET_win) and the tool-check parameters (TTOOL_COND_CHK_win, its values kept in
+// the settings record whether OK or not); false on Cancel.
+struct TTOOL_TDH_request;
+struct TTOOL_check_request;
+struct Tdisp_status;
+bool show_TDH_dialog(QWidget* parent, TTOOL_TDH_request& r);
+bool show_tool_check_dialog(QWidget* parent, const TTOOL_check_request& r, Tdisp_status& params);

@@ -190,11 +190,14 @@ class Tvelmor::WindowUi : public TVLM_ui {
   }
   void show_output(TText_lines& lines, const std::string& caption) override {
     w_.clip_edit_->set_lines(lines, caption);
-    w_.clip_edit_->show();
-    w_.clip_edit_->raise();
+    w_.clip_edit_->show_beside(&w_);
   }
   void output_caption(const std::string& caption) override {
     w_.clip_edit_->set_caption(caption);
+  }
+  bool TDH_dialog(TTOOL_TDH_request& r) override { return show_TDH_dialog(&w_, r); }
+  bool tool_check_dialog(const TTOOL_check_request& r, Tdisp_status& p) override {
+    return show_tool_check_dialog(&w_, r, p);
   }
 
  private:

@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStackedLayout>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -127,8 +128,26 @@ TClip_Edit::~TClip_Edit() = default;
 void TClip_Edit::set_lines(TText_lines& lines, const std::string& caption) {
   lines_.clear();
   lines_.swap(lines);
-  caption_ = caption;
+  if (!caption.empty()) caption_ = caption;
   show_record();
+}
+
+void TClip_Edit::show_beside(const QWidget* owner) {
+  if (!placed_ && owner) {
+    placed_ = true;
+    const QRect o = owner->frameGeometry();
+    QRect r(o.topRight() + QPoint(4, 0), size());
+    if (const QScreen* scr = owner->screen()) {
+      const QRect a = scr->availableGeometry();
+      if (r.right() > a.right()) r.moveRight(a.right());
+      if (r.bottom() > a.bottom()) r.moveBottom(a.bottom());
+      if (r.left() < a.left()) r.moveLeft(a.left());
+      if (r.top() < a.top()) r.moveTop(a.top());
+    }
+    move(r.topLeft());
+  }
+  show();
+  raise();
 }
 
 void TClip_Edit::set_caption(const std::string& caption) {

@@ -28,8 +28,10 @@ class TClip_Edit : public QWidget {
   ~TClip_Edit() override;
 
   // Takes over the lines as the text of record (`lines` is left empty) and shows them under
-  // the caption (CP932).
+  // the caption (CP932; empty keeps the caption).
   void set_lines(TText_lines& lines, const std::string& caption);
+  // Shows the window beside `owner` the first time, within the owner's screen.
+  void show_beside(const QWidget* owner);
   // The caption alone (the progress of an output being written).
   void set_caption(const std::string& caption);
   const TText_lines& lines() const { return lines_; }
@@ -65,5 +67,6 @@ class TClip_Edit : public QWidget {
   TClip_lines_model* model_ = nullptr;
   QStackedLayout* stack_ = nullptr;
   bool big_ = false;
+  bool placed_ = false;
   std::string caption_;
 };

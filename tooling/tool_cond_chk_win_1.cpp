@@ -75,7 +75,9 @@ TTOOL_COND_CHK_win::TTOOL_COND_CHK_win(QWidget* parent) : QDialog(parent) {
   step("② 工具交換");
   line({text_label(this, "T??"), ED_1_M6});
   step("③ 開始原点に移動");
-  line({ED_2_INIT, text_label(this, "X0Y0Z100.")});
+  Label_origin = text_label(this, "X0Y0Z100.");
+  Label_origin->setObjectName(u"Label_origin"_qs);
+  line({ED_2_INIT, Label_origin});
   step("④ 左手前位置に移動");
   line({text_label(this, "G90G00 X"), ED_3_X, text_label(this, "Y"), ED_4_Y});
   step("⑤ Z オフセットのチェック");
@@ -94,7 +96,11 @@ TTOOL_COND_CHK_win::TTOOL_COND_CHK_win(QWidget* parent) : QDialog(parent) {
   line({text_label(this, "G90G03 I-カッタ直径")});
   line({Label19});
   step("⑧ 原点にバック");
-  line({text_label(this, "G90G00 Z100."), text_label(this, "G90G00 X0Y0")});
+  Label_back_z = text_label(this, "G90G00 Z100.");
+  Label_back_z->setObjectName(u"Label_back_z"_qs);
+  Label_back_xy = text_label(this, "G90G00 X0Y0");
+  Label_back_xy->setObjectName(u"Label_back_xy"_qs);
+  line({Label_back_z, Label_back_xy});
   step("出力O番号");
   line({ED_7_O_NUM, chk_No_Name});
 
@@ -134,6 +140,13 @@ TTOOL_CHECK_PARAMS TTOOL_COND_CHK_win::params() const {
   p.o_num = from_qstring(ED_7_O_NUM->text());
   p.no_name = chk_No_Name->isChecked();
   return p;
+}
+
+void TTOOL_COND_CHK_win::set_origin_texts(const std::string& origin, const std::string& back_z,
+                                          const std::string& back_xy) {
+  Label_origin->setText(to_qstring(origin));
+  Label_back_z->setText(to_qstring(back_z));
+  Label_back_xy->setText(to_qstring(back_xy));
 }
 
 void TTOOL_COND_CHK_win::showEvent(QShowEvent* e) {

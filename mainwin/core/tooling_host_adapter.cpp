@@ -146,16 +146,7 @@ bool TVLM_tooling_host::tool_check_dialog(const TTOOL_check_request& r, Tdisp_st
 }
 
 bool TVLM_tooling_host::make_TOOL_check_NCD(const Tdisp_status& ds, std::vector<std::string>& out) {
-  TTOOL_CHECK_PARAMS p;
-  p.o_num = ds.TCOND_O_num;
-  p.no_name = ds.TCOND_NONAME != 0;
-  p.f = ds.TCOND_F_str;
-  p.z = ds.TCOND_Z_str;
-  p.y = ds.TCOND_Y_str;
-  p.x = ds.TCOND_X_str;
-  p.init = ds.TCOND_INIT_str;
-  p.m6 = ds.TCOND_M6_str;
-  p.pre_m6 = ds.TCOND_PRE_M6_str;
+  const TTOOL_CHECK_PARAMS p = tool_check_params_of(ds);
   // The magazine of the program's tool changes and tool-definition lines.
   auto m = std::make_unique<TTOOL_HOLDER_tmp>();
   std::vector<std::string> defs = s_.tool_defs;

@@ -4,9 +4,36 @@
 #include "platform/core/file_write.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
+#include "tooling/core/disp_status.h"
 #include "tooling/core/tooling_host.h"
 
 namespace fs = std::filesystem;
+
+TTOOL_CHECK_PARAMS tool_check_params_of(const Tdisp_status& d) {
+  TTOOL_CHECK_PARAMS p;
+  p.o_num = d.TCOND_O_num;
+  p.no_name = d.TCOND_NONAME != 0;
+  p.f = d.TCOND_F_str;
+  p.z = d.TCOND_Z_str;
+  p.y = d.TCOND_Y_str;
+  p.x = d.TCOND_X_str;
+  p.init = d.TCOND_INIT_str;
+  p.m6 = d.TCOND_M6_str;
+  p.pre_m6 = d.TCOND_PRE_M6_str;
+  return p;
+}
+
+void store_tool_check_params(const TTOOL_CHECK_PARAMS& p, Tdisp_status& d) {
+  d.TCOND_O_num = p.o_num;
+  d.TCOND_NONAME = p.no_name ? 1 : 0;
+  d.TCOND_F_str = p.f;
+  d.TCOND_Z_str = p.z;
+  d.TCOND_Y_str = p.y;
+  d.TCOND_X_str = p.x;
+  d.TCOND_INIT_str = p.init;
+  d.TCOND_M6_str = p.m6;
+  d.TCOND_PRE_M6_str = p.pre_m6;
+}
 
 std::string tool_check_return_label(std::string_view x_text) {
   std::string s = "G90G01G40 X";

@@ -67,6 +67,11 @@ struct TTOOL_CHECK_PARAMS {
   std::string pre_m6;                     // ED_0_PRE_M6
 };
 
+// The tool-check texts kept in the settings record (TCOND_*), and back.
+struct Tdisp_status;
+TTOOL_CHECK_PARAMS tool_check_params_of(const Tdisp_status& d);
+void store_tool_check_params(const TTOOL_CHECK_PARAMS& p, Tdisp_status& d);
+
 // Label19 of the tool-check dialog: the return line of the cutter check at the X of step 4.
 std::string tool_check_return_label(std::string_view x_text);
 

@@ -9,10 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/ncd_bench_host.h"
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/menu_table.h"
 #include "mainwin/core/session.h"
+#include "mainwin/core/tooling_host_adapter.h"
 #include "ncdata/ncd_moves.h"
 #include "ncdata/ncd_run.h"
 #include "platform/core/input.h"
@@ -27,23 +29,7 @@ using testing_support::data_file;
 using testing_support::read_file;
 
 // Every tool has a cutter radius of 3 mm, so G41/G42 compensate.
-struct RadiusHost : NCD_RUN_HOST {
-  int th_find(int, int& size) override {
-    size = 0;
-    return -1;
-  }
-  void th_show(int) override {}
-  bool th_set_tool0() override { return false; }
-  bool tool_radius(int, float& r) override {
-    r = 3.0f;
-    return true;
-  }
-  void show_system_err(const std::string&) override {}
-  void set_TOOL_defs(NCD_DATA&) override {}
-  void fit_scale(NCD_DATA&) override {}
-};
-
-RadiusHost g_radius;
+BenchRunHost g_radius;
 
 std::unique_ptr<NCD_DATA> load_program(const std::string& text, bool comp = false) {
   auto d = make_ncd();
@@ -455,6 +441,47 @@ TEST(CopyOutCommand, DialogsCancelBusyAndTheWindow) {
   EXPECT_EQ(ui.shown.back(), "( 中断しました )");
   Free_NCD(s.nc());
   Free_NCD(t.nc());
+}
+
+TEST(CopyOutCommand, ToolListOutputsThroughTheToolWindowsHost) {
+  TSession s;
+  Create_NCD(s.nc());
+  load_ncd(s.nc(), read_file(data_file("copy_out_fixture.nc")));
+  ASSERT_TRUE(Run_all_NCD(s.nc(), 0));
+  s.tool_defs = {"(VLM N3 NAME=\"BALL (R3)\")"};
+  OutputUi ui;
+  TVLM_tooling_host host(s, ui);
+  struct C {
+    TTOOL_TDH_codes codes;
+    bool no_name;
+    std::string title;
+  };
+  const std::vector<C> cases = {
+      {{3, "03", "03"}, true, "(  3 : T03 D03 H03 )"},  // the use's own codes: nothing new
+      {{3, "05", "03"}, true, "(  3 : T03 D03 H03  → T03 D05 H03 )"},
+      {{7, "03", ""}, true, "(  3 : T03 D03 H03  → T07 D03 H03 )"},
+  };
+  for (const C& c : cases) {
+    std::vector<std::string> out;
+    ASSERT_TRUE(host.list_TOOL_segments(3, c.codes, c.no_name, out));
+    ASSERT_GE(out.size(), 3u);
+    EXPECT_EQ(out[1], c.title);
+  }
+  std::vector<std::string> none;
+  EXPECT_FALSE(host.list_TOOL_segments(9, {3, "", ""}, true, none));
+  EXPECT_TRUE(none.empty());
+
+  store_tool_check_params(TTOOL_CHECK_PARAMS{}, s.disp);  // the settings file's defaults
+  s.disp.TCOND_O_num = "77";
+  s.disp.TCOND_X_str = "-40.";
+  std::vector<std::string> chk;
+  ASSERT_TRUE(host.make_TOOL_check_NCD(s.disp, chk));
+  EXPECT_EQ(chk[1], "O77");
+  EXPECT_NE(std::find(chk.begin(), chk.end(), "/G90G00 X-40. Y-50."), chk.end());
+  host.show_output_text(chk);
+  EXPECT_EQ(ui.shown.size(), chk.size());
+  EXPECT_EQ(host.nc_comment_lines(), std::vector<std::string>{"(VLM ORIGN X0Y0Z100.)"});
+  Free_NCD(s.nc());
 }
 
 // ---- round-trip oracle ---------------------------------------------------------------------
