@@ -40,6 +40,13 @@ std::unique_ptr<NCD_DATA> load_program(const std::string& text, bool comp = fals
   return d;
 }
 
+// A program with an origin comment, the head, n times the step line, and M30.
+std::string steps_program(const std::string& head, int n, const std::string& step) {
+  std::string text = "%\r\n(VLM ORIGN X0Y0Z100.)\r\n" + head;
+  for (int i = 0; i < n; ++i) text += step + "\r\n";
+  return text + "M30\r\n";
+}
+
 std::unique_ptr<NCD_DATA> fixture() {
   return load_program(read_file(data_file("copy_out_fixture.nc")));
 }
@@ -165,10 +172,7 @@ TEST(CutOut, TitlesCodesAndRefusals) {
 }
 
 TEST(CutOut, EscapeAtTheThousandthBlockEndsTheLinesEarly) {
-  std::string text = "%\r\n(VLM ORIGN X0Y0Z100.)\r\nT1 M06\r\n";
-  for (int i = 0; i < 3000; ++i) text += "G91 G01 X0.01\r\n";
-  text += "M30\r\n";
-  auto d = load_program(text);
+  auto d = load_program(steps_program("T1 M06\r\n", 3000, "G91 G01 X0.01"));
   plat::ScriptedInput input;
   input.escape_after(1);
   TText_lines out;
@@ -336,10 +340,7 @@ TEST(CopyOut, CountGivesThatManyCopiesAndEscapeStops) {
   EXPECT_EQ(tool1, 3);
   EXPECT_NE(out.bytes().find("(+    1+) G90G00X300.Y0."), std::string::npos);
 
-  std::string text = "%\r\n(VLM ORIGN X0Y0Z100.)\r\n";
-  for (int i = 0; i < 2500; ++i) text += "G91 G01 X0.01\r\n";
-  text += "M30\r\n";
-  auto e = load_program(text);
+  auto e = load_program(steps_program("", 2500, "G91 G01 X0.01"));
   plat::ScriptedInput input;
   input.escape_after(2);
   COPY_OUT_RESULT r;
