@@ -239,7 +239,7 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   split->setStretchFactor(1, 1);
   split->setSizes({400, 624});
   setCentralWidget(split);
-  clip_edit_ = new TClip_Edit(*tool_host_, this);
+  clip_edit_ = std::make_unique<TClip_Edit>(*tool_host_);
   build_menus();
   // Files dropped on the window open as the NC program.
   drop_ = new TFileDrop(this);
@@ -374,6 +374,7 @@ void Tvelmor::closeEvent(QCloseEvent* ev) {
     return;
   }
   if (!closed_) FormCloseQuery();
+  if (clip_edit_) clip_edit_->close();
   ev->accept();
 }
 

@@ -80,7 +80,9 @@ class Tvelmor : public QMainWindow {
   std::unique_ptr<TVLM_command_table> commands_;
   std::unique_ptr<TVLM_work_setting_windows> work_settings_;  // work and display settings
   std::unique_ptr<TVLM_copy_out_dialogs> copy_dialogs_;
-  TClip_Edit* clip_edit_ = nullptr;  // the output text window
+  // The output text window: a window of its own, so its pop-up's component names (N1, N5,
+  // ...) do not meet the main window's.
+  std::unique_ptr<TClip_Edit> clip_edit_;
   plat::GlPanel* gpnl_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QMenu* p_menu1_ = nullptr;

@@ -56,7 +56,7 @@ QString text_of(std::string_view bytes) {
 }  // namespace
 
 TClip_Edit::TClip_Edit(Ttooling_host& host, QWidget* parent)
-    : QWidget(parent, Qt::Tool), host_(host) {
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), host_(host) {
   setObjectName(u"Clip_Edit"_qs);
   resize(560, 420);
   QFont mono(u"monospace"_qs);

@@ -23,7 +23,7 @@ QLabel* text_label(QWidget* parent, const char* text) {
 QLineEdit* edit(QWidget* parent, const char* name, int width) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(QString::fromLatin1(name));
-  e->setMinimumWidth(width);
+  e->setFixedWidth(width);
   return e;
 }
 
