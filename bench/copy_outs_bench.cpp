@@ -19,7 +19,7 @@ namespace {
 
 std::unique_ptr<NCD_DATA> loaded(BenchRunHost& host, const std::string& text) {
   auto d = std::make_unique<NCD_DATA>();
-  d->run.host = &host;
+  d->set_host(&host);
   d->exec_opt.comp_enabled = true;
   Create_NCD(*d);
   Append_NCD_text(*d, text.data(), text.size(), true);

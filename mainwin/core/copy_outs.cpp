@@ -261,6 +261,12 @@ bool Converter::rewrite_line(int line, const std::string& text, int k, COPY_OUT_
   }
 
   const bool cycle = ncd_is_cycle(motion) && (lf & (NCD_WF_AXIS | NCD_WF_R)) && !nosim;
+  // A G91 cycle repeated by L steps L times: one converted increment cannot stand for it.
+  if (cycle && inc && (named[0] || named[1]) && w.has(NCD_MB_L) && w.v(NCD_MB_L) > 1) {
+    copied_line(line, text);
+    r = refuse("L で繰り返す G91 の固定サイクルを含むデータは変換できません");
+    return false;
+  }
   const bool positions = any_named && !nosim;
   // Which axes the line places absolutely, and what that leaves known.
   std::array<bool, 3> absolute{};

@@ -33,7 +33,7 @@ BenchRunHost g_radius;
 
 std::unique_ptr<NCD_DATA> load_program(const std::string& text, bool comp = false) {
   auto d = make_ncd();
-  d->run.host = &g_radius;
+  d->set_host(&g_radius);
   d->exec_opt.comp_enabled = comp;
   load_ncd(*d, text);
   EXPECT_TRUE(Run_all_NCD(*d, 0));
@@ -261,6 +261,8 @@ TEST(CopyOut, RefusalsAndCopiedLines) {
        "(*    4*) G91 G28 Z0."},
       {"G04 X1.5\r\nM30\r\n", CO_G91, COPY_OUT_END::done, "", "(*    4*) G90G04 X1.5"},
       {"G18\r\nM30\r\n", CO_SUBPRO, COPY_OUT_END::done, "", "(     4 ) G18"},
+      {"G91 G99 G81 X5. Z-3. R-1. L3 F100\r\nG80\r\nM30\r\n", CO_G91, COPY_OUT_END::refused, "L で",
+       "(*    4*) G91 G99 G81 X5. Z-3. R-1. L3 F100"},
   };
   for (const C& c : cases) {
     auto d = load_program(o + c.body);
