@@ -360,6 +360,21 @@ bool LOAD_WORK_DATA(Tmat& m, const fs::path& file, bool append, int& first_new) 
     show_stop("ERR : " + m.last_error(), "File read Error");
     return false;
   }
+  // The grids must all fit before the first is read.
+  std::uint64_t need = 0;
+  for (const Incoming& in : works) need += work_memory_bytes(in.rec.nx, in.rec.ny, in.rec.jig == 1);
+  if (!append) {  // the works in use make room first
+    std::uint64_t held = 0;
+    for (const TWORK_DATA& w : m.works)
+      if (w.in_use) held += work_memory_bytes(w.nx, w.ny, !w.backup.empty());
+    need = need > held ? need - held : 0;
+  }
+  std::string short_of;
+  if (!check_work_memory(need, short_of)) {
+    m.last_error() = name + " read ERR " + short_of;
+    show_stop("ERR : " + m.last_error(), "File read Error");
+    return false;
+  }
   int offset = 0;
   if (append)
     offset = Get_GROUP_Offset(m);

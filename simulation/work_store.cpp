@@ -7,6 +7,7 @@
 
 #include "platform/core/cp932.h"
 #include "platform/core/msgbox.h"
+#include "platform/core/system.h"
 #include "simulation/sim_text.h"
 
 namespace {
@@ -131,6 +132,7 @@ bool build_work(TWORK_DATA& w, int nx, int ny, const VEC3& lo, const VEC3& hi,
                 const std::uint8_t color[4], bool with_backup, std::string& err,
                 bool& corners_written) {
   if (!settle_extent(w, nx, ny, lo, hi, err, corners_written)) return false;
+  if (!check_work_memory(work_memory_bytes(nx, ny, with_backup), err)) return false;
   w.nx = nx;
   w.ny = ny;
   w.step_x = nx == 0 ? 1.0f : w.size.x / static_cast<float>(nx);
@@ -194,8 +196,10 @@ TGRID_POINT uncut_point(const TWORK_DATA& w) {
 }
 
 // Takes a backup grid for a work that has none; false when memory is short.
-bool ensure_backup(TWORK_DATA& w) {
+bool ensure_backup(TWORK_DATA& w, std::string& err) {
   if (w.backup.size() == w.grid.size()) return true;
+  if (!check_work_memory(w.grid.size() * sizeof(TGRID_POINT), err)) return false;
+  err = "ワーク用のメモリが確保できませんでした";
   try {
     w.backup.assign(w.grid.size(), uncut_point(w));
   } catch (const std::bad_alloc&) {
@@ -222,6 +226,28 @@ void set_work_memo(TWORK_DATA& w, const std::string& text) {
 TGRID_POINT work_backup_point(const TWORK_DATA& w, std::size_t i) {
   if (w.backup.size() == w.grid.size() && i < w.backup.size()) return w.backup[i];
   return uncut_point(w);
+}
+
+std::uint64_t work_memory_bytes(int nx, int ny, bool jig) {
+  const std::uint64_t px = static_cast<std::uint64_t>(std::max(nx, 0)) + 1;
+  const std::uint64_t py = static_cast<std::uint64_t>(std::max(ny, 0)) + 1;
+  const std::uint64_t grid = px * py * sizeof(TGRID_POINT);
+  const std::uint64_t tiles = ((px + WORK_TILE - 1) >> WORK_TILE_SHIFT) *
+                              ((py + WORK_TILE - 1) >> WORK_TILE_SHIFT) *
+                              (sizeof(float) + sizeof(std::uint32_t));
+  return grid * (jig ? 2 : 1) + (px + py) * sizeof(float) + tiles;
+}
+
+bool check_work_memory(std::uint64_t bytes, std::string& err) {
+  plat::MemoryStatus ms;
+  if (!plat::memory_status(ms)) return true;  // no figure: the allocation shows
+  const std::uint64_t free =
+      ms.avail_phys > WORK_MEMORY_RESERVE ? ms.avail_phys - WORK_MEMORY_RESERVE : 0;
+  if (bytes <= free) return true;
+  constexpr std::uint64_t MB = 1ull << 20;
+  err = "ワーク用のメモリが確保できませんでした\n( 必要 " + std::to_string((bytes + MB - 1) / MB) +
+        " MB / 空き " + std::to_string(free / MB) + " MB )";
+  return false;
 }
 
 bool check_work_extent(int& nx, int& ny, const VEC3& min, const VEC3& max, std::string& err) {
@@ -489,8 +515,9 @@ bool CHANGE_ZIGU_to_WORK_MODE(Tmat& m, int work) {
 bool BACKUP_WORK_ARRAY(Tmat& m, int work) {
   if (!Check_WORK_num(m, work, "BACKUP_WORK_ARRAY")) return false;
   TWORK_DATA& w = m.works[work];
-  if (!ensure_backup(w)) {
-    m.last_error() = "ワーク用のメモリが確保できませんでした";
+  std::string err;
+  if (!ensure_backup(w, err)) {
+    m.last_error() = err;
     return false;
   }
   std::copy(w.grid.begin(), w.grid.end(), w.backup.begin());

@@ -249,6 +249,16 @@ void set_work_memo(TWORK_DATA& w, const std::string& text);
 TGRID_POINT work_backup_point(const TWORK_DATA& w, std::size_t i);
 // Recomputes the height bounds of every tile of a work in use.
 void Refresh_WORK_tiles(TWORK_DATA& w);
+// The memory works may take: what the machine has available less this reserve for the
+// drawing and the rest of the program.
+constexpr std::uint64_t WORK_MEMORY_RESERVE = 512ull << 20;
+// The bytes a work of nx x ny divisions holds: its grid (twice for a jig, which keeps a
+// backup), lattice coordinates and tile bounds.
+std::uint64_t work_memory_bytes(int nx, int ny, bool jig);
+// True when `bytes` more fit in the available memory less the reserve, or when the figure
+// cannot be read; otherwise false with "ワーク用のメモリが確保できませんでした" and the needed
+// and free megabytes in `err`.
+bool check_work_memory(std::uint64_t bytes, std::string& err);
 // Checks the corners and divisions as GET_WORK_MEM does, without allocating; false with the
 // message in `err`. On success `nx` and `ny` hold the divisions the allocation would use (0 for an axis whose
 // extent collapses).

@@ -21,6 +21,9 @@ struct MemoryStatus {
 bool memory_status(MemoryStatus& out);
 // Parses the text of /proc/meminfo (for tests).
 bool parse_meminfo(const std::string& text, MemoryStatus& out);
+// Tests give memory_status() a figure of their own (null: /proc/meminfo again); the source
+// returns false for a figure that cannot be read.
+void set_memory_status_source(bool (*source)(MemoryStatus& out));
 
 // The folder of the running executable.
 std::filesystem::path executable_folder();
