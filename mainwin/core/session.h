@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -59,6 +61,13 @@ struct TVLM_menu_state {
   bool work_setup_active = false;
 };
 
+// The cutting shape of a tool as the shape model holds it.
+struct TVLM_tool_shape_copy {
+  std::array<TTOOL_PARAM, TOOL_SHAPE_MAX> tpm{};
+  std::int32_t count = 0, tool_count = 0;
+  std::uint8_t defined = 0;
+};
+
 struct TSession {
   TSession() : ncd(std::make_unique<NCD_DATA>()), spare(std::make_unique<NCD_DATA>()),
                mat(std::make_unique<Tmat>()) {}
@@ -100,6 +109,8 @@ struct TSession {
   bool th_magazine_valid = false;
   std::uint32_t th_magazine_changes = 0;
   std::vector<std::string> th_magazine_defs;
+  // The fallback shapes of its tools without a tool of their own, by tool number.
+  std::map<int, TVLM_tool_shape_copy> th_fallback_shapes;
 
   // The exception trap: the user chose to end the program.
   bool terminate_chosen = false;

@@ -1,5 +1,7 @@
 #include "mainwin/core/view_tool.h"
 
+#include <algorithm>
+
 #include "mainwin/core/session.h"
 #include "mainwin/core/tool_table.h"
 
@@ -13,13 +15,31 @@ void show_view_tool(TSession& s, int t) {
     s.th_magazine_valid = true;
     s.th_magazine_changes = d.change_count;
     s.th_magazine_defs = s.tool_defs;
+    s.th_fallback_shapes.clear();
   }
   int index = -1;
   const TTOOL_HOLDER_tmp& mag = *s.th_magazine;
   for (int i = 0; i < mag.used(); ++i)
     if (mag.slot[static_cast<std::size_t>(i)].T_number == t) index = i;
   make_TOOL_outline(*s.mat, mag, index, *s.th_outline);
-  // A slot without a tool of its own (kind 0) still cuts, with the fallback shape.
-  if (!s.th_outline->valid && index >= 0)
-    make_TOOL_shape_from_slot(*s.mat, mag.slot[static_cast<std::size_t>(index)]);
+  // A slot without a tool of its own (kind 0) still cuts, with the fallback shape; it is
+  // made (and its debug line written) once per tool table.
+  if (s.th_outline->valid || index < 0) return;
+  Tmat& m = *s.mat;
+  auto it = s.th_fallback_shapes.find(t);
+  if (it == s.th_fallback_shapes.end()) {
+    make_TOOL_shape_from_slot(m, mag.slot[static_cast<std::size_t>(index)]);
+    TVLM_tool_shape_copy c;
+    c.count = m.tpm_count;
+    c.tool_count = m.tpm_tool_count;
+    c.defined = m.tool_defined;
+    std::copy(std::begin(m.tpm), std::end(m.tpm), c.tpm.begin());
+    s.th_fallback_shapes.emplace(t, c);
+    return;
+  }
+  const TVLM_tool_shape_copy& c = it->second;
+  std::copy(c.tpm.begin(), c.tpm.end(), std::begin(m.tpm));
+  m.tpm_count = c.count;
+  m.tpm_tool_count = c.tool_count;
+  m.tool_defined = c.defined;
 }

@@ -1,5 +1,6 @@
 #include "mainwin/view/view_gl.h"
 
+#include <QGuiApplication>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "mainwin/core/session.h"
 #include "mainwin/core/view_fit.h"
 #include "mainwin/view/path_gl.h"
+#include "mainwin/view/path_retained.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
@@ -198,10 +200,10 @@ class TVLM_view::MouseHost : public ViewMouseHost {
   int panel_width() override { return v_.gl_.slot[v_.slot_].view.panel_w; }
   int panel_height() override { return v_.gl_.slot[v_.slot_].view.panel_h; }
 
-  // The parameters the controller changed go back into the slot's view.
+  // The parameters the controller changed go back into the slot's view (until the event
+  // ends, every redraw and pick it asks for takes them).
   void commit() {
     if (!dirty_) return;
-    dirty_ = false;
     TGL_VIEW& g = v_.gl_.slot[v_.slot_].view;
     g.first_shift[0] = static_cast<float>(p_.shift_x);
     g.first_shift[1] = static_cast<float>(p_.shift_y);
@@ -219,6 +221,7 @@ class TVLM_view::MouseHost : public ViewMouseHost {
     g.perspective = p_.perspective ? 1 : 0;
     build_GL_matrices(g, GL_VIEW_RENDER);
   }
+  void event_done() { dirty_ = false; }
 
  private:
   TVLM_view& v_;
@@ -232,7 +235,10 @@ TVLM_view::TVLM_view(TSession& s, Tgl_func& gl, TVLM_ui& ui, int slot)
 
 TVLM_view::~TVLM_view() = default;
 
-void TVLM_view::mouse_done() { mouse_host_->commit(); }
+void TVLM_view::mouse_done() {
+  mouse_host_->commit();
+  mouse_host_->event_done();
+}
 
 // The extents of the whole program: the interpreter keeps them as it runs, so a seek to
 // the end shows them; kept until the program or its run changes.
@@ -292,7 +298,12 @@ int TVLM_view::draw_data(int mode) {
   last_mode_ = std::to_string(mode);
   const int r = run_mode(mode);
   busy_ = false;
-  mouse_->drawing_ended(plat::key_down(plat::Key::LButton) || plat::key_down(plat::Key::RButton));
+  // a release that fell in the drawing ends its drag now (once: that redraw ends nothing)
+  if (!ending_drag_) {
+    ending_drag_ = true;
+    mouse_->drawing_ended(QGuiApplication::mouseButtons() != Qt::NoButton);
+    ending_drag_ = false;
+  }
   return r;
 }
 
@@ -322,6 +333,12 @@ int TVLM_view::run_mode(int mode) {
     }
     case 7:
     case 16:
+      if (frame_owed_) {  // a paced step left its frame for now
+        draw_all(slot_, win_, false);
+        frame_owed_ = false;
+        make_readout_text(mode == 16 || disp.VIS_LOC_FLAG != 0);
+        return 0;
+      }
       gl_.swapbuffer(win_, slot_, "draw_data_2( 16 ) swap");
       if (!disp.TOOL_DRAW_AT_BG && gl_.setup(win_, slot_, false, GL_VIEW_RENDER)) {
         gl_.draw_to_front_buffer(slot_);
@@ -359,6 +376,7 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
     tool_pos_[2] = static_cast<float>(d.exec.cur.z);
   }
   if (!gl_.setup(win, id, true, GL_VIEW_RENDER)) return false;
+  if (id == slot_) frame_owed_ = false;
   gl_.draw_to_back_buffer(id);
   scene_frame(id);
   set_clip_planes(id);
@@ -470,22 +488,40 @@ void TVLM_view::set_clip_planes(int id) {
 void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_while) {
   NCD_DATA& d = s_.nc();
   const Tdisp_status& disp = s_.disp;
-  Save_NCD_pos_A(d);
   const int last = d.pos.mark_last;
   int first = std::max(0, d.pos.mark_first);
   if (limit) first = std::max(first, last - 30);
-  Goto_NCD_step(d, first, false);
+  const PathOptions opt = path_options(id);
+  PathRetainedKey key;
+  key.run_serial = d.run.valid_serial;
+  key.changes = d.change_count;
+  key.settings = path_settings_hash(disp, opt);
+  key.first = first;
+  key.last = last;
+  key.arc_scale = opt.pixel_size * opt.scale;
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
   if (disp.CHK_SEETH_PATH) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   }
-  PathGlSink sink;
-  PathEmitter em(disp, path_options(id), sink);
+  if (retained_.valid() && retained_.key() == key) {
+    retained_.draw();
+    glDisable(GL_BLEND);
+    return;
+  }
+  // only the panel's own full drawings are kept (the preview's picture has its own scale)
+  const bool record = !limit && id == slot_;
+  if (record) retained_.begin(key);
+  Save_NCD_pos_A(d);
+  Goto_NCD_step(d, first, false);
+  PathGlSink gl_sink;
+  PathTee tee(gl_sink, retained_);
+  PathEmitter em(disp, opt, record ? static_cast<PathSink&>(tee) : gl_sink);
   em.reset();
   std::uint32_t t0 = plat::tick_ms();
   long n = 0;
+  bool whole = true;
   for (;;) {
     const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& m) {
       em.draw(path_move_of_step(d, m));
@@ -493,16 +529,25 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
     ++stepped_;
     if (ended || d.exec.status == NCD_ST_ERROR || d.pos.block_count >= last) break;
     if (++n % static_cast<long>(kPollBlocks) == 0) {
-      if (plat::escape_pressed() || plat::mouse_button_down()) break;
+      if (plat::escape_pressed() || plat::mouse_button_down()) {
+        whole = false;
+        break;
+      }
       if (swap_while && plat::tick_ms() - t0 > kPresentMs) {
-        sink.end();
+        gl_sink.end();
         glFinish();
         gl_.swapbuffer(win, id, "NCD_check_with_change_TH_zu");
         t0 = plat::tick_ms();
       }
     }
   }
-  sink.end();
+  gl_sink.end();
+  if (record) {
+    if (whole)
+      retained_.finish();
+    else
+      retained_.clear();
+  }
   glDisable(GL_BLEND);
   glDisable(GL_LINE_STIPPLE);
   glLineWidth(1);
@@ -590,53 +635,67 @@ void TVLM_view::make_readout_text(bool show_text) {
 
 // ---- stepping -----------------------------------------------------------------------------
 
+// draw_STEP_with_check_forSIM2: one block stepped (with the sub-moves of a canned cycle),
+// each move cut into the works when they are shown, the drawn range grown to take it in.
+// Without works the move is drawn onto the picture; with them (or the tool drawn into the
+// back buffer) a full frame follows. While steps come in faster than frames, frames are
+// paced: the path still goes into the picture, the rest waits for the next frame.
 int TVLM_view::step_draw(bool single) {
   NCD_DATA& d = s_.nc();
   Tmat& m = *s_.mat;
   const Tdisp_status& disp = s_.disp;
   const bool cut = works_shown();
   const bool full_frame = cut || disp.TOOL_DRAW_AT_BG;
+  const double t0 = plat::tick_ms();
+  const bool due = single || pacer_.due(t0);
   tool_pos_picked_ = false;
   m.cut_flags_acc = 0;
-  bool ended = false;
   PathGlSink sink;
   PathEmitter em(disp, path_options(slot_), sink);
   const bool drawing = !full_frame && gl_.setup(win_, slot_, false, GL_VIEW_RENDER);
   if (drawing) {
-    gl_.swapbuffer(win_, slot_, "draw_STEP_with_check_forSIM2 - 1 ");
+    if (due) gl_.swapbuffer(win_, slot_, "draw_STEP_with_check_forSIM2 - 1 ");
     glEnable(GL_DEPTH_TEST);
     if (disp.CHK_SEETH_PATH) {
       glEnable(GL_BLEND);
       glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
+    set_clip_planes(slot_);
     gl_.draw_to_both_buffers(slot_);
   }
-  for (;;) {
-    em.reset();
-    ended = path_step_block(d, [&](const NCD_STEP_MOVES& mv) {
-      if (cut && m.any_work) path_cut_moves(m, mv);
-      if (drawing) em.draw(path_move_of_step(d, mv));
-    });
-    if (ended || error_status(d.exec.status) || single || m.abort_flag) break;
-    if (!d.exec.cyc.active) break;
-    break;  // one block a step: the cycle's sub-moves came with it
-  }
+  em.reset();
+  const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& mv) {
+    if (cut && m.any_work) path_cut_moves(m, mv);
+    if (drawing) em.draw(path_move_of_step(d, mv));
+  });
   if (drawing) {
     sink.end();
     glDisable(GL_BLEND);
     glDisable(GL_LINE_STIPPLE);
+    glDisable(GL_CLIP_PLANE0);
+    glDisable(GL_CLIP_PLANE1);
     glLineWidth(1);
-    gl_.draw_to_front_buffer(slot_);
-    const float pos[3] = {static_cast<float>(d.exec.cur.x), static_cast<float>(d.exec.cur.y),
-                          static_cast<float>(d.exec.cur.z)};
-    draw_tool_at_pos(slot_, false, pos);
-    gl_.draw_to_back_buffer(slot_);
-    gl_.flush2(win_, slot_, "draw_STEP_with_check_forSIM2");
+    if (due) {
+      gl_.draw_to_front_buffer(slot_);
+      const float pos[3] = {static_cast<float>(d.exec.cur.x), static_cast<float>(d.exec.cur.y),
+                            static_cast<float>(d.exec.cur.z)};
+      draw_tool_at_pos(slot_, false, pos);
+      gl_.draw_to_back_buffer(slot_);
+      gl_.flush2(win_, slot_, "draw_STEP_with_check_forSIM2");
+    } else {
+      gl_.draw_to_back_buffer(slot_);
+    }
   }
   // the drawn range takes in the block the simulation came to
   d.pos.mark_first = std::min(d.pos.mark_first, d.pos.block_count);
   d.pos.mark_last = std::max(d.pos.mark_last, d.pos.block_count);
-  if (full_frame) draw_all(slot_, win_, false);
+  if (due) {
+    if (full_frame) draw_all(slot_, win_, false);
+    pacer_.drawn(t0, plat::tick_ms());
+    frame_owed_ = false;
+  } else {
+    frame_owed_ = true;
+  }
   const bool stop = damage_stop() || m.abort_flag != 0;
   return (ended || error_status(d.exec.status) || stop) ? 1 : 0;
 }
@@ -686,7 +745,7 @@ bool TVLM_view::zoom_by_factor(double f) {
   if (s_.nc().line_count <= 0) return false;
   ViewParams& p = mouse_host_->view();
   const bool ok = view_zoom_by_factor(p, f);
-  mouse_host_->commit();
+  mouse_done();
   return ok;
 }
 

@@ -16,6 +16,7 @@
 #include "mainwin/core/view_control.h"
 #include "mainwin/core/view_fit.h"
 #include "mainwin/view/frame_pacer.h"
+#include "mainwin/view/path_retained.h"
 #include "simulation/gl/gl_stat.h"
 
 struct TSession;
@@ -105,6 +106,9 @@ class TVLM_view {
   std::unique_ptr<MouseHost> mouse_host_;
   std::unique_ptr<ViewMouse> mouse_;
   bool busy_ = false;
+  bool ending_drag_ = false;
+  FramePacer pacer_;          // frames of the stepping draws
+  bool frame_owed_ = false;   // a paced step has not shown its frame yet
   bool resize_pending_ = false;
   std::string last_mode_;
   // The tool as last drawn: position and its window point.
@@ -113,6 +117,8 @@ class TVLM_view {
   std::int32_t marker_[2] = {0, 0};
   bool marker_valid_ = false;
   std::uint64_t stepped_ = 0;
+  // The path of the last full drawing, drawn again while nothing it depends on changed.
+  PathRetained retained_;
   // The whole program's extents, for the run and the program they were taken from.
   ViewBox box_;
   bool box_valid_ = false;

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "mainwin/core/startup.h"
@@ -233,4 +234,48 @@ TEST(ViewGl, TheOffScreenPictureShowsThePathAtTheAskedSize) {
   // slot 0 still draws afterwards
   f.view->draw_data(4);
   EXPECT_FALSE(f.picture().isNull());
+}
+
+TEST(ViewGl, TheKeptPathDrawsTheSamePixelsAndChangesOfThePathRunItAgain) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load());
+  f.s.nc().pos.mark_first = 0;
+  f.s.nc().pos.mark_last = f.s.nc().pos.total_blocks - 1;
+  f.view->draw_data(4);
+  const QImage first = f.picture();
+  std::uint64_t n = f.view->stepped_blocks();
+  TGL_VIEW& v = f.gl.slot[0].view;
+  // the same view from the kept geometry: no interpreter steps, the same picture
+  f.view->draw_data(4);
+  EXPECT_EQ(f.view->stepped_blocks(), n);
+  EXPECT_EQ(f.picture(), first);
+  // rotation, pan and zoom keep it (the arc points follow the pixel size x scale, which the
+  // zoom leaves as it is)
+  v.rot_z += 20;
+  v.first_shift[0] += 0.1f;
+  v.zoom *= 2;
+  f.view->draw_data(4);
+  EXPECT_EQ(f.view->stepped_blocks(), n);
+  v.rot_z -= 20;
+  v.first_shift[0] -= 0.1f;
+  v.zoom /= 2;
+  // what the path is drawn from runs it again
+  struct Change {
+    const char* what;
+    std::function<void()> apply;
+  };
+  const Change changes[] = {
+      {"rapids hidden", [&] { f.s.disp.INVIS_G00 = 1; }},
+      {"colouring mode", [&] { f.s.disp.PATH_COLORING = 1; }},
+      {"a row colour", [&] { f.s.disp.path[11].rgba[0] ^= 0x40; }},
+      {"the range", [&] { f.s.nc().pos.mark_first = 3; }},
+      {"an edit", [&] { ++f.s.nc().change_count; }},
+  };
+  for (const Change& c : changes) {
+    c.apply();
+    n = f.view->stepped_blocks();
+    f.view->draw_data(4);
+    EXPECT_GT(f.view->stepped_blocks(), n) << c.what;
+  }
 }

@@ -1,0 +1,116 @@
+#include "mainwin/view/path_retained.h"
+
+#include <cstring>
+
+#include "mainwin/view/path_gl.h"
+
+void PathRetained::clear() {
+  verts_.clear();
+  verts_.shrink_to_fit();
+  runs_.clear();
+  runs_.shrink_to_fit();
+  valid_ = recording_ = over_ = lines_open_ = false;
+}
+
+void PathRetained::begin(const PathRetainedKey& k) {
+  clear();
+  key_ = k;
+  recording_ = true;
+  cur_ = PathStyle{};
+}
+
+PathRetained::Run& PathRetained::run_for(GLenum prim) {
+  const auto n = static_cast<std::uint32_t>(verts_.size() / 3);
+  // line pairs go on in one run until the style changes; strips and points are runs of
+  // their own
+  const bool go_on = prim == GL_LINES && lines_open_ && !runs_.empty();
+  lines_open_ = prim == GL_LINES;
+  if (!go_on) {
+    Run r;
+    r.style = cur_;
+    r.prim = prim;
+    r.first = n;
+    runs_.push_back(r);
+  }
+  return runs_.back();
+}
+
+void PathRetained::add(const PathPoint& p) {
+  verts_.push_back(static_cast<float>(p.x));
+  verts_.push_back(static_cast<float>(p.y));
+  verts_.push_back(static_cast<float>(p.z));
+}
+
+void PathRetained::style(const PathStyle& s) {
+  if (!recording_ || over_) return;
+  cur_ = s;
+  lines_open_ = false;  // the next vertices open a new run in this style
+}
+
+void PathRetained::line(const PathPoint& a, const PathPoint& b) {
+  if (!recording_ || over_) return;
+  Run& r = run_for(GL_LINES);
+  add(a);
+  add(b);
+  r.count += 2;
+  if (bytes() > kBudgetBytes) over_ = true;
+}
+
+void PathRetained::strip(const std::vector<PathPoint>& pts) {
+  if (!recording_ || over_ || pts.empty()) return;
+  Run& r = run_for(GL_LINE_STRIP);
+  for (const PathPoint& p : pts) add(p);
+  r.count += static_cast<std::uint32_t>(pts.size());
+  if (bytes() > kBudgetBytes) over_ = true;
+}
+
+void PathRetained::point(const PathPoint& p) {
+  if (!recording_ || over_) return;
+  Run& r = run_for(GL_POINTS);
+  add(p);
+  r.count += 1;
+}
+
+void PathRetained::draw() const {
+  if (!valid_ || runs_.empty()) return;
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, verts_.data());
+  for (const Run& r : runs_) {
+    glColor4ubv(r.style.rgba);
+    glLineWidth(r.style.width);
+    glPointSize(r.style.point_size);
+    if (r.style.point_size > 1)
+      glEnable(GL_POINT_SMOOTH);
+    else
+      glDisable(GL_POINT_SMOOTH);
+    path_gl_stipple(r.style.stipple);
+    glDrawArrays(r.prim, static_cast<GLint>(r.first), static_cast<GLsizei>(r.count));
+  }
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisable(GL_LINE_STIPPLE);
+  glDisable(GL_POINT_SMOOTH);
+  glLineWidth(1);
+  glPointSize(1);
+}
+
+std::uint64_t path_settings_hash(const Tdisp_status& d, const PathOptions& o) {
+  std::uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](const void* p, std::size_t n) {
+    const auto* b = static_cast<const unsigned char*>(p);
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+  };
+  for (const TPATH_COLOR_ROW& r : d.path) {
+    mix(&r.sokudo, sizeof r.sokudo);
+    mix(r.rgba, sizeof r.rgba);
+    mix(&r.style, sizeof r.style);
+    mix(&r.width, sizeof r.width);
+    mix(&r.p_width, sizeof r.p_width);
+  }
+  mix(&d.band_count, sizeof d.band_count);
+  mix(&o.coloring, sizeof o.coloring);
+  mix(&o.hide_rapid, sizeof o.hide_rapid);
+  mix(&o.thick, sizeof o.thick);
+  mix(&o.style_factor, sizeof o.style_factor);
+  mix(&o.z_offset, sizeof o.z_offset);
+  return h;
+}
