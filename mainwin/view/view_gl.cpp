@@ -70,25 +70,9 @@ std::string num3(double v) {
 // second drawing erases it.
 void view_xor_rect(Tgl_func& gl, int id, const std::int32_t r[4]) {
   TGL_SLOT& s = gl.slot[id];
-  if (!s.flag_open || !s.surface || !s.surface->make_current()) return;
-  glPushAttrib(GL_ALL_ATTRIB_BITS);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  const int w = s.surface->width(), h = s.surface->height();
-  glOrtho(0, w, h, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glViewport(0, 0, w, h);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_BLEND);
-  glDisable(GL_LINE_STIPPLE);
-  glDisable(GL_CLIP_PLANE0);
-  glDisable(GL_CLIP_PLANE1);
+  if (!s.flag_open || !s.surface) return;
   const GLenum was = s.surface->current_draw_buffer();
-  s.surface->draw_buffer(GL_FRONT);
+  if (!gl.canvas_begin(id)) return;
   glEnable(GL_COLOR_LOGIC_OP);
   glLogicOp(GL_XOR);
   glColor3ub(0, 128, 0);
@@ -102,14 +86,7 @@ void view_xor_rect(Tgl_func& gl, int id, const std::int32_t r[4]) {
   glEnd();
   glLogicOp(GL_COPY);
   glDisable(GL_COLOR_LOGIC_OP);
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopAttrib();
-  glFinish();
-  s.surface->present();
+  gl.canvas_end(id);
   s.surface->draw_buffer(was);
 }
 

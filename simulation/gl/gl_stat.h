@@ -124,12 +124,14 @@ class Tgl_func {
   GlSlotSurface* surface(int id);
   // Writes one diagnostic line by its tag's rule.
   void log_line(int id, const std::string& line);
+  // Window-pixel drawing on the shown picture (origin top left, no depth, lights or clip
+  // planes, into the front buffer); the end presents it and restores the slot's state.
+  bool canvas_begin(int id);
+  void canvas_end(int id);
 
  private:
   bool valid_id(int id, const char* op);
   void drain_errors(int id, const char* head_fmt, const char* item_fmt, const char* more_fmt);
-  bool canvas_begin(int id);
-  void canvas_end(int id);
   void draw_arc_plane(int id, int plane, const float c[3], const float s[3], const float e[3],
                       float r, bool clockwise, bool end_point);
   void present_if_front(int id);
