@@ -5,6 +5,8 @@
 #include "mainwin/control_view_1.h"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,12 +15,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "common/ats_func.h"
+#include "mainwin/core/sim_commands.h"
 #include "ncdata/ncd_data.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -44,6 +48,8 @@ QPushButton* Tcontroler::make_button(int tag, const char* caption, const char* n
   b->setObjectName(QString::fromLatin1(name));
   b->setFocusPolicy(Qt::NoFocus);
   b->installEventFilter(this);
+  // As wide as the caption needs: the style's minimum would make the panel twice as wide.
+  b->setFixedWidth(std::max(44, b->fontMetrics().horizontalAdvance(b->text()) + 18));
   by_tag_[tag] = b;
   return b;
 }
@@ -166,19 +172,7 @@ Tcontroler::Tcontroler(CONTROLER_SIM& sim, QWidget* main, QWidget* parent)
   p1->addWidget(Btn_ExView);
 
   // The settings part (collapsed at start).
-  pnl2 = new QWidget(this);
-  pnl2->setObjectName(QStringLiteral("pnl2"));
-  auto* p2 = new QHBoxLayout(pnl2);
-  p2->setContentsMargins(4, 2, 4, 4);
-  p2->addWidget(label("パスの略式表示は", pnl2));
-  ed_limitter = new QLineEdit(QStringLiteral("10000"), pnl2);
-  ed_limitter->setObjectName(QStringLiteral("ed_limitter"));
-  ed_limitter->setFixedWidth(ed_limitter->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
-  ed_limitter->installEventFilter(this);
-  connect(ed_limitter, &QLineEdit::editingFinished, this, [this] { ed_limitterExit(); });
-  p2->addWidget(ed_limitter);
-  p2->addWidget(label("行以上の時", pnl2));
-  p2->addStretch(1);
+  build_settings();
   top->addWidget(pnl2);
   pnl2->hide();
 
@@ -201,6 +195,197 @@ Tcontroler::Tcontroler(CONTROLER_SIM& sim, QWidget* main, QWidget* parent)
 
 Tcontroler::~Tcontroler() = default;
 
+void Tcontroler::build_settings() {
+  pnl2 = new QWidget(this);
+  pnl2->setObjectName(QStringLiteral("pnl2"));
+  auto* g = new QGridLayout(pnl2);
+  g->setContentsMargins(6, 4, 6, 6);
+  g->setHorizontalSpacing(10);
+  g->setVerticalSpacing(3);
+  auto check = [this](const char* name, const char* caption, int tag, bool display) {
+    auto* c = new QCheckBox(to_qstring(caption), pnl2);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setProperty("Tag", tag);
+    c->setFocusPolicy(Qt::NoFocus);
+    connect(c, &QCheckBox::clicked, this, [this, tag, display] {
+      if (display) {
+        if (display_click) display_click(tag);
+      } else if (sim_click) {
+        sim_click(tag);
+      }
+      Refresh_switches();
+    });
+    return c;
+  };
+  ctrl_vis_tool = check("ctrl_vis_tool", "工具の表示", 1, true);
+  ctrl_vis_holder = check("ctrl_vis_holder", "ホルダーの表示", 2, true);
+  ctrl_vis_ABC = check("ctrl_vis_ABC", "(付加軸表示)", 7, true);
+  ctrl_invis_G00 = check("ctrl_invis_G00", "G00表示無", 8, true);
+  ctrl_chk_cursor_path = check("ctrl_chk_cursor_path", "カーソルキー移動でパスを表示する", 5, true);
+  v33_chk_seeTH_path = check("v33_chk_seeTH_path", "パスを半透明にする", 33, true);
+  v34_chk_up_BALL_R = check("v34_chk_up_BALL_R", "ボールＲ分パスを上げる", 34, true);
+  MMW05_HOLDER_CHECK_bak = check("MMW05_HOLDER_CHECK_bak", "切削シミュレーションを行う", SIM_CUTTING, false);
+  CheckBox2 = check("CheckBox2", "ホルダの干渉チェックを行う", SIM_HOLDER_CHECK, false);
+  CheckBox1 = check("CheckBox1", "工具を回転させる", SIM_ROTATE_TOOL, false);
+  c08_SeeThWORK = check("c08_SeeThWORK", "ワーク", SIM_SEETH_WORK, false);
+  c12_SeeThTOOL = check("c12_SeeThTOOL", "工具", SIM_SEETH_TOOL, false);
+  c19_NG_stop = check("c19_NG_stop", "干渉エラー時に停止", SIM_NG_STOP, false);
+
+  auto radio = [this](const char* name, const char* caption, int tag) {
+    auto* r = new QRadioButton(to_qstring(caption), pnl2);
+    r->setObjectName(QString::fromLatin1(name));
+    r->setProperty("Tag", tag);
+    r->setFocusPolicy(Qt::NoFocus);
+    connect(r, &QRadioButton::clicked, this, [this, tag] {
+      if (display_click) display_click(tag);
+      Refresh_switches();
+    });
+    return r;
+  };
+  ctrl_path_Fsokudo = radio("ctrl_path_Fsokudo", "送り速度別", 9);
+  ctrl_path_Gcode = radio("ctrl_path_Gcode", "Ｇコード別", 10);
+  ctrl_path_T_num = radio("ctrl_path_T_num", "工具別", 11);
+  ctrl_path_Fsokudo->setChecked(true);
+
+  Button3 = new QPushButton(to_qstring("ワークの設定"), pnl2);
+  Button3->setObjectName(QStringLiteral("Button3"));
+  Button3->setFocusPolicy(Qt::NoFocus);
+  connect(Button3, &QPushButton::clicked, this, [this] {
+    if (sim_click) sim_click(SIM_SETUP_WORK);
+  });
+  Button3->hide();
+  BTN_HiDetail = new QPushButton(to_qstring("高精細表示"), pnl2);
+  BTN_HiDetail->setObjectName(QStringLiteral("BTN_HiDetail"));
+  BTN_HiDetail->setFocusPolicy(Qt::NoFocus);
+  connect(BTN_HiDetail, &QPushButton::clicked, this, [this] {
+    if (sim_click) sim_click(SIM_HIGH_DETAIL);
+    Refresh_switches();
+  });
+
+  auto bar = [this](const char* name, int tag) {
+    auto* b = new QSlider(Qt::Horizontal, pnl2);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setProperty("Tag", tag);
+    b->setRange(0, 75);
+    b->setMinimumWidth(70);
+    connect(b, &QSlider::valueChanged, this, [this, b] { Track_SeeTH_LV_TOOLChange(b); });
+    return b;
+  };
+  Track_SeeTH_LV_WORK = bar("Track_SeeTH_LV_WORK", 1);
+  Track_SeeTH_LV_TOOL = bar("Track_SeeTH_LV_TOOL", 2);
+  Label_seeThLV = label("透明度", pnl2);
+  Label_seeThLV->setObjectName(QStringLiteral("Label_seeThLV"));
+
+  int r = 0;
+  g->addWidget(ctrl_vis_tool, r, 0);
+  g->addWidget(ctrl_vis_holder, r++, 1);
+  g->addWidget(ctrl_vis_ABC, r, 0);
+  g->addWidget(ctrl_invis_G00, r++, 1);
+  g->addWidget(ctrl_chk_cursor_path, r++, 0, 1, 2);
+  g->addWidget(v33_chk_seeTH_path, r, 0);
+  g->addWidget(v34_chk_up_BALL_R, r++, 1);
+  auto* colours = new QHBoxLayout;
+  colours->setSpacing(8);
+  colours->addWidget(label("パスの配色は", pnl2));
+  colours->addWidget(ctrl_path_Fsokudo);
+  colours->addWidget(ctrl_path_Gcode);
+  colours->addWidget(ctrl_path_T_num);
+  colours->addStretch(1);
+  g->addLayout(colours, r++, 0, 1, 2);
+  g->addWidget(MMW05_HOLDER_CHECK_bak, r, 0);
+  g->addWidget(CheckBox2, r++, 1);
+  g->addWidget(CheckBox1, r, 0);
+  g->addWidget(c19_NG_stop, r++, 1);
+  auto* see = new QHBoxLayout;
+  see->setSpacing(6);
+  see->addWidget(Label_seeThLV);
+  see->addWidget(c08_SeeThWORK);
+  see->addWidget(Track_SeeTH_LV_WORK, 1);
+  see->addWidget(c12_SeeThTOOL);
+  see->addWidget(Track_SeeTH_LV_TOOL, 1);
+  g->addLayout(see, r++, 0, 1, 2);
+  auto* limit_row = new QHBoxLayout;
+  limit_row->setSpacing(4);
+  limit_row->addWidget(label("パスの略式表示は", pnl2));
+  ed_limitter = new QLineEdit(QStringLiteral("10000"), pnl2);
+  ed_limitter->setObjectName(QStringLiteral("ed_limitter"));
+  ed_limitter->setFixedWidth(ed_limitter->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
+  ed_limitter->installEventFilter(this);
+  connect(ed_limitter, &QLineEdit::editingFinished, this, [this] { ed_limitterExit(); });
+  limit_row->addWidget(ed_limitter);
+  limit_row->addWidget(label("行以上の時", pnl2));
+  limit_row->addStretch(1);
+  g->addLayout(limit_row, r++, 0, 1, 2);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(BTN_HiDetail);
+  buttons->addWidget(Button3);
+  buttons->addStretch(1);
+  g->addLayout(buttons, r++, 0, 1, 2);
+  for (QWidget* w : {static_cast<QWidget*>(Label_seeThLV), static_cast<QWidget*>(c08_SeeThWORK),
+                     static_cast<QWidget*>(c12_SeeThTOOL), static_cast<QWidget*>(c19_NG_stop),
+                     static_cast<QWidget*>(Track_SeeTH_LV_WORK),
+                     static_cast<QWidget*>(Track_SeeTH_LV_TOOL), static_cast<QWidget*>(BTN_HiDetail)})
+    w->setEnabled(false);
+}
+
+void Tcontroler::Refresh_switches() {
+  if (!switches) return;
+  const CONTROLER_SWITCHES sw = switches();
+  auto set = [](QAbstractButton* b, bool on) {
+    const QSignalBlocker block(b);
+    b->setChecked(on);
+  };
+  set(ctrl_vis_tool, sw.vis_tool);
+  set(ctrl_vis_holder, sw.vis_holder);
+  set(ctrl_chk_cursor_path, sw.cursor_path);
+  set(ctrl_vis_ABC, sw.vis_abc);
+  set(ctrl_invis_G00, sw.invis_g00);
+  set(v33_chk_seeTH_path, sw.seeth_path);
+  set(v34_chk_up_BALL_R, sw.up_ball_r);
+  set(ctrl_path_Fsokudo, sw.path_coloring == 0);
+  set(ctrl_path_Gcode, sw.path_coloring == 1);
+  set(ctrl_path_T_num, sw.path_coloring == 2);
+  set(MMW05_HOLDER_CHECK_bak, sw.cutting);
+  set(CheckBox2, sw.holder_check);
+  set(CheckBox1, sw.rotate_tool);
+  Button3->setVisible(sw.setup_window);
+  for (auto [bar, v] : {std::pair{Track_SeeTH_LV_WORK, sw.seeth_work}, std::pair{Track_SeeTH_LV_TOOL, sw.seeth_tool}}) {
+    const QSignalBlocker block(bar);
+    bar->setValue(v);
+  }
+}
+
+void Tcontroler::apply_sim_controls(const SIM_MENU_STATE& st) {
+  const bool on = st.panel_controls;
+  for (QWidget* w : {static_cast<QWidget*>(c19_NG_stop), static_cast<QWidget*>(Label_seeThLV),
+                     static_cast<QWidget*>(c08_SeeThWORK), static_cast<QWidget*>(c12_SeeThTOOL)})
+    w->setEnabled(on);
+  BTN_HiDetail->setEnabled(on && st.hi_detail_button);
+  Track_SeeTH_LV_WORK->setEnabled(false);
+  Track_SeeTH_LV_TOOL->setEnabled(false);
+  auto set = [](QAbstractButton* b, bool v) {
+    const QSignalBlocker block(b);
+    b->setChecked(v);
+  };
+  if (on) {
+    set(c19_NG_stop, st.ng_stop);
+    set(c08_SeeThWORK, st.seeth_work);
+    set(c12_SeeThTOOL, st.seeth_tool);
+  }
+  if (st.bars_reset) {
+    for (QSlider* b : {Track_SeeTH_LV_WORK, Track_SeeTH_LV_TOOL}) {
+      const QSignalBlocker block(b);
+      b->setValue(SIM_SEETH_LEVEL);
+    }
+  }
+  Refresh_switches();
+}
+
+void Tcontroler::Track_SeeTH_LV_TOOLChange(QSlider* sender) {
+  const int tag = sender->property("Tag").toInt();
+  if (seeth_level) seeth_level(tag == 1 ? 1 : 2, sender->value());
+}
+
 QPushButton* Tcontroler::button(int tag) const {
   auto it = by_tag_.find(tag);
   return it == by_tag_.end() ? nullptr : it->second;
@@ -211,11 +396,14 @@ std::uint32_t Tcontroler::tick_ms() { return clock ? clock() : plat::tick_ms(); 
 void Tcontroler::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (limit) ed_limitter->setText(QString::number(limit()));
+  Refresh_switches();
 }
 
 void Tcontroler::Btn_ExViewClick() {
   expanded_ = !expanded_;
   pnl2->setVisible(expanded_);
+  collapsed_h_ = Panel1->sizeHint().height();
+  expanded_h_ = collapsed_h_ + pnl2->sizeHint().height();
   setFixedHeight(expanded_ ? expanded_h_ : collapsed_h_);
   Btn_ExView->setText(to_qstring(expanded_ ? "↑ 表示設定" : "↓ 表示設定"));
 }
@@ -249,6 +437,14 @@ void Tcontroler::track_ZChange(QSlider* sender) {
     if (rotate) rotate(z, x, CD_FULL);
     last = pos;
   }
+}
+
+void Tcontroler::set_view_tracks(int track_z, int track_x) {
+  const QSignalBlocker bz(track_Z), bx(track_X);
+  track_Z->setValue(track_z);
+  track_X->setValue(track_x);
+  ed_Z_shaft->setText(QString::number(track_Z->value()));
+  ed_X_shaft->setText(QString::number(90 - track_X->value()));
 }
 
 void Tcontroler::Clear_controler_status() {

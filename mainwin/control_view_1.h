@@ -11,6 +11,9 @@
 
 #include "mainwin/core/control_panel.h"
 
+struct SIM_MENU_STATE;
+class QCheckBox;
+class QRadioButton;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,6 +52,29 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
   QLineEdit* ed_Z_shaft = nullptr;
   QLineEdit* ed_X_shaft = nullptr;
   QLineEdit* ed_limitter = nullptr;
+  // The settings part: display switches (their Tags are those of the main window's display
+  // handler), simulation switches (Tags of the simulation menu) and the see-through bars.
+  QCheckBox* ctrl_vis_tool = nullptr;         // 1
+  QCheckBox* ctrl_vis_holder = nullptr;       // 2
+  QCheckBox* ctrl_chk_cursor_path = nullptr;  // 5
+  QCheckBox* ctrl_vis_ABC = nullptr;          // 7
+  QCheckBox* ctrl_invis_G00 = nullptr;        // 8
+  QRadioButton* ctrl_path_Fsokudo = nullptr;  // 9
+  QRadioButton* ctrl_path_Gcode = nullptr;    // 10
+  QRadioButton* ctrl_path_T_num = nullptr;    // 11
+  QCheckBox* v33_chk_seeTH_path = nullptr;    // 33
+  QCheckBox* v34_chk_up_BALL_R = nullptr;     // 34
+  QCheckBox* MMW05_HOLDER_CHECK_bak = nullptr;  // cutting (4)
+  QCheckBox* CheckBox2 = nullptr;             // holder check (5)
+  QCheckBox* CheckBox1 = nullptr;             // tool rotation (9)
+  QPushButton* Button3 = nullptr;             // work set-up (3)
+  QLabel* Label_seeThLV = nullptr;
+  QCheckBox* c08_SeeThWORK = nullptr;         // 8
+  QCheckBox* c12_SeeThTOOL = nullptr;         // 12
+  QCheckBox* c19_NG_stop = nullptr;           // 19
+  QSlider* Track_SeeTH_LV_WORK = nullptr;     // Tag 1
+  QSlider* Track_SeeTH_LV_TOOL = nullptr;     // Tag 2
+  QPushButton* BTN_HiDetail = nullptr;        // high detail (10)
   std::array<QLabel*, CONTROLER_STAT_COUNT> stat{};  // stat_1 .. stat_12, STAT_13 .. STAT_15
   QLabel* TOOL_IMG = nullptr;
 
@@ -60,6 +86,12 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
   // The view rotation from the track bars (Z angle, X angle) with the draw mode.
   std::function<void(float, float, int)> rotate;
   std::function<bool()> path_extent;          // the path has a size
+  // The settings part's clicks: the main window's display handler and simulation menu by
+  // Tag; a see-through bar (Tag 1 work, 2 tool) moved to a level; the switches it shows.
+  std::function<void(int)> display_click;
+  std::function<void(int)> sim_click;
+  std::function<void(int, int)> seeth_level;
+  std::function<CONTROLER_SWITCHES()> switches;
 
   CONTROLER_CORE& core() { return *core_; }
   QPushButton* button(int tag) const;
@@ -70,9 +102,16 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
   bool Check_interference_alarm() { return core_->Check_interference_alarm(); }
   void Btn_ExViewClick();
   void track_ZChange(QSlider* sender);
+  // The rotation bars and their read-outs set from a view preset, without a redraw.
+  void set_view_tracks(int track_z, int track_x);
   // Enter in, or leaving, the abbreviation-limit field; false when the text was refused.
   bool ed_limitterExit();
   bool expanded() const { return expanded_; }
+  // The ticks of the settings part from the switches.
+  void Refresh_switches();
+  // The simulation controls as the simulation menu's refresh leaves them.
+  void apply_sim_controls(const SIM_MENU_STATE& st);
+  void Track_SeeTH_LV_TOOLChange(QSlider* sender);
   bool repeating() const { return repeat_tag_ != 0; }
 
   // ---- CONTROLER_FORM ----
@@ -95,6 +134,7 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
   void repeat_turn();
   void stop_repeat();
   QPushButton* make_button(int tag, const char* caption, const char* name);
+  void build_settings();
 
   CONTROLER_SIM& sim_;
   QWidget* main_;

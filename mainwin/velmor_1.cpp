@@ -46,6 +46,8 @@
 #include "mainwin/preview_commands.h"
 #include "mainwin/view_panel_1.h"
 #include "mainwin/work_setting_windows.h"
+#include "mainwin/control_view_1.h"
+#include "mainwin/sim_panels_1.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -199,6 +201,47 @@ class Tvelmor::WindowUi : public TVLM_ui {
   bool tool_check_dialog(const TTOOL_check_request& r, Tdisp_status& p) override {
     return show_tool_check_dialog(&w_, r, p);
   }
+  // The control panel, the error list and the simulation menu.
+  void panel_refresh() override {
+    if (w_.sim_panels_) w_.sim_panels_->panel_refresh();
+  }
+  void panel_reset() override {
+    if (w_.sim_panels_) w_.sim_panels_->panel_reset();
+  }
+  bool err_window_has_lines() override {
+    return w_.sim_panels_ && w_.sim_panels_->err_window_has_lines();
+  }
+  void show_err_window(const std::vector<std::string>& lines, const std::string& caption) override {
+    if (w_.sim_panels_) w_.sim_panels_->show_err_window(lines, caption);
+  }
+  void clear_err_window() override {
+    if (w_.sim_panels_) w_.sim_panels_->clear_err_window();
+  }
+  void err_window_add_pick(const std::string& text, int n) override {
+    if (w_.sim_panels_) w_.sim_panels_->err_window_add_pick(text, n);
+  }
+  void show_find_results(const std::string& caption, std::vector<std::string>&& lines) override {
+    if (w_.sim_panels_) w_.sim_panels_->show_find_results(caption, lines);
+  }
+  void set_controler_visible(bool on) override {
+    if (w_.sim_panels_) w_.sim_panels_->set_panel_visible(on);
+  }
+  bool controler_visible() override { return w_.sim_panels_ && w_.sim_panels_->panel_visible(); }
+  void panel_view_tracks(int track_z, int track_x) override {
+    if (w_.sim_panels_) w_.sim_panels_->panel().set_view_tracks(track_z, track_x);
+  }
+  void panel_sync_switches() override {
+    if (w_.sim_panels_) w_.sim_panels_->panel().Refresh_switches();
+  }
+  void auto_WORK_for_NCD() override {
+    if (w_.sim_panels_) w_.sim_panels_->auto_WORK_for_NCD();
+  }
+  void refresh_simulation_menu() override {
+    if (w_.sim_panels_) w_.sim_panels_->refresh_simulation_menu();
+  }
+  void end_WORK_SET() override {
+    if (w_.sim_panels_) w_.sim_panels_->sim().end_WORK_SET();
+  }
 
  private:
   Tvelmor& w_;
@@ -247,6 +290,8 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
     FileDrop1FileDrop(*session_, *ui_, files);
   };
   drop_->Loaded();
+  // The control panel, the error list and the simulation menu's commands.
+  sim_panels_ = new Tsim_panels(*this, s, *ui_, listing_->list(), *commands_);
   resize(1024, 720);
 }
 
@@ -255,6 +300,8 @@ Tvelmor::~Tvelmor() {
   if (gl_->slot[0].flag_open) gl_->close(0);
   gl_->global_log = nullptr;
   TSession& s = *session_;
+  delete sim_panels_;
+  sim_panels_ = nullptr;
   listing_.reset();
   Free_NCD(s.nc());
   Free_NCD(*s.spare);
@@ -397,6 +444,7 @@ void Tvelmor::FormShow() {
     std::filesystem::current_path(start_file_.parent_path(), ec);
     open_NCD(s, *ui_, start_file_);
   }
+  sim_panels_->show_at_start();
 }
 
 void Tvelmor::apply_form_bounds() {
@@ -409,6 +457,7 @@ void Tvelmor::apply_form_bounds() {
 void Tvelmor::FormCloseQuery() {
   closed_ = true;
   TSession& s = *session_;
+  if (sim_panels_) sim_panels_->before_close();
   const Qt::WindowStates st = windowState();
   const int state = (st & Qt::WindowMinimized) ? 1 : (st & Qt::WindowMaximized) ? 2 : 0;
   s.env.write_env_int("velmor_Form_WindowState", state);

@@ -14,6 +14,7 @@ class TFileDrop;
 class TVLM_file_chooser;
 class QToolBar;
 class TVelmorListing;
+class Tsim_panels;
 class TVLM_host;
 class TVLM_command_table;
 class TClip_Edit;
@@ -48,6 +49,8 @@ class Tvelmor : public QMainWindow {
   // The exception trap of the application: logs, asks, and ends the program on Cancel.
   void on_app_exception(const std::string& what);
   const TVLM_command_table& commands() const { return *commands_; }
+  // The control panel, the error list and find results, the simulation menu and Timer1.
+  Tsim_panels& sim_panels() { return *sim_panels_; }
   // The click handler of the menu items and tool buttons: runs the sender's Tag.
   void open1Click(QObject* sender);
   // The listing pop-up's and the copy-out items' handler.
@@ -89,6 +92,7 @@ class Tvelmor : public QMainWindow {
   Tview_panel* view_ = nullptr;  // the 3D view panel (a child of the splitter)
   TFileDrop* drop_ = nullptr;
   std::unique_ptr<TVelmorListing> listing_;
+  Tsim_panels* sim_panels_ = nullptr;  // a child of the window
   std::unique_ptr<Tgl_func> own_gl_;
   Tgl_func* gl_ = nullptr;
   bool shown_once_ = false;

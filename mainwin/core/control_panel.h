@@ -39,6 +39,17 @@ std::string controler_tool_text(const NCD_DATA& d);
 // The G-code name of a motion group ("???" for none known).
 const char* controler_motion_name(int group);
 
+// The display switches that the settings part of the panel shows (they belong to the main
+// window, which gets the clicks).
+struct CONTROLER_SWITCHES {
+  bool vis_tool = false, vis_holder = false, cursor_path = false, vis_abc = false;
+  bool invis_g00 = false, seeth_path = false, up_ball_r = false;
+  int path_coloring = 0;  // 0 by feed, 1 by G code, 2 by tool
+  bool cutting = false, holder_check = false, rotate_tool = false;
+  bool setup_window = false;  // the work window exists: Button3 is shown
+  int seeth_work = 50, seeth_tool = 50;  // see-through levels
+};
+
 // ---- interference alarm ----------------------------------------------------------------
 
 // The alarm message for the cutting check bits (bit 0 alone gives the empty text).

@@ -135,6 +135,10 @@ class TVLM_ui {
   virtual bool tool_check_dialog(const TTOOL_check_request& /*r*/, Tdisp_status& /*params*/) {
     return false;
   }
+  // A pick line (text, block counter) into the error-list window, shown first when hidden.
+  virtual void err_window_add_pick(const std::string& /*text*/, int /*n*/) {}
+  // The simulation menu and the panel's simulation controls in line with the switches.
+  virtual void refresh_simulation_menu() {}
 };
 
 // The one adapter over the session for the NC record's host and the listing's.

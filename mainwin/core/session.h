@@ -115,6 +115,10 @@ struct TSession {
   // The exception trap: the user chose to end the program.
   bool terminate_chosen = false;
 
+  // The control panel: its play loops' copy of the stop-on-interference switch; the 3D
+  // view's cutting step stops at a collision only while it is set.
+  bool run_ng_stop = false;
+
   NCD_DATA& nc() { return *ncd; }
   const NCD_DATA& nc() const { return *ncd; }
 };

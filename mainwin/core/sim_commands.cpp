@@ -20,42 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<SIM_MENU_ITEM> kSimItems = {
-    {SIM_CUTTING, "MMW04_CUTTING_SW", "切削シミュレーションを行う", true},
-    {-1, "N29", "-", false},
-    {SIM_VIS_WORK, "MMW01_vis_work", "ワークを表示する", true},
-    {SIM_VIS_ZIGU, "MMW02_vis_ZIGU", "冶具を表示する", true},
-    {SIM_HIGH_DETAIL, "MMW10_high_quality", "ワークを高精細で表示する", true},
-    {SIM_SEETH_WORK, "MMW08_SeeTh_of_WORK", "ワークを半透明にする", true},
-    {SIM_VIS_CUTTING_TOOL, "MMW06_VIS_CUTTING_TOOL", "切削工具の形状を表示する", true},
-    {SIM_TOOL_SOLID, "MMW07_VIS_SOLID_OF_TOOL", "工具形状をソリッドで表示する", true},
-    {SIM_SEETH_TOOL, "MMW12_SeeTh_OF_TOOL", "工具を半透明にする", true},
-    {SIM_ROTATE_TOOL, "MMW09_rotate_tool", "工具を回転させる", true},
-    {SIM_RED_FLASH, "MMW17_RED_FLASH", "干渉箇所を点滅させる", true},
-    {-1, "N30", "-", false},
-    {SIM_HOLDER_CHECK, "MMW05_HOLDER_CHECK", "ホルダの干渉チェックを行う", true},
-    {SIM_CUT_ZIGU, "MMW11_CUTTING_AT_ZIGU", "冶具も切削する", true},
-    {SIM_ZIGU_RECT, "MMW16_ZIGU_RECT_CHK", "冶具の干渉を外形の箱で調べる", true},
-    {SIM_NG_STOP, "MMW19_NG_ERR_STOP", "干渉エラー時に停止する", true},
-    {-1, "N31", "-", false},
-    {SIM_SETUP_WORK, "MMW03_setup_work", "ワークの設定...", false},
-    {-1, "N32", "-", false},
-    {SIM_SAVE_ALL, "MMW13_SAVE_ALL_WORKS", "全ワークデータの保存...", false},
-    {SIM_READ_ALL, "MMW18_READ_ALL_WORKS", "全ワークデータの読み込み...", false},
-    {SIM_RESET_ALL, "MMW15_RESET_ALL_WORKS", "全ワークを初期状態に戻す", false},
-    {SIM_DELETE_ALL, "MMW14_DELETE_ALL_WORKS", "全ワークデータの削除", false},
-    {-1, "N33", "-", false},
-    {SIM_AUTOSET, "MMex20_AutoSetWork", "ワークの自動設定(パス最大範囲)", false},
-    {SIM_AUTOSET_NONE, "MMex21_no_AutoSet", "行わない", true},
-    {SIM_AUTOSET_JUST, "MMex22_AutoSet_JustSize", "パス最大範囲", true},
-    {SIM_AUTOSET_ADD10, "MMex23_AutoSet_Add10mm", "パス最大範囲+10mm", true},
-};
-
-const std::vector<SIM_MENU_ITEM> kHelpItems = {
-    {HELP_FILE, "MM95_HELP", "ヘルプ", false},
-    {HELP_VERSION, "MM_Version", "バージョン情報...", false},
-};
-
 constexpr const char* kAskCaption = "INFORMATION Message";
 constexpr const char* kDeleteQuestion = "全てのワークデータを削除していいですか？";
 constexpr const char* kResetQuestion = "全てのワークを初期状態に戻していいですか？";
@@ -90,9 +54,6 @@ float work_top(const TSession& s, float min_z) {
 }
 
 }  // namespace
-
-const std::vector<SIM_MENU_ITEM>& sim_menu_items() { return kSimItems; }
-const std::vector<SIM_MENU_ITEM>& help_menu_items() { return kHelpItems; }
 
 bool works_have_damage(const Tmat& m) {
   for (const TWORK_DATA& w : m.works) {
@@ -401,14 +362,6 @@ void TVLM_sim_commands::end_WORK_SET() {
   check_timer();
 }
 
-void TVLM_sim_commands::MM_VersionClick(int tag) {
-  switch (tag) {
-    case HELP_VERSION: sim_.show_about("Version 2.14 "); break;
-    case HELP_FILE: open_help_file("velmor.chm"); break;
-    default: break;
-  }
-}
-
 bool TVLM_sim_commands::timer_wanted() const {
   const Tmat& m = *s_.mat;
   const Tdisp_status& disp = s_.disp;
@@ -444,18 +397,8 @@ void TVLM_sim_commands::recheck_damage() {
   check_timer();
 }
 
-void register_sim_commands(TVLM_command_table& t, TVLM_command_table& help, TVLM_sim_commands& c) {
-  for (const SIM_MENU_ITEM& it : sim_menu_items())
-    if (it.tag >= 0 && it.tag != SIM_AUTOSET) t.add(it.tag, [&c, tag = it.tag] { c.MM_simulationClick(tag); });
-  t.add(SIM_MENU_OPEN, [&c] { c.MM_simulationClick(SIM_MENU_OPEN); });
-  for (const SIM_MENU_ITEM& it : help_menu_items())
-    help.add(it.tag, [&c, tag = it.tag] { c.MM_VersionClick(tag); });
-}
-
-bool open_help_file(const std::string& name) {
-  const fs::path dir = plat::executable_folder();
-  const auto f = find_file_nocase(dir, name);
-  std::error_code ec;
-  if (!f || !fs::is_regular_file(*f, ec)) return false;
-  return plat::open_with_desktop(*f);
+void register_sim_commands(TVLM_command_table& t, TVLM_sim_commands& c) {
+  for (int tag = SIM_MENU_OPEN; tag <= SIM_AUTOSET_ADD10; ++tag)
+    if (tag != SIM_AUTOSET)
+      t.add(VLM_handler::simulation, tag, [&c, tag] { c.MM_simulationClick(tag); });
 }

@@ -1,6 +1,6 @@
 // The simulation menu of the main window (work and jig display, cutting switches, saving,
 // reading, resetting and deleting all works), the automatic work for a loaded program, the
-// work set-up's forced switches, the rule of the blink timer and the help menu. The window
+// work set-up's forced switches and the rule of the blink timer. The window
 // side answers TVLM_sim_ui; the work window answers SIM_WORK_WINDOW. No Qt here.
 #pragma once
 #include <array>
@@ -22,23 +22,11 @@ enum SIM_TAG : int {
   SIM_VIS_CUTTING_TOOL = 6, SIM_TOOL_SOLID = 7, SIM_SEETH_WORK = 8, SIM_ROTATE_TOOL = 9,
   SIM_HIGH_DETAIL = 10, SIM_CUT_ZIGU = 11, SIM_SEETH_TOOL = 12, SIM_SAVE_ALL = 13,
   SIM_DELETE_ALL = 14, SIM_RESET_ALL = 15, SIM_ZIGU_RECT = 16, SIM_RED_FLASH = 17,
-  SIM_READ_ALL = 18, SIM_NG_STOP = 19, SIM_AUTOSET = 20,  // the auto-set sub-menu
+  SIM_READ_ALL = 18, SIM_NG_STOP = 19, SIM_AUTOSET = 20,  // the auto-set items' caption
   SIM_AUTOSET_NONE = 21, SIM_AUTOSET_JUST = 22, SIM_AUTOSET_ADD10 = 23
 };
 inline constexpr int SIM_TAG_COUNT = 24;
-// Tags of the help menu (MM_VersionClick).
-enum HELP_TAG : int { HELP_VERSION = 4, HELP_FILE = 95 };
 
-// One item of the simulation or help menu, in menu order. Separators have Tag -1; the
-// auto-set items sit in the sub-menu of SIM_AUTOSET.
-struct SIM_MENU_ITEM {
-  int tag;
-  const char* component;
-  const char* caption;  // CP932
-  bool checkable;
-};
-const std::vector<SIM_MENU_ITEM>& sim_menu_items();
-const std::vector<SIM_MENU_ITEM>& help_menu_items();
 inline constexpr const char* SIM_NO_PROGRAM_TEXT = "NCデータが読み込まれてません";
 
 // What refresh_simulation_menu shows.
@@ -112,8 +100,6 @@ class TVLM_sim_ui {
   virtual void set_timer_running(bool /*on*/) {}
   // The main window or the control panel is the active window.
   virtual bool main_or_panel_active() { return false; }
-  // The about box with its version label, shown modally.
-  virtual void show_about(const std::string& /*version*/) {}
 };
 
 // The simulation commands over the session.
@@ -132,8 +118,6 @@ class TVLM_sim_commands {
   bool work_setup_active() const { return setup_active_; }
   void set_busy(bool on);
   bool update_flag() const { return update_; }
-  // MM_VersionClick.
-  void MM_VersionClick(int tag);
 
   // ---- the blink timer ----
   // Whether Timer1 has something to animate: blinking damage marks on shown works, or a
@@ -169,10 +153,5 @@ class TVLM_sim_commands {
   } saved_;
 };
 
-// Registers the simulation menu's Tags into `t` (its own table: the Tags are those of
-// MM_simulationClick) and the help menu's into `help`.
-void register_sim_commands(TVLM_command_table& t, TVLM_command_table& help, TVLM_sim_commands& c);
-
-// Opens a file of the executable's folder (found without regard to case) with the desktop;
-// false when it does not exist.
-bool open_help_file(const std::string& name);
+// Registers the Tags of the simulation menu (MM_simulationClick).
+void register_sim_commands(TVLM_command_table& t, TVLM_sim_commands& c);

@@ -10,6 +10,7 @@
 #include "common/ats_func.h"
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/host_adapter.h"
+#include "mainwin/core/menu_table.h"
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/startup.h"
@@ -69,7 +70,6 @@ struct FakeSimUi : TVLM_sim_ui {
   SIM_WORK_WINDOW* work_window() override { return window; }
   void set_timer_running(bool on) override { timer = on; }
   bool main_or_panel_active() override { return active; }
-  void show_about(const std::string& v) override { about = v; }
 
   struct Dialog {
     bool save;
@@ -81,13 +81,15 @@ struct FakeSimUi : TVLM_sim_ui {
   fs::path chosen;
   bool panel = true, main_enabled = true, timer = false, active = true;
   SIM_WORK_WINDOW* window = nullptr;
-  std::string about;
 };
 
 struct Fixture;
 
 struct FakeUi : TVLM_ui {
-  void draw_data(int mode) override { draws.push_back(mode); }
+  int draw_data(int mode) override {
+    draws.push_back(mode);
+    return 0;
+  }
   void auto_WORK_for_NCD() override;
   Fixture* f = nullptr;
   std::vector<int> draws;
@@ -576,32 +578,17 @@ TEST(SimTimer, DamageMarkFollowsCutsAndGrids) {
   EXPECT_FALSE(f.cmd.damage());
 }
 
-// ---- help ------------------------------------------------------------------------------------
+// ---- registration -----------------------------------------------------------------------------
 
-TEST(SimHelp, AboutAndHelpFile) {
+TEST(SimCommands, EveryItemOfTheMenuHasItsRow) {
   Fixture f;
-  TVLM_command_table t, help;
-  register_sim_commands(t, help, f.cmd);
-  for (const SIM_MENU_ITEM& it : sim_menu_items())
-    if (it.tag >= 0 && it.tag != SIM_AUTOSET) {
-      EXPECT_TRUE(t.has(it.tag)) << it.component;
+  TVLM_command_table t;
+  register_sim_commands(t, f.cmd);
+  for (const VLM_menu_item& it : menu_items())
+    if (it.handler == VLM_handler::simulation && it.state != VLM_item_state::inert) {
+      EXPECT_TRUE(t.has(it.handler, it.tag)) << it.component;
     }
-  ASSERT_TRUE(help.run(HELP_VERSION));
-  EXPECT_EQ(f.sim.about, "Version 2.14 ");
-
-  plat::RecordingLauncher launcher;
-  const std::string name = "velmor_sim_test_" + std::to_string(::getpid()) + ".chm";
-  EXPECT_FALSE(open_help_file(name));  // none: nothing happens
-  EXPECT_TRUE(launcher.calls.empty());
-  std::string upper = name;
-  for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  const fs::path file = plat::executable_folder() / upper;
-  write_file(file, "x");
-  EXPECT_TRUE(open_help_file(name));
-  fs::remove(file);
-  ASSERT_EQ(launcher.calls.size(), 1u);
-  EXPECT_TRUE(launcher.calls[0].open);
-  EXPECT_EQ(launcher.calls[0].program.filename(), upper);
+  EXPECT_TRUE(t.has(VLM_handler::simulation, SIM_MENU_OPEN));
 }
 
 }  // namespace
