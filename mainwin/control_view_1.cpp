@@ -454,6 +454,13 @@ void Tcontroler::Clear_controler_status() {
   Draw_controler_TOOL_IMG();
 }
 
+void Tcontroler::update_status_texts() {
+  const NCD_DATA& d = sim_.data();
+  if (d.line_count <= 0) return;
+  const CONTROLER_TOOL tool = tool_info ? tool_info() : CONTROLER_TOOL{};
+  controler_status_texts(d, tool, show_abc && show_abc(), texts_);
+}
+
 void Tcontroler::Set_controler_status(bool force) {
   const NCD_DATA& d = sim_.data();
   const CONTROLER_TOOL tool = tool_info ? tool_info() : CONTROLER_TOOL{};

@@ -97,6 +97,9 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
   QPushButton* button(int tag) const;
 
   void Set_controler_status(bool force);
+  // The read-outs' texts brought up to the block without showing them (a paced loop shows
+  // them with its next frame; the program end keeps the last block's labels).
+  void update_status_texts();
   void Clear_controler_status();
   void Draw_controler_TOOL_IMG();
   bool Check_interference_alarm() { return core_->Check_interference_alarm(); }

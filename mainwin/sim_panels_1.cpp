@@ -195,7 +195,10 @@ void Tsim_panels::before_close() {
 
 void Tsim_panels::panel_refresh() {
   // While a loop plays, the read-outs wait for a frame that is due.
-  if (panel_->core().playing() && !pacer_.due(now())) return;
+  if (panel_->core().playing() && !pacer_.due(now())) {
+    panel_->update_status_texts();
+    return;
+  }
   panel_->Set_controler_status(false);
   sim_->check_timer();
 }
@@ -257,6 +260,8 @@ bool Tsim_panels::action(int code) {
       panel_->Set_controler_status(false);
       Redraw_NCD_list(list_);
       frame_drawn();
+    } else {
+      panel_->update_status_texts();
     }
   } else {
     r = Central_Control_Action(list_, code, false);

@@ -391,6 +391,9 @@ void CONTROLER_CORE::play_loop(int tag, bool hispd, bool fastest) {
   playing_ = false;
   h_.set_run_stop(false);
   if (!hispd) {
+    // The paced steps may have skipped the read-outs and the listing of the last blocks.
+    f_.set_status(false);
+    h_.redraw_list();
     f_.enable_buttons();
     h_.draw_data(CD_PLAY_END);
   } else {
