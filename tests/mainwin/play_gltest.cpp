@@ -1,0 +1,76 @@
+// The real main window opens the sample with its automatic work and the control panel, and
+// PLAY runs the program to its end (under xvfb-run).
+// The core records first: Qt's keyword macros (slots) would break their declarations.
+#include "mainwin/core/session.h"
+#include "ncdata/ncd_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "mainwin/control_view_1.h"
+#include "mainwin/sim_panels_1.h"
+#include "mainwin/velmor_1.h"
+#include "platform/core/input.h"
+#include "platform/core/msgbox.h"
+#include "platform/core/system.h"
+#include "platform/qt/qtext.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path sample() {
+  return fs::absolute(testing_support::data_file("")).parent_path().parent_path().parent_path() /
+         "samples" / "SAMPLE01.NC";
+}
+
+TEST(VelmorPlay, TheSampleOpensWithItsWorkAndPlaysToTheEnd) {
+  testing_support::TempDir prog, desk;
+  const fs::path cwd = fs::current_path();
+  plat::set_data_folder(prog.path());
+  plat::set_desktop_folder(desk.path());
+  plat::ScriptedMessageBoxes boxes;  // an interference box gets OK
+  for (int i = 0; i < 20; ++i) boxes.answer(plat::IDOK);
+  {
+    Tvelmor w;
+    w.set_start_file(sample());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    TSession& s = w.session();
+    ASSERT_GT(s.nc().line_count, 0);
+    Tcontroler& panel = w.sim_panels().panel();
+    EXPECT_TRUE(panel.isVisible());
+    // The automatic work: the pocket and the holes lie inside it.
+    int works = 0;
+    for (const TWORK_DATA& k : s.mat->works) works += k.in_use ? 1 : 0;
+    ASSERT_EQ(works, 1);
+    const TWORK_DATA& wk = s.mat->works[0];
+    EXPECT_LE(wk.min.x, 0.0f);
+    EXPECT_GE(wk.max.x, 80.0f);
+    EXPECT_EQ(s.disp.SIM_CUTTING_MODE, 1);
+    QMenu* sim = w.menuBar()->findChild<QMenu*>(QStringLiteral("MM_simulation"));
+    ASSERT_TRUE(sim);
+    EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("MMW13_SAVE_ALL_WORKS"))->isVisible());
+
+    panel.core().set_last_event(0);
+    QTest::mousePress(panel.Btn01_play, Qt::LeftButton);
+    QTest::mouseRelease(panel.Btn01_play, Qt::LeftButton);
+    NCD_DATA& d = s.nc();
+    EXPECT_EQ(d.pos.block_count, d.pos.total_blocks);
+    EXPECT_EQ(d.exec.status, NCD_ST_ERROR);  // the program end
+    EXPECT_TRUE(panel.Btn05_step->isEnabled());
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_NE(plat::from_qstring(panel.windowTitle()), "controler");
+    w.close();
+  }
+  fs::current_path(cwd);
+}
+
+}  // namespace
