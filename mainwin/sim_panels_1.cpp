@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
@@ -70,6 +71,7 @@ Tsim_panels::Tsim_panels(QMainWindow& main, TSession& s, TVLM_ui& ui, NCD_EDIT_L
   p.switches = [this] { return switches(); };
   p.clock = [this] { return now(); };
   p.move(s.form.ctrl_left, s.form.ctrl_top);
+  p.installEventFilter(this);
 
   err_win_ = new Tmemo_win(this, &main);
   find_win_ = new Tmemo_win(this, &main);
@@ -109,6 +111,17 @@ CONTROLER_SWITCHES Tsim_panels::switches() const {
   w.seeth_work = d.SIM_SEETH_LV_WORK;
   w.seeth_tool = d.SIM_SEETH_LV_TOOL;
   return w;
+}
+
+// menu_vis_controler follows the panel however it is shown or hidden.
+bool Tsim_panels::eventFilter(QObject* obj, QEvent* ev) {
+  if (obj == panel_ && (ev->type() == QEvent::Show || ev->type() == QEvent::Hide)) {
+    if (QAction* a = main_.findChild<QAction*>(QStringLiteral("menu_vis_controler"))) {
+      const QSignalBlocker block(a);
+      a->setChecked(ev->type() == QEvent::Show);
+    }
+  }
+  return QObject::eventFilter(obj, ev);
 }
 
 void Tsim_panels::run_sim(int tag) { MM_simulationClick(ui_, table_, tag); }
@@ -369,13 +382,7 @@ bool Tsim_panels::choose_work_file(bool save, const std::string& title, const st
 
 bool Tsim_panels::panel_visible() { return panel_->isVisible(); }
 
-void Tsim_panels::set_panel_visible(bool on) {
-  panel_->setVisible(on);
-  if (QAction* a = main_.findChild<QAction*>(QStringLiteral("menu_vis_controler"))) {
-    const QSignalBlocker block(a);
-    a->setChecked(on);
-  }
-}
+void Tsim_panels::set_panel_visible(bool on) { panel_->setVisible(on); }
 
 void Tsim_panels::set_panel_settings_enabled(bool on) { panel_->pnl2->setEnabled(on); }
 

@@ -105,6 +105,9 @@ class Tsim_panels : public QObject,
   // Ticks of the frame pacing (tests pass their own clock).
   std::function<std::uint32_t()> clock;
 
+ protected:
+  bool eventFilter(QObject* obj, QEvent* ev) override;
+
  private:
   CONTROLER_SWITCHES switches() const;
   std::uint32_t now() const;

@@ -166,20 +166,22 @@ TVLM_sim_commands::TVLM_sim_commands(TSession& s, TVLM_ui& ui, TVLM_sim_ui& sim)
 
 void TVLM_sim_commands::refresh_simulation_menu() {
   plat::BusyGuard busy;  // keeps the flag as it was once the guard ends
-  update_ = true;
+  s_.menu.updating = true;
   sim_.apply_sim_menu(simulation_menu_state(s_, sim_.work_window() != nullptr));
   sim_.process_events();
-  update_ = false;
+  s_.menu.updating = false;
 }
+
+bool TVLM_sim_commands::update_flag() const { return s_.menu.updating; }
 
 void TVLM_sim_commands::set_busy(bool on) {
   if (on) {
-    update_ = true;
+    s_.menu.updating = true;
     sim_.set_panel_settings_enabled(false);
   } else {
     sim_.process_events();
     sim_.set_panel_settings_enabled(true);
-    update_ = false;
+    s_.menu.updating = false;
   }
 }
 

@@ -117,7 +117,8 @@ class TVLM_sim_commands {
   void end_WORK_SET();
   bool work_setup_active() const { return setup_active_; }
   void set_busy(bool on);
-  bool update_flag() const { return update_; }
+  // The update flag of the menus (TSession::menu.updating).
+  bool update_flag() const;
 
   // ---- the blink timer ----
   // Whether Timer1 has something to animate: blinking damage marks on shown works, or a
@@ -142,7 +143,6 @@ class TVLM_sim_commands {
   TSession& s_;
   TVLM_ui& ui_;
   TVLM_sim_ui& sim_;
-  bool update_ = false;
   bool setup_active_ = false;
   bool damage_ = false;
   bool timer_on_ = false;
