@@ -144,24 +144,11 @@ void Tsim_panels::attach_menus() {
     QAction* sep = sim_menu_->insertSeparator(before);
     sep->setObjectName(QString::fromLatin1(name));
   };
-  separator("N29", SIM_SETUP_WORK);  // also the line that says no program is loaded
-  separator("N31", SIM_READ_ALL);    // below the work set-up
-  separator("N32", SIM_CUTTING);
-  separator("N30", SIM_VIS_WORK);
-  separator("N33", SIM_AUTOSET);
-  // The auto-set choices as the sub-menu of their caption item.
-  if (QAction* head = sim_actions_[SIM_AUTOSET]) {
-    autoset_menu_ = new QMenu(head->text(), sim_menu_);
-    autoset_menu_->setObjectName(QStringLiteral("MMex20_AutoSetWork"));
-    for (int t = SIM_AUTOSET_NONE; t <= SIM_AUTOSET_ADD10; ++t) {
-      QAction* a = sim_actions_[static_cast<size_t>(t)];
-      if (!a) continue;
-      sim_menu_->removeAction(a);
-      autoset_menu_->addAction(a);
-    }
-    head->setMenu(autoset_menu_);
-    head->setEnabled(true);
-  }
+  separator("N29", SIM_SETUP_WORK);       // also the line that says no program is loaded
+  separator("N29_setup", SIM_READ_ALL);   // below the work set-up
+  separator("N29_works", SIM_CUTTING);
+  separator("N29_switches", SIM_VIS_WORK);
+  separator("N29_autoset", SIM_AUTOSET);  // the auto-set choices under their caption line
   refresh_simulation_menu();
 }
 
@@ -183,8 +170,8 @@ void Tsim_panels::apply_sim_menu(const SIM_MENU_STATE& st) {
       n29->setText(st.n29 == L::no_program ? to_qstring(SIM_NO_PROGRAM_TEXT) : QString());
       n29->setEnabled(st.n29 != L::no_program);
     }
-    if (auto* n31 = sim_menu_->findChild<QAction*>(QStringLiteral("N31")))
-      n31->setVisible(st.setup_separator);
+    if (auto* sep = sim_menu_->findChild<QAction*>(QStringLiteral("N29_setup")))
+      sep->setVisible(st.setup_separator);
   }
   panel_->apply_sim_controls(st);
 }

@@ -42,8 +42,7 @@ class Tsim_panels : public QObject,
   TVLM_sim_commands& sim() { return *sim_; }
   QTimer& timer() { return *timer_; }
 
-  // Adds the separators of the simulation menu and gathers the auto-set items into the
-  // sub-menu of MMex20_AutoSetWork; then brings the menu in line.
+  // Adds the separators of the simulation menu, then brings the menu in line.
   void attach_menus();
   // The panel at its stored place, shown; its place stored back at close (the work
   // set-up ends first, so the settings keep the user's switches).
@@ -125,7 +124,6 @@ class Tsim_panels : public QObject,
   Tmemo_win* find_win_ = nullptr;
   QTimer* timer_ = nullptr;
   QMenu* sim_menu_ = nullptr;
-  QMenu* autoset_menu_ = nullptr;
   std::vector<QAction*> sim_actions_;  // by Tag
   FramePacer pacer_;
   std::uint32_t frame_start_ = 0;
