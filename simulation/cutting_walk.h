@@ -305,6 +305,7 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
   const bool plain = m.cut_walk_plain != 0;
   const double floor_z = lowest;
   const std::uint32_t epoch = m.cut_epoch;
+  const std::uint64_t rev = next_WORK_revision();
   const std::size_t row_len = static_cast<std::size_t>(w.nx) + 1;
   const bool tiles = !plain && !w.tile_max.empty();
   // Points below this cannot be cut (rounded down, so that the test never skips too much).
@@ -340,6 +341,8 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
     const int r1 = std::min(y1, (ty << WORK_TILE_SHIFT) + WORK_TILE - 1);
     std::uint32_t* const row_epoch =
         tiles ? w.tile_epoch.data() + static_cast<std::size_t>(ty) * w.tiles_x : nullptr;
+    std::uint64_t* const row_rev =
+        w.tile_rev.empty() ? nullptr : w.tile_rev.data() + static_cast<std::size_t>(ty) * w.tiles_x;
     for (int iy = r0; iy <= r1; ++iy) {
       const Span& sp = spans[static_cast<std::size_t>(iy - y0)];
       TGRID_POINT* row = &w.grid[row_len * iy];
@@ -383,6 +386,7 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
             lowered |= vis(ix, Y, p, rl, acc);
           }
           if (lowered && tiles) row_epoch[tx] = epoch;
+          if (lowered && row_rev) row_rev[tx] = rev;
           x0 = x1 + 1;
         }
       }

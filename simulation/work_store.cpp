@@ -1,6 +1,7 @@
 #include "simulation/work_store.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
 #include <stdexcept>
@@ -11,6 +12,9 @@
 #include "simulation/sim_text.h"
 
 namespace {
+
+std::atomic<std::uint64_t> g_work_revision{0};
+
 
 bool valid_slot(int work) { return work >= 0 && work < WORK_MAX; }
 
@@ -153,6 +157,7 @@ bool build_work(TWORK_DATA& w, int nx, int ny, const VEC3& lo, const VEC3& hi,
     w.tiles_y = (ny + WORK_TILE) >> WORK_TILE_SHIFT;
     w.tile_max.assign(static_cast<std::size_t>(w.tiles_x) * w.tiles_y, w.top_z);
     w.tile_epoch.assign(w.tile_max.size(), 0);
+    w.tile_rev.assign(w.tile_max.size(), next_WORK_revision());
   } catch (const std::bad_alloc&) {
     err = "ワーク用のメモリが確保できませんでした";
     return false;
@@ -184,6 +189,7 @@ void release_blocks(TWORK_DATA& w) {
   std::vector<float>().swap(w.ys);
   std::vector<float>().swap(w.tile_max);
   std::vector<std::uint32_t>().swap(w.tile_epoch);
+  std::vector<std::uint64_t>().swap(w.tile_rev);
   w.tiles_x = w.tiles_y = 0;
 }
 
@@ -234,7 +240,7 @@ std::uint64_t work_memory_bytes(int nx, int ny, bool jig) {
   const std::uint64_t grid = px * py * sizeof(TGRID_POINT);
   const std::uint64_t tiles = ((px + WORK_TILE - 1) >> WORK_TILE_SHIFT) *
                               ((py + WORK_TILE - 1) >> WORK_TILE_SHIFT) *
-                              (sizeof(float) + sizeof(std::uint32_t));
+                              (sizeof(float) + sizeof(std::uint32_t) + sizeof(std::uint64_t));
   return grid * (jig ? 2 : 1) + (px + py) * sizeof(float) + tiles;
 }
 
@@ -256,8 +262,14 @@ bool check_work_extent(int& nx, int& ny, const VEC3& min, const VEC3& max, std::
   return settle_extent(probe, nx, ny, min, max, err, written);
 }
 
+std::uint64_t next_WORK_revision() { return ++g_work_revision; }
+std::uint64_t current_WORK_revision() { return g_work_revision.load(); }
+
+void touch_WORK_tiles(TWORK_DATA& w) { std::fill(w.tile_rev.begin(), w.tile_rev.end(), next_WORK_revision()); }
+
 void Refresh_WORK_tiles(TWORK_DATA& w) {
   if (!w.in_use || w.grid.empty()) return;
+  touch_WORK_tiles(w);
   const int row = w.nx + 1;
   std::fill(w.tile_max.begin(), w.tile_max.end(), -HUGE_VALF);
   std::fill(w.tile_epoch.begin(), w.tile_epoch.end(), 0u);
@@ -276,6 +288,7 @@ void Refresh_WORK_tiles(TWORK_DATA& w) {
 namespace {
 // Every point of a work at one height: the tile bounds are that height.
 void level_tiles(TWORK_DATA& w, float z) {
+  touch_WORK_tiles(w);
   std::fill(w.tile_max.begin(), w.tile_max.end(), z);
   std::fill(w.tile_epoch.begin(), w.tile_epoch.end(), 0u);
 }
@@ -537,6 +550,7 @@ bool Preset_For_WORK_Color(Tmat& m, int work) {
   TWORK_DATA& w = m.works[work];
   for (TGRID_POINT& p : w.grid) std::copy(w.color, w.color + 4, p.col);
   for (TGRID_POINT& p : w.backup) std::copy(w.color, w.color + 4, p.col);
+  touch_WORK_tiles(w);
   return true;
 }
 
@@ -556,6 +570,7 @@ bool MOVE_Z_OF_WORK_MATRIX(Tmat& m, int work, float dz) {
   for (TGRID_POINT& p : w.grid) p.z += dz;
   for (TGRID_POINT& p : w.backup) p.z += dz;
   for (float& t : w.tile_max) t += dz;  // still bounds
+  touch_WORK_tiles(w);
   return true;
 }
 
@@ -599,6 +614,7 @@ bool PRESET_Z_OF_WORK_MATRIX(Tmat& m, int work, float z) {
   raise(w.grid);
   raise(w.backup);
   for (float& t : w.tile_max) t = std::max(t, z);  // still bounds
+  touch_WORK_tiles(w);
   return true;
 }
 

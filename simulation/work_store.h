@@ -82,6 +82,10 @@ struct TWORK_DATA {
   // The cut (Tmat::cut_epoch) that last lowered points of each tile; 0 when the bound is
   // exact. A bound from an earlier cut is recomputed before it is relied on.
   std::vector<std::uint32_t> tile_epoch;
+  // The revision of each tile's points (next_WORK_revision): every writer of grid points
+  // gives the tiles it wrote a new one, so that a drawing can tell which tiles changed since
+  // it last drew them.
+  std::vector<std::uint64_t> tile_rev;
   std::int32_t tiles_x = 0, tiles_y = 0;
 
   std::size_t point_count() const {
@@ -247,18 +251,24 @@ void set_work_memo(TWORK_DATA& w, const std::string& text);
 // The point i of the state a work is reset to: its backup grid when it has one, else the
 // uncut state (top Z, mark -1, the work colour).
 TGRID_POINT work_backup_point(const TWORK_DATA& w, std::size_t i);
-// Recomputes the height bounds of every tile of a work in use.
+// Recomputes the height bounds of every tile of a work in use; its points count as written.
 void Refresh_WORK_tiles(TWORK_DATA& w);
 // The memory works may take: what the machine has available less this reserve for the
 // drawing and the rest of the program.
 constexpr std::uint64_t WORK_MEMORY_RESERVE = 512ull << 20;
 // The bytes a work of nx x ny divisions holds: its grid (twice for a jig, which keeps a
-// backup), lattice coordinates and tile bounds.
+// backup), lattice coordinates, tile bounds and tile revisions.
 std::uint64_t work_memory_bytes(int nx, int ny, bool jig);
 // True when `bytes` more fit in the available memory less the reserve, or when the figure
 // cannot be read; otherwise false with "ワーク用のメモリが確保できませんでした" and the needed
 // and free megabytes in `err`.
 bool check_work_memory(std::uint64_t bytes, std::string& err);
+// Revisions of grid points, from one counter of the program: the cutting walk gives the
+// tiles where it lowered points a new one, the store's operations and the work-file reader
+// the whole work (touch_WORK_tiles). current_WORK_revision is the last one given.
+std::uint64_t next_WORK_revision();
+std::uint64_t current_WORK_revision();
+void touch_WORK_tiles(TWORK_DATA& w);
 // Checks the corners and divisions as GET_WORK_MEM does, without allocating; false with the
 // message in `err`. On success `nx` and `ny` hold the divisions the allocation would use (0 for an axis whose
 // extent collapses).

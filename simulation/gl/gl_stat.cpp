@@ -59,8 +59,11 @@ long long gl_dc_id(plat::GlWindow* newdc) {
 Tgl_func::Tgl_func() : surface_factory(make_gl_slot_surface) {}
 
 Tgl_func::~Tgl_func() {
-  for (TGL_SLOT& s : slot)
+  for (TGL_SLOT& s : slot) {
+    if (s.work_kept && s.flag_open && s.surface) s.surface->make_current();
+    s.work_kept.reset();
     if (s.surface) s.surface->close();
+  }
 }
 
 bool Tgl_func::valid_id(int id, const char* op) {
@@ -334,6 +337,8 @@ bool Tgl_func::close(int id) {
   log_line(id, fmt("info : close(ID=%d)", id));
   bool result = true;
   if (s.flag_open) {
+    if (s.work_kept) s.surface->make_current();  // its buffers go with the context
+    s.work_kept.reset();
     s.surface->done_current();
     log_line(id, fmt("ok   : (close_2 , ID= %d ) wglmakecurrent(0,0) is true ", id));
     s.surface->close();

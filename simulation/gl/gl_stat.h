@@ -59,6 +59,9 @@ struct TGL_SLOT {
   TGL_VIEW view;
   // Selection arguments of the last set-up in select mode, for callers that still pass them.
   int render_mode = GL_VIEW_RENDER;
+  // What the work drawing keeps of this slot's frames (work_draw_gl.h); released with the
+  // slot's context.
+  std::shared_ptr<void> work_kept;
 };
 
 class Tgl_func {

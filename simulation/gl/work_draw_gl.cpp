@@ -1,14 +1,21 @@
 #include "simulation/gl/work_draw_gl.h"
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
+#include <QOpenGLContext>
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "common/ats_func.h"
 #include "platform/core/input.h"
 #include "platform/core/system.h"
+#include "simulation/gl/gl_stat.h"
 #include "simulation/work_cells.h"
 
 std::uint32_t (*work_draw_clock)() = plat::tick_ms;
@@ -30,14 +37,6 @@ std::uint8_t clamp_byte(double v) {
 
 void alpha_of(const Tmat& m, const TWORK_DATA& w, std::uint8_t& a) {
   a = m.blend ? clamp_byte(255.0 * (w.jig ? m.jig_alpha : m.work_alpha)) : 255;
-}
-
-void draw_arrays(const std::vector<Vtx>& v, GLenum mode) {
-  if (v.empty()) return;
-  glVertexPointer(3, GL_FLOAT, sizeof(Vtx), v[0].p);
-  glNormalPointer(GL_FLOAT, sizeof(Vtx), v[0].n);
-  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vtx), v[0].c);
-  glDrawArrays(mode, 0, static_cast<GLsizei>(v.size()));
 }
 
 // Polls Escape and the mouse once more than 200 ms have passed since the drawing began.
@@ -65,7 +64,333 @@ void work_point_colour(const Tmat& m, const TWORK_DATA& w, const TGRID_POINT& p,
   alpha_of(m, w, out[3]);
 }
 
-void DRAW_WORK_MESH(Tmat& m, int reverse_order) {
+namespace {
+
+// A rectangle of window pixels (origin bottom left), inclusive.
+struct Box {
+  int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+  bool empty() const { return x1 < x0 || y1 < y0; }
+  bool meets(const Box& o) const {
+    return !empty() && !o.empty() && x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1;
+  }
+  void add(const Box& o) {
+    if (o.empty()) return;
+    if (empty()) {
+      *this = o;
+      return;
+    }
+    x0 = std::min(x0, o.x0);
+    y0 = std::min(y0, o.y0);
+    x1 = std::max(x1, o.x1);
+    y1 = std::max(y1, o.y1);
+  }
+};
+
+// The matrices and viewport the caller's frame set up, for the screen boxes of tiles.
+struct Projector {
+  double pm[16] = {}, mv[16] = {};
+  GLint vp[4] = {};
+  int w = 0, h = 0;  // the surface
+  void load(int width, int height) {
+    glGetDoublev(GL_PROJECTION_MATRIX, pm);
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    w = width;
+    h = height;
+  }
+  Box all() const { return Box{0, 0, w - 1, h - 1}; }
+  // The pixels a world box can cover, with a margin; all of them when a corner lies behind
+  // the eye.
+  Box box(double x0, double x1, double y0, double y1, double z0, double z1) const {
+    double lx = HUGE_VAL, ly = HUGE_VAL, hx = -HUGE_VAL, hy = -HUGE_VAL;
+    for (int c = 0; c < 8; ++c) {
+      const double p[3] = {c & 1 ? x1 : x0, c & 2 ? y1 : y0, c & 4 ? z1 : z0};
+      double e[4], q[4];
+      for (int r = 0; r < 4; ++r)
+        e[r] = mv[r] * p[0] + mv[4 + r] * p[1] + mv[8 + r] * p[2] + mv[12 + r];
+      for (int r = 0; r < 4; ++r)
+        q[r] = pm[r] * e[0] + pm[4 + r] * e[1] + pm[8 + r] * e[2] + pm[12 + r] * e[3];
+      if (!(q[3] > 1e-9)) return all();
+      const double wx = vp[0] + (q[0] / q[3] + 1) * 0.5 * vp[2];
+      const double wy = vp[1] + (q[1] / q[3] + 1) * 0.5 * vp[3];
+      if (!std::isfinite(wx) || !std::isfinite(wy)) return all();
+      lx = std::min(lx, wx);
+      hx = std::max(hx, wx);
+      ly = std::min(ly, wy);
+      hy = std::max(hy, wy);
+    }
+    constexpr double kMargin = 2;
+    Box b;
+    b.x0 = static_cast<int>(std::max(0.0, std::floor(lx - kMargin)));
+    b.y0 = static_cast<int>(std::max(0.0, std::floor(ly - kMargin)));
+    b.x1 = static_cast<int>(std::min(w - 1.0, std::ceil(hx + kMargin)));
+    b.y1 = static_cast<int>(std::min(h - 1.0, std::ceil(hy + kMargin)));
+    return b;
+  }
+};
+
+// A drawn tile of a work: its cells, the point tiles its cells read (the row and column
+// before it too), their newest revision and its screen box.
+struct TileInfo {
+  TCELL_TILE t{};
+  int index = 0;
+  int px0 = 0, px1 = -1, py0 = 0, py1 = -1;  // point tiles
+  std::uint64_t rev = 0;
+  Box box;
+};
+
+int tile_index(const TCELL_TILE& t, int tiles_i) {
+  return (t.j0 / WORK_TILE) * tiles_i + t.i0 / WORK_TILE;
+}
+int tiles_across(const TCELL_LATTICE& L) {
+  return (static_cast<int>(L.ix.size()) + WORK_TILE - 1) / WORK_TILE;
+}
+
+// The tiles of a work in drawing order, with what they read and their screen boxes.
+std::vector<TileInfo> tile_infos(const TWORK_DATA& w, const TCELL_LATTICE& L, int q,
+                                 const Projector& pr) {
+  std::vector<TileInfo> out;
+  const int ti = tiles_across(L);
+  const float zlo = std::min(w.bottom_z, w.min.z);
+  for (const TCELL_TILE& t : work_cell_tiles(L, q)) {
+    TileInfo f;
+    f.t = t;
+    f.index = tile_index(t, ti);
+    const int gx0 = L.ix[static_cast<std::size_t>(std::max(t.i0 - 1, 0))];
+    const int gx1 = L.ix[static_cast<std::size_t>(t.i1)];
+    const int gy0 = L.iy[static_cast<std::size_t>(std::max(t.j0 - 1, 0))];
+    const int gy1 = L.iy[static_cast<std::size_t>(t.j1)];
+    float zhi = w.top_z;
+    if (w.tiles_x > 0 && w.tiles_y > 0 && w.tile_rev.size() == w.tile_max.size()) {
+      f.px0 = std::min(gx0 >> WORK_TILE_SHIFT, w.tiles_x - 1);
+      f.px1 = std::min(gx1 >> WORK_TILE_SHIFT, w.tiles_x - 1);
+      f.py0 = std::min(gy0 >> WORK_TILE_SHIFT, w.tiles_y - 1);
+      f.py1 = std::min(gy1 >> WORK_TILE_SHIFT, w.tiles_y - 1);
+      zhi = -HUGE_VALF;
+      for (int ty = f.py0; ty <= f.py1; ++ty)
+        for (int tx = f.px0; tx <= f.px1; ++tx) {
+          const std::size_t k = static_cast<std::size_t>(ty) * w.tiles_x + tx;
+          f.rev = std::max(f.rev, w.tile_rev[k]);
+          zhi = std::max(zhi, w.tile_max[k]);
+        }
+      if (!std::isfinite(zhi)) zhi = w.top_z;
+    } else {
+      f.rev = ~std::uint64_t{0};  // nothing tells what changed: always drawn again
+    }
+    f.box = pr.box(w.xs[static_cast<std::size_t>(gx0)], w.xs[static_cast<std::size_t>(gx1)],
+                   w.ys[static_cast<std::size_t>(gy0)], w.ys[static_cast<std::size_t>(gy1)], zlo,
+                   std::max(zhi, zlo));
+    out.push_back(f);
+  }
+  return out;
+}
+
+// The faces of one tile as vertex arrays: top triangles, and walls (drawn two-sided).
+void build_tile(const Tmat& m, const TWORK_DATA& w, const TCELL_LATTICE& L, const TCELL_TILE& t,
+                int q, const std::uint8_t plain[4], std::vector<TCELL_FACE>& faces,
+                std::vector<Vtx>& tops, std::vector<Vtx>& walls) {
+  faces.clear();
+  tops.clear();
+  walls.clear();
+  for_each_tile_cell(t, q, [&](int i, int j) { work_cell_faces(w, L, i, j, faces); });
+  for (const TCELL_FACE& f : faces) {
+    const VEC3 a = work_grid_point(w, f.a), b = work_grid_point(w, f.b);
+    if (f.kind == TCELL_FACE::Top) {
+      const VEC3 c = work_grid_point(w, f.c);
+      const VEC3 n = work_face_normal(a, b, c);
+      Vtx v{};
+      work_point_colour(m, w, w.grid[f.colour], v.c);
+      v.n[0] = n.x;
+      v.n[1] = n.y;
+      v.n[2] = n.z;
+      for (const VEC3& p : {a, b, c}) {
+        v.p[0] = p.x;
+        v.p[1] = p.y;
+        v.p[2] = p.z;
+        tops.push_back(v);
+      }
+    } else {
+      Vtx v{};
+      if (f.colour >= 0)
+        work_point_colour(m, w, w.grid[f.colour], v.c);
+      else
+        std::copy(plain, plain + 4, v.c);
+      v.n[1] = -1;
+      for (const VEC3& p : {a, b, VEC3{b.x, b.y, w.bottom_z}, VEC3{a.x, a.y, w.bottom_z}}) {
+        v.p[0] = p.x;
+        v.p[1] = p.y;
+        v.p[2] = p.z;
+        walls.push_back(v);
+      }
+    }
+  }
+}
+
+void set_pointers(const Vtx* base) {
+  glVertexPointer(3, GL_FLOAT, sizeof(Vtx), base->p);
+  glNormalPointer(GL_FLOAT, sizeof(Vtx), base->n);
+  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vtx), base->c);
+}
+// The same into the bound buffer object.
+void set_buffer_pointers() {
+  const auto at = [](std::size_t off) { return reinterpret_cast<const void*>(off); };
+  glVertexPointer(3, GL_FLOAT, sizeof(Vtx), at(offsetof(Vtx, p)));
+  glNormalPointer(GL_FLOAT, sizeof(Vtx), at(offsetof(Vtx, n)));
+  glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vtx), at(offsetof(Vtx, c)));
+}
+
+// A running hash of the values a picture or a buffer was made from.
+struct Hash {
+  std::uint64_t h = 1469598103934665603ull;
+  template <class T>
+  Hash& add(const T& v) {
+    unsigned char b[sizeof(T)];
+    std::memcpy(b, &v, sizeof(T));
+    for (unsigned char c : b) h = (h ^ c) * 1099511628211ull;
+    return *this;
+  }
+};
+
+void draw_walls(GLsizei first, GLsizei count, GLint two_sided) {
+  if (count == 0) return;
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+  glDrawArrays(GL_QUADS, first, count);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, two_sided);
+}
+
+// The faces of a tile kept in a buffer object while its points and colours stay.
+struct TileGeom {
+  GLuint vbo = 0;
+  GLsizei tops = 0, walls = 0;
+  std::uint64_t rev = 0;
+  std::uint32_t colour_key = 0;
+  std::size_t bytes = 0;
+  bool valid = false;
+};
+
+// What a slot keeps of one work.
+struct WorkKept {
+  std::uint64_t geometry_key = 0;      // lattice, order and shape the buffers were made for
+  std::vector<Box> boxes;              // each tile's screen box in the kept picture
+  std::vector<TileGeom> geom;          // by tile index
+  std::vector<std::uint64_t> coll_rev; // by point tile: the revision coll was found at
+  std::vector<std::uint8_t> coll;      // by point tile: it holds collision points
+};
+
+// What a slot keeps of its frames: the opaque works' picture with its depth (and a second
+// picture for what the caller drew under the redrawn rectangles), and the tiles' buffers.
+struct Kept {
+  QOpenGLContext* ctx = nullptr;
+  int w = 0, h = 0;
+  GLuint fbo[2] = {0, 0}, col[2] = {0, 0}, dep[2] = {0, 0};  // 0 the kept picture, 1 the base
+  bool valid = false;
+  std::uint64_t config = 0;
+  std::uint64_t rev_at = 0;
+  int phase = 0;
+  std::size_t retained = 0;
+  WorkKept works[WORK_MAX];
+
+  ~Kept() {
+    if (!ctx || QOpenGLContext::currentContext() != ctx) return;  // gone with its context
+    free_pictures();
+    for (WorkKept& k : works)
+      for (TileGeom& g : k.geom)
+        if (g.vbo) glDeleteBuffers(1, &g.vbo);
+  }
+  void free_pictures() {
+    if (fbo[0]) glDeleteFramebuffers(2, fbo);
+    if (col[0]) glDeleteRenderbuffers(2, col);
+    if (dep[0]) glDeleteRenderbuffers(2, dep);
+    fbo[0] = fbo[1] = col[0] = col[1] = dep[0] = dep[1] = 0;
+    w = h = 0;
+    valid = false;
+  }
+  // Pictures of the surface's size and formats; false when they cannot be made.
+  bool size_to(int width, int height) {
+    if (fbo[0] && w == width && h == height) return true;
+    free_pictures();
+    if (width <= 0 || height <= 0) return false;
+    GLint draw_fbo = 0, read_fbo = 0, rb = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw_fbo);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_fbo);
+    glGetIntegerv(GL_RENDERBUFFER_BINDING, &rb);
+    glGenFramebuffers(2, fbo);
+    glGenRenderbuffers(2, col);
+    glGenRenderbuffers(2, dep);
+    bool ok = true;
+    for (int i = 0; i < 2; ++i) {
+      glBindFramebuffer(GL_FRAMEBUFFER, fbo[i]);
+      glBindRenderbuffer(GL_RENDERBUFFER, col[i]);
+      glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, col[i]);
+      glBindRenderbuffer(GL_RENDERBUFFER, dep[i]);
+      glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, dep[i]);
+      glDrawBuffer(GL_COLOR_ATTACHMENT0);
+      glReadBuffer(GL_COLOR_ATTACHMENT0);
+      ok = ok && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    }
+    glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(rb));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read_fbo));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw_fbo));
+    w = width;
+    h = height;
+    if (!ok) free_pictures();
+    return ok;
+  }
+};
+
+// Whether point tile k of the work holds collision points (found again when its points
+// changed).
+bool tile_collides(WorkKept& k, const TWORK_DATA& w, int tx, int ty) {
+  const std::size_t n = w.tile_rev.size();
+  if (k.coll_rev.size() != n) {
+    k.coll_rev.assign(n, ~std::uint64_t{0});
+    k.coll.assign(n, 0);
+  }
+  const std::size_t t = static_cast<std::size_t>(ty) * w.tiles_x + tx;
+  if (k.coll_rev[t] != w.tile_rev[t]) {
+    const int x0 = tx << WORK_TILE_SHIFT, y0 = ty << WORK_TILE_SHIFT;
+    const int x1 = std::min(w.nx, x0 + WORK_TILE - 1), y1 = std::min(w.ny, y0 + WORK_TILE - 1);
+    bool any = false;
+    for (int iy = y0; iy <= y1 && !any; ++iy) {
+      const TGRID_POINT* p = &w.grid[static_cast<std::size_t>(w.nx + 1) * iy];
+      for (int ix = x0; ix <= x1; ++ix)
+        if (is_collision_point(p[ix])) {
+          any = true;
+          break;
+        }
+    }
+    k.coll[t] = any;
+    k.coll_rev[t] = w.tile_rev[t];
+  }
+  return k.coll[t] != 0;
+}
+
+bool info_collides(WorkKept& k, const TWORK_DATA& w, const TileInfo& f) {
+  for (int ty = f.py0; ty <= f.py1; ++ty)
+    for (int tx = f.px0; tx <= f.px1; ++tx)
+      if (tile_collides(k, w, tx, ty)) return true;
+  return false;
+}
+
+// Which tiles of the current work a mesh drawing draws and where it keeps their faces.
+struct MeshSel {
+  const std::vector<char>* draw = nullptr;  // by tile index; null: all
+  Kept* kept = nullptr;                     // buffers of the slot, or null
+  const std::vector<TileInfo>* infos = nullptr;  // in drawing order (with kept)
+  int tiles = 0;                            // drawn, counted
+};
+
+// The colours a tile's faces take beyond its points: the alpha, and the blink phase where
+// the tile holds collision points.
+std::uint32_t colour_key(const Tmat& m, std::uint8_t alpha, bool collides) {
+  std::uint32_t k = alpha;
+  if (collides && m.blink) k |= static_cast<std::uint32_t>(m.blink_phase + 1) << 8;
+  return k;
+}
+
+void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
   if (m.cur_work < 0 || m.cur_work >= WORK_MAX) return;
   TWORK_DATA& w = m.works[m.cur_work];
   if (!w.in_use || m.mesh_mode == 0) return;
@@ -85,54 +410,112 @@ void DRAW_WORK_MESH(Tmat& m, int reverse_order) {
   glEnableClientState(GL_COLOR_ARRAY);
   GLint two_sided = 0;
   glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &two_sided);
-  for (const TCELL_TILE& t : work_cell_tiles(L, q)) {
+  Kept* kept = sel ? sel->kept : nullptr;
+  WorkKept* wk = kept ? &kept->works[m.cur_work] : nullptr;
+  std::vector<TileInfo> own;
+  const std::vector<TileInfo>* infos = sel ? sel->infos : nullptr;
+  if (kept && !infos) {
+    own = tile_infos(w, L, q, Projector{});
+    infos = &own;
+  }
+  if (wk) {
+    // The faces depend on the lattice, their order, the bottom and the plain colour too.
+    Hash gh;
+    gh.add(q).add(w.grid.data()).add(w.xs.data()).add(w.ys.data()).add(w.bottom_z);
+    gh.add(plain[0]).add(plain[1]).add(plain[2]);
+    for (const std::int32_t v : L.ix) gh.add(v);
+    for (const std::int32_t v : L.iy) gh.add(v);
+    if (gh.h != wk->geometry_key) {
+      for (TileGeom& g : wk->geom) g.valid = false;
+      wk->geometry_key = gh.h;
+    }
+    const std::size_t n = static_cast<std::size_t>(tiles_across(L)) *
+                          ((L.iy.size() + WORK_TILE - 1) / WORK_TILE);
+    if (wk->geom.size() != n) {
+      for (TileGeom& g : wk->geom)
+        if (g.vbo) {
+          glDeleteBuffers(1, &g.vbo);
+          kept->retained -= g.bytes;
+        }
+      wk->geom.assign(n, TileGeom{});
+    }
+  }
+  const std::vector<TCELL_TILE> order = infos ? std::vector<TCELL_TILE>{} : work_cell_tiles(L, q);
+  const std::size_t count = infos ? infos->size() : order.size();
+  for (std::size_t k = 0; k < count; ++k) {
+    const TCELL_TILE& t = infos ? (*infos)[k].t : order[k];
+    if (sel && sel->draw && !(*sel->draw)[static_cast<std::size_t>(tile_index(t, tiles_across(L)))])
+      continue;
     if (poll_abort(m, start)) break;
-    faces.clear();
-    tops.clear();
-    walls.clear();
-    for_each_tile_cell(t, q, [&](int i, int j) { work_cell_faces(w, L, i, j, faces); });
-    for (const TCELL_FACE& f : faces) {
-      const VEC3 a = work_grid_point(w, f.a), b = work_grid_point(w, f.b);
-      if (f.kind == TCELL_FACE::Top) {
-        const VEC3 c = work_grid_point(w, f.c);
-        const VEC3 n = work_face_normal(a, b, c);
-        Vtx v{};
-        work_point_colour(m, w, w.grid[f.colour], v.c);
-        v.n[0] = n.x;
-        v.n[1] = n.y;
-        v.n[2] = n.z;
-        for (const VEC3& p : {a, b, c}) {
-          v.p[0] = p.x;
-          v.p[1] = p.y;
-          v.p[2] = p.z;
-          tops.push_back(v);
-        }
+    if (sel) ++sel->tiles;
+    if (!wk) {
+      build_tile(m, w, L, t, q, plain, faces, tops, walls);
+      if (!tops.empty()) {
+        set_pointers(tops.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(tops.size()));
+      }
+      if (!walls.empty()) {
+        set_pointers(walls.data());
+        draw_walls(0, static_cast<GLsizei>(walls.size()), two_sided);
+      }
+      continue;
+    }
+    const TileInfo& f = (*infos)[k];
+    TileGeom& g = wk->geom[static_cast<std::size_t>(f.index)];
+    const std::uint32_t ck = colour_key(m, plain[3], m.blink && info_collides(*wk, w, f));
+    if (!(g.valid && g.rev == f.rev && g.colour_key == ck)) {
+      build_tile(m, w, L, t, q, plain, faces, tops, walls);
+      const std::size_t bytes = (tops.size() + walls.size()) * sizeof(Vtx);
+      kept->retained -= g.bytes;
+      g.bytes = 0;
+      g.valid = false;
+      if (kept->retained + bytes <= WORK_RETAINED_BUDGET && bytes > 0) {
+        if (!g.vbo) glGenBuffers(1, &g.vbo);
+        glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(tops.size() * sizeof(Vtx)),
+                        tops.data());
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(tops.size() * sizeof(Vtx)),
+                        static_cast<GLsizeiptr>(walls.size() * sizeof(Vtx)), walls.data());
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        g.tops = static_cast<GLsizei>(tops.size());
+        g.walls = static_cast<GLsizei>(walls.size());
+        g.rev = f.rev;
+        g.colour_key = ck;
+        g.bytes = bytes;
+        g.valid = true;
+        kept->retained += bytes;
       } else {
-        Vtx v{};
-        if (f.colour >= 0)
-          work_point_colour(m, w, w.grid[f.colour], v.c);
-        else
-          std::copy(plain, plain + 4, v.c);
-        v.n[1] = -1;
-        for (const VEC3& p : {a, b, VEC3{b.x, b.y, w.bottom_z}, VEC3{a.x, a.y, w.bottom_z}}) {
-          v.p[0] = p.x;
-          v.p[1] = p.y;
-          v.p[2] = p.z;
-          walls.push_back(v);
+        // Beyond the budget (or nothing to draw): drawn from the arrays.
+        if (g.vbo) {
+          glDeleteBuffers(1, &g.vbo);
+          g.vbo = 0;
         }
+        if (!tops.empty()) {
+          set_pointers(tops.data());
+          glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(tops.size()));
+        }
+        if (!walls.empty()) {
+          set_pointers(walls.data());
+          draw_walls(0, static_cast<GLsizei>(walls.size()), two_sided);
+        }
+        continue;
       }
     }
-    draw_arrays(tops, GL_TRIANGLES);
-    if (!walls.empty()) {
-      glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
-      draw_arrays(walls, GL_QUADS);
-      glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, two_sided);
-    }
+    glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
+    set_buffer_pointers();
+    if (g.tops) glDrawArrays(GL_TRIANGLES, 0, g.tops);
+    draw_walls(g.tops, g.walls, two_sided);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
   }
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_NORMAL_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
 }
+
+}  // namespace
+
+void DRAW_WORK_MESH(Tmat& m, int reverse_order) { draw_mesh(m, reverse_order, nullptr); }
 
 // ---- the tool body ------------------------------------------------------------------------
 
@@ -257,8 +640,10 @@ bool drawable(const TWORK_DATA& w) { return w.in_use && w.visible; }
 
 }  // namespace
 
-void DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3], int jig_transparency,
-                   int work_transparency) {
+namespace {
+
+// Alphas, the GL state of the works and the blink phase of the frame.
+void begin_works(Tmat& m, int set_gl_state, int jig_transparency, int work_transparency) {
   m.work_alpha = alpha_factor(work_transparency);
   m.jig_alpha = alpha_factor(jig_transparency);
   if (set_gl_state == 1) {
@@ -270,20 +655,28 @@ void DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3], int jig_t
   glDisable(GL_ALPHA_TEST);
   m.blend = 0;
   m.blink_phase = m.blink ? (m.blink_phase + 1) % 3 : 0;
+}
+
+// Whether work n is drawn in the opaque pass.
+bool opaque_work(const Tmat& m, const TWORK_DATA& w) {
+  if (!drawable(w)) return false;
+  if (w.jig) return m.show_jigs && !w.see_through;
+  if (w.nx != 0 && w.ny != 0) return !m.see_through_works && !w.see_through;
+  return true;
+}
+
+// The opaque pass: each opaque work made current and drawn (sel[n], when given, chooses its
+// tiles and keeps their faces).
+void opaque_pass(Tmat& m, MeshSel* sel) {
   for (int n = 0; n < WORK_MAX && m.abort_flag != 1; ++n) {
-    const TWORK_DATA& w = m.works[n];
-    if (!drawable(w)) continue;
-    bool draw;
-    if (w.jig)
-      draw = m.show_jigs && !w.see_through;
-    else if (w.nx != 0 && w.ny != 0)
-      draw = !m.see_through_works && !w.see_through;
-    else
-      draw = true;
-    if (!draw) continue;
+    if (!opaque_work(m, m.works[n])) continue;
     SET_WORK_NUM(m, n);
-    DRAW_WORK_MESH(m, 0);
+    draw_mesh(m, 0, sel ? &sel[n] : nullptr);
   }
+}
+
+// The tool, the see-through works, the see-through tool and the picked point.
+void finish_works(Tmat& m, const float tool_pos[3], Kept* kept) {
   if (m.tpm_count > 0 && !m.see_through_tool) DRAW_TOOL_BODY(m, tool_pos);
   for (int n = 0; n < WORK_MAX && m.abort_flag != 1; ++n) {
     const TWORK_DATA& w = m.works[n];
@@ -296,7 +689,9 @@ void DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3], int jig_t
     glEnable(GL_DEPTH_TEST);
     m.blend = 1;
     SET_WORK_NUM(m, n);
-    DRAW_WORK_MESH(m, 0);
+    MeshSel sel;
+    sel.kept = kept;
+    draw_mesh(m, 0, kept ? &sel : nullptr);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     m.blend = 0;
@@ -336,6 +731,239 @@ void DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3], int jig_t
       m.pick_count = 0;
     }
   }
+}
+
+// The kept state of slot id, made on first use; null for a slot without a real surface.
+Kept* kept_of(Tgl_func& gl, int id) {
+  if (id < 0 || id >= GL_SLOT_COUNT || !gl.slot[id].flag_open) return nullptr;
+  GlSlotSurface* s = gl.surface(id);
+  plat::GlSurface* real = s ? s->gl_surface() : nullptr;
+  if (!real || !real->context() || QOpenGLContext::currentContext() != real->context())
+    return nullptr;
+  std::shared_ptr<void>& slot = gl.slot[id].work_kept;
+  Kept* k = static_cast<Kept*>(slot.get());
+  if (!k || k->ctx != real->context()) {
+    auto made = std::make_shared<Kept>();
+    made->ctx = real->context();
+    slot = made;
+    k = made.get();
+  }
+  if (!k->size_to(s->width(), s->height())) return nullptr;
+  return k;
+}
+
+// Everything besides the tiles' points that the opaque picture depends on.
+std::uint64_t frame_config(const Tmat& m, std::uint64_t key, const Projector& pr,
+                           int set_gl_state) {
+  Hash h;
+  h.add(key).add(set_gl_state).add(pr.w).add(pr.h);
+  for (double v : pr.pm) h.add(v);
+  for (double v : pr.mv) h.add(v);
+  for (GLint v : pr.vp) h.add(v);
+  GLdouble range[2] = {0, 0};
+  glGetDoublev(GL_DEPTH_RANGE, range);
+  h.add(range[0]).add(range[1]);
+  h.add(m.mesh_mode).add(work_cell_quadrant(m.view_azimuth, m.view_order != 0, false));
+  h.add(m.see_through_works).add(m.show_jigs).add(m.blink);
+  for (const TWORK_DATA& w : m.works) {
+    h.add(w.in_use).add(w.visible).add(w.jig).add(w.see_through);
+    if (!w.in_use) continue;
+    h.add(w.nx).add(w.ny).add(w.top_z).add(w.bottom_z).add(w.min).add(w.max);
+    h.add(w.color[0]).add(w.color[1]).add(w.color[2]).add(w.color[3]);
+    h.add(w.grid.data()).add(w.xs.data()).add(w.ys.data());
+    h.add(w.disp_steps_x).add(w.disp_steps_y);
+    for (int i = 0; i <= WORK_DISP_STEP_MAX; ++i) h.add(w.disp_index_x[i]).add(w.disp_index_y[i]);
+  }
+  return h.h;
+}
+
+// The framebuffer the caller draws into, with its read and draw buffers, and the scissor.
+struct Target {
+  GLint draw_fbo = 0, read_fbo = 0, read_buf = 0, draw_buf = 0;
+  GLboolean scissor = GL_FALSE;
+  GLint scissor_box[4] = {0, 0, 0, 0};
+  GLboolean depth_mask = GL_TRUE;
+  void save() {
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw_fbo);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_fbo);
+    glGetIntegerv(GL_READ_BUFFER, &read_buf);
+    glGetIntegerv(GL_DRAW_BUFFER0, &draw_buf);
+    scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glGetIntegerv(GL_SCISSOR_BOX, scissor_box);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_mask);
+  }
+  void restore() const {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(draw_fbo));
+    glReadBuffer(static_cast<GLenum>(read_buf));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read_fbo));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw_fbo));
+    if (scissor)
+      glEnable(GL_SCISSOR_TEST);
+    else
+      glDisable(GL_SCISSOR_TEST);
+    glScissor(scissor_box[0], scissor_box[1], scissor_box[2], scissor_box[3]);
+    glDepthMask(depth_mask);
+  }
+};
+
+// Copies colour and depth of rectangle r (0 = target, else a kept picture's framebuffer).
+void copy_rect(const Target& t, GLuint from, GLuint to, const Box& r) {
+  if (r.empty()) return;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, from ? from : static_cast<GLuint>(t.draw_fbo));
+  if (!from) glReadBuffer(static_cast<GLenum>(t.draw_buf));
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to ? to : static_cast<GLuint>(t.draw_fbo));
+  glBlitFramebuffer(r.x0, r.y0, r.x1 + 1, r.y1 + 1, r.x0, r.y0, r.x1 + 1, r.y1 + 1,
+                    GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+}
+
+// Disjoint rectangles covering the given ones (overlapping ones merged; many become one).
+std::vector<Box> merge_rects(std::vector<Box> r) {
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (std::size_t i = 0; i < r.size() && !merged; ++i)
+      for (std::size_t j = i + 1; j < r.size(); ++j)
+        if (r[i].meets(r[j])) {
+          r[i].add(r[j]);
+          r.erase(r.begin() + static_cast<std::ptrdiff_t>(j));
+          merged = true;
+          break;
+        }
+  }
+  constexpr std::size_t kMaxRects = 24;
+  if (r.size() > kMaxRects) {
+    Box all;
+    for (const Box& b : r) all.add(b);
+    r.assign(1, all);
+  }
+  return r;
+}
+
+}  // namespace
+
+void DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3], int jig_transparency,
+                   int work_transparency) {
+  begin_works(m, set_gl_state, jig_transparency, work_transparency);
+  opaque_pass(m, nullptr);
+  finish_works(m, tool_pos, nullptr);
+}
+
+TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
+                          int jig_transparency, int work_transparency, Tgl_func& gl, int id,
+                          std::uint64_t view_key) {
+  TWORK_FRAME out;
+  begin_works(m, set_gl_state, jig_transparency, work_transparency);
+  Kept* k = kept_of(gl, id);
+  if (!k) {
+    opaque_pass(m, nullptr);
+    finish_works(m, tool_pos, nullptr);
+    return out;
+  }
+  Projector pr;
+  pr.load(k->w, k->h);
+  const std::uint64_t config = frame_config(m, view_key, pr, set_gl_state);
+  const std::uint64_t now = current_WORK_revision();
+  const int q = work_cell_quadrant(m.view_azimuth, m.view_order != 0, false);
+  // The opaque works' tiles as they stand.
+  std::vector<std::vector<TileInfo>> infos(WORK_MAX);
+  for (int n = 0; n < WORK_MAX; ++n) {
+    const TWORK_DATA& w = m.works[n];
+    if (!opaque_work(m, w) || m.mesh_mode == 0 || w.grid.size() < w.point_count() ||
+        w.xs.size() < static_cast<std::size_t>(w.nx + 1) ||
+        w.ys.size() < static_cast<std::size_t>(w.ny + 1))
+      continue;
+    infos[static_cast<std::size_t>(n)] = tile_infos(w, work_cell_lattice(w, m.mesh_mode), q, pr);
+  }
+  bool from_kept = view_key != 0 && k->valid && k->config == config;
+  // The screen area of the changed tiles, before and after.
+  std::vector<Box> rects;
+  for (int n = 0; n < WORK_MAX && from_kept; ++n) {
+    const std::vector<TileInfo>& fi = infos[static_cast<std::size_t>(n)];
+    WorkKept& wk = k->works[n];
+    if (fi.empty()) continue;
+    for (const TileInfo& f : fi) {
+      const std::size_t at = static_cast<std::size_t>(f.index);
+      if (at >= wk.boxes.size()) {
+        from_kept = false;
+        break;
+      }
+      const bool blinks = m.blink && m.blink_phase != k->phase &&
+                          info_collides(wk, m.works[n], f);
+      if (f.rev > k->rev_at || blinks) {
+        Box b = wk.boxes[at];
+        b.add(f.box);
+        rects.push_back(b);
+      }
+    }
+  }
+  Target t;
+  t.save();
+  glDepthMask(GL_TRUE);
+  std::vector<MeshSel> sel(WORK_MAX);
+  for (int n = 0; n < WORK_MAX; ++n) {
+    sel[static_cast<std::size_t>(n)].kept = k;
+    if (!infos[static_cast<std::size_t>(n)].empty()) sel[static_cast<std::size_t>(n)].infos = &infos[static_cast<std::size_t>(n)];
+  }
+  const Box whole{0, 0, k->w - 1, k->h - 1};
+  if (from_kept) {
+    rects = merge_rects(std::move(rects));
+    glDisable(GL_SCISSOR_TEST);
+    // What the caller drew under the rectangles, then the kept picture, then those parts
+    // back and the tiles over them drawn again.
+    for (const Box& r : rects) copy_rect(t, 0, k->fbo[1], r);
+    copy_rect(t, k->fbo[0], 0, whole);
+    for (const Box& r : rects) {
+      copy_rect(t, k->fbo[1], 0, r);
+      glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(t.draw_fbo));
+      glEnable(GL_SCISSOR_TEST);
+      glScissor(r.x0, r.y0, r.x1 - r.x0 + 1, r.y1 - r.y0 + 1);
+      // Which tiles of each work meet the rectangle.
+      std::vector<std::vector<char>> per(WORK_MAX);
+      for (int n = 0; n < WORK_MAX; ++n) {
+        MeshSel& s = sel[static_cast<std::size_t>(n)];
+        if (!s.infos) continue;
+        std::vector<char>& d = per[static_cast<std::size_t>(n)];
+        d.assign(k->works[n].boxes.size(), 0);
+        for (const TileInfo& f : *s.infos)
+          if (f.box.meets(r)) d[static_cast<std::size_t>(f.index)] = 1;
+        s.draw = &d;
+      }
+      opaque_pass(m, sel.data());
+      glDisable(GL_SCISSOR_TEST);
+      for (MeshSel& s : sel) s.draw = nullptr;
+      if (m.abort_flag == 1) break;
+    }
+    out.from_kept = true;
+    out.rects = static_cast<int>(rects.size());
+    if (rects.empty()) {
+      // Nothing changed: the works are made current as a full pass would.
+      for (int n = 0; n < WORK_MAX; ++n)
+        if (opaque_work(m, m.works[n])) SET_WORK_NUM(m, n);
+    }
+    if (m.abort_flag != 1)
+      for (const Box& r : rects) copy_rect(t, 0, k->fbo[0], r);
+  } else {
+    opaque_pass(m, sel.data());
+    if (view_key != 0 && m.abort_flag != 1) copy_rect(t, 0, k->fbo[0], whole);
+  }
+  for (const MeshSel& s : sel) out.tiles += s.tiles;
+  t.restore();
+  // What the kept picture now holds.
+  k->valid = view_key != 0 && m.abort_flag != 1;
+  if (k->valid) {
+    k->config = config;
+    k->rev_at = now;
+    k->phase = m.blink_phase;
+    for (int n = 0; n < WORK_MAX; ++n) {
+      WorkKept& wk = k->works[n];
+      const std::vector<TileInfo>& fi = infos[static_cast<std::size_t>(n)];
+      std::size_t count = 0;
+      for (const TileInfo& f : fi) count = std::max(count, static_cast<std::size_t>(f.index) + 1);
+      if (!from_kept || wk.boxes.size() != count) wk.boxes.assign(count, Box{});
+      for (const TileInfo& f : fi) wk.boxes[static_cast<std::size_t>(f.index)] = f.box;
+    }
+  }
+  finish_works(m, tool_pos, k);
+  return out;
 }
 
 // ---- work frame ---------------------------------------------------------------------------

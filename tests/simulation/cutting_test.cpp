@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -698,3 +699,45 @@ TEST(Cutting, NormalOfATriangle) {
 }
 
 }  // namespace
+
+TEST(Cutting, RevisionsNameTheTilesThatChanged) {
+  // 200 x 200 cells: 7 x 7 tiles of 32 x 32 points. A short plunge changes one tile; the
+  // store's operations change the whole work, each time with a newer revision.
+  auto m = new_mat();
+  add_work(*m, 0, 200, 200, {0, 0, -10}, {100, 100, 0});
+  set_tool(*m, {sec(TPM_FLAT, 0, 2, 0, 2, 10)});
+  TWORK_DATA& w = m->works[0];
+  ASSERT_EQ(w.tile_rev.size(), 49u);
+  const std::uint64_t made = current_WORK_revision();
+  for (const std::uint64_t r : w.tile_rev) EXPECT_LE(r, made);
+  // Around (25, 25): points 40..60 of both axes, tile 1 of each.
+  CUT_LINE_ALL_WORK(*m, 1, 1, {25, 25, 5}, {25, 25, -1});
+  for (int ty = 0; ty < 7; ++ty)
+    for (int tx = 0; tx < 7; ++tx)
+      EXPECT_EQ(w.tile_rev[static_cast<std::size_t>(ty * 7 + tx)] > made, tx == 1 && ty == 1)
+          << tx << "," << ty;
+  // A move above the work lowers nothing and changes no tile.
+  const std::vector<std::uint64_t> after_cut = w.tile_rev;
+  CUT_LINE_ALL_WORK(*m, 2, 1, {10, 10, 5}, {90, 90, 5});
+  EXPECT_EQ(w.tile_rev, after_cut);
+  struct Op {
+    const char* name;
+    std::function<bool(Tmat&)> run;
+  };
+  const Op ops[] = {
+      {"colour", [](Tmat& t) { return Preset_For_WORK_Color(t, 0); }},
+      {"move z", [](Tmat& t) { return MOVE_Z_OF_WORK_MATRIX(t, 0, 1); }},
+      {"preset z", [](Tmat& t) { return PRESET_Z_OF_WORK_MATRIX(t, 0, -5); }},
+      {"remake", [](Tmat& t) { return REMAKE_FOR_WORK_MATRIX(t, 0); }},
+      {"refresh", [](Tmat& t) {
+         Refresh_WORK_tiles(t.works[0]);
+         return true;
+       }},
+  };
+  for (const Op& op : ops) {
+    SCOPED_TRACE(op.name);
+    const std::uint64_t before = current_WORK_revision();
+    ASSERT_TRUE(op.run(*m)) << m->last_error();
+    for (const std::uint64_t r : w.tile_rev) EXPECT_GT(r, before);
+  }
+}

@@ -8,6 +8,7 @@
 #include "platform/core/input.h"
 #include "platform/core/system.h"
 #include "simulation/gl/gl_stat.h"
+#include "simulation/cutting_sim.h"
 #include "simulation/gl/work_draw_gl.h"
 #include "simulation/tool_shape.h"
 #include "simulation/work_cells.h"
@@ -241,3 +242,129 @@ TEST(WorkDraw, CpuPickEqualsGlSelectionOnAPocketAndAHole) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 200 x 200 cell work (7 x 7 tiles) seen at a slant in a 256 x 256 slot, drawn with a
+// view key.
+struct KeptScene {
+  Tgl_func gl;
+  std::unique_ptr<Tmat> m = std::make_unique<Tmat>();
+  bool ok = false;
+  KeptScene() {
+    gl.set_GL_view_area(1, 256, 256, 0, 0, 0, 0);
+    gl.set_GL_default_view(1);
+    TGL_VIEW& v = gl.slot[1].view;
+    v.rot_x = 320;
+    v.rot_z = 20;
+    v.base_scale = 0.016f;
+    v.centre_shift[0] = v.centre_shift[1] = -50;
+    v.scene_size = 150;
+    ok = gl.open(nullptr, 1, true, false);
+    m->mesh_mode = 2;
+    SET_WORK_NUM(*m, 0);
+    ok = ok && CREATE_WORK(*m, kGrey, 200, 200, true, false, {0, 0, -10}, {100, 100, 0});
+    m->works[0].visible = 1;
+    TTOOL_SHAPE_DATA d;
+    d.type = TPM_FLAT;
+    d.FR = 3;
+    d.edge_len = 10;
+    d.effective_len = 10;
+    d.tool_edge_len = 10;
+    d.cutting_edge = 1;
+    d.color[1] = 200;
+    ok = ok && MAKE_TOOL_SHAPE(*m, d);
+    m->tpm_tool_count = m->tpm_count;
+  }
+  QImage frame(std::uint64_t key, TWORK_FRAME* out = nullptr) {
+    EXPECT_TRUE(gl.setup(nullptr, 1, true, GL_VIEW_RENDER));
+    const float tool[3] = {80, 20, 5};
+    const TWORK_FRAME f = DRAW_ALL_WORK(*m, 1, tool, -1, -1, gl, 1, key);
+    if (out) *out = f;
+    gl.draw(nullptr, 1, "test");
+    return gl.grab(1);
+  }
+  QImage plain_frame() {
+    EXPECT_TRUE(gl.setup(nullptr, 1, true, GL_VIEW_RENDER));
+    const float tool[3] = {80, 20, 5};
+    DRAW_ALL_WORK(*m, 1, tool, -1, -1);
+    gl.draw(nullptr, 1, "test");
+    return gl.grab(1);
+  }
+};
+
+int differing_pixels(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return -1;
+  int n = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+  return n;
+}
+
+}  // namespace
+
+TEST(WorkDrawKept, ACutRedrawsOnlyItsTilesAndEqualsAFullRedraw) {
+  KeptScene s;
+  ASSERT_TRUE(s.ok);
+  TWORK_FRAME f;
+  const QImage first = s.frame(7, &f);
+  EXPECT_FALSE(f.from_kept);
+  EXPECT_EQ(f.tiles, 49);
+  // The buffered faces draw what the plain arrays draw.
+  EXPECT_EQ(differing_pixels(first, s.plain_frame()), 0);
+  // Nothing changed: the kept picture, nothing drawn.
+  EXPECT_EQ(differing_pixels(s.frame(7, &f), first), 0);
+  EXPECT_TRUE(f.from_kept);
+  EXPECT_EQ(f.tiles, 0);
+  // A pocket at (25, 25) and one across a tile border at (50, 60).
+  CUT_LINE_ALL_WORK(*s.m, 1, 1, {25, 25, 5}, {25, 25, -2});
+  CUT_LINE_ALL_WORK(*s.m, 2, 1, {50, 60, -1}, {58, 60, -1});
+  const QImage kept = s.frame(7, &f);
+  EXPECT_TRUE(f.from_kept);
+  EXPECT_GT(f.tiles, 0);
+  EXPECT_LT(f.tiles, 49);
+  EXPECT_GT(differing_pixels(kept, first), 0);
+  const QImage full = s.frame(0, &f);
+  EXPECT_FALSE(f.from_kept);
+  EXPECT_EQ(differing_pixels(kept, full), 0);
+  // Key 0 kept nothing, a new key draws all, and so does a turned view under the old key.
+  s.frame(7, &f);
+  EXPECT_FALSE(f.from_kept);
+  s.frame(8, &f);
+  EXPECT_FALSE(f.from_kept);
+  EXPECT_EQ(f.tiles, 49);
+  s.gl.slot[1].view.rot_z = 25;
+  s.frame(8, &f);
+  EXPECT_FALSE(f.from_kept);
+  s.frame(8, &f);
+  EXPECT_TRUE(f.from_kept);
+}
+
+TEST(WorkDrawKept, TheBlinkRedrawsTheTilesWithCollisionPoints) {
+  KeptScene s;
+  ASSERT_TRUE(s.ok);
+  // Collision points around (70, 70), then blinking.
+  TWORK_DATA& w = s.m->works[0];
+  for (int iy = 136; iy <= 144; ++iy)
+    for (int ix = 136; ix <= 144; ++ix) {
+      TGRID_POINT& p = w.grid[static_cast<std::size_t>(w.nx + 1) * iy + ix];
+      p.col[0] = 255;
+      p.col[1] = 1;
+      p.col[2] = 1;
+      p.mark = 3;
+    }
+  Refresh_WORK_tiles(w);
+  s.m->blink = 1;
+  TWORK_FRAME f;
+  const QImage a = s.frame(3, &f);
+  EXPECT_FALSE(f.from_kept);
+  const QImage b = s.frame(3, &f);
+  EXPECT_TRUE(f.from_kept);
+  EXPECT_GT(f.tiles, 0);
+  EXPECT_LT(f.tiles, 49);
+  EXPECT_GT(differing_pixels(a, b), 0);  // the points changed their shade
+  // The same phase drawn whole.
+  s.m->blink_phase = (s.m->blink_phase + 2) % 3;
+  EXPECT_EQ(differing_pixels(b, s.frame(0, &f)), 0);
+  EXPECT_FALSE(f.from_kept);
+}
