@@ -590,6 +590,7 @@ bool MOVE_XY_OF_WORK_MATRIX(Tmat& m, int work, float dx, float dy) {
   w.max.y += dy;
   for (float& x : w.xs) x += dx;
   for (float& y : w.ys) y += dy;
+  touch_WORK_tiles(w);
   return true;
 }
 

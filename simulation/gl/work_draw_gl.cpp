@@ -258,6 +258,19 @@ void draw_walls(GLsizei first, GLsizei count, GLint two_sided) {
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, two_sided);
 }
 
+// A tile's faces from its arrays.
+void draw_tile_arrays(const std::vector<Vtx>& tops, const std::vector<Vtx>& walls,
+                      GLint two_sided) {
+  if (!tops.empty()) {
+    set_pointers(tops.data());
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(tops.size()));
+  }
+  if (!walls.empty()) {
+    set_pointers(walls.data());
+    draw_walls(0, static_cast<GLsizei>(walls.size()), two_sided);
+  }
+}
+
 // The faces of a tile kept in a buffer object while its points and colours stay.
 struct TileGeom {
   GLuint vbo = 0;
@@ -422,6 +435,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
     // The faces depend on the lattice, their order, the bottom and the plain colour too.
     Hash gh;
     gh.add(q).add(w.grid.data()).add(w.xs.data()).add(w.ys.data()).add(w.bottom_z);
+    gh.add(w.min).add(w.max);
     gh.add(plain[0]).add(plain[1]).add(plain[2]);
     for (const std::int32_t v : L.ix) gh.add(v);
     for (const std::int32_t v : L.iy) gh.add(v);
@@ -450,14 +464,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
     if (sel) ++sel->tiles;
     if (!wk) {
       build_tile(m, w, L, t, q, plain, faces, tops, walls);
-      if (!tops.empty()) {
-        set_pointers(tops.data());
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(tops.size()));
-      }
-      if (!walls.empty()) {
-        set_pointers(walls.data());
-        draw_walls(0, static_cast<GLsizei>(walls.size()), two_sided);
-      }
+      draw_tile_arrays(tops, walls, two_sided);
       continue;
     }
     const TileInfo& f = (*infos)[k];
@@ -491,14 +498,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
           glDeleteBuffers(1, &g.vbo);
           g.vbo = 0;
         }
-        if (!tops.empty()) {
-          set_pointers(tops.data());
-          glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(tops.size()));
-        }
-        if (!walls.empty()) {
-          set_pointers(walls.data());
-          draw_walls(0, static_cast<GLsizei>(walls.size()), two_sided);
-        }
+        draw_tile_arrays(tops, walls, two_sided);
         continue;
       }
     }

@@ -727,6 +727,7 @@ TEST(Cutting, RevisionsNameTheTilesThatChanged) {
   const Op ops[] = {
       {"colour", [](Tmat& t) { return Preset_For_WORK_Color(t, 0); }},
       {"move z", [](Tmat& t) { return MOVE_Z_OF_WORK_MATRIX(t, 0, 1); }},
+      {"move xy", [](Tmat& t) { return MOVE_XY_OF_WORK_MATRIX(t, 0, 1, 1); }},
       {"preset z", [](Tmat& t) { return PRESET_Z_OF_WORK_MATRIX(t, 0, -5); }},
       {"remake", [](Tmat& t) { return REMAKE_FOR_WORK_MATRIX(t, 0); }},
       {"refresh", [](Tmat& t) {
