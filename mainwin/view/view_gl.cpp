@@ -364,7 +364,7 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
                        ? static_cast<float>(360 - (plat::tick_ms() / 25) % 360)
                        : 0.0f;
     const int t = disp.SIM_SEETH_LV_WORK;
-    DRAW_ALL_WORK(m, 1, tool_pos_, t, t);
+    DRAW_ALL_WORK(m, 1, tool_pos_, t, t, gl_, id, work_view_key(id));
     draw_path(id, win, limit, true);
     draw_tool_at_pos(id, keep, tool_pos_);
     glDisable(GL_CLIP_PLANE0);
@@ -389,6 +389,48 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
     gl_.flush2(win, id, "draw_ALL_and_SWAP_forSIM2 - 4 ");
   }
   return true;
+}
+
+std::uint64_t TVLM_view::work_view_key(int id) {
+  std::uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](const void* p, std::size_t n) {
+    const auto* b = static_cast<const unsigned char*>(p);
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+  };
+  const Tdisp_status& d = s_.disp;
+  const TGL_VIEW& v = gl_.slot[id].view;
+  mix(v.background, sizeof v.background);
+  for (const TGL_LIGHT& l : v.lights) {
+    mix(&l.enabled, sizeof l.enabled);
+    mix(l.ambient, sizeof l.ambient);
+    mix(l.diffuse, sizeof l.diffuse);
+    mix(l.specular, sizeof l.specular);
+    mix(l.position, sizeof l.position);
+    mix(l.spot_direction, sizeof l.spot_direction);
+    mix(&l.spot_exponent, sizeof l.spot_exponent);
+    mix(&l.spot_cutoff, sizeof l.spot_cutoff);
+    mix(&l.constant_att, sizeof l.constant_att);
+    mix(&l.linear_att, sizeof l.linear_att);
+    mix(&l.quadratic_att, sizeof l.quadratic_att);
+  }
+  mix(d.XYZ_ORG_rgba, sizeof d.XYZ_ORG_rgba);
+  mix(&d.XYZ_ORG_width, sizeof d.XYZ_ORG_width);
+  mix(&d.XYZ_ORG_height, sizeof d.XYZ_ORG_height);
+  mix(&d.VIS_BOUNDARY, sizeof d.VIS_BOUNDARY);
+  mix(d.BOX_rgba, sizeof d.BOX_rgba);
+  mix(d.dim_rgba, sizeof d.dim_rgba);
+  mix(&d.dim_height, sizeof d.dim_height);
+  mix(&d.clip_on, sizeof d.clip_on);
+  mix(&d.CLIP_ANGLE, sizeof d.CLIP_ANGLE);
+  mix(&d.CLIP_GAP, sizeof d.CLIP_GAP);
+  const ViewBox box = program_box();
+  mix(&box.valid, sizeof box.valid);
+  if (box.valid) {
+    mix(box.lo, sizeof box.lo);
+    mix(box.hi, sizeof box.hi);
+  }
+  mix(&s_.mat->cur_work, sizeof s_.mat->cur_work);
+  return h == 0 ? 1 : h;
 }
 
 void TVLM_view::scene_frame(int id) {

@@ -87,6 +87,9 @@ class TVLM_view {
   int run_mode(int mode);
   bool draw_all(int id, plat::GlWindow* win, bool limit);
   void scene_frame(int id);
+  // What the frame draws before the works (the scene of scene_frame, background, lights,
+  // clip planes) folded into one key; never 0.
+  std::uint64_t work_view_key(int id);
   void set_clip_planes(int id);
   void draw_path(int id, plat::GlWindow* win, bool limit, bool swap_while);
   void draw_tool_at_pos(int id, bool keep_marker, const float pos[3]);

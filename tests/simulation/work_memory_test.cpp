@@ -39,11 +39,12 @@ struct Memory : ::testing::Test {
 };
 
 TEST_F(Memory, EstimateCountsGridBackupCoordinatesAndTiles) {
-  // 4095 divisions: 4096 x 4096 points of 12 bytes, 128 x 128 tiles of 8 bytes.
-  EXPECT_EQ(work_memory_bytes(4095, 4095, false), 4096ull * 4096 * 12 + 8192 * 4 + 128 * 128 * 8);
+  // 4095 divisions: 4096 x 4096 points of 12 bytes, 128 x 128 tiles of 16 bytes (bounds,
+  // epoch, revision).
+  EXPECT_EQ(work_memory_bytes(4095, 4095, false), 4096ull * 4096 * 12 + 8192 * 4 + 128 * 128 * 16);
   EXPECT_EQ(work_memory_bytes(4095, 4095, true),
-            2 * 4096ull * 4096 * 12 + 8192 * 4 + 128 * 128 * 8);
-  EXPECT_EQ(work_memory_bytes(0, 0, false), 12u + 8 + 8);
+            2 * 4096ull * 4096 * 12 + 8192 * 4 + 128 * 128 * 16);
+  EXPECT_EQ(work_memory_bytes(0, 0, false), 12u + 8 + 16);
 }
 
 TEST_F(Memory, TooLargeWorksAreRefusedBeforeAnythingChanges) {

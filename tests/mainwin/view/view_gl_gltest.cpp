@@ -279,3 +279,43 @@ TEST(ViewGl, TheKeptPathDrawsTheSamePixelsAndChangesOfThePathRunItAgain) {
     EXPECT_GT(f.view->stepped_blocks(), n) << c.what;
   }
 }
+
+TEST(ViewGl, TheWorksKeptPictureFollowsWhatTheSceneDrawsBeforeThem) {
+  // A frame after a change of the scene must look like a first frame with that change.
+  auto with_work = [](ViewFixture& f) {
+    Tmat& m = *f.s.mat;
+    const std::uint8_t grey[4] = {200, 200, 200, 255};
+    SET_WORK_NUM(m, 0);
+    ASSERT_TRUE(CREATE_WORK(m, grey, 80, 60, true, false, VEC3{-10, -10, -10}, VEC3{70, 50, 0}));
+    m.works[0].visible = 1;
+    f.s.disp.SIM_VIS_WORK = 1;
+  };
+  struct Change {
+    const char* what;
+    std::function<void(ViewFixture&)> apply;
+  };
+  const Change changes[] = {
+      {"nothing", [](ViewFixture&) {}},
+      {"the background", [](ViewFixture& f) { f.gl.slot[0].view.background[1] = 0.25f; }},
+      {"the axis colour", [](ViewFixture& f) { f.s.disp.XYZ_ORG_rgba[0] ^= 0x80; }},
+      {"the path box", [](ViewFixture& f) { f.s.disp.VIS_BOUNDARY = 1; }},
+      {"a light", [](ViewFixture& f) { f.gl.slot[0].view.lights[0].diffuse[0] *= 0.5f; }},
+  };
+  for (const Change& c : changes) {
+    ViewFixture a;
+    ASSERT_TRUE(a.ok);
+    ASSERT_TRUE(a.load());
+    with_work(a);
+    a.view->draw_data(4);
+    a.view->draw_data(4);
+    c.apply(a);
+    a.view->draw_data(4);
+    ViewFixture b;
+    ASSERT_TRUE(b.ok);
+    ASSERT_TRUE(b.load());
+    with_work(b);
+    c.apply(b);
+    b.view->draw_data(4);
+    EXPECT_EQ(a.picture(), b.picture()) << c.what;
+  }
+}
