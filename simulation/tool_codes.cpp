@@ -71,6 +71,9 @@ bool parse_real(std::string_view s, double& out) {
 
 // The letters of one comment line, read with the pattern reader. A value that is there but
 // malformed counts as absent and is reported once in the debug log.
+// Malformed values seen on this thread; the line reader's report counts them per line.
+thread_local int malformed_values = 0;
+
 class LetterReader {
  public:
   LetterReader(std::string_view method, std::string_view line, std::string text)
@@ -106,6 +109,7 @@ class LetterReader {
 
  private:
   void warn(std::string_view pattern, const std::string& value) {
+    ++malformed_values;
     deb_log("警告 : WORK_TOOL_HOLDER_func." + std::string(method_) + "; " +
             std::string(pattern.substr(0, pattern.size() - 1)) + " = \"" + value +
             "\" は不正な数値です : " + std::string(line_));
@@ -719,34 +723,39 @@ TOOL_NAME_COMMENT read_NAME_comment(std::string_view line) {
   return out;
 }
 
-void set_TOOL_name_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
+bool set_TOOL_name_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
   const TOOL_NAME_COMMENT c = read_NAME_comment(line);
-  if (c.number == -1 || c.name.empty()) return;
-  if (TTTOOL_HOLDER_tmp* s = find_slot(m, c.number)) s->tool.name = c.name;
+  if (c.number == -1 || c.name.empty()) return false;
+  TTTOOL_HOLDER_tmp* s = find_slot(m, c.number);
+  if (!s) return false;
+  s->tool.name = c.name;
+  return true;
 }
 
-void set_TOOL_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
+bool set_TOOL_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
   line = skip_blanks(line);
   LetterReader r("set_TOOL_from_comment", line, get_VLM_comment_body(line));
   const auto number = r.integer("T#");
-  if (!number) return;
+  if (!number) return false;
   TTTOOL_HOLDER_tmp* s = find_slot(m, *number);
-  if (!s || s->tool_set) return;
+  if (!s || s->tool_set) return false;
   TTOOL t = read_TOOL_comment(line);
   if (!s->tool.name.empty()) t.name = s->tool.name;
   s->tool = std::move(t);
   s->tool_set = 1;
+  return true;
 }
 
-void set_HOLDER_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
+bool set_HOLDER_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m) {
   line = skip_blanks(line);
   LetterReader r("set_HOLDER_from_comment", line, get_VLM_comment_body(line));
   const auto number = r.integer("H#");
-  if (!number) return;
+  if (!number) return false;
   TTTOOL_HOLDER_tmp* s = find_slot(m, *number);
-  if (!s || s->holder_set) return;
+  if (!s || s->holder_set) return false;
   s->holder = read_HOLDER_comment(line);
   s->holder_set = 1;
+  return true;
 }
 
 void Preset_TOOL_HOLDER_list(TTOOL_HOLDER_tmp& m) {
@@ -772,33 +781,43 @@ void Preset_TOOL_HOLDER_list(TTOOL_HOLDER_tmp& m) {
   }
 }
 
-void read_TOOL_comment_lines(const std::vector<std::string>& lines, TTOOL_HOLDER_tmp& m) {
+void read_TOOL_comment_lines(const std::vector<std::string>& lines, TTOOL_HOLDER_tmp& m,
+                             std::vector<TOOL_LINE_USE>* report) {
   m.count = 0;
+  if (report) report->assign(lines.size(), TOOL_LINE_USE::not_taken);
   bool full_reported = false;
-  for (const std::string& whole : lines) {
-    const std::string_view line = skip_blanks(whole);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = skip_blanks(lines[i]);
+    const int malformed_before = malformed_values;
+    bool taken = false;
     const std::string letter = _numbers_for_routine("VLM ?", line);
     if (letter == "N") {
       LetterReader r("read_TOOL_comment_lines", line, std::string(line));
       const auto number = r.integer("vlm N#");
-      if (!number) continue;
-      if (m.count >= kMagazineReadLimit) {
-        if (!full_reported)
-          deb_log("警告 : WORK_TOOL_HOLDER_func.read_TOOL_comment_lines; 工具は " +
-                  i2s(kMagazineReadLimit) + " 本までです。無視しました : " + std::string(line));
-        full_reported = true;
-        continue;
+      if (number) {
+        if (m.count >= kMagazineReadLimit) {
+          if (!full_reported)
+            deb_log("警告 : WORK_TOOL_HOLDER_func.read_TOOL_comment_lines; 工具は " +
+                    i2s(kMagazineReadLimit) + " 本までです。無視しました : " + std::string(line));
+          full_reported = true;
+        } else {
+          TTTOOL_HOLDER_tmp& s = m.slot[m.count];
+          s = TTTOOL_HOLDER_tmp{};
+          s.T_number = *number;
+          ++m.count;
+          set_TOOL_name_from_comment(line, m);
+          taken = true;
+        }
       }
-      TTTOOL_HOLDER_tmp& s = m.slot[m.count];
-      s = TTTOOL_HOLDER_tmp{};
-      s.T_number = *number;
-      ++m.count;
-      set_TOOL_name_from_comment(line, m);
     } else if (letter == "T") {
-      set_TOOL_from_comment(line, m);
+      taken = set_TOOL_from_comment(line, m);
     } else if (letter == "H") {
-      set_HOLDER_from_comment(line, m);
+      taken = set_HOLDER_from_comment(line, m);
     }
+    if (report)
+      (*report)[i] = malformed_values != malformed_before ? TOOL_LINE_USE::malformed
+                     : taken                              ? TOOL_LINE_USE::taken
+                                                          : TOOL_LINE_USE::not_taken;
   }
   Preset_TOOL_HOLDER_list(m);
 }

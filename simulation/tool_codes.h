@@ -42,10 +42,10 @@ TOOL_NAME_COMMENT read_NAME_comment(std::string_view line);
 // Apply one line to the first slot (0..count-1) whose tool number is the line's number; a
 // line without a number, or whose number has no slot, changes nothing. A tool or holder
 // line replaces the slot's record only once (until its set flag is cleared); the tool keeps
-// the slot's name.
-void set_TOOL_name_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m);
-void set_TOOL_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m);
-void set_HOLDER_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m);
+// the slot's name. True when the line changed a slot.
+bool set_TOOL_name_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m);
+bool set_TOOL_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m);
+bool set_HOLDER_from_comment(std::string_view line, TTOOL_HOLDER_tmp& m);
 
 // Completes every slot in use: a missing tool or holder gets the defaults with the slot's
 // tool number, an unnamed tool its automatic name, and all three lines are rewritten.
@@ -56,4 +56,9 @@ constexpr int kMagazineReadLimit = 200;
 
 // Builds a magazine from text lines: each name line opens a slot, tool and holder lines fill
 // the slot of their number, other lines are ignored; the magazine is then completed.
-void read_TOOL_comment_lines(const std::vector<std::string>& lines, TTOOL_HOLDER_tmp& m);
+// With `report`, one entry per line says what became of it: taken into a slot, holding a
+// malformed value (its field kept the default; the line may have been taken too), or not
+// taken (comments, other lines, tools beyond the limit, repeated tool or holder lines).
+enum class TOOL_LINE_USE { taken, malformed, not_taken };
+void read_TOOL_comment_lines(const std::vector<std::string>& lines, TTOOL_HOLDER_tmp& m,
+                             std::vector<TOOL_LINE_USE>* report = nullptr);

@@ -47,7 +47,7 @@ std::string make_TB_tool_data_text(const TTOOL_HOLDER_tmp& m) {
     make_TOOL_comment_lines(t, h);
     if (t.T_category == TOOL_KIND_NONE) continue;
     char mark[32];
-    std::snprintf(mark, sizeof mark, "%%TB T=%2.2d ", k);
+    std::snprintf(mark, sizeof mark, "%%TB T=%2.2d ", m.slot[k].T_number);
     out.append(mark)
         .append(t.name_line)
         .append(" ")
@@ -63,6 +63,8 @@ fs::path TB_tool_data_file_name(const fs::path& nc_file) {
   std::string name = nc_file.filename().string();
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.erase(dot);
+  // A nameless program's file gets a visible name, as a nameless work file does.
+  if (name.empty()) name = "no_name";
   return fs::path(name + ".txt");
 }
 

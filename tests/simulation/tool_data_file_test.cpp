@@ -83,12 +83,34 @@ TEST(ToolDataFile, HeaderAloneWithoutSetTools) {
   }
 }
 
+// The NC program's table holds only the tools it changes to: the number is the slot's tool
+// number, not its index.
+TEST(ToolDataFile, NumberedByTheSlotsToolNumber) {
+  TTOOL_HOLDER_tmp m;
+  m.count = 3;
+  const int numbers[] = {0, 2, 5};
+  for (int k = 0; k < 3; ++k) {
+    TTTOOL_HOLDER_tmp& s = m.slot[k];
+    s.T_number = numbers[k];
+    set_default_TOOL(s.tool);
+    s.tool.T_number = numbers[k];
+    s.tool.T_category = 1;
+    set_default_HOLDER(s.holder);
+    s.holder.H_number = numbers[k];
+    s.tool_set = s.holder_set = 1;
+  }
+  const std::string text = make_TB_tool_data_text(m);
+  for (const char* mark : {"\r\n%TB T=00 (VLM N0 ", "\r\n%TB T=02 (VLM N2 ", "\r\n%TB T=05 (VLM N5 "})
+    EXPECT_NE(text.find(mark), std::string::npos) << mark;
+  EXPECT_EQ(text.find("%TB T=01 (VLM"), std::string::npos);
+}
+
 TEST(ToolDataFile, FileNameFromTheNcFile) {
   EXPECT_EQ(TB_tool_data_file_name("/work/nc/PROG1.NC"), fs::path("PROG1.txt"));
   EXPECT_EQ(TB_tool_data_file_name("a.b.ncd"), fs::path("a.b.txt"));
   EXPECT_EQ(TB_tool_data_file_name("O1234"), fs::path("O1234.txt"));
-  EXPECT_EQ(TB_tool_data_file_name(""), fs::path(".txt"));
-  EXPECT_EQ(TB_tool_data_file_name(".NC"), fs::path(".txt"));
+  EXPECT_EQ(TB_tool_data_file_name(""), fs::path("no_name.txt"));
+  EXPECT_EQ(TB_tool_data_file_name(".NC"), fs::path("no_name.txt"));
 }
 
 TEST(ToolDataFile, WrittenToTheDesktopWithItsPathInTheConfirmation) {
@@ -114,7 +136,7 @@ TEST(ToolDataFile, WrittenToTheDesktopWithItsPathInTheConfirmation) {
   EXPECT_EQ(files, 1);
 
   ASSERT_TRUE(write_TB_tool_data(m, ""));
-  EXPECT_TRUE(fs::exists(dir / ".txt"));
+  EXPECT_TRUE(fs::exists(dir / "no_name.txt"));
 }
 
 TEST(ToolDataFile, FailedWriteShowsAnErrorAndNoConfirmation) {
