@@ -40,6 +40,7 @@
 #include "mainwin/file_list_1.h"
 #include "mainwin/move_rotate_win_1.h"
 #include "mainwin/find_dialog_1.h"
+#include "mainwin/tool_setting_commands.h"
 #include "mainwin/list_panel_1.h"
 #include "mainwin/other_exec_win_1.h"
 #include "mainwin/menu_builder_1.h"
@@ -91,6 +92,7 @@ class Tvelmor::WindowUi : public TVLM_ui {
   void commit_listing() override {
     if (w_.listing_) Commit_NCD_list(w_.listing_->list());
   }
+  std::filesystem::path open_file_dialog(int mode) override;
   void close_window() override { w_.close(); }
   void quit() override { QCoreApplication::exit(0); }
   bool frame_geometry(int& left, int& top, int& width, int& height) override {
@@ -247,6 +249,10 @@ class Tvelmor::WindowUi : public TVLM_ui {
   Tvelmor& w_;
 };
 
+std::filesystem::path Tvelmor::WindowUi::open_file_dialog(int mode) {
+  return open_FILE(*w_.session_, *w_.chooser_, mode);
+}
+
 Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
     : QMainWindow(parent),
       session_(std::make_unique<TSession>()),
@@ -256,7 +262,8 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
       chooser_(std::make_unique<TVLM_file_dialog>(this)),
       commands_(std::make_unique<TVLM_command_table>()),
       work_settings_(std::make_unique<TVLM_work_setting_windows>(this, *tool_host_)),
-      copy_dialogs_(std::make_unique<TVLM_copy_out_dialogs>(this)) {
+      copy_dialogs_(std::make_unique<TVLM_copy_out_dialogs>(this)),
+      tool_windows_(std::make_unique<TVLM_tool_setting_windows>(*session_, *tool_host_, this)) {
   if (!gl) {
     own_gl_ = std::make_unique<Tgl_func>();
     gl = own_gl_.get();
@@ -312,8 +319,10 @@ Tvelmor::~Tvelmor() {
 
 void Tvelmor::build_menus() {
   register_file_commands(*commands_, *session_, *ui_, *chooser_);
-  register_tool_list_commands(*commands_, *session_, *tool_host_,
-                              *new TTOOL_LIST_win_opener(*tool_host_, this));
+  auto* tool_lists = new TTOOL_LIST_win_opener(*tool_host_, this);
+  register_tool_list_commands(*commands_, *session_, *tool_host_, *tool_lists);
+  tool_windows_->set_tool_list_opener(tool_lists);
+  register_tool_setting_commands(*commands_, *session_, *ui_, *chooser_, *tool_windows_);
   register_main_commands(*commands_, *session_, *ui_);
   register_popup_commands(*commands_, *session_, *ui_);
   register_display_commands(*commands_, *session_, *ui_);

@@ -22,6 +22,7 @@ class TVLM_copy_out_dialogs;
 class TVLM_tooling_host;
 class Tview_panel;
 class TVLM_work_setting_windows;
+class TVLM_tool_setting_windows;
 class Ttooling_host;
 struct TSession;
 
@@ -86,6 +87,7 @@ class Tvelmor : public QMainWindow {
   // The output text window: a window of its own, so its pop-up's component names (N1, N5,
   // ...) do not meet the main window's.
   std::unique_ptr<TClip_Edit> clip_edit_;
+  std::unique_ptr<TVLM_tool_setting_windows> tool_windows_;  // tool settings, path colours
   plat::GlPanel* gpnl_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QMenu* p_menu1_ = nullptr;

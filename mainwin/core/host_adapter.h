@@ -7,6 +7,7 @@
 // nothing, so the core needs no null checks and a window implements what exists. No Qt here.
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +65,8 @@ class TVLM_ui {
   virtual std::shared_ptr<const TG2_picture> render_view(int /*width*/, int /*height*/) {
     return nullptr;
   }
+  // The main window's file dialog driver (open_FILE) for a mode; empty when cancelled.
+  virtual std::filesystem::path open_file_dialog(int /*mode*/) { return {}; }
   // Closes the main window (the File menu's Exit).
   virtual void close_window() {}
   // The program is to end (Abort in the system-error box).

@@ -8,7 +8,6 @@ using H = VLM_handler;
 using S = VLM_item_state;
 using P = VLM_place;
 
-constexpr const char* kToolWin = "tool settings window";
 constexpr const char* kColors = "path colour window";
 constexpr const char* kPreview = "print preview";
 constexpr const char* kSimMenu = "simulation menu";
@@ -75,13 +74,13 @@ const std::vector<VLM_menu_item> kItems = {
     {H::main, 26, "menu1_s", "", "リストの文字: 小", P::view, S::enabled, "", true, "list_font"},
     {H::display, 31, "menu_invis_menu_mode", "", "メニューを隠す", P::view, S::enabled, "", true},
     // Tools.
-    {H::main, 18, "menu_tool_set", "", "工具の設定...", P::tools, S::pending, kToolWin},
+    {H::main, 18, "menu_tool_set", "", "工具の設定...", P::tools, S::enabled, ""},
     {H::main, 51, "menu_tool_list_1", "", "工具リスト...", P::tools, S::enabled, ""},
-    {H::main, 28, "M1", "", "マガジンの適用...", P::tools, S::pending, kToolWin},
-    {H::main, 29, "N11", "", "マガジンの編集...", P::tools, S::pending, kToolWin},
+    {H::main, 28, "M1", "", "マガジンの適用...", P::tools, S::enabled, ""},
+    {H::main, 29, "N11", "", "マガジンの編集...", P::tools, S::enabled, ""},
     {H::main, 17, "menu_work_set", "", "ワークの設定", P::tools, S::hidden, ""},
     // Settings.
-    {H::main, 19, "menu_path_color_set", "", "パスの色の設定...", P::settings, S::pending, kColors},
+    {H::main, 19, "menu_path_color_set", "", "パスの色の設定...", P::settings, S::enabled, ""},
     {H::main, 33, "menu_extra_set", "", "表示の設定...", P::settings, S::enabled, ""},
     {H::main, 38, "menu_hi_speed_interval", "", "高速再生時でのリスト変更サイクル", P::settings, S::enabled, ""},
     {H::display, 5, "menu_chk_cursor_path", "", "カーソルキーでパスを追う", P::settings, S::enabled, "", true},

@@ -39,6 +39,7 @@ class TVLM_tooling_host : public Ttooling_host {
   std::vector<std::string> nc_comment_lines() const override;
   std::vector<std::string> tool_def_lines() const override;
   std::filesystem::path free_numbered_name(const std::filesystem::path& f) const override;
+  std::filesystem::path open_tool_file(int mode) override;
 
  private:
   TSession& s_;

@@ -1,0 +1,230 @@
+#include "tooling/cutter_set_win_1.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "common/text_file.h"
+#include "platform/core/msgbox.h"
+#include "platform/qt/qtext.h"
+#include "simulation/tool_codes.h"
+#include "tests/support/test_support.h"
+#include "tooling/core/tool_library.h"
+#include "tooling/select_color_1.h"
+
+namespace fs = std::filesystem;
+using testing_support::read_file;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+namespace {
+
+template <class T>
+T* child(QWidget& w, const char* name) {
+  T* c = w.findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(c, nullptr) << name;
+  return c;
+}
+
+struct Host : Ttooling_host {
+  fs::path config;
+  fs::path chosen;
+  std::filesystem::path config_folder() const override { return config; }
+  std::filesystem::path open_tool_file(int mode) override {
+    modes.push_back(mode);
+    return chosen;
+  }
+  std::vector<int> modes;
+};
+
+// The tool list: records the call and picks a slot, optionally resetting one first.
+struct Lists : TTOOL_LIST_opener {
+  int show_tool_list(TTOOL_LIST_model& c, TTOOL_LIST_options&, Tdisp_status&) override {
+    calls.push_back(c);
+    shown_count = c.magazine->count;
+    if (reset >= 0) {
+      TTTOOL_HOLDER_tmp& s = c.magazine->slot[reset];
+      const int number = s.tool.T_number;
+      set_default_TOOL(s.tool);
+      s.tool.T_number = number;
+      s.tool.T_category = 0;
+      s.tool.name = "未設定";
+    }
+    c.picked = pick;
+    return answer;
+  }
+  std::vector<TTOOL_LIST_model> calls;
+  int pick = -1, reset = -1, answer = plat::IDOK, shown_count = 0;
+};
+
+TTOOL_HOLDER_tmp three_tools() {
+  TTOOL_HOLDER_tmp m;
+  m.count = 3;
+  for (int k = 0; k < 3; ++k) {
+    TTTOOL_HOLDER_tmp& s = m.slot[k];
+    s.T_number = k;
+    set_default_TOOL(s.tool);
+    s.tool.T_number = k;
+    s.tool.T_category = k == 0 ? 0 : TOOL_KIND_FLAT_EM;
+    set_default_HOLDER(s.holder);
+    s.holder.H_number = k;
+    s.tool_set = s.holder_set = 1;
+  }
+  Preset_TOOL_HOLDER_list(m);
+  return m;
+}
+
+}  // namespace
+
+TEST(CutterSetWin, StartsWithOneSlotAndKindZeroHidesTheSizes) {
+  Host host;
+  Lists lists;
+  Tcutter_set_win w(host, default_color_chooser(), lists);
+  w.show();
+  EXPECT_EQ(child<QComboBox>(w, "T_number")->count(), 1);
+  EXPECT_EQ(child<QScrollBar>(w, "T_updown")->value(), 0);
+  EXPECT_EQ(child<QScrollBar>(w, "T_updown")->maximum(), 0);
+  EXPECT_FALSE(child<QWidget>(w, "pnl2")->isVisible());
+  // "リストから選択" with kind 0 does nothing.
+  QTest::mouseClick(child<QPushButton>(w, "select_btn"), Qt::LeftButton);
+  EXPECT_TRUE(lists.calls.empty());
+}
+
+TEST(CutterSetWin, KindsKeysAndColours) {
+  Host host;
+  Lists lists;
+  Tcutter_set_win w(host, default_color_chooser(), lists);
+  w.load(three_tools(), "cap", "PROG.NC", true, 0);
+  w.show();
+  auto* number = child<QComboBox>(w, "T_number");
+  EXPECT_EQ(number->itemText(2), QStringLiteral("  2"));
+  EXPECT_EQ(child<QScrollBar>(w, "T_updown")->value(), 2);  // counted from the last item
+  child<QScrollBar>(w, "T_updown")->setValue(0);
+  EXPECT_EQ(number->currentIndex(), 2);
+  EXPECT_EQ(w.tool().T_number, 2);
+  // Kind 5 hides the diameter; kind 13 relabels the radius.
+  auto* kind = child<QComboBox>(w, "zu_no_syurui");
+  kind->setCurrentIndex(5);
+  emit kind->activated(5);
+  EXPECT_FALSE(child<QLineEdit>(w, "ed_diam")->isVisible());
+  EXPECT_TRUE(child<QLineEdit>(w, "ed_kakudo")->isVisible());
+  EXPECT_EQ(w.tool().T_category, 5);
+  kind->setCurrentIndex(13);
+  emit kind->activated(13);
+  EXPECT_TRUE(child<QLineEdit>(w, "ed_diam")->isVisible());
+  EXPECT_FALSE(child<QLineEdit>(w, "ed_kakudo")->isVisible());
+  // Ctrl+Up on an edge colour of 63 gives 0, Ctrl+Down on 0 gives 63.
+  auto* name = child<QLineEdit>(w, "ed_tool_name");
+  auto* edge = child<QLineEdit>(w, "ED_COL_BL");
+  edge->setText(QStringLiteral("63"));
+  QTest::keyClick(edge, Qt::Key_Return);
+  EXPECT_EQ(w.tool().edge_color, 63);
+  name->setFocus();
+  QTest::keyClick(name, Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(w.tool().edge_color, 0);
+  EXPECT_EQ(edge->text(), QStringLiteral("0"));
+  QTest::keyClick(name, Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(w.tool().edge_color, 63);
+  {
+    plat::ScriptedMessageBoxes boxes;
+    edge->setText(QStringLiteral("64"));
+    QTest::keyClick(edge, Qt::Key_Return);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "カラー番号は 0～63 で指定してください");
+    EXPECT_EQ(w.tool().edge_color, 63);
+  }
+  // The drawing line width is rounded and limited.
+  auto* zu = child<QLineEdit>(w, "ED_ZU_SW");
+  zu->setText(QStringLiteral("2.6"));
+  zu->setModified(true);
+  QTest::keyClick(zu, Qt::Key_Return);
+  EXPECT_EQ(w.settings().C_SENHABA, 3);
+  zu->setText(QStringLiteral("25"));
+  zu->setModified(true);
+  QTest::keyClick(zu, Qt::Key_Return);
+  EXPECT_EQ(w.settings().C_SENHABA, 20);
+  EXPECT_EQ(zu->text(), QStringLiteral("20"));
+  // A size typed and entered goes into the tool and its comment line.
+  auto* diam = child<QLineEdit>(w, "ed_diam");
+  diam->setText(QStringLiteral("12.5"));
+  diam->setModified(true);
+  QTest::keyClick(diam, Qt::Key_Return);
+  EXPECT_FLOAT_EQ(w.tool().dia, 12.5f);
+  EXPECT_TRUE(child<QPlainTextEdit>(w, "Memo1")->toPlainText().contains(QStringLiteral("C12.5")));
+}
+
+TEST(CutterSetWin, PickingFromALibraryKeepsTheNumberAndBrowsingWritesNothing) {
+  TempDir dir;
+  Host host;
+  host.config = dir.path();
+  plat::ScriptedMessageBoxes boxes;
+  const std::string lib =
+      "; flats\r\n(VLM N0 \"F20\" )\r\n(VLM T0 A1C20)\r\n(VLM H0 A49B80)\r\n"
+      "(VLM N1 \"F6\" )\r\n(VLM T1 A1C6)\r\n(VLM H1 A49)\r\n";
+  write_file(dir / "TOOL_FLAT_EM.nts", lib);
+  Lists lists;
+  Tcutter_set_win w(host, default_color_chooser(), lists);
+  w.load(three_tools(), "cap", "PROG.NC", false, 0);
+  w.show();
+  child<QComboBox>(w, "T_number")->setCurrentIndex(2);
+  emit child<QComboBox>(w, "T_number")->activated(2);
+  // Cancel, then a pick: the file stays as it was.
+  lists.answer = plat::IDCANCEL;
+  lists.pick = 0;
+  QTest::mouseClick(child<QPushButton>(w, "select_btn"), Qt::LeftButton);
+  ASSERT_EQ(lists.calls.size(), 1u);
+  EXPECT_TRUE(lists.calls[0].library);
+  EXPECT_TRUE(lists.calls[0].editable);
+  EXPECT_EQ(lists.shown_count, 2);
+  EXPECT_FLOAT_EQ(w.tool().dia, 8);
+  lists.answer = plat::IDOK;
+  QTest::mouseClick(child<QPushButton>(w, "select_btn"), Qt::LeftButton);
+  EXPECT_FLOAT_EQ(w.tool().dia, 20);
+  EXPECT_EQ(w.tool().T_number, 2);
+  EXPECT_EQ(w.holder().H_number, 2);
+  EXPECT_EQ(w.magazine().slot[2].tool.name, "F20");
+  EXPECT_EQ(read_file(dir / "TOOL_FLAT_EM.nts"), lib);
+  // A reset in the list rewrites the file with that slot unset and keeps the comment.
+  lists.reset = 1;
+  lists.answer = plat::IDCANCEL;
+  QTest::mouseClick(child<QPushButton>(w, "select_btn"), Qt::LeftButton);
+  const std::vector<std::string> lines = split_text_lines(read_file(dir / "TOOL_FLAT_EM.nts"));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[3], "(VLM N1 \"未設定\" )");
+  EXPECT_EQ(lines[6], "; flats");
+  EXPECT_TRUE(boxes.shown.empty());
+  // Storing the current tool takes the library's first unset slot.
+  QTest::mouseClick(child<QPushButton>(w, "save_to_TOOL_LIST_btn"), Qt::LeftButton);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_NE(boxes.shown[0].text.find("に工具番号 1 で"), std::string::npos);
+}
+
+TEST(CutterSetWin, AnotherMagazineComesThroughTheHostsDialog) {
+  TempDir dir;
+  Host host;
+  host.config = dir.path();
+  Lists lists;
+  Tcutter_set_win w(host, default_color_chooser(), lists);
+  w.load(three_tools(), "cap", "PROG.NC", false, 0);
+  w.show();
+  // Cancelled, then a name without ".nst" found in another case.
+  QTest::mouseClick(child<QPushButton>(w, "select_from_magazin_btn"), Qt::LeftButton);
+  EXPECT_EQ(host.modes, std::vector<int>{30});
+  EXPECT_TRUE(lists.calls.empty());
+  write_file(dir / "Mag.NST", "(VLM N0 \"B\" )\r\n(VLM T0 A2H3)\r\n");
+  host.chosen = dir / "mag";
+  lists.pick = 0;
+  QTest::mouseClick(child<QPushButton>(w, "select_from_magazin_btn"), Qt::LeftButton);
+  ASSERT_EQ(lists.calls.size(), 1u);
+  EXPECT_FALSE(lists.calls[0].editable);
+  EXPECT_EQ(lists.calls[0].mode, 4);
+  EXPECT_EQ(w.tool().T_category, TOOL_KIND_BALL_EM);
+  EXPECT_EQ(w.tool().T_number, 0);
+}
