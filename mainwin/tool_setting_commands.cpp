@@ -19,12 +19,28 @@ class ListForward : public TTOOL_LIST_opener {
   TTOOL_LIST_opener* target = nullptr;
 };
 
+// The colour picker over the main window.
+class ColorPick : public Tcolor_code_dialog {
+ public:
+  explicit ColorPick(QWidget* parent) : parent_(parent) {}
+  bool choose(int start, int& code) override {
+    const auto got = default_color_chooser().choose_color(start, {}, parent_);
+    if (!got) return false;
+    code = *got;
+    return true;
+  }
+
+ private:
+  QWidget* parent_;
+};
+
 }  // namespace
 
 TVLM_tool_setting_windows::TVLM_tool_setting_windows(TSession& s, Ttooling_host& host,
                                                      QWidget* parent)
     : s_(s), host_(host), parent_(parent), null_lists_(std::make_unique<ListForward>()),
-      colors_(std::make_unique<Tpath_color_runner>(default_color_chooser(), parent)) {}
+      colors_(std::make_unique<Tpath_color_runner>(default_color_chooser(), parent)),
+      pick_(std::make_unique<ColorPick>(parent)) {}
 
 Tcutter_set_win& TVLM_tool_setting_windows::cutter_set_win() {
   // Made at its first use, when the settings have been read: its drawing settings start as
@@ -45,7 +61,8 @@ void TVLM_tool_setting_windows::set_tool_list_opener(TTOOL_LIST_opener* r) {
 
 void register_tool_setting_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,
                                     TVLM_file_chooser& chooser, TVLM_tool_setting_windows& w) {
-  register_tool_setting_commands(t, s, ui, chooser, w.lazy_cutter(), w.path_colors());
+  register_tool_setting_commands(t, s, ui, chooser, w.lazy_cutter(), w.path_colors(),
+                                 w.color_pick());
 }
 
 void TVLM_tool_setting_windows::Lazy::load(const TTOOL_HOLDER_tmp& m, const std::string& caption,

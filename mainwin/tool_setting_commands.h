@@ -24,6 +24,7 @@ class TVLM_tool_setting_windows {
   // The tool settings window as the commands see it, made at the first call.
   Ttool_settings_window& lazy_cutter() { return lazy_; }
   Tpath_color_runner& path_colors() { return *colors_; }
+  Tcolor_code_dialog& color_pick() { return *pick_; }
   // The tool list window's opener for the tool settings window.
   void set_tool_list_opener(TTOOL_LIST_opener* r);
 
@@ -49,6 +50,7 @@ class TVLM_tool_setting_windows {
   std::unique_ptr<TTOOL_LIST_opener> null_lists_;
   std::unique_ptr<Tcutter_set_win> cutter_;
   std::unique_ptr<Tpath_color_runner> colors_;
+  std::unique_ptr<Tcolor_code_dialog> pick_;
 };
 
 void register_tool_setting_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,

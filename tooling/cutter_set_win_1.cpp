@@ -152,12 +152,7 @@ Tcutter_set_win::ColorSet Tcutter_set_win::color_set(int tag, const char* suffix
     color_committed(tag, got ? *got : start);
   });
   if (with_updown) {
-    c.ud = new QScrollBar(Qt::Vertical, this);
-    c.ud->setObjectName(name_of("UD_COL_", suffix));
-    c.ud->setRange(0, 63);
-    c.ud->setInvertedControls(true);
-    c.ud->setInvertedAppearance(true);
-    c.ud->setFixedSize(16, 22);
+    c.ud = make_updown(this, name_of("UD_COL_", suffix), 0, 63);
     connect(c.ud, &QScrollBar::valueChanged, this, [this, tag](int v) {
       if (ready_) color_committed(tag, v);
     });
@@ -204,12 +199,7 @@ void Tcutter_set_win::build() {
   T_number->setObjectName(QStringLiteral("T_number"));
   T_number->setMaxVisibleItems(20);
   T_number->installEventFilter(this);
-  T_updown = new QScrollBar(Qt::Vertical, this);
-  T_updown->setObjectName(QStringLiteral("T_updown"));
-  T_updown->setInvertedControls(true);
-  T_updown->setInvertedAppearance(true);
-  T_updown->setFixedSize(16, 24);
-  T_updown->setRange(0, 0);
+  T_updown = make_updown(this, QStringLiteral("T_updown"), 0, 0);
   head->addWidget(T_number, 0, 1);
   head->addWidget(T_updown, 0, 2);
   head->addWidget(new QLabel(to_qstring("種別"), this), 0, 3);

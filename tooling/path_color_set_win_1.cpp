@@ -31,17 +31,6 @@ QString row_name(const char* base, int n) {
   return QString::fromLatin1(base) + QString::number(n);
 }
 
-// An up-down beside an edit: a short vertical scroll bar whose up arrow counts up.
-QScrollBar* make_updown(QWidget* parent, const QString& name, int lo, int hi) {
-  auto* u = new QScrollBar(Qt::Vertical, parent);
-  u->setObjectName(name);
-  u->setRange(lo, hi);
-  u->setInvertedControls(true);
-  u->setInvertedAppearance(true);
-  u->setFixedSize(16, 22);
-  return u;
-}
-
 QLineEdit* make_edit(QWidget* parent, const QString& name, int width) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(name);
@@ -94,7 +83,8 @@ QWidget* Tpath_color_set::make_page(int first, int last) {
     g->addWidget(l, 0, col, 1, span);
   };
   if (!bands) {
-    auto* h = new QLabel(to_qstring("( Gコード別での色分け && 工具別での線種設定 )"), page);
+    // "&&" of the caption stands for one "&", as in a button caption.
+    auto* h = new QLabel(to_qstring("( Gコード別での色分け & 工具別での線種設定 )"), page);
     h->setTextFormat(Qt::PlainText);
     g->addWidget(h, 0, 0, 1, 2);
   }

@@ -30,6 +30,16 @@ QColor color_code_qcolor(int code) {
                 static_cast<int>((c >> 16) & 0xFF));
 }
 
+QScrollBar* make_updown(QWidget* parent, const QString& name, int lo, int hi) {
+  auto* u = new QScrollBar(Qt::Vertical, parent);
+  u->setObjectName(name);
+  u->setRange(lo, hi);
+  u->setInvertedControls(true);
+  u->setInvertedAppearance(true);
+  u->setFixedSize(16, 22);
+  return u;
+}
+
 Tcolor_selection::Tcolor_selection(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("color_selection"));
   setWindowTitle(to_qstring("カラーの選択"));
@@ -65,12 +75,7 @@ Tcolor_selection::Tcolor_selection(QWidget* parent) : QDialog(parent) {
   ed_col = new QLineEdit(this);
   ed_col->setObjectName(QStringLiteral("ed_col"));
   ed_col->setFixedWidth(48);
-  UpDown1 = new QScrollBar(Qt::Vertical, this);
-  UpDown1->setObjectName(QStringLiteral("UpDown1"));
-  UpDown1->setRange(0, 63);
-  UpDown1->setInvertedControls(true);
-  UpDown1->setInvertedAppearance(true);
-  UpDown1->setFixedSize(16, 24);
+  UpDown1 = make_updown(this, QStringLiteral("UpDown1"), 0, 63);
   Panel1 = new QWidget(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
   Panel1->setFixedSize(40, 24);

@@ -5,6 +5,8 @@
 // tests replace.
 #pragma once
 #include <QColor>
+#include <QScrollBar>
+#include <QString>
 #include <QDialog>
 #include <functional>
 #include <optional>
@@ -17,6 +19,8 @@ class TPaintPanel;
 
 // The window colour of a colour code.
 QColor color_code_qcolor(int code);
+// An up-down beside an edit: a short vertical scroll bar over lo..hi whose up arrow counts up.
+QScrollBar* make_updown(QWidget* parent, const QString& name, int lo, int hi);
 
 class Tcolor_selection : public QDialog {
   Q_OBJECT

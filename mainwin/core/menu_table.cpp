@@ -8,7 +8,6 @@ using H = VLM_handler;
 using S = VLM_item_state;
 using P = VLM_place;
 
-constexpr const char* kColors = "path colour window";
 constexpr const char* kPreview = "print preview";
 constexpr const char* kSimMenu = "simulation menu";
 constexpr const char* kWorkWin = "work and jig settings window";
@@ -167,7 +166,7 @@ const std::vector<VLM_menu_item> kItems = {
     {H::list_popup, 21, "spmenu_sel_to_joint", "", "選択範囲をつなぐ", P::popup, S::hidden, ""},
     {H::list_popup, 22, "spmenu_sel_to_path_delete", "", "選択範囲のパスを削除", P::popup, S::hidden, ""},
     {H::list_popup, 5, "menu_ins_dammy_TOOL", "", "ダミーの工具交換を挿入...", P::popup, S::enabled, ""},
-    {H::list_popup, 6, "menu_ins_dammy_color", "", "ダミーの色替えを挿入...", P::popup, S::pending, kColors},
+    {H::list_popup, 6, "menu_ins_dammy_color", "", "ダミーの色替えを挿入...", P::popup, S::enabled, ""},
     {H::list_popup, 8, "menu_ins_clip_text", "", "クリップボードの文字を挿入", P::popup, S::enabled, ""},
     {H::main, 23, "menu_delete_line", "", "行の削除", P::popup, S::enabled, ""},
 };

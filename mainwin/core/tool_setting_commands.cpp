@@ -8,7 +8,9 @@
 #include "mainwin/core/environment.h"
 #include "mainwin/core/file_commands.h"
 #include "mainwin/core/host_adapter.h"
+#include "mainwin/core/menu_commands.h"
 #include "mainwin/core/nc_file.h"
+#include "mainwin/core/popup_commands.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tool_table.h"
@@ -143,9 +145,17 @@ void open_path_color_set(TSession& s, TVLM_ui& ui, Tpath_color_dialog& dlg, int 
   ui.draw_data(4);
 }
 
+bool insert_dummy_color(TSession& s, TVLM_ui& ui, Tcolor_code_dialog& pick) {
+  if (s.nc().line_count <= 0) return false;
+  int code = 63;
+  if (!pick.choose(63, code)) return false;
+  return insert_before_current(s, ui, dummy_color_line(code) + "\n");
+}
+
 void register_tool_setting_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,
                                     TVLM_file_chooser& chooser, Ttool_settings_window& tools,
-                                    Tpath_color_dialog& colors) {
+                                    Tpath_color_dialog& colors, Tcolor_code_dialog& pick) {
+  t.add(VLM_handler::list_popup, 6, [&s, &ui, &pick] { insert_dummy_color(s, ui, pick); });
   t.add(18, [&s, &ui, &tools] { visible_TOOL_HOLDER_SET(s, ui, tools, 0); });
   t.add(28, [&s, &ui, &tools, &chooser] { MainMenu_setup_magazine(s, ui, tools, chooser, 28); });
   t.add(29, [&s, &ui, &tools, &chooser] { MainMenu_setup_magazine(s, ui, tools, chooser, 29); });

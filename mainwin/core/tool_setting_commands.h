@@ -14,6 +14,7 @@ class TVLM_command_table;
 class TVLM_file_chooser;
 class Ttool_settings_window;
 class Tpath_color_dialog;
+class Tcolor_code_dialog;
 
 // Runs the program and rebuilds the tool table into `m` with every tool's totals and listing
 // texts; the store's position is kept. False (after the system-error box) when the run found
@@ -35,7 +36,12 @@ float program_max_feed(TSession& s);
 // and read again, and the view is redrawn.
 void open_path_color_set(TSession& s, TVLM_ui& ui, Tpath_color_dialog& dlg, int mode);
 
-// Tags 18 tool set-up, 28 apply a magazine, 29 edit a magazine, 19 path colours.
+// Pop-up Tag 6: a colour chosen from code 63 on is inserted as "(VLM E%d CHANGE TOOL COLOR)"
+// above the current line. False when cancelled or nothing was inserted.
+bool insert_dummy_color(TSession& s, TVLM_ui& ui, Tcolor_code_dialog& pick);
+
+// Tags 18 tool set-up, 28 apply a magazine, 29 edit a magazine, 19 path colours, and pop-up
+// Tag 6.
 void register_tool_setting_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,
                                     TVLM_file_chooser& chooser, Ttool_settings_window& tools,
-                                    Tpath_color_dialog& colors);
+                                    Tpath_color_dialog& colors, Tcolor_code_dialog& pick);

@@ -33,3 +33,11 @@ class Tpath_color_dialog {
   // shown; true on OK with `d` changed, false with `d` as it was.
   virtual bool run(Tdisp_status& d, float f_max) = 0;
 };
+
+// The colour picker as the main window's commands open it.
+class Tcolor_code_dialog {
+ public:
+  virtual ~Tcolor_code_dialog() = default;
+  // True with the chosen code; false when cancelled.
+  virtual bool choose(int start, int& code) = 0;
+};

@@ -10,6 +10,7 @@
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/startup.h"
+#include "ncdata/ncd_run.h"
 #include "platform/core/msgbox.h"
 #include "simulation/tool_codes.h"
 #include "tests/support/test_support.h"
@@ -79,6 +80,17 @@ struct FakeColors : Tpath_color_dialog {
   float seen_f_max = -1;
 };
 
+struct FakePick : Tcolor_code_dialog {
+  bool choose(int start, int& code) override {
+    starts.push_back(start);
+    if (answer < 0) return false;
+    code = answer;
+    return true;
+  }
+  int answer = 17;
+  std::vector<int> starts;
+};
+
 struct Fixture {
   Fixture() : host(s, ui) {
     init_session(s, dir.path(), dir.path());
@@ -115,7 +127,8 @@ TEST(ToolSettingCommands, ToolSetUpListsTheProgramsToolsAndOkWritesTheToolFile) 
   TVLM_command_table t;
   FakeChooser chooser;
   FakeColors colors;
-  register_tool_setting_commands(t, f.s, f.ui, chooser, w, colors);
+  FakePick pick;
+  register_tool_setting_commands(t, f.s, f.ui, chooser, w, colors, pick);
   ASSERT_TRUE(t.run(18));
   ASSERT_EQ(w.mag.count, 3);
   EXPECT_EQ(w.mag.slot[0].T_number, 0);
@@ -143,8 +156,9 @@ TEST(ToolSettingCommands, MagazineFilesAreEditedAndApplied) {
   FakeToolWindow w;
   FakeChooser chooser;
   FakeColors colors;
+  FakePick pick;
   TVLM_command_table t;
-  register_tool_setting_commands(t, f.s, f.ui, chooser, w, colors);
+  register_tool_setting_commands(t, f.s, f.ui, chooser, w, colors, pick);
   // Cancelled dialog: nothing.
   ASSERT_TRUE(t.run(29));
   ASSERT_EQ(chooser.requests.size(), 1u);
@@ -173,8 +187,9 @@ TEST(ToolSettingCommands, PathColoursAreWrittenToTheSettingsAndRedrawn) {
   FakeToolWindow w;
   FakeChooser chooser;
   FakeColors colors;
+  FakePick pick;
   TVLM_command_table t;
-  register_tool_setting_commands(t, f.s, f.ui, chooser, w, colors);
+  register_tool_setting_commands(t, f.s, f.ui, chooser, w, colors, pick);
   read_environment(f.s, 1);
   write_file(f.dir / "PROG.NC", kProgram);
   ASSERT_TRUE(open_NCD(f.s, f.ui, f.dir / "PROG.NC"));
@@ -192,4 +207,29 @@ TEST(ToolSettingCommands, PathColoursAreWrittenToTheSettingsAndRedrawn) {
   f.s.disp.path[3].width = 2;
   ASSERT_TRUE(t.run(19));
   EXPECT_EQ(f.s.disp.path[3].width, 2);
+}
+
+TEST(ToolSettingCommands, DummyColourLineAboveTheCurrentLine) {
+  Fixture f;
+  FakeToolWindow w;
+  FakeChooser chooser;
+  FakeColors colors;
+  FakePick pick;
+  TVLM_command_table t;
+  register_tool_setting_commands(t, f.s, f.ui, chooser, w, colors, pick);
+  // Without a program nothing is asked.
+  ASSERT_TRUE(t.run(VLM_handler::list_popup, 6));
+  EXPECT_TRUE(pick.starts.empty());
+  write_file(f.dir / "PROG.NC", kProgram);
+  ASSERT_TRUE(open_NCD(f.s, f.ui, f.dir / "PROG.NC"));
+  Goto_NCD_line(f.s.nc(), 3);
+  const int lines = f.s.nc().line_count;
+  pick.answer = -1;
+  ASSERT_TRUE(t.run(VLM_handler::list_popup, 6));
+  EXPECT_EQ(pick.starts, std::vector<int>{63});
+  EXPECT_EQ(f.s.nc().line_count, lines);
+  pick.answer = 17;
+  ASSERT_TRUE(t.run(VLM_handler::list_popup, 6));
+  ASSERT_EQ(f.s.nc().line_count, lines + 1);
+  EXPECT_EQ(get_NCD_line_view(f.s.nc(), 3), "(VLM E17 CHANGE TOOL COLOR)");
 }
