@@ -601,7 +601,15 @@ void Tcutter_set_win::get_status() {
     set_text(ed_tool_name, tool_.name);
   }
   bool lossless = true;
-  tool_.name = from_qstring(ed_tool_name->text(), &lossless);
+  const std::string typed = from_qstring(ed_tool_name->text(), &lossless);
+  if (lossless) {
+    tool_.name = typed;
+  } else {
+    // A character Shift-JIS cannot hold would be stored as "?": the name stays as it was.
+    plat::message_box("工具名に Shift-JIS で表せない文字があるため、工具名を変更しませんでした。",
+                      "", plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
+    set_text(ed_tool_name, tool_.name);
+  }
   s.tool_name = tool_.name;
   make_TOOL_comment_lines(tool_, holder_);
   s.tool = tool_;

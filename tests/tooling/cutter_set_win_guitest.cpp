@@ -158,6 +158,18 @@ TEST(CutterSetWin, KindsKeysAndColours) {
   QTest::keyClick(diam, Qt::Key_Return);
   EXPECT_FLOAT_EQ(w.tool().dia, 12.5f);
   EXPECT_TRUE(child<QPlainTextEdit>(w, "Memo1")->toPlainText().contains(QStringLiteral("C12.5")));
+  // A name CP932 cannot hold is refused; the old name stays.
+  name->setText(QStringLiteral("R3"));
+  QTest::keyClick(name, Qt::Key_Return);
+  EXPECT_EQ(w.tool().name, "R3");
+  {
+    plat::ScriptedMessageBoxes boxes;
+    name->setText(QString::fromUtf8("\xF0\x9F\x94\xA7"));
+    QTest::keyClick(name, Qt::Key_Return);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(w.tool().name, "R3");
+    EXPECT_EQ(name->text(), QStringLiteral("R3"));
+  }
 }
 
 TEST(CutterSetWin, PickingFromALibraryKeepsTheNumberAndBrowsingWritesNothing) {

@@ -24,7 +24,10 @@ using testing_support::write_file;
 namespace {
 
 struct FakeUi : TVLM_ui {
-  void draw_data(int mode) override { draws.push_back(mode); }
+  int draw_data(int mode) override {
+    draws.push_back(mode);
+    return 0;
+  }
   void set_TOOL_defs() override { ++tool_rebuilds; }
   std::vector<int> draws;
   int tool_rebuilds = 0;
