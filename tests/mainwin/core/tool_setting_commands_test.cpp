@@ -182,7 +182,6 @@ TEST(ToolSettingCommands, MagazineFilesAreEditedAndApplied) {
   const std::vector<std::string> lines = split_text_lines(read_file(f.s.config_folder / "MAG1.nst"));
   ASSERT_EQ(lines.size(), 600u);
   EXPECT_EQ(lines[12], "(VLM N4 \"flat\" )");
-  EXPECT_EQ(f.s.env.read_env_str("f_sel_NST_LAST_FILE", ""), "MAG1");
 }
 
 TEST(ToolSettingCommands, PathColoursAreWrittenToTheSettingsAndRedrawn) {
