@@ -179,4 +179,5 @@ std::vector<std::string> TVLM_tooling_host::tool_def_lines() const { return s_.t
 std::filesystem::path TVLM_tooling_host::free_numbered_name(const std::filesystem::path& f) const {
   return get_free_numbered_name(f);
 }
+
 std::filesystem::path TVLM_tooling_host::open_tool_file(int mode) { return ui_.open_file_dialog(mode); }

@@ -119,6 +119,8 @@ class Ttooling_host {
   virtual std::vector<std::string> tool_def_lines() const { return {}; }
   // The first "name-NN.ext" of the file that does not exist yet; empty when none is known.
   virtual std::filesystem::path free_numbered_name(const std::filesystem::path&) const {
+    return {};
+  }
   // The main window's file dialog for magazine files (mode 30: choose a ".nst" file in the
   // configuration folder); the chosen path, or empty when cancelled.
   virtual std::filesystem::path open_tool_file(int mode) {
