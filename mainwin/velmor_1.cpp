@@ -1,5 +1,6 @@
 // The core records first: Qt's keyword macros (slots) would break their declarations.
 #include "mainwin/core/session.h"
+#include "mainwin/view/tool_path_picture.h"
 #include "mainwin/view/view_gl.h"
 #include "mainwin/velmor_1.h"
 
@@ -76,6 +77,13 @@ class Tvelmor::WindowUi : public TVLM_ui {
   }
   std::shared_ptr<const TG2_picture> render_view(int width, int height) override {
     return w_.view_ ? w_.view_->view().render_view(width, height) : nullptr;
+  }
+  bool draw_ZU_of_TOOL(int seg, int width, int height,
+                       std::shared_ptr<const TG2_picture>& out) override {
+    if (w_.view_) return draw_tool_path_picture(w_.session(), w_.view_->view(), seg, width, height,
+                                                  out);
+    out.reset();
+    return true;
   }
   void repaint() override { w_.update(); }
   void listing_enable(bool on) override {

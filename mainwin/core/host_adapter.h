@@ -142,6 +142,13 @@ class TVLM_ui {
   virtual void err_window_add_pick(const std::string& /*text*/, int /*n*/) {}
   // The simulation menu and the panel's simulation controls in line with the switches.
   virtual void refresh_simulation_menu() {}
+  // The cutter path of tool use `seg` (-1: the whole program) drawn off-screen into `out`
+  // (null: no picture); false when the user ended it with Escape.
+  virtual bool draw_ZU_of_TOOL(int /*seg*/, int /*width*/, int /*height*/,
+                               std::shared_ptr<const TG2_picture>& out) {
+    out.reset();
+    return true;
+  }
 };
 
 // The one adapter over the session for the NC record's host and the listing's.

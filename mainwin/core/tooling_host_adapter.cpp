@@ -48,6 +48,11 @@ const NCD_DATA* TVLM_tooling_host::program() const { return &s_.nc(); }
 
 const Tdisp_status* TVLM_tooling_host::disp() const { return &s_.disp; }
 
+bool TVLM_tooling_host::draw_ZU_of_TOOL(int seg, int width, int height,
+                                        std::shared_ptr<const TG2_picture>& out) {
+  return ui_.draw_ZU_of_TOOL(seg, width, height, out);
+}
+
 bool TVLM_tooling_host::cutting_on() const { return s_.disp.SIM_CUTTING_MODE != 0; }
 
 void TVLM_tooling_host::reset_works() {
