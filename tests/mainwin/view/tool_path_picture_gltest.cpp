@@ -215,3 +215,34 @@ TEST(ToolPathPicture, EscapeDuringALongUseEndsThePictureAndPutsTheViewBack) {
   EXPECT_FALSE(pic);
   EXPECT_EQ(f.boxes.shown.size(), 1u);
 }
+
+TEST(ToolPathPicture, WithCuttingOnOnlyTheAskedUseCutsTheWorks) {
+  Fixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load(kProgram));
+  Tmat& m = *f.s.mat;
+  const std::uint8_t grey[4] = {200, 200, 200, 255};
+  SET_WORK_NUM(m, 0);
+  ASSERT_TRUE(CREATE_WORK(m, grey, 100, 60, true, false, VEC3{-10, -20, -10}, VEC3{90, 40, 0}));
+  m.works[0].visible = 1;
+  f.s.disp.SIM_VIS_WORK = 1;
+  f.s.disp.SIM_CUTTING_MODE = 1;
+  auto marks_of = [&](int line) {
+    int n = 0;
+    for (const TGRID_POINT& p : m.works[0].grid)
+      if (p.mark == line) ++n;
+    return n;
+  };
+  std::shared_ptr<const TG2_picture> pic;
+  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(2), kPicW, kPicH, pic));
+  EXPECT_TRUE(pic);
+  EXPECT_GT(marks_of(11), 0);  // T2's arc
+  EXPECT_EQ(marks_of(5), 0);   // T1's feed along X is not part of this use
+  // cutting off: the works stay as they are
+  f.s.disp.SIM_CUTTING_MODE = 0;
+  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(1), kPicW, kPicH, pic));
+  EXPECT_EQ(marks_of(5), 0);
+  f.s.disp.SIM_CUTTING_MODE = 1;
+  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(1), kPicW, kPicH, pic));
+  EXPECT_GT(marks_of(5), 0);
+}
