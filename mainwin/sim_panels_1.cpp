@@ -385,6 +385,12 @@ void Tsim_panels::set_timer_running(bool on) {
   else timer_->stop();
 }
 
+void Tsim_panels::set_work_window(SIM_WORK_WINDOW* w) {
+  work_window_ = w;
+  panel_->Refresh_switches();
+  refresh_simulation_menu();
+}
+
 bool Tsim_panels::main_or_panel_active() {
   QWidget* a = QApplication::activeWindow();
   return a && (a == &main_ || a == panel_);

@@ -98,6 +98,9 @@ class Tsim_panels : public QObject,
   void enable_main_controls(bool on) override;
   void set_timer_running(bool on) override;
   bool main_or_panel_active() override;
+  SIM_WORK_WINDOW* work_window() override { return work_window_; }
+  // The work window of the work set-up (the panel's "ワークの設定" shows with it).
+  void set_work_window(SIM_WORK_WINDOW* w);
 
   // Tests answer the work-file dialog themselves.
   std::function<bool(bool save, const std::string& title, std::filesystem::path& out)> work_file_dialog;
@@ -127,4 +130,5 @@ class Tsim_panels : public QObject,
   std::vector<QAction*> sim_actions_;  // by Tag
   FramePacer pacer_;
   std::uint32_t frame_start_ = 0;
+  SIM_WORK_WINDOW* work_window_ = nullptr;
 };

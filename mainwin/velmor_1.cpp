@@ -307,6 +307,7 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   drop_->Loaded();
   // The control panel, the error list and the simulation menu's commands.
   sim_panels_ = new Tsim_panels(*this, s, *ui_, listing_->list(), *commands_);
+  sim_panels_->set_work_window(&work_settings_->sim_window());
   resize(1024, 720);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <memory>
 
+#include "mainwin/core/sim_commands.h"
 #include "mainwin/core/work_setting_commands.h"
 
 class QWidget;
@@ -16,9 +17,13 @@ class TVLM_work_setting_windows : public TVLM_extra_setup_dialog {
   // The work and jig window (hidden until the work set-up shows it).
   TWorkSetWin& work_window() { return *work_win_; }
   bool run(Tdisp_status& copy) override;
+  // The work window as the simulation's work set-up sees it.
+  SIM_WORK_WINDOW& sim_window();
 
  private:
+  class SimWindow;
   QWidget* owner_;
   Ttooling_host& host_;
   TWorkSetWin* work_win_ = nullptr;  // owned by the main window
+  std::unique_ptr<SimWindow> sim_window_;
 };

@@ -176,6 +176,7 @@ void TWorkSetWin::build() {
   grid->addWidget(PNL_WORK_COLOR, 7, 2);
   grid->addWidget(new QLabel(q("メモ"), this), 8, 0);
   grid->addWidget(ed_[WSE_WORK_MEMO], 8, 1, 1, 3);
+  grid->setRowStretch(9, 1);  // the rows stay together at the top beside the taller switches
   mid->addLayout(grid, 3);
 
   // Kind, visibility and cutting.

@@ -11,10 +11,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 
 #include "mainwin/control_view_1.h"
 #include "mainwin/sim_panels_1.h"
 #include "mainwin/velmor_1.h"
+#include "mainwin/work_setting_windows.h"
+#include "tooling/Work_set_win_2.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
@@ -73,6 +76,60 @@ TEST(VelmorPlay, TheSampleOpensWithItsWorkAndPlaysToTheEnd) {
     EXPECT_TRUE(panel.Btn05_step->isEnabled());
     EXPECT_TRUE(w.isEnabled());
     EXPECT_NE(plat::from_qstring(panel.windowTitle()), "controler");
+    w.close();
+  }
+  fs::current_path(cwd);
+}
+
+TEST(VelmorPlay, TheWorkSetUpOpensFromTheMenuAndThePanelAndEndsWithItsWindow) {
+  testing_support::TempDir prog, desk;
+  const fs::path cwd = fs::current_path();
+  plat::set_data_folder(prog.path());
+  plat::set_desktop_folder(desk.path());
+  plat::ScriptedMessageBoxes boxes;
+  {
+    Tvelmor w;
+    w.set_start_file(sample());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    TSession& s = w.session();
+    Tcontroler& panel = w.sim_panels().panel();
+    TWorkSetWin& win = w.work_settings().work_window();
+    QAction* item = w.findChild<QAction*>(QStringLiteral("MMW03_setup_work"));
+    ASSERT_TRUE(item);
+    QMenu* file = w.menuBar()->findChild<QMenu*>(QStringLiteral("File1"));
+    ASSERT_TRUE(file);
+    struct Opener {
+      const char* what;
+      std::function<void()> open;
+    };
+    const Opener openers[] = {
+        {"the simulation menu", [&] { item->trigger(); }},
+        {"the panel's button", [&] { QTest::mouseClick(panel.Button3, Qt::LeftButton); }},
+    };
+    for (const Opener& o : openers) {
+      ASSERT_TRUE(panel.isVisible()) << o.what;
+      EXPECT_TRUE(panel.Button3->isVisibleTo(panel.pnl2)) << o.what;
+      EXPECT_TRUE(item->isVisible() && item->isEnabled()) << o.what;
+      const int cutting = s.disp.SIM_CUTTING_MODE;
+      o.open();
+      QTest::qWait(20);
+      // The window shows the automatic work; the panel and the main menus wait for it.
+      ASSERT_TRUE(win.isVisible()) << o.what;
+      EXPECT_FALSE(panel.isVisible()) << o.what;
+      EXPECT_FALSE(file->isEnabled()) << o.what;
+      EXPECT_EQ(win.Get_current_WORK_num(), 0) << o.what;
+      // A second opening while it is shown changes nothing.
+      item->trigger();
+      EXPECT_TRUE(win.isVisible()) << o.what;
+      win.hide();
+      QTest::qWait(20);
+      EXPECT_TRUE(panel.isVisible()) << o.what;
+      EXPECT_TRUE(file->isEnabled()) << o.what;
+      EXPECT_EQ(s.disp.SIM_CUTTING_MODE, cutting) << o.what;
+      EXPECT_EQ(s.disp.SIM_VIS_WORK, 1) << o.what;
+    }
     w.close();
   }
   fs::current_path(cwd);
