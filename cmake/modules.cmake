@@ -55,7 +55,9 @@ function(vlm_tests)
         set_tests_properties(${t} PROPERTIES LABELS gui
           ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VLM_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
       else()
-        set_tests_properties(${t} PROPERTIES LABELS gl
+        # One X display serves them all: run one at a time, so that no other test's window
+        # takes the focus or the pointer from a test that acts on its own.
+        set_tests_properties(${t} PROPERTIES LABELS gl RESOURCE_LOCK x_display
           ENVIRONMENT "QT_QPA_PLATFORM=xcb;VLM_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
       endif()
     endforeach()

@@ -10,7 +10,6 @@ using P = VLM_place;
 
 constexpr const char* kPreview = "print preview";
 constexpr const char* kSimMenu = "simulation menu";
-constexpr const char* kWorkWin = "work and jig settings window";
 
 const std::vector<VLM_menu_item> kItems = {
     // File menu.
@@ -101,7 +100,7 @@ const std::vector<VLM_menu_item> kItems = {
     {H::display, 29, "menu_select_16pf", "", "16 ビットで印刷", P::settings, S::enabled, "", true, "depth"},
     {H::display, 27, "menu_saving_opengl_data", "", "OpenGL データを保存", P::settings, S::hidden, "", true},
     // Simulation; the menu shows only the items that fit the program and its works.
-    {H::simulation, 3, "MMW03_setup_work", "", "ワークの設定...", P::simulation, S::enabled, kWorkWin},
+    {H::simulation, 3, "MMW03_setup_work", "", "ワークの設定...", P::simulation, S::enabled, ""},
     {H::simulation, 18, "MMW18_READ_ALL_WORKS", "", "ワークデータの読み込み...", P::simulation, S::enabled, ""},
     {H::simulation, 13, "MMW13_SAVE_ALL_WORKS", "", "全ワークデータの保存...", P::simulation, S::enabled, ""},
     {H::simulation, 14, "MMW14_DELETE_ALL_WORKS", "", "全ワークデータの削除", P::simulation, S::enabled, ""},
