@@ -2,6 +2,7 @@
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/session.h"
+#include "mainwin/core/sim_dump.h"
 #include "ncdata/ncd_edit.h"
 #include "ncdata/ncd_run.h"
 
@@ -295,7 +296,7 @@ void Tsim_panels::goto_step(int block) { Goto_NCD_step(s_.nc(), block, true); }
 void Tsim_panels::zoom_by_factor(double f) { ui_.zoom_by_factor(f); }
 void Tsim_panels::fit_scale() { ui_.fit_scale(0); }
 bool Tsim_panels::debug_window_shown() { return s_.deb.visible(); }
-void Tsim_panels::dump_status() {}
+void Tsim_panels::dump_status() { Dump_SIM_status_to_deb(s_.nc(), s_.deb); }
 void Tsim_panels::redraw_list() { Redraw_NCD_list(list_); }
 int Tsim_panels::tool_first_block() { return s_.nc().run.st.tool_first_block; }
 

@@ -4,6 +4,7 @@
 
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/session.h"
+#include "mainwin/core/sim_dump.h"
 #include "mainwin/core/startup.h"
 #include "mainwin/core/view_tool.h"
 
@@ -62,5 +63,7 @@ void TVLM_host::Set_controler_status() { ui_.panel_refresh(); }
 void TVLM_host::set_NCD_status() { ::set_NCD_status(s_, ui_); }
 
 bool TVLM_host::debug_window_shown() { return s_.deb.visible(); }
+
+void TVLM_host::Dump_SIM_status_to_deb() { ::Dump_SIM_status_to_deb(s_.nc(), s_.deb); }
 
 void TVLM_host::repaint() { ui_.repaint(); }

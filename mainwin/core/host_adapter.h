@@ -172,7 +172,7 @@ class TVLM_host : public NCD_HOST, public NCD_LIST_HOST {
   bool sim_option() override;
   void Set_controler_status() override;
   void Draw_controler_TOOL_IMG() override {}
-  void Dump_SIM_status_to_deb() override {}
+  void Dump_SIM_status_to_deb() override;
   void set_NCD_status() override;
   bool debug_window_shown() override;
   void repaint() override;
