@@ -477,8 +477,15 @@ void Tcontroler::Draw_controler_TOOL_IMG() {
   const CONTROLER_TOOL tool = tool_info ? tool_info() : CONTROLER_TOOL{};
   shown_tool_ = tool.entry;
   QPixmap pm(TOOL_IMG->size());
-  pm.fill(Panel1->palette().color(QPalette::Window));
-  if (shown_tool_ == -1 || !tool.set) {
+  const QColor back = Panel1->palette().color(QPalette::Window);
+  pm.fill(back);
+  bool drawn = false;
+  if (shown_tool_ != -1 && tool.set && paint_tool) {
+    QPainter p(&pm);
+    drawn = paint_tool(p, pm.width(), pm.height(), back);
+  }
+  if (!drawn) {
+    pm.fill(back);
     QPainter p(&pm);
     p.setPen(Panel1->palette().color(QPalette::WindowText));
     p.drawText(pm.rect(), Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("NO ITEM"));

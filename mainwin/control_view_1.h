@@ -13,6 +13,8 @@
 
 struct SIM_MENU_STATE;
 class QCheckBox;
+class QColor;
+class QPainter;
 class QRadioButton;
 class QLabel;
 class QLineEdit;
@@ -80,6 +82,9 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
 
   // What the panel reads of the main window.
   std::function<CONTROLER_TOOL()> tool_info;  // the current tool entry
+  // Draws the current tool and holder, dimensioned, into a w x h picture on `back`;
+  // false when there is nothing to draw.
+  std::function<bool(QPainter&, int, int, const QColor&)> paint_tool;
   std::function<bool()> show_abc;             // DISP_VIS_OPT_ABC
   std::function<int()> limit;                 // DISP_LIMIT_LINES
   std::function<void(int)> set_limit;

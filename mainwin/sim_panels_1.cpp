@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QTimer>
 #include <QToolBar>
 
@@ -25,6 +26,8 @@
 #include "platform/core/input.h"
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
+#include "tooling/core/tool_drawing.h"
+#include "tooling/g2_painter.h"
 
 using plat::to_qstring;
 
@@ -54,6 +57,27 @@ Tsim_panels::Tsim_panels(QMainWindow& main, TSession& s, TVLM_ui& ui, NCD_EDIT_L
     t.set = d.run.th.tool_present;
     t.use_index = d.run.st.stat_index;
     return t;
+  };
+  // The dimensioned drawing of the displayed tool's magazine slot, in the main window's
+  // drawing settings, on the panel's face colour.
+  p.paint_tool = [this, g2 = std::make_shared<TG2>()](QPainter& painter, int w, int h,
+                                                     const QColor& back) {
+    const TSession& s = s_;
+    const int t = s.nc().run.th.T;
+    if (!s.th_magazine_valid || t < 0) return false;
+    const TTOOL_HOLDER_tmp& mag = *s.th_magazine;
+    const TTTOOL_HOLDER_tmp* slot = nullptr;
+    for (int i = 0; i < mag.used(); ++i)
+      if (mag.slot[static_cast<std::size_t>(i)].T_number == t) slot = &mag.slot[static_cast<std::size_t>(i)];
+    if (!slot || slot->tool.T_category == TOOL_KIND_NONE) return false;
+    TG2_canvas c;
+    const std::uint32_t fill = static_cast<std::uint32_t>(back.red()) |
+                               static_cast<std::uint32_t>(back.green()) << 8 |
+                               static_cast<std::uint32_t>(back.blue()) << 16;
+    draw_TOOL_image(draw_settings_of(s.disp), c, *g2, w - 1, slot->holder, slot->tool,
+                    s.disp.BACK_color, 1, h - 1, &fill);
+    paint_G2_canvas(painter, c);
+    return true;
   };
   p.show_abc = [this] { return s_.disp.VIS_OPT_ABC != 0; };
   p.limit = [this] { return s_.disp.LIMIT_LINES; };

@@ -212,6 +212,9 @@ class Tvelmor::WindowUi : public TVLM_ui {
     return show_tool_check_dialog(&w_, r, p);
   }
   // The control panel, the error list and the simulation menu.
+  void panel_tool_image() override {
+    if (w_.sim_panels_) w_.sim_panels_->panel().Draw_controler_TOOL_IMG();
+  }
   void panel_refresh() override {
     if (w_.sim_panels_) w_.sim_panels_->panel_refresh();
   }

@@ -60,6 +60,8 @@ bool TVLM_host::sim_option() { return s_.disp.cursor_path_flag != 0; }
 
 void TVLM_host::Set_controler_status() { ui_.panel_refresh(); }
 
+void TVLM_host::Draw_controler_TOOL_IMG() { ui_.panel_tool_image(); }
+
 void TVLM_host::set_NCD_status() { ::set_NCD_status(s_, ui_); }
 
 bool TVLM_host::debug_window_shown() { return s_.deb.visible(); }

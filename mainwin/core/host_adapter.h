@@ -49,6 +49,7 @@ class TVLM_ui {
   virtual void set_vis_loc(bool /*on*/) {}  // menu_vis_loc and its switch
   // The control panel.
   virtual void panel_refresh() {}
+  virtual void panel_tool_image() {}  // the panel's picture of the current tool
   virtual void panel_reset() {}
   // The error-list window: whether it already holds lines; fill and show it.
   virtual bool err_window_has_lines() { return false; }
@@ -171,7 +172,7 @@ class TVLM_host : public NCD_HOST, public NCD_LIST_HOST {
   // NCD_LIST_HOST
   bool sim_option() override;
   void Set_controler_status() override;
-  void Draw_controler_TOOL_IMG() override {}
+  void Draw_controler_TOOL_IMG() override;
   void Dump_SIM_status_to_deb() override;
   void set_NCD_status() override;
   bool debug_window_shown() override;

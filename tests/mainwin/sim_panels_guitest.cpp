@@ -17,6 +17,9 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -208,6 +211,39 @@ TEST(SimPanels, StepAndPlayThroughTheProgram) {
   m.press(c.Btn18_Hispd, Qt::RightButton);  // fastest: to the end, then back to block 0
   EXPECT_LE(d.pos.block_count, 1);
   EXPECT_EQ(m.ui.draws.back(), 4);
+}
+
+// The panel's picture: the dimensioned drawing of the current tool once a tool change has
+// run, "NO ITEM" before it and for a tool whose slot has no kind.
+TEST(SimPanels, ThePanelPicturesTheCurrentTool) {
+  const auto ink = [](const QImage& img) {  // pixels off the face colour
+    const QRgb back = img.pixel(0, 0);
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) != back ? 1 : 0;
+    return n;
+  };
+  struct Case {
+    std::vector<std::string> defs;
+    bool drawn;
+  };
+  const std::vector<Case> cases = {
+      {{"(VLM N1 \"f\" )", "(VLM T1 A1B29C8D16E10F20G8)", "(VLM H1 A49B72)"}, true},
+      {{"(VLM N1 \"f\" )", "(VLM T1 A0B29C8D16E10F20G8)", "(VLM H1 A49B72)"}, false},
+  };
+  for (const Case& c : cases) {
+    Main m;
+    ASSERT_TRUE(m.load("%\nO0001\nG90 G00 X0. Y0. Z10.\nT1 M06\nG01 X10. F100\nX20.\nM30\n%\n"));
+    m.s.tool_defs = c.defs;
+    Tcontroler& p = m.p->panel();
+    plat::ScriptedInput in;
+    const QImage none = p.TOOL_IMG->pixmap().toImage();
+    for (int i = 0; i < 3; ++i) m.press(p.Btn05_step);
+    ASSERT_TRUE(m.s.nc().run.th.tool_present);
+    const QImage shown = p.TOOL_IMG->pixmap().toImage();
+    EXPECT_EQ(shown != none, c.drawn);
+    if (c.drawn) EXPECT_GT(ink(shown), 100);  // an outline on the face colour
+  }
 }
 
 TEST(SimPanels, TheAlarmReadsTheCuttingBitsAndMarksDamage) {

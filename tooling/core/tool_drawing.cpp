@@ -688,11 +688,11 @@ void draw_TOOL_card(const TDraw_settings& ds, TG2_canvas& c, TG2& g, int width, 
 
 void draw_TOOL_image(const TDraw_settings& ds, TG2_canvas& c, TG2& g, int width,
                      const THOLDER& holder, const TTOOL& tool, int back_color, int margin,
-                     int height) {
+                     int height, const std::uint32_t* fill_rgb) {
   TDraw_settings d = ds;
   d.back_color = back_color;
   d.dim_color = 2;
-  c.fill_rect({0, 0}, {width, height}, color_code_to_TColor(back_color));
+  c.fill_rect({0, 0}, {width, height}, fill_rgb ? *fill_rgb : color_code_to_TColor(back_color));
   G2_set_canvas(g, kG2_slot_picture, 1, width, height, margin);
   draw_TOOL_fit(d, c, g, kG2_slot_picture, holder, tool);
 }

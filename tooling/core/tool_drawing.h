@@ -43,8 +43,10 @@ void draw_TOOL_to_canvas(const TDraw_settings& ds, TG2_canvas& c, TG2& g, int wi
 void draw_TOOL_card(const TDraw_settings& ds, TG2_canvas& c, TG2& g, int width, bool hide_dims,
                     const THOLDER& holder, const TTOOL& tool, bool print, bool white,
                     int margin, int height);
-// Lying down on the given background, dimensions in code 2.
+// Lying down on the given background, dimensions in code 2. With `fill_rgb` the picture
+// is filled with that window colour in place of the background code's colour (the
+// control panel draws on its own face colour).
 void draw_TOOL_image(const TDraw_settings& ds, TG2_canvas& c, TG2& g, int width,
                      const THOLDER& holder, const TTOOL& tool, int back_color, int margin,
-                     int height);
+                     int height, const std::uint32_t* fill_rgb = nullptr);
 void clear_TOOL_card(TG2_canvas& c, int width, int height);
