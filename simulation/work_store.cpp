@@ -183,8 +183,8 @@ bool build_work(TWORK_DATA& w, int nx, int ny, const VEC3& lo, const VEC3& hi,
 }
 
 void release_blocks(TWORK_DATA& w) {
-  std::vector<TGRID_POINT>().swap(w.grid);
-  std::vector<TGRID_POINT>().swap(w.backup);
+  TGRID_VECTOR().swap(w.grid);
+  TGRID_VECTOR().swap(w.backup);
   std::vector<float>().swap(w.xs);
   std::vector<float>().swap(w.ys);
   std::vector<float>().swap(w.tile_max);
@@ -521,7 +521,7 @@ bool CHANGE_ZIGU_to_WORK_MODE(Tmat& m, int work) {
   if (!Check_WORK_num(m, work, "CHANGE_ZIGU_to_WORK_MODE")) return false;
   TWORK_DATA& w = m.works[work];
   w.jig = 0;
-  std::vector<TGRID_POINT>().swap(w.backup);  // a plain work resets to its top instead
+  TGRID_VECTOR().swap(w.backup);  // a plain work resets to its top instead
   return true;
 }
 
@@ -604,7 +604,7 @@ bool PRESET_Z_OF_WORK_MATRIX(Tmat& m, int work, float z) {
   w.min.z = z;
   w.bottom_z = z;
   w.size.z = w.max.z - z;
-  auto raise = [z](std::vector<TGRID_POINT>& g) {
+  auto raise = [z](TGRID_VECTOR& g) {
     for (TGRID_POINT& p : g) {
       if (p.z < z) {
         p.z = z;

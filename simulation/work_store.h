@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/ats_func.h"
+#include "platform/core/system.h"
 
 // ---- capacities ----------------------------------------------------------------------------
 constexpr int WORK_MAX = 32;             // work slots 0..31
@@ -36,6 +37,8 @@ struct TGRID_POINT {
   };
 };
 static_assert(sizeof(TGRID_POINT) == 12);
+// A grid: large ones live on huge pages (a 4094 x 4094 grid is 200 MB).
+using TGRID_VECTOR = std::vector<TGRID_POINT, plat::LargeAllocator<TGRID_POINT>>;
 
 inline bool is_collision_point(const TGRID_POINT& p) { return p.col[2] == 1; }
 
@@ -66,10 +69,10 @@ struct TWORK_DATA {
   std::array<char, WORK_MEMO_SIZE> memo{};
   std::uint32_t grid_bytes = 0;  // (nx+1) * (ny+1) * 12
   // Current grid, row by row: point (ix, iy) is number (nx+1)*iy + ix.
-  std::vector<TGRID_POINT> grid;
+  TGRID_VECTOR grid;
   // The state a jig is restored to. Only jigs keep one (it is taken when a work becomes a
   // jig); a work without it reads as its uncut state, see work_backup_point().
-  std::vector<TGRID_POINT> backup;
+  TGRID_VECTOR backup;
   std::vector<float> xs;         // nx+1 X coordinates
   std::vector<float> ys;         // ny+1 Y coordinates
   std::int32_t disp_steps_x = 0, disp_steps_y = 0;

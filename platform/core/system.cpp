@@ -5,6 +5,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,6 +53,39 @@ bool (*g_memory_source)(MemoryStatus&) = nullptr;
 }  // namespace
 
 void set_memory_status_source(bool (*source)(MemoryStatus& out)) { g_memory_source = source; }
+
+namespace {
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+std::size_t large_span(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
+}  // namespace
+
+void* large_alloc(std::size_t bytes) {
+  if (bytes < kLargeBlock) return ::operator new(bytes);
+  const std::size_t span = large_span(bytes);
+  if (span < bytes || span + kHugePage < span) throw std::bad_alloc();
+  // Map one huge page more and trim both ends, so that the block starts on a huge page.
+  void* raw = mmap(nullptr, span + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                   -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  const auto base = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t start = (base + kHugePage - 1) & ~(kHugePage - 1);
+  if (start > base) munmap(raw, start - base);
+  const std::uintptr_t end = base + span + kHugePage;
+  if (end > start + span) munmap(reinterpret_cast<void*>(start + span), end - (start + span));
+  void* p = reinterpret_cast<void*>(start);
+  madvise(p, span, MADV_HUGEPAGE);  // a hint: without huge pages the block still works
+  return p;
+}
+
+void large_free(void* p, std::size_t bytes) noexcept {
+  if (!p) return;
+  if (bytes < kLargeBlock) {
+    ::operator delete(p);
+    return;
+  }
+  munmap(p, large_span(bytes));
+}
 
 bool memory_status(MemoryStatus& out) {
   if (g_memory_source) return g_memory_source(out);

@@ -1,6 +1,8 @@
 // Clock, memory status, folders and the start of other programs.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,6 +26,32 @@ bool parse_meminfo(const std::string& text, MemoryStatus& out);
 // Tests give memory_status() a figure of their own (null: /proc/meminfo again); the source
 // returns false for a figure that cannot be read.
 void set_memory_status_source(bool (*source)(MemoryStatus& out));
+
+// Large blocks (the height grids of works): blocks of 4 MiB and more are aligned to 2 MiB
+// and asked to be backed by huge pages, which cuts the page faults of a first fill of a
+// few hundred megabytes from some hundred thousand to a few hundred. Smaller blocks come
+// from operator new. large_free must get the size the block was asked with. large_alloc
+// throws std::bad_alloc when memory is short.
+void* large_alloc(std::size_t bytes);
+void large_free(void* p, std::size_t bytes) noexcept;
+
+// A standard allocator over large_alloc, for std::vector.
+template <class T>
+struct LargeAllocator {
+  using value_type = T;
+  LargeAllocator() = default;
+  template <class U>
+  LargeAllocator(const LargeAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(large_alloc(n * sizeof(T)));
+  }
+  void deallocate(T* p, std::size_t n) noexcept { large_free(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const LargeAllocator<U>&) const noexcept { return true; }
+  template <class U>
+  bool operator!=(const LargeAllocator<U>&) const noexcept { return false; }
+};
 
 // The folder of the running executable.
 std::filesystem::path executable_folder();

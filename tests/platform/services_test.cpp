@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -70,6 +72,27 @@ TEST(System, MeminfoParsing) {
   MemoryStatus real;
   EXPECT_TRUE(memory_status(real));
   EXPECT_GT(real.total_phys, 0u);
+}
+
+// Large blocks start on a huge page and hold every byte asked for; small ones come from the
+// heap; a vector over the allocator grows across the threshold keeping its contents.
+TEST(System, LargeBlocks) {
+  for (std::size_t bytes : {std::size_t{16}, std::size_t{4} << 20, (std::size_t{5} << 20) + 3,
+                            std::size_t{64} << 20}) {
+    auto* p = static_cast<unsigned char*>(plat::large_alloc(bytes));
+    ASSERT_NE(p, nullptr);
+    if (bytes >= (std::size_t{4} << 20))
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % (std::size_t{2} << 20), 0u) << bytes;
+    p[0] = 1;
+    p[bytes - 1] = 2;
+    EXPECT_EQ(p[0] + p[bytes - 1], 3);
+    plat::large_free(p, bytes);
+  }
+  std::vector<int, plat::LargeAllocator<int>> v;
+  for (int i = 0; i < (3 << 20); ++i) v.push_back(i);  // 12 MiB: through both kinds of block
+  EXPECT_EQ(v[12345], 12345);
+  EXPECT_EQ(v.back(), (3 << 20) - 1);
+  EXPECT_THROW(plat::large_alloc(static_cast<std::size_t>(-1) - 100), std::bad_alloc);
 }
 
 TEST(System, FoldersAndClock) {
