@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -77,9 +78,14 @@ struct Scene {
   }
 };
 
+// The scenes hold GL slots: they go before the application does (main clears them).
+std::map<long, std::unique_ptr<Scene>>& scenes() {
+  static std::map<long, std::unique_ptr<Scene>> all;
+  return all;
+}
+
 Scene& scene(long lines) {
-  static std::map<long, std::unique_ptr<Scene>> scenes;
-  auto& p = scenes[lines];
+  auto& p = scenes()[lines];
   if (!p) p = std::make_unique<Scene>(lines);
   return *p;
 }
@@ -89,6 +95,14 @@ void report(benchmark::State& st, Scene& sc, std::uint64_t blocks0) {
       static_cast<double>(sc.view->stepped_blocks() - blocks0), benchmark::Counter::kAvgIterations);
 }
 
+// The last path row's alpha one step off (unseen: the path is drawn without blending) makes
+// the kept geometry stale, so the next drawing runs the interpreter as the first one after a
+// load does.
+void make_geometry_stale(Scene& sc) {
+  sc.s.disp.path[std::size(sc.s.disp.path) - 1].rgba[3] ^= 1;
+}
+
+// The first drawing after a load: the interpreter's re-run, the emission and the presents.
 void BM_FullDrawing(benchmark::State& st) {
   Scene& sc = scene(st.range(0));
   if (!sc.ok) {
@@ -96,7 +110,10 @@ void BM_FullDrawing(benchmark::State& st) {
     return;
   }
   const std::uint64_t b0 = sc.view->stepped_blocks();
-  for (auto _ : st) sc.view->draw_data(4);
+  for (auto _ : st) {
+    make_geometry_stale(sc);
+    sc.view->draw_data(4);
+  }
   report(st, sc, b0);
 }
 BENCHMARK(BM_FullDrawing)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -124,11 +141,14 @@ void BM_EscapeStopsTheDrawing(benchmark::State& st) {
     st.SkipWithError("no scene");
     return;
   }
+  const std::uint64_t b0 = sc.view->stepped_blocks();
   for (auto _ : st) {
+    make_geometry_stale(sc);
     plat::ScriptedInput in;
     in.escape_after(1);
     sc.view->draw_data(4);
   }
+  report(st, sc, b0);
 }
 BENCHMARK(BM_EscapeStopsTheDrawing)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -152,5 +172,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  scenes().clear();
   return 0;
 }

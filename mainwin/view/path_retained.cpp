@@ -41,8 +41,19 @@ void PathRetained::add(const PathPoint& p) {
   verts_.push_back(static_cast<float>(p.z));
 }
 
+namespace {
+bool same_style(const PathStyle& a, const PathStyle& b) {
+  return std::memcmp(a.rgba, b.rgba, sizeof a.rgba) == 0 && a.width == b.width &&
+         a.point_size == b.point_size && a.stipple.pattern == b.stipple.pattern &&
+         a.stipple.factor == b.stipple.factor;
+}
+}  // namespace
+
 void PathRetained::style(const PathStyle& s) {
   if (!recording_ || over_) return;
+  // Line pairs are independent lines (the stipple starts again at each), so a repeated
+  // style goes on in the open run.
+  if (lines_open_ && same_style(s, cur_)) return;
   cur_ = s;
   lines_open_ = false;  // the next vertices open a new run in this style
 }
@@ -75,15 +86,21 @@ void PathRetained::draw() const {
   if (!valid_ || runs_.empty()) return;
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, verts_.data());
+  // Only what changes from one run to the next is set: a path of many short arcs is mostly
+  // runs of one style.
+  const Run* prev = nullptr;
   for (const Run& r : runs_) {
-    glColor4ubv(r.style.rgba);
-    glLineWidth(r.style.width);
-    glPointSize(r.style.point_size);
-    if (r.style.point_size > 1)
-      glEnable(GL_POINT_SMOOTH);
-    else
-      glDisable(GL_POINT_SMOOTH);
-    path_gl_stipple(r.style.stipple);
+    if (!prev || !same_style(prev->style, r.style)) {
+      glColor4ubv(r.style.rgba);
+      glLineWidth(r.style.width);
+      glPointSize(r.style.point_size);
+      if (r.style.point_size > 1)
+        glEnable(GL_POINT_SMOOTH);
+      else
+        glDisable(GL_POINT_SMOOTH);
+      path_gl_stipple(r.style.stipple);
+    }
+    prev = &r;
     glDrawArrays(r.prim, static_cast<GLint>(r.first), static_cast<GLsizei>(r.count));
   }
   glDisableClientState(GL_VERTEX_ARRAY);
