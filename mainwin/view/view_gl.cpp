@@ -640,16 +640,21 @@ void TVLM_view::make_readout_text(bool show_text) {
     get_NCD_err_msg(e.status, t);
     lines[1] = "ERR : " + t;
   }
-  const int lh = std::max(8, s_.disp.LOC_height + 4);
-  std::size_t widest = 0;
-  for (const std::string& s : lines) widest = std::max(widest, s.size());
-  const int bw = static_cast<int>(widest) * std::max(4, s_.disp.LOC_height / 2 + 1) + 7;
+  const int font_px = std::max(4, s_.disp.LOC_height);
+  const int lh = font_px + 4;
+  int widest = 0;
+  for (const std::string& s : lines) widest = std::max(widest, Tgl_func::canvas_text_width(s, font_px));
+  const int bw = widest + 7;
   int x = marker_[0] + 5, y = marker_[1] + 5;
   x = std::max(1, std::min(x, v.panel_w - bw - 9));
   y = std::max(1, std::min(y, v.panel_h - 3 * lh - 9));
+  // A rounded box in the background colour, framed and written in the read-out colour.
+  const auto byte = [](float c) { return static_cast<std::uint32_t>(std::clamp(c, 0.0f, 1.0f) * 255.0f + 0.5f); };
+  const std::uint32_t back = byte(v.background[0]) | byte(v.background[1]) << 8 | byte(v.background[2]) << 16;
   const std::int32_t r[4] = {x, y, x + bw, y + 3 * lh + 7};
-  gl_.draw_frame_rect(slot_, s_.disp.LOC_tcolor, r);
-  for (int i = 0; i < 3; ++i) gl_.draw_canvas_text(slot_, x + 4, y + 4 + i * lh, lines[i], s_.disp.LOC_tcolor);
+  gl_.draw_canvas_box(slot_, back, s_.disp.LOC_tcolor, r, 6);
+  for (int i = 0; i < 3; ++i)
+    gl_.draw_canvas_text(slot_, x + 4, y + 4 + i * lh, lines[i], s_.disp.LOC_tcolor, font_px);
 }
 
 // ---- stepping -----------------------------------------------------------------------------

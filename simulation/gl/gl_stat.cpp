@@ -565,10 +565,63 @@ void Tgl_func::draw_frame_rect(int id, std::uint32_t colour, const std::int32_t 
   canvas_end(id);
 }
 
-void Tgl_func::draw_canvas_text(int id, int x, int y, const std::string& text, std::uint32_t colour) {
+namespace {
+QColor canvas_colour(std::uint32_t c) {
+  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                static_cast<int>((c >> 16) & 0xFF));
+}
+
+// The canvas font: the system's fixed-pitch gothic (any monospace font where it is missing),
+// so that numbers padded with blanks line up.
+QFont canvas_font(int px) {
+  QFont f;
+  if (px <= 0) return f;
+  f.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"),
+                 QStringLiteral("monospace")});
+  f.setStyleHint(QFont::Monospace, QFont::NoAntialias);  // whole pixels, as the window canvas
+  f.setFixedPitch(true);
+  f.setPixelSize(px);
+  return f;
+}
+}  // namespace
+
+void Tgl_func::blit_canvas_image(int id, int x, int y, const QImage& img) {
+  if (!canvas_begin(id)) return;
+  const QImage up = img.convertToFormat(QImage::Format_RGBA8888).mirrored(false, true);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glRasterPos2i(0, 0);
+  glBitmap(0, 0, 0, 0, static_cast<float>(x), -static_cast<float>(y + img.height()), nullptr);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glDrawPixels(up.width(), up.height(), GL_RGBA, GL_UNSIGNED_BYTE, up.constBits());
+  canvas_end(id);
+}
+
+int Tgl_func::canvas_text_width(const std::string& text, int font_px) {
+  return QFontMetrics(canvas_font(font_px)).horizontalAdvance(plat::to_qstring(text));
+}
+
+void Tgl_func::draw_canvas_box(int id, std::uint32_t fill, std::uint32_t frame,
+                               const std::int32_t r[4], int corner) {
+  if (id < 0 || id >= GL_SLOT_COUNT) return;
+  const int w = r[2] - r[0] + 1, h = r[3] - r[1] + 1;
+  if (w <= 0 || h <= 0) return;
+  QImage img(w, h, QImage::Format_RGBA8888);
+  img.fill(Qt::transparent);
+  {
+    QPainter p(&img);
+    p.setPen(canvas_colour(frame));
+    p.setBrush(canvas_colour(fill));
+    p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), corner, corner);
+  }
+  blit_canvas_image(id, r[0], r[1], img);
+}
+
+void Tgl_func::draw_canvas_text(int id, int x, int y, const std::string& text, std::uint32_t colour,
+                                int font_px) {
   if (id < 0 || id >= GL_SLOT_COUNT || text.empty()) return;
   const QString qs = plat::to_qstring(text);
-  QFont font;
+  const QFont font = canvas_font(font_px);
   const QFontMetrics fm(font);
   const int w = fm.horizontalAdvance(qs) + 2, h = fm.height() + 2;
   if (w <= 2 || h <= 2) return;
@@ -580,15 +633,7 @@ void Tgl_func::draw_canvas_text(int id, int x, int y, const std::string& text, s
     p.setPen(QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
     p.drawText(1, 1 + fm.ascent(), qs);
   }
-  if (!canvas_begin(id)) return;
-  const QImage up = img.mirrored(false, true);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glRasterPos2i(0, 0);
-  glBitmap(0, 0, 0, 0, static_cast<float>(x), -static_cast<float>(y + h), nullptr);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glDrawPixels(up.width(), up.height(), GL_RGBA, GL_UNSIGNED_BYTE, up.constBits());
-  canvas_end(id);
+  blit_canvas_image(id, x, y, img);
 }
 
 QImage Tgl_func::grab(int id) {

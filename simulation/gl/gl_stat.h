@@ -112,8 +112,16 @@ class Tgl_func {
   void draw_icon_at(int id, const std::int32_t pt[2], const QImage& graphic);
   // A closed outline through (l, t), (l, b - 1), (r - 1, b - 1), (r - 1, t).
   void draw_frame_rect(int id, std::uint32_t colour, const std::int32_t rect[4]);
-  // A text written into the picture at the window point (its top left corner).
-  void draw_canvas_text(int id, int x, int y, const std::string& text, std::uint32_t colour);
+  // A text written into the picture at the window point (its top left corner), in the
+  // canvas font of that pixel height (0: the application's font).
+  void draw_canvas_text(int id, int x, int y, const std::string& text, std::uint32_t colour,
+                        int font_px = 0);
+  // The width in pixels of a text in the canvas font.
+  static int canvas_text_width(const std::string& text, int font_px);
+  // A rectangle (l, t)-(r, b) with corners rounded by `corner` pixels, filled with `fill`
+  // and outlined with `frame`.
+  void draw_canvas_box(int id, std::uint32_t fill, std::uint32_t frame, const std::int32_t rect[4],
+                       int corner);
 
   void draw_arc_GL_G17(int id, const float c[3], const float s[3], const float e[3], float r,
                        bool clockwise, bool end_point);
@@ -133,6 +141,8 @@ class Tgl_func {
   void canvas_end(int id);
 
  private:
+  // An image drawn over the picture with its top left corner at the window point.
+  void blit_canvas_image(int id, int x, int y, const QImage& img);
   bool valid_id(int id, const char* op);
   void drain_errors(int id, const char* head_fmt, const char* item_fmt, const char* more_fmt);
   void draw_arc_plane(int id, int plane, const float c[3], const float s[3], const float e[3],

@@ -156,6 +156,49 @@ TEST(ViewGl, TheLoadedPathIsDrawnInItsBandColoursAndHiddenRapidsLeaveTheBackgrou
   EXPECT_TRUE(colour_near(img, f.at(20, 0, -1), feed));
 }
 
+// The read-out box: below and right of the tool's marker, framed in the read-out colour and
+// filled with the background, so the path under it does not show through its text.
+TEST(ViewGl, TheReadOutBoxCoversThePathBesideTheMarker) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  f.s.disp.VIS_BOUNDARY = 0;
+  ASSERT_TRUE(f.load());
+  f.s.disp.LOC_tcolor = 0x0000FF;  // red: unlike the path and the background
+  f.s.disp.LOC_height = 12;
+  f.view->draw_data(4);
+  // To the foot of the plunge: the feed along X leaves the marker down and right, under
+  // where the box goes.
+  for (int i = 0; i < 3; ++i) f.view->draw_data(6);
+  const float* t = f.view->tool_position();
+  ASSERT_FLOAT_EQ(t[0], 0);
+  ASSERT_FLOAT_EQ(t[2], -1);
+  f.view->draw_data(24);  // the marker alone
+  const QImage plain = f.picture();
+  f.view->draw_data(17);  // with the read-out
+  const QImage boxed = f.picture();
+  if (const char* dump = std::getenv("VIEW_GL_DUMP")) boxed.save(QString::fromLocal8Bit(dump));
+  const QPoint o = f.at(t[0], t[1], t[2]) + QPoint(5, 5);  // the box's top left corner
+  const std::uint32_t c = f.s.disp.LOC_tcolor;
+  const std::uint8_t loc[3] = {static_cast<std::uint8_t>(c & 0xFF),
+                               static_cast<std::uint8_t>((c >> 8) & 0xFF),
+                               static_cast<std::uint8_t>((c >> 16) & 0xFF)};
+  EXPECT_TRUE(colour_near(boxed, o + QPoint(0, 20), loc));  // the left edge below the corner
+  EXPECT_TRUE(colour_near(boxed, o + QPoint(20, 0), loc));  // the top edge
+  // Inside the box the feed line is gone.
+  const std::uint8_t* feed = f.s.disp.path[static_cast<std::size_t>(PathEmitter::feed_band(f.s.disp, 500))].rgba;
+  const auto feed_pixels = [&](const QImage& img) {
+    int n = 0;
+    for (int y = o.y() + 5; y < o.y() + 36; ++y)  // inside the rounded corners
+      for (int x = o.x() + 5; x < o.x() + 30; ++x) {
+        const QRgb p = img.pixel(x, y);
+        n += qRed(p) == feed[0] && qGreen(p) == feed[1] && qBlue(p) == feed[2] ? 1 : 0;
+      }
+    return n;
+  };
+  EXPECT_GT(feed_pixels(plain), 5) << "nothing under the box: the probe proves nothing";
+  EXPECT_EQ(feed_pixels(boxed), 0);
+}
+
 TEST(ViewGl, APickAtAProjectedSegmentNamesItsLineAndAMissGivesMinusOne) {
   ViewFixture f;
   ASSERT_TRUE(f.ok);
