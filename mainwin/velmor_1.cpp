@@ -212,6 +212,12 @@ class Tvelmor::WindowUi : public TVLM_ui {
     return show_tool_check_dialog(&w_, r, p);
   }
   // The control panel, the error list and the simulation menu.
+  void work_window_point(const std::string& point) override {
+    if (w_.sim_panels_ && w_.sim_panels_->work_window()) w_.sim_panels_->work_window()->show_point(point);
+  }
+  void work_window_text(const std::string& text) override {
+    if (w_.sim_panels_ && w_.sim_panels_->work_window()) w_.sim_panels_->work_window()->show_text(text);
+  }
   void panel_tool_image() override {
     if (w_.sim_panels_) w_.sim_panels_->panel().Draw_controler_TOOL_IMG();
   }

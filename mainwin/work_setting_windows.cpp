@@ -29,6 +29,8 @@ class TVLM_work_setting_windows::SimWindow final : public SIM_WORK_WINDOW {
     w_.raise();
     w_.activateWindow();
   }
+  void show_point(const std::string& point) override { w_.show_measured_point(point); }
+  void show_text(const std::string& text) override { w_.show_note(text); }
 
  private:
   TWorkSetWin& w_;

@@ -131,6 +131,11 @@ struct TTOOL_PARAM {
   std::int32_t seg_count = 0;
 };
 
+// One segment of the measuring chain.
+struct TMEASURE_SEG {
+  VEC3 a, b;
+};
+
 // The picked grid cell of the work view.
 struct TPICK_CELL {
   float x = 0, y = 0, z = 0, top = 0;
@@ -185,6 +190,10 @@ struct Tmat {
   float spin_angle = 0;
   std::uint8_t frame_color[4] = {255, 255, 255, 255};
   float frame_height = 0;             // height of the grid-point frame (measuring)
+  // The measuring chain of measure mode, segment by segment; `measure_open` while the
+  // chain is being drawn (a new chain starts at the next segment after it closed).
+  std::vector<TMEASURE_SEG> measure;
+  std::uint8_t measure_open = 0;
   // -- texts; text[0] is the last error text
   std::string text[TMAT_TEXT_COUNT];
   // -- cut abort and index box

@@ -583,9 +583,18 @@ bool TWorkSetWin::move_cursor(int dx, int dy) {
   host_.draw_data(24);
   char buf[160];
   std::snprintf(buf, sizeof buf, "( %.3f , %.3f , %.3f)", p.x, p.y, p.z);
-  ED_KEISOKU_VIEW->setText(QString::fromLatin1(buf));
-  setWindowTitle(q("計測モード ") + QString::fromLatin1(buf));
+  show_measured_point(buf);
   return true;
+}
+
+void TWorkSetWin::show_measured_point(const std::string& point) {
+  ED_KEISOKU_VIEW->setText(plat::to_qstring(point));
+  setWindowTitle(q("計測モード ") + plat::to_qstring(point));
+}
+
+void TWorkSetWin::show_note(const std::string& text) {
+  if (auto* memo = findChild<QPlainTextEdit*>(QStringLiteral("Memo1")))
+    memo->setPlainText(plat::to_qstring(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 bool TWorkSetWin::eventFilter(QObject* o, QEvent* ev) {

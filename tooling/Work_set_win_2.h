@@ -62,6 +62,10 @@ class TWorkSetWin : public QWidget {
   void PNL_WORK_COLORClick(int tag);
   // Ctrl+arrow in measure mode: moves the lattice cursor; true when it moved.
   bool move_cursor(int dx, int dy);
+  // Measure mode's read-outs from the 3D view: the point "( x , y , z)" in ED_KEISOKU_VIEW
+  // and the caption, and a text (CP932, CR LF) in the text box.
+  void show_measured_point(const std::string& point);
+  void show_note(const std::string& text);
 
   TWork_set_rules& rules() { return rules_; }
 

@@ -50,6 +50,9 @@ class TVLM_ui {
   // The control panel.
   virtual void panel_refresh() {}
   virtual void panel_tool_image() {}  // the panel's picture of the current tool
+  // The work window's measured point "( x , y , z)" and its text box (CP932, CR LF).
+  virtual void work_window_point(const std::string& /*point*/) {}
+  virtual void work_window_text(const std::string& /*text*/) {}
   virtual void panel_reset() {}
   // The error-list window: whether it already holds lines; fill and show it.
   virtual bool err_window_has_lines() { return false; }

@@ -74,6 +74,9 @@ class SIM_WORK_WINDOW {
   virtual void place(int left, int top) = 0;
   virtual void position(int& left, int& top) = 0;
   virtual void show() = 0;
+  // Measure mode's read-outs: the point "( x , y , z)" and the text box (CP932, CR LF).
+  virtual void show_point(const std::string& /*point*/) {}
+  virtual void show_text(const std::string& /*text*/) {}
 };
 
 // What the simulation commands ask of the windows. Every call has a default that does

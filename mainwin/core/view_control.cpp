@@ -73,6 +73,77 @@ std::string view_damage_text(int damage) {
   return s;
 }
 
+std::string view_point_text(const PathPoint& p) {
+  return "( " + view_round3_text(p.x) + " , " + view_round3_text(p.y) + " , " +
+         view_round3_text(p.z) + ")";
+}
+
+std::string view_cell_text(int mark, int damage) {
+  std::string s;
+  if (mark == -2) {
+    s = " 格子無し\r\n\r\n";
+  } else if (mark < 0) {
+    s = " 未加工\r\n\r\n";
+  } else {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, " NCデータ %d 行目で加工\r\n\r\n", mark + 1);
+    s = buf;
+  }
+  if (damage > 1) {
+    static const struct {
+      int bit;
+      const char* text;
+    } words[] = {{2, " 破損あり: 無刃領域で加工しました"}, {4, " 破損あり: 刃長が足りませんでした"},
+                 {8, " 破損あり: シャンクかホルダで加工しました"}, {16, " 破損あり: 冶具を加工しました"},
+                 {32, " 破損あり: 側面で加工しました"}, {128, " 破損あり: G00 で加工しました"}};
+    for (const auto& w : words)
+      if (damage & w.bit) s += std::string(w.text) + "\r\n";
+  }
+  return s;
+}
+
+// Ctrl and no button pressed in measure mode: the point under the cursor on the frame
+// plane. With the second-point switch it is the measured point (the left button draws the
+// chain); otherwise the grid cell there is read out and the simulation goes to its line.
+void ViewMouse::measure_move(unsigned state, int x, int y) {
+  PathPoint p;
+  if (!host_.plane_point(x, y, host_.frame_height(), p)) return;
+  if (host_.measure_second_point()) {
+    host_.set_tool_position(p);
+    if (state & VM_LEFT) {
+      host_.add_measure_segment(chain_open_ ? chain_last_ : p, p);
+      chain_open_ = true;
+      chain_last_ = p;
+    } else if (chain_open_) {
+      host_.end_measure_chain();
+      chain_open_ = false;
+    }
+    host_.draw_data(23);
+    host_.show_measured(view_point_text(p));
+    return;
+  }
+  const ViewWorkPick c = host_.pick_cell(p);
+  if (!c.found) return;
+  host_.show_measured(view_point_text({c.x, c.y, c.z}));
+  if (c.mark != cell_line_ && seekable(c.mark)) host_.seek_line(c.mark);
+  cell_line_ = c.mark;
+  host_.range_from_top();
+  host_.set_tool_position({c.x, c.y, c.z});
+  host_.draw_data(3);
+  host_.show_cell_text(view_cell_text(c.mark, c.damage));
+}
+
+// A path line picked in measure mode: its end is the measured point and the frame height.
+void ViewMouse::measure_pick(int line) {
+  host_.seek_line(line);
+  const PathPoint p = host_.current_position();
+  host_.set_frame_height(p.z);
+  host_.set_tool_position(p);
+  host_.draw_data(24);
+  host_.show_measured(view_point_text(p));
+  host_.refresh_panels();
+}
+
 void ViewMouse::pick_work(int x, int y) {
   const ViewWorkPick p = host_.pick_work(x, y);
   if (!p.found) return;
@@ -134,6 +205,10 @@ void ViewMouse::down(ViewButton b, unsigned state, int x, int y) {
   if ((mode & 0xF0) == 0x20 || (state & VM_CTRL)) {
     const int line = host_.click_entity(x, y);
     if (!seekable(line)) return;
+    if (host_.measure_mode()) {
+      measure_pick(line);
+      return;
+    }
     host_.seek_line(line);
     host_.draw_data(44);
     host_.refresh_panels();
@@ -150,6 +225,14 @@ void ViewMouse::move(unsigned state, int x, int y) {
     rx2_ = x;
     ry2_ = y;
     host_.xor_rect(rx1_, ry1_, rx2_, ry2_);
+  }
+  if (!button_down_ && (state & VM_CTRL) && host_.measure_mode()) {
+    measure_move(state, x, y);
+    return;
+  }
+  if (chain_open_) {  // Ctrl let go: the chain ends
+    host_.end_measure_chain();
+    chain_open_ = false;
   }
   if (!left && !right) {
     button_down_ = false;

@@ -68,7 +68,33 @@ class ViewMouseHost {
   virtual ViewParams& view() = 0;
   virtual int panel_width() = 0;
   virtual int panel_height() = 0;
+
+  // Measure mode (the work window's switch) and its second-point switch (the work window's
+  // move-tool switch).
+  virtual bool measure_mode() { return false; }
+  virtual bool measure_second_point() { return false; }
+  // The height of the work store's grid-point frame, the plane that measuring works on.
+  virtual double frame_height() { return 0; }
+  virtual void set_frame_height(double /*z*/) {}
+  // The point under the window point on the plane Z = z; false when the view looks along it.
+  virtual bool plane_point(int /*x*/, int /*y*/, double /*z*/, PathPoint& /*out*/) { return false; }
+  // The measuring chain the work store keeps: one segment more, or the chain ends.
+  virtual void add_measure_segment(const PathPoint& /*a*/, const PathPoint& /*b*/) {}
+  virtual void end_measure_chain() {}
+  // The grid cell of the picked work under the world point, stored as the picked cell.
+  virtual ViewWorkPick pick_cell(const PathPoint& /*p*/) { return {}; }
+  // The drawn range becomes the program's top to the current block.
+  virtual void range_from_top() {}
+  // The work window: its point read-out "( x , y , z)" (and caption), and its text box.
+  virtual void show_measured(const std::string& /*point*/) {}
+  virtual void show_cell_text(const std::string& /*text*/) {}
 };
+
+// "( %.3f , %.3f , %.3f)" of a point, in the project's rounding.
+std::string view_point_text(const PathPoint& p);
+// The work window's text about a grid cell: where it was cut (mark -2 no grid, -1 uncut,
+// else the 0-based NC line) and a line per damage bit, each line ended by CR LF.
+std::string view_cell_text(int mark, int damage);
 
 enum ViewMouseState : unsigned {
   VM_SHIFT = 1, VM_CTRL = 2, VM_LEFT = 4, VM_RIGHT = 8,
@@ -95,6 +121,8 @@ class ViewMouse {
 
  private:
   void pick_work(int x, int y);
+  void measure_move(unsigned state, int x, int y);
+  void measure_pick(int line);
   bool seekable(int line) { return line >= 0 && line < host_.line_count(); }
 
   ViewMouseHost& host_;
@@ -102,4 +130,9 @@ class ViewMouse {
   bool button_down_ = false;
   bool rect_started_ = false;
   int rx1_ = 0, ry1_ = 0, rx2_ = 0, ry2_ = 0;
+  // Measuring: the chain's last point while the left button draws it; the line of the cell
+  // last read out (the seek runs the program, so it is made only when the line changes).
+  bool chain_open_ = false;
+  PathPoint chain_last_;
+  int cell_line_ = -3;
 };

@@ -161,6 +161,44 @@ class TVLM_view::MouseHost : public ViewMouseHost {
   void add_memo_line(const std::string& line) override {
     v_.ui_.show_err_window({line}, std::string());
   }
+  bool measure_mode() override { return v_.s_.disp.WSW_MatrixLine != 0; }
+  bool measure_second_point() override { return v_.s_.disp.WSW_MANUAL_CUTMODE != 0; }
+  double frame_height() override { return v_.s_.mat->frame_height; }
+  void set_frame_height(double z) override { v_.s_.mat->frame_height = static_cast<float>(z); }
+  bool plane_point(int x, int y, double z, PathPoint& out) override {
+    commit();
+    float p[3];
+    if (!get_3Dpos(v_.gl_.slot[v_.slot_].view, p, z, y, x)) return false;
+    out = {p[0], p[1], p[2]};
+    return true;
+  }
+  void add_measure_segment(const PathPoint& a, const PathPoint& b) override {
+    Tmat& m = *v_.s_.mat;
+    m.measure.push_back({VEC3{static_cast<float>(a.x), static_cast<float>(a.y), static_cast<float>(a.z)},
+                         VEC3{static_cast<float>(b.x), static_cast<float>(b.y), static_cast<float>(b.z)}});
+    m.measure_open = 1;
+  }
+  void end_measure_chain() override { v_.s_.mat->measure_open = 0; }
+  ViewWorkPick pick_cell(const PathPoint& p) override {
+    ViewWorkPick c;
+    Tmat& m = *v_.s_.mat;
+    if (m.pick.work < 0 || m.pick.work >= WORK_MAX || !m.works[m.pick.work].in_use)
+      m.pick.work = m.cur_work;  // the work the window has selected
+    if (!PICK_WORK_POINT(m, static_cast<float>(p.x), static_cast<float>(p.y))) return c;
+    c.found = true;
+    c.work = m.pick.work;
+    c.x = m.pick.x, c.y = m.pick.y, c.z = m.pick.z;
+    c.mark = m.pick.mark;
+    c.damage = m.pick.damage;
+    return c;
+  }
+  void range_from_top() override {
+    NCD_DATA& d = v_.s_.nc();
+    d.pos.mark_first = 0;
+    d.pos.mark_last = std::max(0, d.pos.block_count);
+  }
+  void show_measured(const std::string& point) override { v_.ui_.work_window_point(point); }
+  void show_cell_text(const std::string& text) override { v_.ui_.work_window_text(text); }
   ViewParams& view() override {
     const TGL_VIEW& g = v_.gl_.slot[v_.slot_].view;
     p_.shift_x = g.first_shift[0], p_.shift_y = g.first_shift[1], p_.shift_z = g.first_shift[2];

@@ -104,6 +104,27 @@ class FakeHost final : public ViewMouseHost {
   ViewParams& view() override { return v; }
   int panel_width() override { return 200; }
   int panel_height() override { return 100; }
+
+  // measuring
+  bool measure = false, second = false, plane_ok = true;
+  double frame = 0;
+  ViewWorkPick cell;
+  std::vector<std::pair<PathPoint, PathPoint>> segments;
+  int chain_ends = 0;
+  std::vector<std::string> points, notes;
+  bool measure_mode() override { return measure; }
+  bool measure_second_point() override { return second; }
+  double frame_height() override { return frame; }
+  void set_frame_height(double z) override { frame = z; }
+  bool plane_point(int x, int y, double z, PathPoint& out) override {
+    out = {static_cast<double>(x), static_cast<double>(-y), z};
+    return plane_ok;
+  }
+  void add_measure_segment(const PathPoint& a, const PathPoint& b) override { segments.emplace_back(a, b); }
+  void end_measure_chain() override { ++chain_ends; }
+  ViewWorkPick pick_cell(const PathPoint&) override { return cell; }
+  void show_measured(const std::string& p) override { points.push_back(p); }
+  void show_cell_text(const std::string& t) override { notes.push_back(t); }
 };
 
 }  // namespace
@@ -209,4 +230,84 @@ TEST(ViewMouse, NothingWithoutData) {
   m.move(VM_RIGHT, 30, 0);
   m.up(ViewButton::right, 0, 30, 0);
   EXPECT_TRUE(h.draws.empty());
+}
+
+// Measure mode: Ctrl moves with the second-point switch place the measured point on the
+// frame plane and the left button draws a chain; without it they read the grid cell out and
+// seek only when its line changes; a right pick takes the line's end as the frame height.
+TEST(ViewMouse, MeasureModeReadsPointsCellsAndPickedLines) {
+  {
+    FakeHost h;
+    ViewMouse m(h);
+    h.frame = -2;
+    m.move(VM_CTRL, 10, 20);  // measure mode off: nothing
+    EXPECT_TRUE(h.points.empty());
+    h.measure = h.second = true;
+    m.move(VM_CTRL, 10, 20);
+    m.move(VM_CTRL | VM_LEFT, 12, 20);
+    m.move(VM_CTRL | VM_LEFT, 15, 24);
+    m.move(VM_CTRL, 16, 24);  // the button let go: the chain ends
+    EXPECT_DOUBLE_EQ(h.tool.x, 16);
+    EXPECT_DOUBLE_EQ(h.tool.z, -2);
+    ASSERT_EQ(h.segments.size(), 2u);
+    EXPECT_DOUBLE_EQ(h.segments[0].first.x, 12);   // the chain starts at its first point
+    EXPECT_DOUBLE_EQ(h.segments[0].second.x, 12);
+    EXPECT_DOUBLE_EQ(h.segments[1].first.x, 12);   // and goes on from the last one
+    EXPECT_DOUBLE_EQ(h.segments[1].second.y, -24);
+    EXPECT_EQ(h.chain_ends, 1);
+    EXPECT_EQ(h.points.back(), "( 16.000 , -24.000 , -2.000)");
+    EXPECT_EQ(h.draws, (std::vector<int>{23, 23, 23, 23}));
+    EXPECT_TRUE(h.seeks.empty());
+    h.plane_ok = false;  // looking along the plane
+    m.move(VM_CTRL, 30, 30);
+    EXPECT_EQ(h.draws.size(), 4u);
+  }
+  {
+    struct Case {
+      int mark, damage;
+      const char* text;
+    };
+    const Case cases[] = {
+        {-2, 0, " 格子無し\r\n\r\n"},
+        {-1, 0, " 未加工\r\n\r\n"},
+        {8, 1, " NCデータ 9 行目で加工\r\n\r\n"},
+        {8, 1 | 4 | 128,
+         " NCデータ 9 行目で加工\r\n\r\n 破損あり: 刃長が足りませんでした\r\n"
+         " 破損あり: G00 で加工しました\r\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(view_cell_text(c.mark, c.damage), c.text) << c.mark;
+
+    FakeHost h;
+    ViewMouse m(h);
+    h.measure = true;
+    h.cell = {true, 0, 5, 1.5, 2, 3, 8, 1};
+    m.move(VM_CTRL, 10, 20);
+    m.move(VM_CTRL, 11, 20);  // the same line: no second seek
+    h.cell.mark = -1;         // uncut: nothing to seek
+    m.move(VM_CTRL, 12, 20);
+    EXPECT_EQ(h.seeks, (std::vector<int>{8}));
+    EXPECT_EQ(h.draws, (std::vector<int>{3, 3, 3}));
+    EXPECT_EQ(h.points.back(), "( 1.500 , 2.000 , 3.000)");
+    EXPECT_EQ(h.notes.front(), " NCデータ 9 行目で加工\r\n\r\n");
+    EXPECT_EQ(h.notes.back(), " 未加工\r\n\r\n");
+    h.cell.found = false;
+    m.move(VM_CTRL, 13, 20);
+    EXPECT_EQ(h.draws.size(), 3u);
+    // a drag with the button held is not a measurement
+    m.down(ViewButton::right, VM_RIGHT, 0, 0);
+    m.move(VM_RIGHT | VM_CTRL, 5, 0);
+    EXPECT_EQ(h.points.size(), 3u);
+  }
+  {
+    FakeHost h;
+    ViewMouse m(h);
+    h.measure = true;
+    h.entity = 7;
+    m.down(ViewButton::right, VM_RIGHT | VM_CTRL, 5, 5);
+    EXPECT_EQ(h.seeks, (std::vector<int>{7}));
+    EXPECT_DOUBLE_EQ(h.frame, 30);  // the line's end
+    EXPECT_DOUBLE_EQ(h.tool.y, 20);
+    EXPECT_EQ(h.draws, (std::vector<int>{24}));
+    EXPECT_EQ(h.points, (std::vector<std::string>{"( 10.000 , 20.000 , 30.000)"}));
+  }
 }
