@@ -19,6 +19,14 @@ void PathRetained::begin(const PathRetainedKey& k) {
   cur_ = PathStyle{};
 }
 
+void PathRetained::resume(const PathRetainedKey& k) {
+  key_ = k;
+  valid_ = false;
+  recording_ = true;
+  lines_open_ = false;  // the emitter starts again with its first style
+  cur_ = PathStyle{};
+}
+
 PathRetained::Run& PathRetained::run_for(GLenum prim) {
   const auto n = static_cast<std::uint32_t>(verts_.size() / 3);
   // line pairs go on in one run until the style changes; strips and points are runs of

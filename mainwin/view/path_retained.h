@@ -28,6 +28,8 @@ class PathRetained final : public PathSink {
   const PathRetainedKey& key() const { return key_; }
   // Recording: begin, the emitted geometry, then finish (kept) or drop.
   void begin(const PathRetainedKey& k);
+  // Recording goes on after what is kept, under the key of the grown range.
+  void resume(const PathRetainedKey& k);
   void finish() { valid_ = !over_; recording_ = false; }
   std::size_t bytes() const { return verts_.size() * sizeof(float) + runs_.size() * sizeof(Run); }
   // Draws every run in order into the current context.

@@ -569,9 +569,21 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
   }
   // only the panel's own full drawings are kept (the preview's picture has its own scale)
   const bool record = !limit && id == slot_;
-  if (record) retained_.begin(key);
+  // A range grown at its end (stepping, playing) draws what is kept and runs on from its
+  // old end only, keeping what it adds.
+  PathRetainedKey grown = retained_.key();
+  grown.last = last;
+  const int kept_last = retained_.key().last;
+  const bool extend = record && retained_.valid() && grown == key && kept_last < last;
+  if (extend) {
+    retained_.draw();
+    retained_.resume(key);
+  } else if (record) {
+    retained_.begin(key);
+  }
   Save_NCD_pos_A(d);
-  Goto_NCD_step(d, first, false);
+  // (a seek to block n stands after n - 1 blocks: the kept geometry ends after kept_last)
+  Goto_NCD_step(d, extend ? kept_last + 1 : first, false);
   PathGlSink gl_sink;
   PathTee tee(gl_sink, retained_);
   PathEmitter em(disp, opt, record ? static_cast<PathSink&>(tee) : gl_sink);

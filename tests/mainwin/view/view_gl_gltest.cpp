@@ -288,6 +288,7 @@ TEST(ViewGl, TheKeptPathDrawsTheSamePixelsAndChangesOfThePathRunItAgain) {
   f.view->draw_data(4);
   const QImage first = f.picture();
   std::uint64_t n = f.view->stepped_blocks();
+  const std::uint64_t whole_run = n;
   TGL_VIEW& v = f.gl.slot[0].view;
   // the same view from the kept geometry: no interpreter steps, the same picture
   f.view->draw_data(4);
@@ -303,6 +304,22 @@ TEST(ViewGl, TheKeptPathDrawsTheSamePixelsAndChangesOfThePathRunItAgain) {
   v.rot_z -= 20;
   v.first_shift[0] -= 0.1f;
   v.zoom /= 2;
+  // a range grown at its end (as stepping grows it) runs on from the old end only
+  // (every block once: with the see-through path a block drawn twice would show darker)
+  const int end = f.s.nc().pos.mark_last;
+  f.s.nc().pos.mark_last = 3;
+  n = f.view->stepped_blocks();
+  f.view->draw_data(4);
+  const std::uint64_t head_run = f.view->stepped_blocks() - n;
+  f.s.nc().pos.mark_last = end;
+  n = f.view->stepped_blocks();
+  f.view->draw_data(4);
+  EXPECT_EQ(f.view->stepped_blocks() - n, whole_run - head_run);
+  EXPECT_EQ(f.picture(), first);
+  n = f.view->stepped_blocks();
+  f.view->draw_data(4);  // and keeps what it added
+  EXPECT_EQ(f.view->stepped_blocks(), n);
+  EXPECT_EQ(f.picture(), first);
   // what the path is drawn from runs it again
   struct Change {
     const char* what;
