@@ -145,8 +145,8 @@ void take_words(NCD_DATA& d, const NCD_LINE_WORDS& w, bool has_other) {
   if (w.has(NCD_MB_P)) e.p = w.v(NCD_MB_P);
   if (w.has(NCD_MB_O)) e.o = w.v(NCD_MB_O);
   if (w.has(NCD_MB_L)) e.l = w.v(NCD_MB_L);
-  if (w.has(NCD_MB_H)) e.h = w.v(NCD_MB_H);
-  if (w.has(NCD_MB_D)) e.d = w.v(NCD_MB_D);
+  if (w.has(NCD_MB_H)) e.h = w.v(NCD_MB_H), e.dh_read |= 2;
+  if (w.has(NCD_MB_D)) e.d = w.v(NCD_MB_D), e.dh_read |= 1;
   if (w.has(NCD_MB_S)) e.s = w.v(NCD_MB_S);
   if (w.has(NCD_MB_Q)) e.q = w.f(NCD_MB_Q);
   if (w.has(NCD_MB_T)) e.t_word = w.v(NCD_MB_T);

@@ -177,6 +177,7 @@ struct NCD_EXEC {
   std::int32_t t_cur = 0, t_word = 0;
   float a = 0, b = 0, c = 0, q = 0, f = 100.0f;
   std::int32_t o = 0, p = 0, l = 0, n = 0, h = 0, d = 0, s = -1;
+  std::uint8_t dh_read = 0;  // bit 0: a D word has been read, bit 1: an H word
   std::int32_t spindle = 0;  // 3 M03, 4 M04, 0 M05, 5 stopped by a cycle
   std::int32_t coolant = 0;  // bit 0 M07, bit 1 M08
   std::uint32_t mode = 17;   // plane in bits 4-5, work system in bits 0-3

@@ -151,7 +151,10 @@ void fill_record(NCD_DATA& d, NCD_TOOL_STAT& r, int t, const NCD_TOOL_RUN& v, in
   r.feed_rev = v.feed_rev_set ? v.feed_rev : 0;
   r.first_block = first_block;
   r.last_block = last_block;
-  r.block_text = {d.block_text.f, d.block_text.s};
+  char code[2][24] = {"", ""};
+  if (d.exec.dh_read & 1) std::snprintf(code[0], sizeof code[0], "D%.2d", d.exec.d);
+  if (d.exec.dh_read & 2) std::snprintf(code[1], sizeof code[1], "H%.2d", d.exec.h);
+  r.block_text = {code[0], code[1]};
   auto num = [](float x) { return float_to_str(x, 3); };
   r.desc.clear();
   if (v.pitch_set) r.desc += " ,(Pitch=" + num(v.pitch) + "mm)";

@@ -87,7 +87,9 @@ struct NCD_TOOL_STAT {
   NCD_COMP_HISTORY comp;
   float pitch = 0;            // F / S of G74, G84
   float feed_rev = 0;         // F / S of the other cycles
-  std::array<std::string, 2> block_text;  // the F and S texts of the block at the tool's end
+  // The D and H code texts in force at the tool's end ("D01", "H01"; empty before the
+  // program's first D or H word).
+  std::array<std::string, 2> block_text;
   std::int32_t first_block = 0, last_block = 0;
 };
 

@@ -61,6 +61,32 @@ std::unique_ptr<NCD_DATA> load(const std::string& text, FakeRunHost* host = null
 
 // ---- summary, error list and statistics ------------------------------------------------------
 
+// Each tool record carries the D and H codes in force at the tool's end: none before the
+// first D or H word, then the last ones read (a tool that sets none keeps the earlier ones),
+// whether or not the block texts are built.
+TEST(RunAll, ToolRecordsCarryTheirDAndHCodes) {
+  const std::string text =
+      "G00 X0. Y0. Z50.\n"
+      "T1 M06\n"
+      "G43 Z10. H1\n"
+      "G41 G01 X10. D21 F100\n"
+      "T2 M06\n"
+      "G01 X20.\n"
+      "T3 M06\n"
+      "G43 Z5. H3\n"
+      "M30\n";
+  for (bool texts : {false, true}) {
+    FakeRunHost host;
+    auto d = load(text, &host);
+    d->exec_opt.block_text = texts;
+    ASSERT_TRUE(Run_all_NCD(*d, 0));
+    const NCD_RUN& r = d->run;
+    ASSERT_EQ(r.stats.size(), 4u);
+    const std::array<std::string, 2> want[] = {{"", ""}, {"D21", "H01"}, {"D21", "H01"}, {"D21", "H03"}};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(r.stats[i].block_text, want[i]) << i << " " << texts;
+  }
+}
+
 TEST(RunAll, SummaryErrorsAndToolRecords) {
   const std::string text =
       "(VLM ORIGN X0Y0Z100.)\n"
