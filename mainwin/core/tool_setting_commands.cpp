@@ -39,7 +39,8 @@ bool kougu_list_up(TSession& s, TVLM_ui& ui, TTOOL_HOLDER_tmp& m) {
     stats = d.run.stats;  // the seek back below runs part of the program again
     Goto_NCD_line(d, std::clamp(line, 0, d.line_count - 1));
   }
-  if (stats.empty()) {
+  // An empty program is T0 alone with nothing cut; only a run that left no record is an error.
+  if (stats.empty() && d.line_count > 0) {
     if (show_system_err(s, "kougu_list_up で工具情報にエラーがありました(M6_MAX=0)")) ui.quit();
     return false;
   }

@@ -32,7 +32,7 @@ std::shared_ptr<const TG2_picture> TVLM_tooling_host::render_view(int width, int
 bool TVLM_tooling_host::program_tools(TTOOL_HOLDER_tmp& m) {
   // The program runs after every load and edit, so its per-tool records are the current ones.
   const NCD_DATA& d = s_.nc();
-  if (d.run.stats.empty()) {
+  if (d.run.stats.empty() && d.line_count > 0) {
     show_system_err(s_, "kougu_list_up で工具情報にエラーがありました(M6_MAX=0)");
     return false;
   }

@@ -154,6 +154,35 @@ TEST(ToolSettingCommands, ToolSetUpListsTheProgramsToolsAndOkWritesTheToolFile) 
   EXPECT_FALSE(fs::exists(f.dir / "PROG.nst"));
 }
 
+// The listing of an empty program is T0 alone with nothing cut, without the error box; a
+// position far into a program comes back after the listing's run.
+TEST(ToolSettingCommands, ToolListingOfAnEmptyProgramAndThePositionKept) {
+  {
+    Fixture f;
+    TTOOL_HOLDER_tmp m;
+    ASSERT_TRUE(kougu_list_up(f.s, f.ui, m));
+    EXPECT_TRUE(f.boxes.shown.empty());
+    ASSERT_EQ(m.used(), 1);
+    EXPECT_EQ(m.slot[0].T_number, 0);
+    EXPECT_EQ(m.slot[0].cut_len, 0);
+  }
+  Fixture f;
+  std::string text = "%\r\nT1M6\r\nG0X0.Y0.Z10.\r\nG1Z-1.F200.\r\n";
+  for (int i = 0; i < 12000; ++i) text += i % 2 ? "X0.\r\n" : "X1.\r\n";
+  text += "M30\r\n%\r\n";
+  write_file(f.dir / "LONG.NC", text);
+  ASSERT_TRUE(open_NCD(f.s, f.ui, f.dir / "LONG.NC"));
+  Goto_NCD_line(f.s.nc(), 11000);
+  TTOOL_HOLDER_tmp m;
+  ASSERT_TRUE(kougu_list_up(f.s, f.ui, m));
+  EXPECT_EQ(f.s.nc().pos.cur_line, 11000);
+  // the slot holds what the run recorded for its tool
+  float cut = 0;
+  for (const NCD_TOOL_STAT& r : f.s.nc().run.stats) cut += r.tool == 1 ? r.cut_len : 0;
+  EXPECT_GT(cut, 11000);
+  EXPECT_FLOAT_EQ(m.slot[1].cut_len, cut);
+}
+
 TEST(ToolSettingCommands, MagazineFilesAreEditedAndApplied) {
   Fixture f;
   FakeToolWindow w;
