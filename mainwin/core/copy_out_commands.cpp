@@ -1,6 +1,7 @@
 // The copy-out items of the listing's handler: their dialogs, the conversion and the output
 // window.
 #include "mainwin/core/command_table.h"
+#include "mainwin/core/convert_params.h"
 #include "mainwin/core/copy_outs.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/session.h"
@@ -21,19 +22,10 @@ bool copy_out_params(TSession& s, TVLM_copy_out_chooser& chooser, int mode, COPY
     if (!chooser.number_form(label, unit)) return false;
     p.conv_unit = ds.CONV_UNIT = unit == 2 ? 2 : 1;
   } else if (mode == CO_ROTATE || mode == CO_MOVE) {
-    MOVE_ROTATE_VALUES v;
-    v.mode = mode == CO_ROTATE ? MR_ROTATE_2 : MR_MOVE_2;
-    v.dot_mode = p.conv_unit;
-    v.move_x = ds.COPY_IX, v.move_y = ds.COPY_IY, v.move_z = ds.COPY_IZ;
-    v.move_count = ds.COPY_TIMES_M;
-    v.center_x = ds.COPY_CX, v.center_y = ds.COPY_CY, v.angle = ds.COPY_IA;
-    v.rotate_count = ds.COPY_TIMES_R;
+    MOVE_ROTATE_VALUES v = move_rotate_values_of(ds, mode == CO_ROTATE ? MR_ROTATE_2 : MR_MOVE_2);
     if (!chooser.move_rotate(v)) return false;
-    ds.COPY_IX = v.move_x, ds.COPY_IY = v.move_y, ds.COPY_IZ = v.move_z;
-    ds.COPY_TIMES_M = v.move_count;
-    ds.COPY_CX = v.center_x, ds.COPY_CY = v.center_y, ds.COPY_IA = v.angle;
-    ds.COPY_TIMES_R = v.rotate_count;
-    p.conv_unit = ds.CONV_UNIT = v.dot_mode == 2 ? 2 : 1;
+    take_move_rotate_values(ds, v);
+    p.conv_unit = ds.CONV_UNIT;
     p.dx = v.move_x, p.dy = v.move_y, p.dz = v.move_z;
     p.cx = v.center_x, p.cy = v.center_y, p.angle = v.angle;
     p.times = mode == CO_ROTATE ? v.rotate_count : v.move_count;
