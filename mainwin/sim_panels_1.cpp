@@ -301,8 +301,8 @@ int Tsim_panels::draw_data(int mode) {
   NCD_DATA& d = s_.nc();
   const int before = d.pos.block_count;
   int r = ui_.draw_data(mode);
-  // Without a view that steps here (none, or one that stepped nothing outside a canned
-  // cycle) the block is stepped as a drawn step, so the run always moves on.
+  // Without a view that steps here (none, or one that stepped nothing) the block is stepped
+  // as a drawn step, so the run always moves on.
   if (d.pos.block_count == before && d.exec.status < NCD_ST_ERROR)
     r = ui_.draw_step(d, NCD_DRAW_STEP) ? 1 : 0;
   sim_->note_cut_flags(s_.mat->cut_flags_acc);

@@ -343,7 +343,8 @@ int TVLM_view::run_mode(int mode) {
     case 6:
     case 11: {
       const int r = step_draw(mode == 6);
-      make_readout_text(disp.VIS_LOC_FLAG != 0);
+      // A paced step leaves the current-move mark and the read-out to its frame.
+      if (!frame_owed_) make_readout_text(disp.VIS_LOC_FLAG != 0);
       return r;
     }
     case 7:
@@ -780,7 +781,8 @@ int TVLM_view::run_to_end() {
   const bool cut = works_shown();
   m.cut_flags_acc = 0;
   int r = 0;
-  while (d.exec.cyc.active) {
+  // One block, nothing drawn: a canned cycle's sub-moves run to the cycle's end.
+  for (;;) {
     NCD_STEP_MOVES mv;
     const bool ended = STEP_NCD(d, true);
     get_NCD_step_moves(d, mv);
@@ -789,7 +791,8 @@ int TVLM_view::run_to_end() {
       r = 1;
       break;
     }
-    if (ended || m.abort_flag) break;
+    const bool cycle_going = d.exec.cyc.active && d.pos.next_line == d.pos.cur_line;
+    if (ended || m.abort_flag || !cycle_going) break;
   }
   d.pos.mark_last = std::max(d.pos.mark_last, d.pos.block_count);
   return r;

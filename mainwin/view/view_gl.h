@@ -34,7 +34,7 @@ enum VLM_DRAW_MODE : int {
   VLM_DRAW_STEP_ONE = 6,  // a drawn single step
   VLM_DRAW_PAINT = 7,     // the panel's expose
   VLM_DRAW_STEP = 11,     // a drawn simulation step
-  VLM_DRAW_TO_END = 12,   // run to the end of the sub-steps
+  VLM_DRAW_TO_END = 12,   // a high-speed step: one block to the end of its sub-steps, not drawn
   VLM_DRAW_SWAP = 16,     // refresh: swap and the tool
   VLM_DRAW_CLICK = 17,    // after a click on a listing row
   VLM_DRAW_MEASURE = 23,  // as 3, in measure mode

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "mainwin/core/startup.h"
 #include "mainwin/view/view_gl.h"
@@ -259,6 +260,46 @@ TEST(ViewGl, SteppingWithTheWorksShownCutsThemAlongEveryMove) {
     if (p.mark == 5) ++cut;
 
   EXPECT_GT(cut, 0);
+}
+
+// The high-speed loop's step (mode 12) goes through the program as the drawn step does, one
+// block a call with a canned cycle's sub-moves, and cuts the works the same, drawing nothing.
+TEST(ViewGl, AHighSpeedStepRunsOneBlockAsTheDrawnStepDoesAndDrawsNothing) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load("%\r\nO0001\r\nT1M06G90G54G17G00X0.Y0.S1000M03\r\nZ5.\r\n"
+                     "G01Z-1.F100\r\nX40.F500\r\nG99G81X20.Y10.Z-3.R2.F100\r\nX30.\r\n"
+                     "G80\r\nG00Z20.\r\nM30\r\n%\r\n"));
+  Tmat& m = *f.s.mat;
+  const std::uint8_t grey[4] = {200, 200, 200, 255};
+  SET_WORK_NUM(m, 0);
+  ASSERT_TRUE(CREATE_WORK(m, grey, 80, 60, true, false, VEC3{-10, -10, -10}, VEC3{70, 50, 0}));
+  m.works[0].visible = 1;
+  f.s.disp.SIM_VIS_WORK = 1;
+  f.s.disp.NG_ERR_STOP = 0;
+  NCD_DATA& d = f.s.nc();
+  struct Run {
+    std::vector<int> lines;
+    std::vector<float> heights;
+  };
+  const auto run = [&](int mode) {
+    REMAKE_FOR_WORK_MATRIX(m, 0);
+    Goto_NCD_step(d, 0, false);
+    Run r;
+    for (int i = 0; i < 40 && d.exec.status < NCD_ST_ERROR; ++i) {
+      f.view->draw_data(mode);
+      r.lines.push_back(d.pos.cur_line);
+    }
+    for (const TGRID_POINT& p : m.works[0].grid) r.heights.push_back(p.z);
+    return r;
+  };
+  const Run drawn = run(NCD_DRAW_STEP);
+  const QImage before = f.picture();
+  const Run fast = run(VLM_DRAW_TO_END);
+  EXPECT_EQ(fast.lines, drawn.lines);
+  EXPECT_EQ(fast.heights, drawn.heights);
+  EXPECT_EQ(f.picture(), before);
+  EXPECT_EQ(d.exec.status, NCD_ST_ERROR);
 }
 
 TEST(ViewGl, TheOffScreenPictureShowsThePathAtTheAskedSize) {
