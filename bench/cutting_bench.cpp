@@ -8,6 +8,7 @@
 #include <numbers>
 #include <vector>
 
+#include "bench/finishing_path.h"
 #include "simulation/cutting_sim.h"
 #include "common/ats_func.h"
 
@@ -155,19 +156,13 @@ void BM_FinishingProgram(benchmark::State& state) {
   auto m = make_mat(1000, 100, 30, tool);
   m->cut_threads = 1;
   std::vector<Move> moves;
-  const auto dome = [](float x, float y) {
-    const float dx = x - 50, dy = y - 50;
-    return -1.0f - 0.002f * (dx * dx + dy * dy) * 0.2f;
-  };
-  for (int p = 0; p < 200; ++p) {
-    const float y = 0.25f + 0.5f * p;
-    for (int s = 0; s < 50; ++s) {
-      float x0 = 2.0f * s, x1 = x0 + 2.0f;
-      if (p % 2) {
-        x0 = 100 - x0;
-        x1 = 100 - x1;
-      }
-      moves.push_back({{x0, y, dome(x0, y)}, {x1, y, dome(x1, y)}});
+  const bench_path::Passes g;
+  for (int p = 0; p < g.passes; ++p) {
+    for (int s = 0; s < g.moves; ++s) {
+      Move mv;
+      bench_path::pass_point(g, p, s, mv.a.x, mv.a.y, mv.a.z);
+      bench_path::pass_point(g, p, s + 1, mv.b.x, mv.b.y, mv.b.z);
+      moves.push_back(mv);
     }
   }
   std::uint64_t swept = 0;
