@@ -87,17 +87,31 @@ std::string finishing_program() {
 
 // ---- what the frames cost ---------------------------------------------------------------------
 
-// The time spent drawing, nested spans counted once, and the frames of the 3D view.
+// The time spent drawing, nested spans counted once, and the frames of the 3D view; the
+// 3D view's GL frames and the windows' paint events also on their own.
 struct DrawMeter {
-  int depth = 0;
-  Clock::time_point start;
-  double drawing_s = 0;
+  struct Span {
+    int depth = 0;
+    Clock::time_point start;
+    double s = 0;
+    void begin(Clock::time_point t) {
+      if (depth++ == 0) start = t;
+    }
+    void end(Clock::time_point t) {
+      if (depth > 0 && --depth == 0) s += seconds(t - start);
+    }
+  };
+  Span all, gl, paint;
   long long frames = 0;
-  void begin() {
-    if (depth++ == 0) start = Clock::now();
+  void begin(Span& part) {
+    const auto t = Clock::now();
+    all.begin(t);
+    part.begin(t);
   }
-  void end() {
-    if (depth > 0 && --depth == 0) drawing_s += seconds(Clock::now() - start);
+  void end(Span& part) {
+    const auto t = Clock::now();
+    all.end(t);
+    part.end(t);
   }
 };
 
@@ -119,7 +133,7 @@ class MeteredSurface : public GlSlotSurface {
   bool make_current() override {
     if (!in_frame_) {
       in_frame_ = true;
-      g_meter.begin();
+      g_meter.begin(g_meter.gl);
     }
     return in_->make_current();
   }
@@ -151,7 +165,7 @@ class MeteredSurface : public GlSlotSurface {
   void end_frame() {
     if (!in_frame_) return;
     in_frame_ = false;
-    g_meter.end();
+    g_meter.end(g_meter.gl);
   }
   std::unique_ptr<GlSlotSurface> in_;
   bool in_frame_ = false;
@@ -167,9 +181,9 @@ class BenchApp : public plat::Application {
       case QEvent::UpdateRequest:
       case QEvent::UpdateLater:
       case QEvent::Expose: {
-        g_meter.begin();
+        g_meter.begin(g_meter.paint);
         const bool r = plat::Application::notify(receiver, ev);
-        g_meter.end();
+        g_meter.end(g_meter.paint);
         return r;
       }
       default:
@@ -286,8 +300,17 @@ struct Scene {
 Scene* g_scene = nullptr;
 
 struct Totals {
-  double time_s = 0, drawing_s = 0;
+  double time_s = 0, drawing_s = 0, gl_s = 0, paint_s = 0;
   long long blocks = 0, frames = 0;
+  // Adds one run from the meter's state before it.
+  void add(double s, long long run_blocks, const DrawMeter& before) {
+    time_s += s;
+    blocks += run_blocks;
+    drawing_s += g_meter.all.s - before.all.s;
+    gl_s += g_meter.gl.s - before.gl.s;
+    paint_s += g_meter.paint.s - before.paint.s;
+    frames += g_meter.frames - before.frames;
+  }
 };
 
 void report(benchmark::State& st, const Totals& t, bool plain) {
@@ -296,6 +319,8 @@ void report(benchmark::State& st, const Totals& t, bool plain) {
   st.counters["blocks_per_s"] = bps;
   st.counters["frames_per_s"] = static_cast<double>(t.frames) / t.time_s;
   st.counters["draw_share"] = t.drawing_s / t.time_s;
+  st.counters["gl_share"] = t.gl_s / t.time_s;
+  st.counters["paint_share"] = t.paint_s / t.time_s;
   if (plain) {
     g_scene->plain_blocks_per_s = bps;
   } else if (g_scene->plain_blocks_per_s > 0) {
@@ -326,8 +351,7 @@ void BM_PlainLoop(benchmark::State& st) {
   for (auto _ : st) {
     sc.to_top();
     const int b0 = d.pos.block_count;
-    const double draw0 = g_meter.drawing_s;
-    const long long f0 = g_meter.frames;
+    const DrawMeter before = g_meter;
     const auto t0 = Clock::now();
     for (int guard = 0; guard <= d.pos.total_blocks; ++guard) {
       const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& mv) {
@@ -342,10 +366,7 @@ void BM_PlainLoop(benchmark::State& st) {
       return;
     }
     if (!sc.check_run(st)) return;
-    t.time_s += s;
-    t.blocks += d.pos.block_count - b0;
-    t.drawing_s += g_meter.drawing_s - draw0;
-    t.frames += g_meter.frames - f0;
+    t.add(s, d.pos.block_count - b0, before);
   }
   report(st, t, true);
 }
@@ -360,8 +381,7 @@ void run_panel(benchmark::State& st, bool hispd, bool fastest) {
   for (auto _ : st) {
     sc.to_top();
     const int b0 = d.pos.block_count;
-    const double draw0 = g_meter.drawing_s;
-    const long long f0 = g_meter.frames;
+    const DrawMeter before = g_meter;
     const auto t0 = Clock::now();
     if (hispd)
       sc.click(p.Btn18_Hispd, fastest ? Qt::RightButton : Qt::LeftButton);
@@ -375,10 +395,7 @@ void run_panel(benchmark::State& st, bool hispd, bool fastest) {
       st.SkipWithError("the play loop stopped before the end");
       return;
     }
-    t.time_s += s;
-    t.blocks += d.pos.total_blocks - b0;
-    t.drawing_s += g_meter.drawing_s - draw0;
-    t.frames += g_meter.frames - f0;
+    t.add(s, d.pos.total_blocks - b0, before);
   }
   report(st, t, false);
   st.counters["interval"] = sc.session().disp.INTERVAL_REDRAW_LIST;
