@@ -395,8 +395,9 @@ void walk(Tmat& m, TWORK_DATA& w, double lowest, Rows&& rows, Visit&& visit) {
     visited[static_cast<std::size_t>(b)] = seen;
   };
 
-  int threads = m.cut_threads > 0 ? m.cut_threads
-                                  : static_cast<int>(std::thread::hardware_concurrency());
+  // (the processor count is asked once: glibc reads it from /sys on every call)
+  static const int processors = static_cast<int>(std::thread::hardware_concurrency());
+  int threads = m.cut_threads > 0 ? m.cut_threads : processors;
   threads = std::clamp(threads, 1, std::min(CUT_THREADS_MAX, bands));
   int count = m.abort_count;
   if (threads <= 1 || total < CUT_PARALLEL_MIN_POINTS) {
