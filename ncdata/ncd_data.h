@@ -263,6 +263,8 @@ void Store_NCD_word_data(NCD_DATA& d, int n, int total_words);
 void Store_NCD_line_flags(NCD_DATA& d, int n);
 // Removes line n's word data and its line-table entries (before the line is tokenised again).
 void Clear_NCD_word_data(NCD_DATA& d, int n);
+// Removes every line's word data and empties both line tables, in one pass over the lines.
+void Clear_NCD_all_word_data(NCD_DATA& d);
 // Enters line n in the program-number table (mask has O) and the tool-change table (T).
 void Register_NCD_OT_line(NCD_DATA& d, int n, std::int32_t o, std::int32_t t);
 void Fix_NCD_tables_delete(NCD_DATA& d, int n);
@@ -314,5 +316,8 @@ struct NCD_LINE_WORDS {
 bool get_NCD_line_words(const NCD_DATA& d, int n, NCD_LINE_WORDS& out);
 // Tokenises line n of the store (the tokenizer).
 void Parse_NCD_line(NCD_DATA& d, int n);
+// Tokenises every stored line again (after a switch that changes how lines are read): the
+// old word data goes at once rather than line by line.
+void Parse_NCD_all_lines(NCD_DATA& d);
 // Sets the tokenizer's no-point unit from the settings key nc_word_unit (1..5; others 4).
 void Set_NCD_word_unit(NCD_DATA& d, int key);

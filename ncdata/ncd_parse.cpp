@@ -548,3 +548,9 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
   b[1] = static_cast<std::uint32_t>(at - 2);
   Store_NCD_word_data(d, n, at);
 }
+
+void Parse_NCD_all_lines(NCD_DATA& d) {
+  // Line by line, each old entry would be compacted out of its page: quadratic in a page.
+  Clear_NCD_all_word_data(d);
+  for (int n = 0; n < d.line_count; ++n) Parse_NCD_line(d, n);
+}

@@ -628,6 +628,22 @@ void Clear_NCD_word_data(NCD_DATA& d, int n) {
   }
 }
 
+void Clear_NCD_all_word_data(NCD_DATA& d) {
+  ++d.change_count;
+  for (int n = 0; n < d.line_count; ++n) d.line(n).word = 0;
+  // Every entry goes at once: page 0 is kept empty, the others are freed.
+  for (int p = d.cap.page_slots - 1; p > 0; --p)
+    if (d.word_pages[p]) Free_NCD_word_page(d, p);
+  if (d.word_pages[0]) {
+    d.word_fill[0] = 0;
+    d.word_pages[0][0] = static_cast<std::uint32_t>(END_MARK);
+  }
+  d.cur_word_page = -1;
+  Find_NCD_word_page(d, 0);
+  d.tool_lines.count = 0;
+  d.prog_lines.count = 0;
+}
+
 void Store_NCD_line_flags(NCD_DATA& d, int n) {
   if (n < 0 || n >= d.line_count) return;
   NCD_LINE& rec = d.line(n);

@@ -123,7 +123,7 @@ void reread_program(TSession& s, TVLM_ui& ui) {
   ++d.change_count;
   if (d.line_count <= 0) return;
   const int cur = d.pos.cur_line;
-  for (int n = 0; n < d.line_count; ++n) Parse_NCD_line(d, n);
+  Parse_NCD_all_lines(d);
   Run_all_NCD(d, 0);
   d.pos.mark_first = 0;
   d.pos.mark_last = std::max(d.pos.total_blocks - 1, 0);

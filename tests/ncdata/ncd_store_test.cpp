@@ -306,6 +306,64 @@ TEST(NcdStore, TokenisingALineAgainReplacesItsWords) {
   EXPECT_EQ(d->prog_lines.count, 0);
 }
 
+// Every line tokenised again in one go (a unit switch) leaves the store as a fresh load
+// with the new unit would: the same words, line tables and numbered entries, over many word
+// pages, and later edits keep working on it.
+TEST(NcdStore, TokenisingEveryLineAgainIsAFreshLoad) {
+  std::string text = "O1\r\n(HEAD)\r\nT1M06\r\nG90G00X0Y0\r\n";
+  for (int i = 0; i < 60; ++i) {
+    text += "G01X" + std::to_string(i) + "Y" + std::to_string(i % 7) + ".5F300\r\n";
+    if (i % 20 == 19) text += "T" + std::to_string(i / 20 + 2) + "M06\r\n(NEXT)\r\nO" + std::to_string(i) + "\r\n";
+  }
+  text += "M30\r\n";
+  for (const int unit : {2, 5}) {
+    SCOPED_TRACE(unit);
+    auto again = make_ncd(nullptr, small_pages());
+    load_ncd(*again, text);
+    ASSERT_NE(again->word_pages[3], nullptr);  // the words span pages
+    Set_NCD_word_unit(*again, unit);
+    Parse_NCD_all_lines(*again);
+    auto fresh = make_ncd(nullptr, small_pages());
+    Set_NCD_word_unit(*fresh, unit);
+    load_ncd(*fresh, text);
+
+    ASSERT_EQ(again->line_count, fresh->line_count);
+    expect_entries_numbered(*again);
+    for (int i = 0; i < fresh->line_count; ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(again->line(i).status, fresh->line(i).status);
+      EXPECT_EQ(again->line(i).flags, fresh->line(i).flags);
+      NCD_LINE_WORDS a, f;
+      ASSERT_EQ(get_NCD_line_words(*again, i, a), get_NCD_line_words(*fresh, i, f));
+      EXPECT_EQ(std::vector<float>({a.x, a.y, a.z, a.r, a.i, a.j, a.k}),
+                std::vector<float>({f.x, f.y, f.z, f.r, f.i, f.j, f.k}));
+      EXPECT_EQ(a.other.mask, f.other.mask);
+      EXPECT_EQ(a.other.vals, f.other.vals);
+      EXPECT_EQ(a.other.m, f.other.m);
+    }
+    for (auto t : {&NCD_DATA::tool_lines, &NCD_DATA::prog_lines}) {
+      const NCD_LINE_TABLE& a = (*again).*t;
+      const NCD_LINE_TABLE& f = (*fresh).*t;
+      ASSERT_EQ(a.count, f.count);
+      for (int k = 0; k < f.count; ++k) {
+        EXPECT_EQ(a.e[k].line, f.e[k].line);
+        EXPECT_EQ(a.e[k].num, f.e[k].num);
+      }
+    }
+    // Edits after it: the deleted line's words go, an inserted line is tokenised.
+    Delete_NCD_line(*again, 2);
+    const std::string t = "T9M06";
+    ASSERT_EQ(Insert_NCD_text(*again, t.data(), 10, t.size()), 1);
+    expect_entries_numbered(*again);
+    ASSERT_EQ(again->tool_lines.count, 4);
+    EXPECT_EQ(again->tool_lines.e[0].line, 10);
+    EXPECT_EQ(again->tool_lines.e[0].num, 9);
+    NCD_LINE_WORDS w;
+    ASSERT_TRUE(get_NCD_line_words(*again, 11, w));
+    EXPECT_FLOAT_EQ(w.x, unit == 2 ? 0.7f : 0.0007f);
+  }
+}
+
 TEST(NcdStore, FullLineTableSaysSo) {
   auto d = make_ncd();
   std::string t;
