@@ -134,6 +134,24 @@ void BM_RedrawAfterRotation(benchmark::State& st) {
 }
 BENCHMARK(BM_RedrawAfterRotation)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A drag over a range beyond the abbreviation count: the stored move list in grey.
+void BM_DragRedraw(benchmark::State& st) {
+  Scene& sc = scene(1000000);
+  if (!sc.ok) {
+    st.SkipWithError("no scene");
+    return;
+  }
+  const int limit = sc.s.disp.LIMIT_LINES;
+  sc.s.disp.LIMIT_LINES = 50000;  // the default abbreviation count
+  for (auto _ : st) {
+    TGL_VIEW& v = sc.gl.slot[0].view;
+    v.rot_z = v.rot_z > 170 ? -180 : v.rot_z + 1;
+    sc.view->draw_data(3);
+  }
+  sc.s.disp.LIMIT_LINES = limit;
+}
+BENCHMARK(BM_DragRedraw)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Escape read at the first poll (after 1000 blocks): the time until the drawing returns.
 void BM_EscapeStopsTheDrawing(benchmark::State& st) {
   Scene& sc = scene(1000000);

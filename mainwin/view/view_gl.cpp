@@ -333,7 +333,11 @@ int TVLM_view::run_mode(int mode) {
       return 0;
     case 3:
     case 23:
-      draw_all(slot_, win_, false);
+      // A drag over a range longer than the abbreviation count draws the stored moves.
+      if (d.pos.mark_last - d.pos.mark_first > disp.LIMIT_LINES)
+        draw_stored_moves(slot_, win_);
+      else
+        draw_all(slot_, win_, false);
       make_readout_text(false);
       return 0;
     case 5:
@@ -427,6 +431,44 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
     glDisable(GL_CLIP_PLANE1);
     gl_.flush2(win, id, "draw_ALL_and_SWAP_forSIM2 - 4 ");
   }
+  return true;
+}
+
+// draw_data_with_WORK_2( 1 ): the scene, the works and the run's stored feed moves in grey
+// in place of the path, so that a drag over a long program does not run the interpreter.
+bool TVLM_view::draw_stored_moves(int id, plat::GlWindow* win) {
+  NCD_DATA& d = s_.nc();
+  Tmat& m = *s_.mat;
+  if (!tool_pos_picked_) {
+    tool_pos_[0] = static_cast<float>(d.exec.cur.x);
+    tool_pos_[1] = static_cast<float>(d.exec.cur.y);
+    tool_pos_[2] = static_cast<float>(d.exec.cur.z);
+  }
+  if (!gl_.setup(win, id, true, GL_VIEW_RENDER)) return false;
+  if (id == slot_) frame_owed_ = false;
+  gl_.draw_to_back_buffer(id);
+  scene_frame(id);
+  set_clip_planes(id);
+  if (works_shown()) {
+    m.spin_angle = 0;
+    const int t = s_.disp.SIM_SEETH_LV_WORK;
+    DRAW_ALL_WORK(m, 1, tool_pos_, t, t, gl_, id, work_view_key(id));
+  }
+  const double dz = path_options(id).z_offset;
+  glDisable(GL_LIGHTING);
+  glEnable(GL_DEPTH_TEST);
+  glLineWidth(1);
+  glColor3ub(128, 128, 128);
+  glBegin(GL_LINES);
+  for (const NCD_SAMPLE& sm : d.run.samples) {
+    glVertex3d(sm.prev.x, sm.prev.y, sm.prev.z + dz);
+    glVertex3d(sm.cur.x, sm.cur.y, sm.cur.z + dz);
+  }
+  glEnd();
+  draw_tool_at_pos(id, id != slot_, tool_pos_);
+  glDisable(GL_CLIP_PLANE0);
+  glDisable(GL_CLIP_PLANE1);
+  gl_.draw(win, id, "draw_data_with_WORK_2( 1 )");
   return true;
 }
 

@@ -420,3 +420,32 @@ TEST(ViewGl, TheWorksKeptPictureFollowsWhatTheSceneDrawsBeforeThem) {
     EXPECT_EQ(a.picture(), b.picture()) << c.what;
   }
 }
+
+// A drag (mode 3) over a range longer than the abbreviation count draws the run's stored feed
+// moves in grey without running the interpreter; within the count it draws the path itself.
+TEST(ViewGl, ADragOverALongRangeDrawsTheStoredMovesInGrey) {
+  ViewFixture f;
+  ASSERT_TRUE(f.ok);
+  f.s.disp.VIS_BOUNDARY = 0;
+  ASSERT_TRUE(f.load());
+  NCD_DATA& d = f.s.nc();
+  d.pos.mark_first = 0;
+  d.pos.mark_last = d.pos.total_blocks - 1;
+  ASSERT_FALSE(d.run.samples.empty());
+  const std::uint8_t grey[3] = {128, 128, 128};
+  const int band = PathEmitter::feed_band(f.s.disp, 500);
+  const std::uint8_t* feed = f.s.disp.path[static_cast<std::size_t>(band)].rgba;
+  struct Case {
+    int limit;
+    bool stored;
+  };
+  for (const Case c : {Case{2, true}, Case{50000, false}}) {
+    f.s.disp.LIMIT_LINES = c.limit;
+    const std::uint64_t n = f.view->stepped_blocks();
+    f.view->draw_data(3);
+    const QImage img = f.picture();
+    if (c.stored) EXPECT_EQ(f.view->stepped_blocks(), n);  // (the path itself may come kept)
+    EXPECT_EQ(colour_near(img, f.at(20, 0, -1), grey), c.stored) << c.limit;  // the feed along X
+    EXPECT_EQ(colour_near(img, f.at(20, 0, -1), feed), !c.stored) << c.limit;
+  }
+}
