@@ -13,7 +13,11 @@ void PathRetained::clear() {
 }
 
 void PathRetained::begin(const PathRetainedKey& k) {
-  clear();
+  // The blocks are kept: a new recording of the path mostly fills them to the same size
+  // again, without reallocating and touching fresh pages.
+  verts_.clear();
+  runs_.clear();
+  valid_ = over_ = lines_open_ = false;
   key_ = k;
   recording_ = true;
   cur_ = PathStyle{};
