@@ -20,11 +20,18 @@
 #include <QUrl>
 #include <QDropEvent>
 #include <cstdlib>
+#include <functional>
+#include <QListView>
+#include <QAbstractItemModel>
+#include <QPushButton>
 
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/menu_table.h"
 #include "common/widgets/ctrls_ex.h"
+#include "common/widgets/input_number.h"
 #include "mainwin/file_list_1.h"
+#include "mainwin/find_dialog_1.h"
+#include "mainwin/memo_window_1.h"
 #include "mainwin/list_panel_1.h"
 #include "mainwin/menu_builder_1.h"
 #include "mainwin/velmor_1.h"
@@ -226,4 +233,60 @@ TEST(VelmorMenus, DroppedFilesAndTheChooserOpenPrograms) {
   EXPECT_EQ(s.nc().file_name, "P.NC");
   EXPECT_EQ(plat::from_qstring(win.w->windowTitle()).rfind("総切削長:", 0), 0u);
   EXPECT_EQ(s.env.read_env_str("f_sel_LAST_FILE", ""), "P.NC");
+}
+
+// Answers the next modal dialog of type D once it shows.
+template <class D>
+void answer_modal(const std::function<void(D&)>& f) {
+  QTimer::singleShot(0, [f] {
+    for (int i = 0; i < 300; ++i) {
+      if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget()); d && d->isVisible()) {
+        f(*d);
+        return;
+      }
+      QTest::qWait(10);
+    }
+  });
+}
+
+// The user's way through the sample: Ctrl+O opens it through the chooser, Ctrl+J 10 goes to
+// line 10, Ctrl+F "G02" with 一覧表示 lists its hits.
+TEST(VelmorMenus, TheSampleOpensAndItsLinesAreFoundWithTheKeys) {
+  Window win;
+  TSession& s = win.s();
+  const fs::path sample = fs::absolute(testing_support::data_file("")).parent_path().parent_path().parent_path() / "samples";
+  fs::copy_file(sample / "SAMPLE01.NC", win.work / "SAMPLE01.NC");
+  fs::copy_file(sample / "SAMPLE01.nst", win.work / "SAMPLE01.nst");
+  win.w->windowHandle()->requestActivate();
+  QTest::qWait(50);
+  QWidget* row = win.w->listing().panel()->row(0);
+
+  answer_modal<TFILE_SELECTION>([](TFILE_SELECTION& d) {
+    d.ed_file->SetText(std::string("SAMPLE01.NC"));
+    d.accept();
+  });
+  QTest::keyClick(row, Qt::Key_O, Qt::ControlModifier);
+  ASSERT_EQ(s.nc().file_name, "SAMPLE01.NC");
+  EXPECT_EQ(plat::from_qstring(win.w->windowTitle()).rfind("総切削長:", 0), 0u);
+
+  answer_modal<Tinput_num_box>([](Tinput_num_box& d) {
+    d.ed_text->SetText(std::string("10"));
+    d.accept();
+  });
+  QTest::keyClick(win.w->listing().panel()->row(0), Qt::Key_J, Qt::ControlModifier);
+  EXPECT_EQ(s.nc().pos.cur_line, 9);  // line 10 of the listing
+
+  answer_modal<Tfind_diag>([](Tfind_diag& d) {
+    d.Edit1->SetText(std::string("G02"));
+    d.Button3->click();
+  });
+  QTest::keyClick(win.w->listing().panel()->row(0), Qt::Key_F, Qt::ControlModifier);
+  QTest::qWait(20);
+  std::vector<std::string> hits;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* m = qobject_cast<Tmemo_win*>(top); m && m->isVisible())
+      for (int i = 0; i < m->memo1->model()->rowCount(); ++i)
+        hits.push_back(plat::from_qstring(m->memo1->model()->index(i, 0).data().toString()));
+  ASSERT_FALSE(hits.empty());
+  EXPECT_NE(hits[0].find("G02X80.Y20.R20."), std::string::npos) << hits[0];
 }
