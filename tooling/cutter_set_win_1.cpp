@@ -21,6 +21,7 @@
 #include "common/debug_log.h"
 #include "common/text_file.h"
 #include "common/widgets/paint_panel.h"
+#include "common/widgets/validated_edit.h"
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 #include "simulation/tool_codes.h"
@@ -125,6 +126,7 @@ QLineEdit* Tcutter_set_win::size_edit(const char* name) {
   e->setFixedWidth(80);
   e->setAlignment(Qt::AlignRight);
   e->installEventFilter(this);
+  TValidatedEdit::attach(e, [this](QLineEdit& ed) { return check_size_edit(&ed); });
   return e;
 }
 
@@ -136,6 +138,7 @@ Tcutter_set_win::ColorSet Tcutter_set_win::color_set(int tag, const char* suffix
   c.ed->setFixedWidth(36);
   c.ed->setProperty("Tag", tag);
   c.ed->installEventFilter(this);
+  TValidatedEdit::attach(c.ed, [this](QLineEdit& ed) { return check_color_edit(&ed); });
   c.cp = new QPushButton(this);
   c.cp->setObjectName(name_of("CP_", suffix));
   c.cp->setFixedSize(32, 22);
@@ -626,38 +629,22 @@ void Tcutter_set_win::color_committed(int tag, int code) {
 }
 
 bool Tcutter_set_win::check_size_edit(QLineEdit* e) {
-  if (!is_real_text(from_qstring(e->text()), true)) {
-    QTimer::singleShot(0, e, [e] {
-      e->setFocus();
-      e->selectAll();
-    });
-    return false;
-  }
-  e->setModified(false);
+  if (!is_real_text(from_qstring(e->text()), true)) return false;
   get_status();
   set_status();
   return true;
 }
 
-bool Tcutter_set_win::check_color_edit(QLineEdit* e, bool leaving) {
+bool Tcutter_set_win::check_color_edit(QLineEdit* e) {
   const std::string text = from_qstring(e->text());
-  const int tag = e->property("Tag").toInt();
-  bool ok = false;
-  if (is_integer_text(text, true)) {
-    const int code = color_code_of_text(text);
-    if (code >= 0) {
-      color_committed(tag, code);
-      ok = true;
-    } else {
-      plat::message_box(kColorCodeMessage, "", plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
-    }
+  if (!is_integer_text(text, true)) return false;
+  const int code = color_code_of_text(text);
+  if (code < 0) {
+    plat::message_box(kColorCodeMessage, "", plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
+    return false;
   }
-  if (!ok && leaving)
-    QTimer::singleShot(0, e, [e] {
-      e->setFocus();
-      e->selectAll();
-    });
-  return ok;
+  color_committed(e->property("Tag").toInt(), code);
+  return true;
 }
 
 void Tcutter_set_win::T_numberChange() {
@@ -688,15 +675,13 @@ bool Tcutter_set_win::eventFilter(QObject* o, QEvent* e) {
     if (edit && edit != ed_tool_name)
       QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
   }
-  if (e->type() == QEvent::FocusOut && ready_ && edit && isVisible()) {
-    if (color_edit && edit->isModified()) check_color_edit(edit, true);
-    else if (size_edit && edit->isModified()) check_size_edit(edit);
-    else if (edit == ed_tool_name) {
-      if (edit->isModified()) set_check(chk_auto_name, false);
-      edit->setModified(false);
-      get_status();
-      set_status();
-    }
+  // The size and colour edits are checked by their TValidatedEdit; leaving the name takes
+  // it into the tool.
+  if (e->type() == QEvent::FocusOut && ready_ && edit == ed_tool_name && isVisible()) {
+    if (edit->isModified()) set_check(chk_auto_name, false);
+    edit->setModified(false);
+    get_status();
+    set_status();
   }
   if (e->type() != QEvent::KeyPress) return QDialog::eventFilter(o, e);
   const auto* k = static_cast<QKeyEvent*>(e);
@@ -720,16 +705,11 @@ bool Tcutter_set_win::eventFilter(QObject* o, QEvent* e) {
     return QDialog::eventFilter(o, e);
   }
   if (!edit) return QDialog::eventFilter(o, e);
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    if (color_edit) check_color_edit(edit, false);
-    else if (size_edit) {
-      if (edit->isModified()) check_size_edit(edit);
-    } else {
-      if (edit->isModified()) set_check(chk_auto_name, false);
-      edit->setModified(false);
-      get_status();
-      set_status();
-    }
+  if (edit == ed_tool_name && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    if (edit->isModified()) set_check(chk_auto_name, false);
+    edit->setModified(false);
+    get_status();
+    set_status();
     return true;
   }
   if (color_edit) return QDialog::eventFilter(o, e);

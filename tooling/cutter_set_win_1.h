@@ -78,8 +78,9 @@ class Tcutter_set_win : public QDialog, public Ttool_settings_window {
   ColorSet color_set(int tag, const char* suffix, bool with_updown);
   int* color_field(int tag);
   void color_committed(int tag, int code);
+  // The checks of a size and a colour edit (on Enter and on leaving it after a change).
   bool check_size_edit(QLineEdit* e);
-  bool check_color_edit(QLineEdit* e, bool leaving);
+  bool check_color_edit(QLineEdit* e);
   void T_numberChange();
   void T_updownChange();
   void paint_cpnl(QPainter& p, int w, int h);

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "common/ats_func.h"
+#include "common/widgets/validated_edit.h"
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 #include "tooling/core/color_pick.h"
@@ -104,7 +104,6 @@ QWidget* Tpath_color_set::make_page(int first, int last) {
       lf->setObjectName(row_name("LF_", n));
       r.sokudo = make_edit(p, row_name("ED_SOKUDO_", n), 70);
       r.sokudo->setProperty("Tag", n);
-      r.sokudo->installEventFilter(this);
       auto* lm = new QLabel(to_qstring("まで"), p);
       lm->setObjectName(row_name("LM_", n));
       h->addWidget(lf);
@@ -153,9 +152,8 @@ QWidget* Tpath_color_set::make_page(int first, int last) {
                        static_cast<QWidget*>(r.cb), static_cast<QWidget*>(r.w),
                        static_cast<QWidget*>(r.pw), static_cast<QWidget*>(r.combo)})
       w->setProperty("Tag", n);
-    r.col->installEventFilter(this);
-    r.w->installEventFilter(this);
-    r.pw->installEventFilter(this);
+    for (QLineEdit* e : {r.sokudo, r.col, r.w, r.pw})
+      if (e) TValidatedEdit::attach(e, [this](QLineEdit& ed) { return check_edit(&ed, true); });
     connect(r.cp, &QPushButton::clicked, this, [this, n] { work_color_btnClick(n); });
     connect(r.cb, &QPushButton::clicked, this, [this, n] { work_color_btnClick(n); });
     connect(r.ud_col, &QScrollBar::valueChanged, this, [this, n](int v) {
@@ -165,7 +163,9 @@ QWidget* Tpath_color_set::make_page(int first, int last) {
     });
     auto bind_width = [this](QScrollBar* ud, QLineEdit* e) {
       connect(ud, &QScrollBar::valueChanged, this, [this, e](int v) {
-        if (ready_) e->setText(QString::number(v));
+        if (!ready_) return;
+        const QSignalBlocker b(e);
+        e->setText(QString::number(v));
       });
     };
     bind_width(r.ud_w, r.w);
@@ -193,9 +193,9 @@ void Tpath_color_set::set_row_color(int row, int code) {
   Row& r = rows_[static_cast<std::size_t>(row)];
   const bool was = ready_;
   ready_ = false;
-  r.col->setText(QString::number(code));
   {
-    const QSignalBlocker b(r.ud_col);
+    const QSignalBlocker b(r.col), b2(r.ud_col);
+    r.col->setText(QString::number(code));
     r.ud_col->setValue(code);
   }
   paint_color_panel(r.cp, code);
@@ -208,13 +208,16 @@ void Tpath_color_set::Set_path_color_controls() {
     Row& r = rows_[static_cast<std::size_t>(n)];
     const TPATH_COLOR_ROW& p = disp.path[static_cast<std::size_t>(n)];
     set_row_color(n, std::clamp(p.color, 0, 63));
-    const QSignalBlocker b1(r.ud_w), b2(r.ud_pw), b3(r.combo);
+    const QSignalBlocker b1(r.ud_w), b2(r.ud_pw), b3(r.combo), b4(r.w), b5(r.pw);
     r.w->setText(QString::number(p.width));
     r.ud_w->setValue(p.width);
     r.pw->setText(QString::number(p.p_width));
     r.ud_pw->setValue(p.p_width);
     r.combo->setCurrentIndex(std::clamp(p.style, 0, 3));
-    if (r.sokudo) r.sokudo->setText(to_qstring(feed_limit_text(p.sokudo)));
+    if (r.sokudo) {
+      const QSignalBlocker b6(r.sokudo);
+      r.sokudo->setText(to_qstring(feed_limit_text(p.sokudo)));
+    }
   }
   ready_ = true;
   Check_feed_bands();
@@ -274,19 +277,6 @@ bool Tpath_color_set::check_edit(QLineEdit* e, bool show) {
   const QSignalBlocker b(e == r.w ? r.ud_w : r.ud_pw);
   (e == r.w ? r.ud_w : r.ud_pw)->setValue(w);
   return true;
-}
-
-bool Tpath_color_set::eventFilter(QObject* o, QEvent* e) {
-  if (e->type() == QEvent::KeyPress) {
-    const int k = static_cast<QKeyEvent*>(e)->key();
-    if (k == Qt::Key_Return || k == Qt::Key_Enter) {
-      if (auto* edit = qobject_cast<QLineEdit*>(o)) {
-        check_edit(edit, true);
-        return true;
-      }
-    }
-  }
-  return QDialog::eventFilter(o, e);
 }
 
 void Tpath_color_set::work_color_btnClick(int row) {

@@ -1,7 +1,8 @@
 // The path colour window "カッターパスのカラー設定": the 16 path-colour rows of a copy of
 // the display settings (colour, line width on screen, line style, line width in print, and
-// the feed limits of the feed-rate bands) on two pages. OK checks every row as Enter does and
-// stays open at the first bad one; Cancel and the title bar's close keep the copy unchanged.
+// the feed limits of the feed-rate bands) on two pages. Each edit is checked on Enter and on
+// leaving it after a change. OK checks every row as Enter does and stays open at the first
+// bad one; Cancel and the title bar's close keep the copy unchanged.
 #pragma once
 #include <QDialog>
 #include <array>
@@ -38,7 +39,6 @@ class Tpath_color_set : public QDialog {
 
  protected:
   void accept() override;
-  bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
   struct Row {

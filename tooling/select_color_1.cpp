@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -16,6 +15,7 @@
 #include "common/ats_func.h"
 #include "common/widgets/input_number.h"
 #include "common/widgets/paint_panel.h"
+#include "common/widgets/validated_edit.h"
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 #include "tooling/color_panel.h"
@@ -106,7 +106,7 @@ Tcolor_selection::Tcolor_selection(QWidget* parent) : QDialog(parent) {
   connect(UpDown1, &QScrollBar::valueChanged, this, [this](int v) {
     if (ready_) Set_color_selection(v % 16, v / 16);
   });
-  ed_col->installEventFilter(this);
+  TValidatedEdit::attach(ed_col, [this](QLineEdit&) { return ed_colEnter(); });
   connect(set1, &QPushButton::clicked, this, [this] { set1Click(); });
   connect(Button1, &QPushButton::clicked, this, [this] { reject(); });
   select_code(0);
@@ -125,7 +125,10 @@ void Tcolor_selection::Set_color_selection(int x, int y) {
     tr_y1->setValue(3 - y);
     UpDown1->setValue(code_);
   }
-  ed_col->setText(QString::number(code_));
+  {
+    const QSignalBlocker b(ed_col);
+    ed_col->setText(QString::number(code_));
+  }
   paint_color_panel(Panel1, code_);
   ready_ = was;
   if (live) live(code_);
@@ -166,23 +169,17 @@ bool Tcolor_selection::eventFilter(QObject* o, QEvent* e) {
       return true;
     }
   }
-  if (o == ed_col && e->type() == QEvent::KeyPress) {
-    const int k = static_cast<QKeyEvent*>(e)->key();
-    if (k == Qt::Key_Return || k == Qt::Key_Enter) {
-      ed_colEnter();
-      return true;
-    }
-  }
   return QDialog::eventFilter(o, e);
 }
 
-void Tcolor_selection::ed_colEnter() {
+bool Tcolor_selection::ed_colEnter() {
   const int c = color_code_of_text(from_qstring(ed_col->text()));
   if (c < 0) {
     plat::message_box(kColorCodeMessage, "", plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
-    return;
+    return false;
   }
   select_code(c);
+  return true;
 }
 
 void Tcolor_selection::set1Click() {

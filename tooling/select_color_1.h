@@ -48,7 +48,8 @@ class Tcolor_selection : public QDialog {
   void reject() override;
 
  private:
-  void ed_colEnter();
+  // The typed code, checked on Enter and on leaving the edit.
+  bool ed_colEnter();
   void set1Click();
 
   int code_ = 0;

@@ -19,11 +19,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "common/debug_log.h"
+#include "common/widgets/validated_edit.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
@@ -165,25 +165,13 @@ TTOOL_LIST_win::TTOOL_LIST_win(Ttooling_host& host, QWidget* parent)
     auto* e = new QLineEdit(plat::to_qstring(text), this);
     e->setObjectName(QString::fromLatin1(name));
     e->setMaximumWidth(60);
-    connect(e, &QLineEdit::returnPressed, this, [this, e] {
+    // Enter, or leaving after a change: a good value rebuilds the list, a non-number gets its
+    // message (after the focus change when leaving) and keeps the focus.
+    TValidatedEdit::attach(e, [this](QLineEdit& ed) {
       int v = 0;
-      if (read_field(e, e == ed_font_h_, v, true)) rebuild();
-    });
-    connect(e, &QLineEdit::editingFinished, this, [this, e] {
-      if (checking_ || e->hasFocus()) return;
-      int v = 0;
-      // Leaving with a non-number: the box after the focus change, then the focus back.
-      if (!read_field(e, e == ed_font_h_, v, false)) {
-        checking_ = true;
-        QTimer::singleShot(0, this, [this, e] {
-          int dummy = 0;
-          read_field(e, e == ed_font_h_, dummy, true);
-          e->setFocus();
-          checking_ = false;
-        });
-        return;
-      }
+      if (!read_field(&ed, &ed == ed_font_h_, v, true)) return false;
       rebuild();
+      return true;
     });
     return e;
   };
@@ -274,10 +262,7 @@ TTOOL_LIST_win::TTOOL_LIST_win(Ttooling_host& host, QWidget* parent)
   resize(760, 600);
 }
 
-TTOOL_LIST_win::~TTOOL_LIST_win() {
-  // The focus leaves the fields while the children go: no rebuild on a half-gone window.
-  for (QLineEdit* e : {ed_h_, ed_w_, ed_font_h_, ed_max_}) e->disconnect(this);
-}
+TTOOL_LIST_win::~TTOOL_LIST_win() = default;
 
 TTOOL_LIST_metrics TTOOL_LIST_win::metrics() const {
   TTOOL_LIST_metrics met;

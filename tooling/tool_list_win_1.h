@@ -74,7 +74,6 @@ class TTOOL_LIST_win : public QDialog {
   Tdisp_status settings_;
   TG2 g2_;
   bool building_ = false;
-  bool checking_ = false;
   bool toggle_on_ = false;
   bool exporting_ = false;
 
