@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -239,4 +240,49 @@ TEST(CutterSetWin, AnotherMagazineComesThroughTheHostsDialog) {
   EXPECT_EQ(lists.calls[0].mode, 4);
   EXPECT_EQ(w.tool().T_category, TOOL_KIND_BALL_EM);
   EXPECT_EQ(w.tool().T_number, 0);
+}
+
+TEST(CutterSetWin, LeavingAChangedSizeOrColourChecksItOnce) {
+  Host host;
+  Lists lists;
+  Tcutter_set_win w(host, default_color_chooser(), lists);
+  w.load(three_tools(), "cap", "PROG.NC", true, 0);
+  w.select_tool(2);  // a flat end mill: the sizes are shown
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  auto settle = [] {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  };
+  auto retype = [&](QLineEdit* e, const char* text) {
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, QString::fromLatin1(text));
+    QTest::keyClick(e, Qt::Key_Tab);
+    settle();
+  };
+  auto* diam = child<QLineEdit>(w, "ed_diam");
+  auto* edge = child<QLineEdit>(w, "ED_COL_BL");
+  const float dia = w.tool().dia;
+  const int edge_color = w.tool().edge_color;
+  for (QLineEdit* e : {diam, edge}) {
+    plat::ScriptedMessageBoxes boxes;
+    retype(e, e == edge ? "64" : "1x");
+    ASSERT_EQ(boxes.shown.size(), 1u) << e->objectName().toStdString();
+    if (e == edge) EXPECT_EQ(boxes.shown[0].text, "カラー番号は 0～63 で指定してください");
+    EXPECT_TRUE(e->hasFocus());
+    // Leaving again without a change: no second box.
+    QTest::keyClick(e, Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FALSE(e->hasFocus());
+  }
+  EXPECT_FLOAT_EQ(w.tool().dia, dia);
+  EXPECT_EQ(w.tool().edge_color, edge_color);
+  plat::ScriptedMessageBoxes boxes;
+  retype(diam, "9.5");
+  retype(edge, "12");
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_FLOAT_EQ(w.tool().dia, 9.5f);
+  EXPECT_EQ(w.tool().edge_color, 12);
 }

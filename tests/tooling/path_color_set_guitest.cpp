@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -193,4 +194,67 @@ TEST(PathColorSet, OkStaysOpenOnABadTextAndStoresThePage) {
   EXPECT_EQ(w.disp.path[13].style, 3);
   EXPECT_EQ(w.disp.PATH_COLOR_TAB, 1);
   EXPECT_EQ(w.disp.band_count, 8);
+}
+
+// Leaving an edit after a change checks it as Enter does: a bad text gets one box and keeps
+// the focus, leaving it again unchanged shows none; a good text is stored.
+TEST(PathColorSetAndColorSelection, LeavingAChangedEditChecksItOnce) {
+  auto settle = [] {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  };
+  auto retype = [&](QLineEdit* e, const char* text) {
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, QString::fromLatin1(text));
+    QTest::keyClick(e, Qt::Key_Tab);
+    settle();
+  };
+  PlayingChooser chooser;
+  Tpath_color_set paths(chooser);
+  paths.disp = rows_1_to_8_rising();
+  paths.Set_path_color_controls();
+  paths.set_page(1);
+  paths.show();
+  Tcolor_selection picker;
+  picker.color_in = 21;
+  struct Case {
+    QWidget* window;
+    const char* edit;
+    const char* bad;
+    const char* message;
+    const char* good;
+  } cases[] = {
+      {&paths, "ED_COL_2", "64", kColorCodeMessage, "30"},
+      {&paths, "ED_W_2", "0", kLineWidthMessage, "6"},
+      {&paths, "ED_PW_2", "x", kLineWidthMessage, "4"},
+      {&paths, "ED_SOKUDO_2", "abc", kFeedLimitMessage, "250"},
+      {&picker, "ed_col", "64", kColorCodeMessage, "17"},
+  };
+  QWidget* shown = nullptr;
+  for (const Case& c : cases) {
+    if (c.window != shown) {
+      if (shown) shown->hide();
+      shown = c.window;
+      shown->show();
+      shown->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(shown)) << c.edit;
+    }
+    auto* e = child<QLineEdit>(*c.window, c.edit);
+    plat::ScriptedMessageBoxes boxes;
+    retype(e, c.bad);
+    ASSERT_EQ(boxes.shown.size(), 1u) << c.edit;
+    EXPECT_EQ(boxes.shown[0].text, c.message) << c.edit;
+    EXPECT_TRUE(e->hasFocus()) << c.edit;
+    QTest::keyClick(e, Qt::Key_Tab);
+    settle();
+    EXPECT_EQ(boxes.shown.size(), 1u) << c.edit;
+    EXPECT_FALSE(e->hasFocus()) << c.edit;
+    retype(e, c.good);
+    EXPECT_EQ(boxes.shown.size(), 1u) << c.edit;
+  }
+  EXPECT_EQ(paths.disp.path[2].color, 30);
+  EXPECT_EQ(paths.disp.path[2].width, 6);
+  EXPECT_EQ(paths.disp.path[2].p_width, 4);
+  EXPECT_EQ(paths.disp.path[2].sokudo, 250.0f);
+  EXPECT_EQ(picker.code(), 17);
 }
