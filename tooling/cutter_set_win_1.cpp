@@ -217,6 +217,14 @@ void Tcutter_set_win::build() {
   ed_tool_name = new QLineEdit(this);
   ed_tool_name->setObjectName(QStringLiteral("ed_tool_name"));
   ed_tool_name->installEventFilter(this);
+  // Enter, or leaving after a change, takes the name into the tool; a typed name no longer
+  // follows the kind.
+  TValidatedEdit::attach(ed_tool_name, [this](QLineEdit& e) {
+    if (e.isModified()) set_check(chk_auto_name, false);
+    get_status();
+    set_status();
+    return true;
+  });
   head->addWidget(ed_tool_name, 1, 2, 1, 3);
 
   // Sizes of the tool.
@@ -675,11 +683,10 @@ bool Tcutter_set_win::eventFilter(QObject* o, QEvent* e) {
     if (edit && edit != ed_tool_name)
       QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
   }
-  // The size and colour edits are checked by their TValidatedEdit; leaving the name takes
-  // it into the tool.
-  if (e->type() == QEvent::FocusOut && ready_ && edit == ed_tool_name && isVisible()) {
-    if (edit->isModified()) set_check(chk_auto_name, false);
-    edit->setModified(false);
+  // The edits are checked by their TValidatedEdit; leaving the unchanged name still reads
+  // the window back.
+  if (e->type() == QEvent::FocusOut && ready_ && edit == ed_tool_name && isVisible() &&
+      !edit->isModified()) {
     get_status();
     set_status();
   }
@@ -705,13 +712,6 @@ bool Tcutter_set_win::eventFilter(QObject* o, QEvent* e) {
     return QDialog::eventFilter(o, e);
   }
   if (!edit) return QDialog::eventFilter(o, e);
-  if (edit == ed_tool_name && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-    if (edit->isModified()) set_check(chk_auto_name, false);
-    edit->setModified(false);
-    get_status();
-    set_status();
-    return true;
-  }
   if (color_edit) return QDialog::eventFilter(o, e);
   switch (key) {
     case Qt::Key_F2:

@@ -16,9 +16,9 @@ TValidatedEdit::TValidatedEdit(QLineEdit* edit, Check check)
 
 bool TValidatedEdit::run_check() {
   checking_ = true;
+  const bool ok = check_(*edit_);
   // The text is taken as checked whatever the outcome: only a new change checks again.
   edit_->setModified(false);
-  const bool ok = check_(*edit_);
   checking_ = false;
   return ok;
 }

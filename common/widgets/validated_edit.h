@@ -6,7 +6,9 @@
 //       user since the last check: after the focus change has settled, so that its message
 //       box comes up over the settled window; a bad text gets the focus back, all selected.
 //   The check reads the edit, shows its own message for a bad text and returns false; for a
-//   good text it stores the value (it may rewrite the text) and returns true. A text set from
+//   good text it stores the value (it may rewrite the text) and returns true. The edit's
+//   modified flag tells it whether the user changed the text; it is cleared after each
+//   check. A text set from
 //   code (setText clears the edit's modified flag) is not checked on leaving, neither is an
 //   edit that is hidden, disabled or in a hidden window by the time the check would run, nor
 //   one that has the focus again by then. While the check runs (its box is up) and when the

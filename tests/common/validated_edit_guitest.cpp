@@ -23,8 +23,9 @@ struct Form {
   TValidatedEdit* v = nullptr;
   int runs = 0;
   int stored = -1;
-  // What the focus was on while the check ran.
+  // What the focus was on while the check ran, and whether the text was the user's.
   QWidget* focus_during_check = nullptr;
+  bool typed = false;
 
   Form() {
     auto* l = new QVBoxLayout(&w);
@@ -33,6 +34,7 @@ struct Form {
     v = TValidatedEdit::attach(checked, [this](QLineEdit& e) {
       ++runs;
       focus_during_check = QApplication::focusWidget();
+      typed = e.isModified();
       bool ok = false;
       const int n = e.text().toInt(&ok);
       if (!ok) {
@@ -165,3 +167,17 @@ TEST(ValidatedEdit, EnterGoesNoFurther) {
 }
 
 }  // namespace
+
+TEST(ValidatedEdit, TheCheckTellsATypedTextFromOneSetFromCode) {
+  Form f;
+  f.type("3");
+  QTest::keyClick(f.checked, Qt::Key_Return);
+  EXPECT_TRUE(f.typed);
+  EXPECT_FALSE(f.checked->isModified());
+  QTest::keyClick(f.checked, Qt::Key_Return);
+  EXPECT_FALSE(f.typed);
+  f.type("4");
+  f.leave();
+  EXPECT_TRUE(f.typed);
+  EXPECT_EQ(f.runs, 3);
+}

@@ -242,7 +242,7 @@ TEST(CutterSetWin, AnotherMagazineComesThroughTheHostsDialog) {
   EXPECT_EQ(w.tool().T_number, 0);
 }
 
-TEST(CutterSetWin, LeavingAChangedSizeOrColourChecksItOnce) {
+TEST(CutterSetWin, LeavingAChangedEditChecksItOnce) {
   Host host;
   Lists lists;
   Tcutter_set_win w(host, default_color_chooser(), lists);
@@ -285,4 +285,25 @@ TEST(CutterSetWin, LeavingAChangedSizeOrColourChecksItOnce) {
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_FLOAT_EQ(w.tool().dia, 9.5f);
   EXPECT_EQ(w.tool().edge_color, 12);
+  // A typed name is taken on leaving, and no longer follows the kind; one that CP932 cannot
+  // hold gets its box after the focus change and the old name back.
+  auto* name = child<QLineEdit>(w, "ed_tool_name");
+  auto* automatic = child<QCheckBox>(w, "chk_auto_name");
+  automatic->setChecked(true);
+  name->setFocus();
+  name->selectAll();
+  QTest::keyClicks(name, u"E8"_qs);
+  QTest::keyClick(name, Qt::Key_Tab);
+  settle();
+  EXPECT_EQ(w.tool().name, "E8");
+  EXPECT_FALSE(automatic->isChecked());
+  name->setFocus();
+  name->setText(u"E8\uD55C"_qs);  // as typed: the key simulation has no such character
+  name->setModified(true);
+  QTest::keyClick(name, Qt::Key_Tab);
+  EXPECT_TRUE(boxes.shown.empty());
+  settle();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(w.tool().name, "E8");
+  EXPECT_EQ(name->text(), u"E8"_qs);
 }
