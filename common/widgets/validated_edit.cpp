@@ -23,12 +23,10 @@ bool TValidatedEdit::run_check() {
   return ok;
 }
 
-bool TValidatedEdit::check_now() {
-  if (checking_) return false;
+void TValidatedEdit::entered() {
+  if (checking_) return;
   pending_ = false;
-  const bool ok = run_check();
-  if (!ok) edit_->selectAll();
-  return ok;
+  if (!run_check()) edit_->selectAll();
 }
 
 void TValidatedEdit::left() {
@@ -45,15 +43,14 @@ bool TValidatedEdit::eventFilter(QObject* o, QEvent* e) {
   if (e->type() == QEvent::KeyPress) {
     const int k = static_cast<QKeyEvent*>(e)->key();
     if (k == Qt::Key_Return || k == Qt::Key_Enter) {
-      check_now();
+      entered();
       return true;
     }
   } else if (e->type() == QEvent::FocusOut) {
     // Switching to another window or opening a menu does not leave the edit.
     const Qt::FocusReason r = static_cast<QFocusEvent*>(e)->reason();
     if (r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason &&
-        r != Qt::MenuBarFocusReason && !checking_ &&
-        !pending_ && edit_->isModified()) {
+        r != Qt::MenuBarFocusReason && !checking_ && !pending_ && edit_->isModified()) {
       pending_ = true;
       QTimer::singleShot(0, this, [this] { left(); });
     }
