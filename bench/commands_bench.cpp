@@ -24,6 +24,7 @@
 #include "platform/core/msgbox.h"
 #include "simulation/tool_records.h"
 #include "tests/support/ncd_program_gen.h"
+#include "tests/support/text_rows.h"
 
 namespace fs = std::filesystem;
 
@@ -31,31 +32,7 @@ namespace {
 
 constexpr long LINES = 1000000;
 
-// Listing rows that only keep their texts.
-struct Rows : NCD_LIST_ROWS {
-  std::array<std::string, NCD_LIST_ROW_COUNT> text;
-  int pos = 0, max = 2;
-  std::string row_text(int i) override { return text[static_cast<size_t>(i)]; }
-  void set_row(int i, const std::string& t) override { text[static_cast<size_t>(i)] = t; }
-  bool row_modified(int) override { return false; }
-  void clear_row_modified(int) override {}
-  void select_after_prefix(int, bool) override {}
-  bool row_has_selection(int) override { return false; }
-  int row_caret(int) override { return 0; }
-  void set_row_caret(int, int) override {}
-  void focus_row(int) override {}
-  bool rows_have_focus() override { return false; }
-  void enable_rows(bool) override {}
-  void layout_rows(int, int& h, int& x) override {
-    h = 16;
-    x = 84;
-  }
-  void set_scroll(int p, int m) override {
-    pos = p;
-    max = m;
-  }
-  int scroll_position() override { return pos; }
-};
+using Rows = testing_support::TextRows;
 
 // A window with the listing and a clipboard that keeps the text.
 struct Ui : TVLM_ui {

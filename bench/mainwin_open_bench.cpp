@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/text_rows.h"
 #include "common/text_file.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
@@ -23,31 +24,7 @@ namespace {
 constexpr long LINES = 1000000;
 using Clock = std::chrono::steady_clock;
 
-// Listing rows that only keep their texts.
-struct Rows : NCD_LIST_ROWS {
-  std::string text[NCD_LIST_ROW_COUNT];
-  int pos = 0, max = 2;
-  std::string row_text(int i) override { return text[i]; }
-  void set_row(int i, const std::string& t) override { text[i] = t; }
-  bool row_modified(int) override { return false; }
-  void clear_row_modified(int) override {}
-  void select_after_prefix(int, bool) override {}
-  bool row_has_selection(int) override { return false; }
-  int row_caret(int) override { return 0; }
-  void set_row_caret(int, int) override {}
-  void focus_row(int) override {}
-  bool rows_have_focus() override { return false; }
-  void enable_rows(bool) override {}
-  void layout_rows(int, int& h, int& x) override {
-    h = 16;
-    x = 84;
-  }
-  void set_scroll(int p, int m) override {
-    pos = p;
-    max = m;
-  }
-  int scroll_position() override { return pos; }
-};
+using Rows = testing_support::TextRows;
 
 // A window that notes when each phase of a load ends.
 struct TimingUi : TVLM_ui {

@@ -385,11 +385,10 @@ int TVLM_view::run_mode(int mode) {
   }
 }
 
-// draw_ALL_and_SWAP_forSIM2
-bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
-  NCD_DATA& d = s_.nc();
-  Tmat& m = *s_.mat;
-  const Tdisp_status& disp = s_.disp;
+// The start of a full frame: the tool at the current block unless a pick placed it, the
+// cleared back buffer, the scene frame and the clip planes.
+bool TVLM_view::begin_full_frame(int id, plat::GlWindow* win) {
+  const NCD_DATA& d = s_.nc();
   if (!tool_pos_picked_) {
     tool_pos_[0] = static_cast<float>(d.exec.cur.x);
     tool_pos_[1] = static_cast<float>(d.exec.cur.y);
@@ -400,6 +399,15 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
   gl_.draw_to_back_buffer(id);
   scene_frame(id);
   set_clip_planes(id);
+  return true;
+}
+
+// draw_ALL_and_SWAP_forSIM2
+bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
+  NCD_DATA& d = s_.nc();
+  Tmat& m = *s_.mat;
+  const Tdisp_status& disp = s_.disp;
+  if (!begin_full_frame(id, win)) return false;
   const bool keep = id != slot_;
   if (works_shown()) {
     m.tool_spin = disp.SIM_TOOL_ROTATE;
@@ -439,16 +447,7 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
 bool TVLM_view::draw_stored_moves(int id, plat::GlWindow* win) {
   NCD_DATA& d = s_.nc();
   Tmat& m = *s_.mat;
-  if (!tool_pos_picked_) {
-    tool_pos_[0] = static_cast<float>(d.exec.cur.x);
-    tool_pos_[1] = static_cast<float>(d.exec.cur.y);
-    tool_pos_[2] = static_cast<float>(d.exec.cur.z);
-  }
-  if (!gl_.setup(win, id, true, GL_VIEW_RENDER)) return false;
-  if (id == slot_) frame_owed_ = false;
-  gl_.draw_to_back_buffer(id);
-  scene_frame(id);
-  set_clip_planes(id);
+  if (!begin_full_frame(id, win)) return false;
   if (works_shown()) {
     m.spin_angle = 0;
     const int t = s_.disp.SIM_SEETH_LV_WORK;

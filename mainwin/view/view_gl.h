@@ -87,6 +87,7 @@ class TVLM_view {
   int run_mode(int mode);
   bool draw_all(int id, plat::GlWindow* win, bool limit);
   bool draw_stored_moves(int id, plat::GlWindow* win);
+  bool begin_full_frame(int id, plat::GlWindow* win);
   void scene_frame(int id);
   // What the frame draws before the works (the scene of scene_frame, background, lights,
   // clip planes) folded into one key; never 0.

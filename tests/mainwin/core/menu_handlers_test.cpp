@@ -23,6 +23,7 @@
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 #include "tests/support/test_support.h"
+#include "tests/support/text_rows.h"
 
 namespace fs = std::filesystem;
 using testing_support::read_file;
@@ -30,26 +31,7 @@ using testing_support::write_file;
 
 namespace {
 
-struct Rows : NCD_LIST_ROWS {
-  std::array<std::string, NCD_LIST_ROW_COUNT> text;
-  std::string row_text(int i) override { return text[i]; }
-  void set_row(int i, const std::string& t) override { text[i] = t; }
-  bool row_modified(int) override { return false; }
-  void clear_row_modified(int) override {}
-  void select_after_prefix(int, bool) override {}
-  bool row_has_selection(int) override { return false; }
-  int row_caret(int) override { return 0; }
-  void set_row_caret(int, int) override {}
-  void focus_row(int) override {}
-  bool rows_have_focus() override { return false; }
-  void enable_rows(bool) override {}
-  void layout_rows(int, int& h, int& px) override {
-    h = 16;
-    px = 84;
-  }
-  void set_scroll(int, int) override {}
-  int scroll_position() override { return 0; }
-};
+using Rows = testing_support::TextRows;
 
 // Records what the commands ask of the window; answers number boxes and the clipboard from
 // scripts.
