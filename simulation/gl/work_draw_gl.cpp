@@ -174,6 +174,14 @@ std::vector<TileInfo> tile_infos(const TWORK_DATA& w, const TCELL_LATTICE& L, in
           zhi = std::max(zhi, w.tile_max[k]);
         }
       if (!std::isfinite(zhi)) zhi = w.top_z;
+      // A tile's inner walls are left out where the next cells across them are whole (see
+      // build_tile), so the tile also changes with the row and column of cells beyond it.
+      const int ex = std::min(L.ix[static_cast<std::size_t>(std::min<std::size_t>(t.i1 + 1, L.ix.size() - 1))] >> WORK_TILE_SHIFT, w.tiles_x - 1);
+      const int ey = std::min(L.iy[static_cast<std::size_t>(std::min<std::size_t>(t.j1 + 1, L.iy.size() - 1))] >> WORK_TILE_SHIFT, w.tiles_y - 1);
+      for (int ty = f.py0; ty <= ey; ++ty)
+        for (int tx = f.px0; tx <= ex; ++tx)
+          if (ty > f.py1 || tx > f.px1)
+            f.rev = std::max(f.rev, w.tile_rev[static_cast<std::size_t>(ty) * w.tiles_x + tx]);
     } else {
       f.rev = ~std::uint64_t{0};  // nothing tells what changed: always drawn again
     }
@@ -185,14 +193,51 @@ std::vector<TileInfo> tile_infos(const TWORK_DATA& w, const TCELL_LATTICE& L, in
   return out;
 }
 
+// Whether cell (i, j) of the lattice has all four corners (its whole top).
+bool whole_cell(const TWORK_DATA& w, const TCELL_LATTICE& L, int i, int j) {
+  const auto at = [&](int a, int b) {
+    return static_cast<std::int32_t>((w.nx + 1) * L.iy[static_cast<std::size_t>(b)] +
+                                     L.ix[static_cast<std::size_t>(a)]);
+  };
+  return work_cell_code(w, at(i, j), at(i - 1, j), at(i, j - 1), at(i - 1, j - 1)) == 15;
+}
+
+// Drops the inner walls of cell (i, j) that lie inside the solid: a whole cell's walls go
+// down from edges that the next cell across (also whole) covers with its top too, so from
+// outside the solid they are always behind a face that is drawn. Only for opaque works
+// without clip planes, which would open the solid.
+void drop_hidden_walls(const TWORK_DATA& w, const TCELL_LATTICE& L, int i, int j,
+                       std::vector<TCELL_FACE>& faces, std::size_t from) {
+  const int ni = static_cast<int>(L.ix.size()), nj = static_cast<int>(L.iy.size());
+  if (i <= 0 || j <= 0 || !whole_cell(w, L, i, j)) return;
+  const bool next_row = j + 1 < nj && whole_cell(w, L, i, j + 1);
+  const bool next_col = i + 1 < ni && whole_cell(w, L, i + 1, j);
+  if (!next_row && !next_col) return;
+  const auto at = [&](int a, int b) {
+    return static_cast<std::int32_t>((w.nx + 1) * L.iy[static_cast<std::size_t>(b)] +
+                                     L.ix[static_cast<std::size_t>(a)]);
+  };
+  const std::int32_t c1 = at(i, j), c2 = at(i - 1, j), c3 = at(i, j - 1);
+  const auto hidden = [&](const TCELL_FACE& f) {
+    if (f.kind != TCELL_FACE::Wall || f.a != c1) return false;
+    return (next_row && f.b == c2) || (next_col && f.b == c3);
+  };
+  faces.erase(std::remove_if(faces.begin() + static_cast<std::ptrdiff_t>(from), faces.end(), hidden),
+              faces.end());
+}
+
 // The faces of one tile as vertex arrays: top triangles, and walls (drawn two-sided).
 void build_tile(const Tmat& m, const TWORK_DATA& w, const TCELL_LATTICE& L, const TCELL_TILE& t,
-                int q, const std::uint8_t plain[4], std::vector<TCELL_FACE>& faces,
+                int q, const std::uint8_t plain[4], bool cull, std::vector<TCELL_FACE>& faces,
                 std::vector<Vtx>& tops, std::vector<Vtx>& walls) {
   faces.clear();
   tops.clear();
   walls.clear();
-  for_each_tile_cell(t, q, [&](int i, int j) { work_cell_faces(w, L, i, j, faces); });
+  for_each_tile_cell(t, q, [&](int i, int j) {
+    const std::size_t from = faces.size();
+    work_cell_faces(w, L, i, j, faces);
+    if (cull) drop_hidden_walls(w, L, i, j, faces, from);
+  });
   for (const TCELL_FACE& f : faces) {
     const VEC3 a = work_grid_point(w, f.a), b = work_grid_point(w, f.b);
     if (f.kind == TCELL_FACE::Top) {
@@ -423,6 +468,8 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
   glEnableClientState(GL_COLOR_ARRAY);
   GLint two_sided = 0;
   glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &two_sided);
+  const bool cull = plain[3] == 255 && !glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CLIP_PLANE0) &&
+                    !glIsEnabled(GL_CLIP_PLANE1);
   Kept* kept = sel ? sel->kept : nullptr;
   WorkKept* wk = kept ? &kept->works[m.cur_work] : nullptr;
   std::vector<TileInfo> own;
@@ -436,7 +483,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
     Hash gh;
     gh.add(q).add(w.grid.data()).add(w.xs.data()).add(w.ys.data()).add(w.bottom_z);
     gh.add(w.min).add(w.max);
-    gh.add(plain[0]).add(plain[1]).add(plain[2]);
+    gh.add(plain[0]).add(plain[1]).add(plain[2]).add(cull);
     for (const std::int32_t v : L.ix) gh.add(v);
     for (const std::int32_t v : L.iy) gh.add(v);
     if (gh.h != wk->geometry_key) {
@@ -463,7 +510,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
     if (poll_abort(m, start)) break;
     if (sel) ++sel->tiles;
     if (!wk) {
-      build_tile(m, w, L, t, q, plain, faces, tops, walls);
+      build_tile(m, w, L, t, q, plain, cull, faces, tops, walls);
       draw_tile_arrays(tops, walls, two_sided);
       continue;
     }
@@ -471,7 +518,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
     TileGeom& g = wk->geom[static_cast<std::size_t>(f.index)];
     const std::uint32_t ck = colour_key(m, plain[3], m.blink && info_collides(*wk, w, f));
     if (!(g.valid && g.rev == f.rev && g.colour_key == ck)) {
-      build_tile(m, w, L, t, q, plain, faces, tops, walls);
+      build_tile(m, w, L, t, q, plain, cull, faces, tops, walls);
       const std::size_t bytes = (tops.size() + walls.size()) * sizeof(Vtx);
       kept->retained -= g.bytes;
       g.bytes = 0;
