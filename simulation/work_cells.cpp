@@ -1,6 +1,7 @@
 #include "simulation/work_cells.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "common/ats_func.h"
@@ -254,12 +255,12 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
       for_each_tile_cell(t, 0, [&](int i, int j) { work_cell_faces(w, L, i, j, faces); });
       for (const TCELL_FACE& f : faces) {
         if (f.colour < 0 || w.grid[f.colour].mark < 0) continue;  // only cut faces
-        std::vector<WinPt> poly;
+        std::array<WinPt, 4> corner;
+        int n = 0;
         bool ok = true;
         auto put = [&](const VEC3& p) {
-          WinPt q;
-          ok = ok && project(v, p, q);
-          poly.push_back(q);
+          ok = ok && project(v, p, corner[static_cast<std::size_t>(n)]);
+          ++n;
         };
         const VEC3 a = work_grid_point(w, f.a), b = work_grid_point(w, f.b);
         if (f.kind == TCELL_FACE::Top) {
@@ -273,6 +274,16 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
           put(VEC3{a.x, a.y, w.bottom_z});
         }
         if (!ok) continue;
+        // Most faces lie wholly beside the square: no clipping for them.
+        double fx0 = HUGE_VAL, fx1 = -HUGE_VAL, fy0 = HUGE_VAL, fy1 = -HUGE_VAL;
+        for (int k = 0; k < n; ++k) {
+          fx0 = std::min(fx0, corner[static_cast<std::size_t>(k)].x);
+          fx1 = std::max(fx1, corner[static_cast<std::size_t>(k)].x);
+          fy0 = std::min(fy0, corner[static_cast<std::size_t>(k)].y);
+          fy1 = std::max(fy1, corner[static_cast<std::size_t>(k)].y);
+        }
+        if (fx1 < x0 || fx0 > x1 || fy1 < y0 || fy0 > y1) continue;
+        std::vector<WinPt> poly(corner.begin(), corner.begin() + n);
         const std::vector<WinPt> in = clip_to_square(std::move(poly), x0, y0, x1, y1);
         for (const WinPt& p : in) {
           if (p.z < 0 || p.z > 1) continue;
