@@ -1,0 +1,292 @@
+// The tool windows on the real main window, on a copy of the sample: the tool set-up changes a
+// tool and writes the program's tool file and the companion's tool data file, the tool list
+// exports its pages with the path pictures, and tabulon reads the companion's file back
+// (under xvfb-run).
+// The core records first: Qt's keyword macros (slots) would break their declarations.
+#include "mainwin/core/session.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
+#include <QImage>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "mainwin/velmor_1.h"
+#include "platform/core/cp932.h"
+#include "platform/core/input.h"
+#include "platform/core/msgbox.h"
+#include "platform/core/system.h"
+#include "platform/qt/qtext.h"
+#include "simulation/tool_codes.h"
+#include "tabulon/core/tb_setup.h"
+#include "tests/support/test_support.h"
+#include "tests/tabulon/fake_view.h"
+#include "tooling/core/tool_library.h"
+#include "tooling/cutter_set_win_1.h"
+#include "tooling/tool_list_win_1.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path samples() {
+  return fs::absolute(testing_support::data_file("")).parent_path().parent_path().parent_path() /
+         "samples";
+}
+
+// Runs `f` on the next modal dialog once it is shown (the dialog's exec() is running then);
+// the watch ends with `owner` at the latest.
+void on_modal(QObject* owner, std::function<void(QWidget*)> f) {
+  auto* t = new QTimer(owner);
+  t->setInterval(5);
+  QObject::connect(t, &QTimer::timeout, [t, f] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || !w->isVisible()) return;
+    t->stop();
+    t->deleteLater();
+    f(w);
+  });
+  t->start();
+}
+
+// The body of a tool comment code "(VLM T1 A2B29...)": what follows its name and number.
+std::string code_body(const std::string& line) {
+  const std::size_t open = line.find("(VLM ");
+  if (open == std::string::npos) return {};
+  const std::size_t start = line.find(' ', open + 5);
+  const std::size_t close = line.rfind(')');
+  if (start == std::string::npos || close == std::string::npos || close <= start) return {};
+  return line.substr(start + 1, close - start - 1);
+}
+
+struct ToolCodes {
+  std::string N, T, H;
+  bool operator==(const ToolCodes&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& o, const ToolCodes& c) {
+  return o << "N[" << c.N << "] T[" << c.T << "] H[" << c.H << "]";
+}
+
+// The links and pictures a page names.
+std::vector<std::string> references(const QString& html) {
+  std::vector<std::string> out;
+  static const QRegularExpression re(u"(?:SRC|HREF)=\"(?:\\./)?([^\"]+)\""_qs,
+                                     QRegularExpression::CaseInsensitiveOption);
+  for (auto it = re.globalMatch(html); it.hasNext();)
+    out.push_back(plat::from_qstring(it.next().captured(1)));
+  return out;
+}
+
+}  // namespace
+
+// A user's round of the tool windows on the sample: the set-up shows the program's tools,
+// T1 becomes a ball end mill, the companion's file is written and OK stores the tool file;
+// the tool list in the order of use exports its pages with the path pictures; tabulon's
+// reader gets the same tools from the companion's file.
+TEST(VelmorToolWindows, TheSetUpStoresTheToolsTheListExportsThePathsAndTabulonReadsThem) {
+  testing_support::TempDir prog, desk, work;
+  const fs::path cwd = fs::current_path();
+  plat::set_data_folder(prog.path());
+  plat::set_desktop_folder(desk.path());
+  for (const char* name : {"SAMPLE01.NC", "SAMPLE01.nst"})
+    fs::copy_file(samples() / name, work / name);
+  const std::string nst_before = testing_support::read_file(work / "SAMPLE01.nst");
+  plat::ScriptedMessageBoxes boxes;
+  {
+    Tvelmor w;
+    w.set_start_file(work / "SAMPLE01.NC");
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    TSession& s = w.session();
+    ASSERT_GT(s.nc().line_count, 0);
+    ASSERT_NE(s.disp.SIM_CUTTING_MODE, 0);  // the automatic work: the export asks first
+    QAction* setup = w.findChild<QAction*>(QStringLiteral("menu_tool_set"));
+    QAction* list = w.findChild<QAction*>(QStringLiteral("menu_tool_list_1"));
+    ASSERT_TRUE(setup && list);
+    ASSERT_TRUE(setup->isEnabled() && list->isEnabled());
+
+    // The set-up: T0 (before the first change), T1 and T2; T1 becomes a ball end mill, the
+    // companion's file is written from the window's menu, OK stores.
+    std::map<int, ToolCodes> stored;  // by T number, the kinds that are set
+    bool setup_shown = false;
+    on_modal(&w, [&](QWidget* d) {
+      auto* win = qobject_cast<Tcutter_set_win*>(d);
+      auto* numbers = d->findChild<QComboBox*>(QStringLiteral("T_number"));
+      auto* kinds = d->findChild<QComboBox*>(QStringLiteral("zu_no_syurui"));
+      auto* ok = d->findChild<QPushButton*>(QStringLiteral("OK_button"));
+      auto* companion = d->findChild<QAction*>(QStringLiteral("menu_TB_out"));
+      if (!win || !numbers || !kinds || !ok || !companion) {
+        ADD_FAILURE() << "not the tool set-up: " << d->metaObject()->className();
+        d->close();
+        return;
+      }
+      setup_shown = true;
+      QStringList items;
+      for (int i = 0; i < numbers->count(); ++i) items << numbers->itemText(i).trimmed();
+      EXPECT_EQ(items, (QStringList{u"0"_qs, u"1"_qs, u"2"_qs}));
+      const TTOOL_HOLDER_tmp& m = win->magazine();
+      EXPECT_EQ(m.slot[1].tool.T_category, TOOL_KIND_FLAT_EM);  // as the sample's file has it
+      EXPECT_EQ(m.slot[2].tool.T_category, TOOL_KIND_DRILL);
+      numbers->setCurrentIndex(1);
+      emit numbers->activated(1);
+      EXPECT_EQ(win->selected_slot(), 1);
+      kinds->setCurrentIndex(TOOL_KIND_BALL_EM);
+      emit kinds->activated(TOOL_KIND_BALL_EM);
+      EXPECT_EQ(win->tool().T_category, TOOL_KIND_BALL_EM);
+      companion->trigger();
+      QTest::mouseClick(ok, Qt::LeftButton);
+      for (int k = 0; k < m.used(); ++k) {
+        TTOOL t = m.slot[k].tool;
+        THOLDER h = m.slot[k].holder;
+        make_TOOL_comment_lines(t, h);
+        if (t.T_category != TOOL_KIND_NONE)
+          stored[m.slot[k].T_number] = {code_body(t.name_line), code_body(t.tool_line),
+                                        code_body(h.holder_line)};
+      }
+    });
+    setup->trigger();
+    ASSERT_TRUE(setup_shown);
+    ASSERT_EQ(boxes.shown.size(), 1u);  // the companion's file, confirmed
+    EXPECT_NE(boxes.shown[0].text.find("をデスクトップに保存しました"), std::string::npos)
+        << boxes.shown[0].text;
+    ASSERT_EQ(stored.size(), 2u);
+    ASSERT_TRUE(stored.count(1) && stored.count(2));
+    EXPECT_EQ(stored[1].T.substr(0, 2), "A2");
+
+    // OK wrote the copy's tool file: T1 is read back as a ball, T2 as before.
+    const std::string nst = testing_support::read_file(work / "SAMPLE01.nst");
+    EXPECT_NE(nst, nst_before);
+    {
+      TTool_library lib = load_tool_library(work / "SAMPLE01.nst");
+      ASSERT_TRUE(lib.exists && lib.readable);
+      std::map<int, int> kinds;
+      for (int k = 0; k < lib.m->used(); ++k)
+        kinds[lib.m->slot[k].T_number] = lib.m->slot[k].tool.T_category;
+      EXPECT_EQ(kinds[1], TOOL_KIND_BALL_EM);
+      EXPECT_EQ(kinds[2], TOOL_KIND_DRILL);
+    }
+    EXPECT_FALSE(fs::exists(samples() / "SAMPLE01.txt"));
+
+    // The tool list in the order of use, exported with the path pictures. The moves are drawn
+    // in one colour of their own (cyan), unlike the work, the background and the page.
+    s.disp.PATH_COLORING = 1;  // by G code: rapid, linear, arcs and cycles rows 10 to 14
+    for (int row = 10; row <= 14; ++row) s.disp.path[row].color = 15;
+    update_disp_colors(s.disp);
+    const QColor path(s.disp.path[11].rgba[0], s.disp.path[11].rgba[1], s.disp.path[11].rgba[2]);
+    auto distance = [](const QColor& a, const QColor& b) {
+      return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+             std::abs(a.blue() - b.blue());
+    };
+    EXPECT_GT(distance(path, Qt::white), 150);
+    ASSERT_TRUE(s.mat->works[0].in_use);
+    const TWORK_DATA& wk = s.mat->works[0];
+    EXPECT_GT(distance(path, QColor(wk.color[0], wk.color[1], wk.color[2])), 150);
+    EXPECT_GT(distance(path, QColor(s.disp.BACK_rgba[0], s.disp.BACK_rgba[1], s.disp.BACK_rgba[2])),
+              150);
+
+    boxes.shown.clear();
+    boxes.answer(plat::IDOK);  // the works back to their start
+    bool list_shown = false;
+    std::vector<int> order;
+    QSize path_size;
+    on_modal(&w, [&](QWidget* d) {
+      auto* win = dynamic_cast<TTOOL_LIST_win*>(d);
+      auto* use_turn = d->findChild<QCheckBox*>(QStringLiteral("chk_Use_turn"));
+      auto* at_path = d->findChild<QCheckBox*>(QStringLiteral("chk_print_at_path"));
+      auto* html = d->findChild<QPushButton*>(QStringLiteral("Output_HTML_btn"));
+      auto* close = d->findChild<QPushButton*>(QStringLiteral("settei_btn"));
+      if (!win || !use_turn || !at_path || !html || !close) {
+        ADD_FAILURE() << "not the tool list: " << d->metaObject()->className();
+        d->close();
+        return;
+      }
+      list_shown = true;
+      EXPECT_TRUE(use_turn->isEnabled());
+      EXPECT_TRUE(at_path->isVisible());
+      use_turn->setChecked(true);
+      at_path->setChecked(true);
+      EXPECT_TRUE(win->model().use_order);
+      for (const TLIST_ITEMS& it : win->model().items) order.push_back(it.tool.T_number);
+      plat::ScriptedInput input;  // no Escape from the real keyboard
+      html->click();
+      path_size = QSize(win->options().text_w + win->options().pic_w,
+                        (win->options().text_w + win->options().pic_w) * 3 / 4);
+      close->click();
+    });
+    list->trigger();
+    ASSERT_TRUE(list_shown);
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].text, "全てのワークを初期状態に戻していいですか？");
+    EXPECT_EQ(boxes.shown[1].text, "HTML 出力は終了しました。");
+
+    // Every page parses, shows the program or its tools and names only files that exist.
+    const fs::path dir = desk / "SAMPLE01";
+    const std::map<std::string, std::vector<std::string>> pages = {
+        {"P_MENU.htm", {"SAMPLE01.NC", "P_TOP", "P_0", "P_1"}},
+        {"P_TOP.htm", {}},
+        {"P_0.htm", {}},
+        {"P_1.htm", {}},
+    };
+    std::set<std::string> named;
+    for (const auto& [page, words] : pages) {
+      SCOPED_TRACE(page);
+      ASSERT_TRUE(fs::exists(dir / page));
+      const QString html = plat::to_qstring(testing_support::read_file(dir / page));
+      QTextDocument doc;
+      doc.setHtml(html);
+      const QString text = doc.toPlainText();
+      EXPECT_FALSE(text.trimmed().isEmpty());
+      EXPECT_FALSE(text.contains(u"<TR"_qs, Qt::CaseInsensitive)) << text.toStdString();
+      for (const std::string& word : words) EXPECT_TRUE(text.contains(plat::to_qstring(word))) << word;
+      for (const std::string& f : references(html)) {
+        EXPECT_TRUE(fs::exists(dir / f)) << f;
+        named.insert(f);
+      }
+    }
+    for (const char* f : {"P_CL_TOP.jpg", "P_CL_0.jpg", "P_CL_1.jpg", "P_TL_0.jpg", "P_TL_1.jpg"})
+      EXPECT_TRUE(named.count(f)) << f;
+    const QString index = plat::to_qstring(testing_support::read_file(dir / "index.htm"));
+    EXPECT_EQ(references(index), (std::vector<std::string>{"P_MENU.htm", "P_TOP.htm"}));
+
+    // The whole program's picture shows the path in its colour.
+    QImage top;
+    ASSERT_TRUE(top.load(plat::path_to_qstring(dir / "P_CL_TOP.jpg"), "JPEG"));
+    EXPECT_EQ(top.size(), path_size);
+    if (const char* dump = std::getenv("TOOL_WINDOWS_DUMP")) top.save(QString::fromLocal8Bit(dump));
+    // The lines are thin: the picture's compression keeps their hue, not their full colour.
+    int near = 0;
+    for (int y = 0; y < top.height(); ++y)
+      for (int x = 0; x < top.width(); ++x) {
+        const QColor px = top.pixelColor(x, y);
+        const int dh = std::abs(px.hsvHue() - path.hsvHue());
+        if (px.hsvHue() >= 0 && std::min(dh, 360 - dh) <= 20 && px.hsvSaturation() > 100 &&
+            px.value() > 80)
+          ++near;
+      }
+    EXPECT_GE(near, 100) << "path " << path.red() << "," << path.green() << "," << path.blue();
+
+    // tabulon's reader takes the same tools from the companion's file.
+    FakeView view;
+    TVLM_tool_list tools;
+    ASSERT_TRUE(tools.get_VLM_tool_data(plat::utf8_to_cp932((desk / "SAMPLE01.txt").string()), view));
+    std::map<int, ToolCodes> read;
+    for (const TVLM_TOOL& t : tools.tools()) read[t.number] = {t.N, t.T, t.H};
+    EXPECT_EQ(read, stored);
+    w.close();
+  }
+  fs::current_path(cwd);
+}
