@@ -178,6 +178,7 @@ TEST(VelmorToolWindows, TheSetUpStoresTheToolsTheListExportsThePathsAndTabulonRe
       EXPECT_EQ(kinds[1], TOOL_KIND_BALL_EM);
       EXPECT_EQ(kinds[2], TOOL_KIND_DRILL);
     }
+    EXPECT_EQ(testing_support::read_file(samples() / "SAMPLE01.nst"), nst_before);
     EXPECT_FALSE(fs::exists(samples() / "SAMPLE01.txt"));
 
     // The tool list in the order of use, exported with the path pictures. The moves are drawn
