@@ -30,6 +30,7 @@
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 #include "platform/qt/app.h"
+#include "tests/support/on_modal.h"
 
 namespace fs = std::filesystem;
 
@@ -98,19 +99,7 @@ struct Scene {
 
 Scene* g_scene = nullptr;
 
-// Runs `f` on the next modal dialog once it is shown.
-void on_modal(QObject* owner, std::function<void(QWidget*)> f) {
-  auto* t = new QTimer(owner);
-  t->setInterval(5);
-  QObject::connect(t, &QTimer::timeout, [t, f] {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible()) return;
-    t->stop();
-    t->deleteLater();
-    f(w);
-  });
-  t->start();
-}
+using testing_support::on_modal;
 
 void BM_PathModeExport20Tools(benchmark::State& st) {
   Scene& sc = *g_scene;

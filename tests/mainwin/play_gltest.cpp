@@ -35,6 +35,7 @@
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
 #include "tests/support/test_support.h"
+#include "tests/support/on_modal.h"
 
 namespace fs = std::filesystem;
 
@@ -45,20 +46,7 @@ fs::path sample() {
          "samples" / "SAMPLE01.NC";
 }
 
-// Runs `f` on the next modal dialog once it is shown (the dialog's exec() is running then);
-// the watch ends with `owner` at the latest.
-void on_modal(QObject* owner, std::function<void(QWidget*)> f) {
-  auto* t = new QTimer(owner);
-  t->setInterval(5);
-  QObject::connect(t, &QTimer::timeout, [t, f] {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible()) return;
-    t->stop();
-    t->deleteLater();
-    f(w);
-  });
-  t->start();
-}
+using testing_support::on_modal;
 
 // What a file dialog was shown with.
 struct FileAsked {

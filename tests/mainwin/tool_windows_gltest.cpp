@@ -35,6 +35,7 @@
 #include "tooling/core/tool_library.h"
 #include "tooling/cutter_set_win_1.h"
 #include "tooling/tool_list_win_1.h"
+#include "tests/support/on_modal.h"
 
 namespace fs = std::filesystem;
 
@@ -45,20 +46,7 @@ fs::path samples() {
          "samples";
 }
 
-// Runs `f` on the next modal dialog once it is shown (the dialog's exec() is running then);
-// the watch ends with `owner` at the latest.
-void on_modal(QObject* owner, std::function<void(QWidget*)> f) {
-  auto* t = new QTimer(owner);
-  t->setInterval(5);
-  QObject::connect(t, &QTimer::timeout, [t, f] {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible()) return;
-    t->stop();
-    t->deleteLater();
-    f(w);
-  });
-  t->start();
-}
+using testing_support::on_modal;
 
 // The body of a tool comment code "(VLM T1 A2B29...)": what follows its name and number.
 std::string code_body(const std::string& line) {
