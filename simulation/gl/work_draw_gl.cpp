@@ -147,11 +147,40 @@ int tiles_across(const TCELL_LATTICE& L) {
 }
 
 // The tiles of a work in drawing order, with what they read and their screen boxes.
+bool whole_cell(const TWORK_DATA& w, const TCELL_LATTICE& L, int i, int j);
+
+// The lowest height a tile draws at when its inner walls are left out: the work's bottom
+// where a wall of the tile still goes down to it (the border, cells not whole or next to
+// cells not whole), else its lowest point.
+float tile_floor(const TWORK_DATA& w, const TCELL_LATTICE& L, const TCELL_TILE& t, float bottom) {
+  const int ni = static_cast<int>(L.ix.size()), nj = static_cast<int>(L.iy.size());
+  float lo = HUGE_VALF;
+  for (int j = t.j0; j <= t.j1; ++j)
+    for (int i = t.i0; i <= t.i1; ++i) {
+      if (i == 0 || j == 0 || !whole_cell(w, L, i, j)) return bottom;
+      if ((j + 1 < nj && !whole_cell(w, L, i, j + 1)) || (i + 1 < ni && !whole_cell(w, L, i + 1, j)))
+        return bottom;
+      for (int b = j - 1; b <= j; ++b)
+        for (int a = i - 1; a <= i; ++a)
+          lo = std::min(lo, w.grid[static_cast<std::size_t>(w.nx + 1) * L.iy[static_cast<std::size_t>(b)] +
+                                   L.ix[static_cast<std::size_t>(a)]].z);
+    }
+  return std::isfinite(lo) ? std::max(lo, bottom) : bottom;
+}
+
+// A tile's floor as last worked out, with what it was worked out from.
+struct TileFloor {
+  std::uint64_t rev = 0, shape = 0;
+  float z = 0;
+};
+
+// With `floors` (walls left out) each tile's box reaches down to its floor only; the floors
+// are kept by revision.
 std::vector<TileInfo> tile_infos(const TWORK_DATA& w, const TCELL_LATTICE& L, int q,
-                                 const Projector& pr) {
+                                 const Projector& pr, std::vector<TileFloor>* floors = nullptr) {
   std::vector<TileInfo> out;
   const int ti = tiles_across(L);
-  const float zlo = std::min(w.bottom_z, w.min.z);
+  const float bottom = std::min(w.bottom_z, w.min.z);
   for (const TCELL_TILE& t : work_cell_tiles(L, q)) {
     TileInfo f;
     f.t = t;
@@ -184,6 +213,22 @@ std::vector<TileInfo> tile_infos(const TWORK_DATA& w, const TCELL_LATTICE& L, in
             f.rev = std::max(f.rev, w.tile_rev[static_cast<std::size_t>(ty) * w.tiles_x + tx]);
     } else {
       f.rev = ~std::uint64_t{0};  // nothing tells what changed: always drawn again
+    }
+    float zlo = bottom;
+    if (floors && f.rev != ~std::uint64_t{0}) {
+      const std::size_t at = static_cast<std::size_t>(f.index);
+      if (floors->size() <= at) floors->resize(at + 1);
+      TileFloor& fl = (*floors)[at];
+      const std::uint64_t shape = (static_cast<std::uint64_t>(gx0) << 48) ^
+                                  (static_cast<std::uint64_t>(gx1) << 32) ^
+                                  (static_cast<std::uint64_t>(gy0) << 16) ^ static_cast<std::uint64_t>(gy1) ^
+                                  (static_cast<std::uint64_t>(L.ix.size()) << 56);
+      if (fl.rev != f.rev || fl.shape != shape || fl.rev == 0) {
+        fl.z = tile_floor(w, L, t, bottom);
+        fl.rev = f.rev;
+        fl.shape = shape;
+      }
+      zlo = fl.z;
     }
     f.box = pr.box(w.xs[static_cast<std::size_t>(gx0)], w.xs[static_cast<std::size_t>(gx1)],
                    w.ys[static_cast<std::size_t>(gy0)], w.ys[static_cast<std::size_t>(gy1)], zlo,
@@ -224,6 +269,12 @@ void drop_hidden_walls(const TWORK_DATA& w, const TCELL_LATTICE& L, int i, int j
   };
   faces.erase(std::remove_if(faces.begin() + static_cast<std::ptrdiff_t>(from), faces.end(), hidden),
               faces.end());
+}
+
+// Whether the solid is closed as drawn now (no blending, no clip plane), so that its inner
+// walls can be left out.
+bool inner_walls_hidden() {
+  return !glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CLIP_PLANE0) && !glIsEnabled(GL_CLIP_PLANE1);
 }
 
 // The faces of one tile as vertex arrays: top triangles, and walls (drawn two-sided).
@@ -333,6 +384,7 @@ struct WorkKept {
   std::vector<TileGeom> geom;          // by tile index
   std::vector<std::uint64_t> coll_rev; // by point tile: the revision coll was found at
   std::vector<std::uint8_t> coll;      // by point tile: it holds collision points
+  std::vector<TileFloor> floors;       // by tile index, while the inner walls are left out
 };
 
 // What a slot keeps of its frames: the opaque works' picture with its depth (and a second
@@ -438,6 +490,7 @@ struct MeshSel {
   Kept* kept = nullptr;                     // buffers of the slot, or null
   const std::vector<TileInfo>* infos = nullptr;  // in drawing order (with kept)
   int tiles = 0;                            // drawn, counted
+  int cull = -1;                            // inner walls left out (1) or not (0), -1 ask GL
 };
 
 // The colours a tile's faces take beyond its points: the alpha, and the blink phase where
@@ -468,8 +521,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
   glEnableClientState(GL_COLOR_ARRAY);
   GLint two_sided = 0;
   glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &two_sided);
-  const bool cull = plain[3] == 255 && !glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CLIP_PLANE0) &&
-                    !glIsEnabled(GL_CLIP_PLANE1);
+  const bool cull = plain[3] == 255 && (sel && sel->cull >= 0 ? sel->cull == 1 : inner_walls_hidden());
   Kept* kept = sel ? sel->kept : nullptr;
   WorkKept* wk = kept ? &kept->works[m.cur_work] : nullptr;
   std::vector<TileInfo> own;
@@ -910,7 +962,9 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
   const std::uint64_t config = frame_config(m, view_key, pr, set_gl_state);
   const std::uint64_t now = current_WORK_revision();
   const int q = work_cell_quadrant(m.view_azimuth, m.view_order != 0, false);
-  // The opaque works' tiles as they stand.
+  // The opaque works' tiles as they stand. Their boxes and their drawing agree on whether
+  // the inner walls are left out.
+  const int cull = inner_walls_hidden() ? 1 : 0;
   std::vector<std::vector<TileInfo>> infos(WORK_MAX);
   for (int n = 0; n < WORK_MAX; ++n) {
     const TWORK_DATA& w = m.works[n];
@@ -918,7 +972,8 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
         w.xs.size() < static_cast<std::size_t>(w.nx + 1) ||
         w.ys.size() < static_cast<std::size_t>(w.ny + 1))
       continue;
-    infos[static_cast<std::size_t>(n)] = tile_infos(w, work_cell_lattice(w, m.mesh_mode), q, pr);
+    infos[static_cast<std::size_t>(n)] = tile_infos(w, work_cell_lattice(w, m.mesh_mode), q, pr,
+                                                    cull ? &k->works[n].floors : nullptr);
   }
   bool from_kept = view_key != 0 && k->valid && k->config == config;
   // The screen area of the changed tiles, before and after.
@@ -948,6 +1003,7 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
   std::vector<MeshSel> sel(WORK_MAX);
   for (int n = 0; n < WORK_MAX; ++n) {
     sel[static_cast<std::size_t>(n)].kept = k;
+    sel[static_cast<std::size_t>(n)].cull = cull;
     if (!infos[static_cast<std::size_t>(n)].empty()) sel[static_cast<std::size_t>(n)].infos = &infos[static_cast<std::size_t>(n)];
   }
   const Box whole{0, 0, k->w - 1, k->h - 1};

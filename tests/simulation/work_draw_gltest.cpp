@@ -334,6 +334,12 @@ TEST(WorkDrawKept, ACutRedrawsOnlyItsTilesAndEqualsAFullRedraw) {
   const QImage full = s.frame(0, &f);
   EXPECT_FALSE(f.from_kept);
   EXPECT_EQ(differing_pixels(kept, full), 0);
+  // A hole through the bottom on a tile corner opens walls in the tiles beside it too.
+  s.frame(7, &f);
+  CUT_LINE_ALL_WORK(*s.m, 3, 1, {16, 48, 5}, {16, 48, -20});
+  const QImage holed = s.frame(7, &f);
+  EXPECT_TRUE(f.from_kept);
+  EXPECT_EQ(differing_pixels(holed, s.frame(0, &f)), 0);
   // Key 0 kept nothing, a new key draws all, and so does a turned view under the old key.
   s.frame(7, &f);
   EXPECT_FALSE(f.from_kept);
