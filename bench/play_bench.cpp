@@ -28,6 +28,7 @@
 #include <string>
 
 #include "bench/finishing_path.h"
+#include "bench/real_window.h"
 #include "mainwin/control_view_1.h"
 #include "mainwin/sim_panels_1.h"
 #include "mainwin/velmor_1.h"
@@ -194,10 +195,7 @@ class BenchApp : public plat::Application {
 
 // ---- the window -----------------------------------------------------------------------------
 
-void pump(int ms) {
-  const auto until = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < until) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using bench_support::pump;
 
 struct Scene {
   fs::path dir = fs::temp_directory_path() / "play_bench";
@@ -208,26 +206,12 @@ struct Scene {
   double plain_blocks_per_s = 0;
 
   Scene() {
-    fs::remove_all(dir);
-    fs::create_directories(dir / "data");
-    fs::create_directories(dir / "desk");
-    plat::set_data_folder(dir / "data");
-    plat::set_desktop_folder(dir / "desk");
-    const fs::path prog = dir / "FINISH.NC";
-    std::ofstream(prog, std::ios::binary) << finishing_program();
     gl.surface_factory = [] { return std::make_unique<MeteredSurface>(make_gl_slot_surface()); };
-    w = std::make_unique<Tvelmor>(&gl);
-    w->set_start_file(prog);
-    w->show();
-    for (int i = 0; i < 400 && !(w->windowHandle() && w->windowHandle()->isExposed()); ++i) pump(25);
     // The window over the screen (a fresh start's size leaves the 3D view a small corner).
-    w->setGeometry(0, 0, 1280, 1000);
-    pump(300);
+    w = bench_support::open_real_window(dir, "FINISH.NC", finishing_program(), QRect(0, 0, 1280, 1000),
+                                        &gl, error);
+    if (!error.empty()) return;
     TSession& s = w->session();
-    if (s.nc().line_count <= 0 || !s.nc().run_done) {
-      error = "the program did not open";
-      return;
-    }
     // The one work in place of the automatic one.
     Tmat& m = *s.mat;
     WORK_MEM_FREE_ALL(m);

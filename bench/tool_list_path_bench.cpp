@@ -25,6 +25,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/real_window.h"
 #include "mainwin/velmor_1.h"
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
@@ -41,10 +42,7 @@ constexpr int kTools = 20;
 
 double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-void pump(int ms) {
-  const auto until = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < until) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using bench_support::pump;
 
 struct Scene {
   fs::path dir = fs::temp_directory_path() / "tool_list_path_bench";
@@ -53,27 +51,13 @@ struct Scene {
   std::string error;
 
   Scene() {
-    fs::remove_all(dir);
-    fs::create_directories(dir / "data");
-    fs::create_directories(dir / "desk");
-    plat::set_data_folder(dir / "data");
-    plat::set_desktop_folder(dir / "desk");
     testing_support::NcGenOptions o;
     o.lines = 20000;
     o.tools = kTools;
-    const fs::path prog = dir / "PATHS.NC";
-    std::ofstream(prog, std::ios::binary) << testing_support::NcProgramGen(o).make();
-    w = std::make_unique<Tvelmor>();
-    w->set_start_file(prog);
-    w->show();
-    for (int i = 0; i < 400 && !(w->windowHandle() && w->windowHandle()->isExposed()); ++i) pump(25);
-    w->setGeometry(0, 0, 1024, 700);
-    pump(300);
+    w = bench_support::open_real_window(dir, "PATHS.NC", testing_support::NcProgramGen(o).make(),
+                                        QRect(0, 0, 1024, 700), nullptr, error);
+    if (!error.empty()) return;
     TSession& s = w->session();
-    if (s.nc().line_count <= 0 || !s.nc().run_done) {
-      error = "the program did not open";
-      return;
-    }
     if (s.nc().run.stats.size() < kTools) {
       error = "tool uses: " + std::to_string(s.nc().run.stats.size());
       return;
