@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <QUrl>
+#include <QWindow>
 #include <clocale>
 #include <exception>
 
@@ -54,7 +55,6 @@ int QtMessageBoxes::show(const std::string& text, const std::string& caption, un
   box.setStandardButtons(all);
   std::size_t def = (flags & 0xF00) == MB_DEFBUTTON2 && buttons.size() > 1 ? 1 : 0;
   box.setDefaultButton(buttons[def].b);
-  // The busy filter must let the box's own input through.
   int r = box.exec();
   for (auto& b : buttons)
     if (r == b.b) return b.id;
@@ -115,6 +115,32 @@ bool is_user_input(QEvent::Type t) {
       return false;
   }
 }
+// `w` or one of its parents is `top` (across windows: a pop-up of a box belongs to the box).
+bool within(const QWidget* w, const QWidget* top) {
+  for (; w; w = w->parentWidget())
+    if (w == top) return true;
+  return false;
+}
+
+// While busy, input reaches only a modal box opened by the work itself and the pop-ups it
+// opens. Qt hands a click or key to the box's native window before its widgets, so a native
+// window counts as the widget it shows.
+bool takes_input_while_busy(QObject* obj) {
+  QWidget* modal = QApplication::activeModalWidget();
+  QWidget* popup = QApplication::activePopupWidget();
+  if (!modal && !popup) return false;
+  const QWidget* w = qobject_cast<QWidget*>(obj);
+  if (!w) {
+    auto* win = qobject_cast<QWindow*>(obj);
+    if (!win) return false;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top->windowHandle() == win) {
+        w = top;
+        break;
+      }
+  }
+  return w && ((modal && within(w, modal)) || (popup && within(w, popup)));
+}
 }  // namespace
 
 bool InputLatches::eventFilter(QObject* obj, QEvent* ev) {
@@ -158,11 +184,7 @@ bool InputLatches::eventFilter(QObject* obj, QEvent* ev) {
       break;
   }
   // While busy, only a modal box opened by the work itself may take input.
-  if (busy() && is_user_input(ev->type())) {
-    QWidget* modal = QApplication::activeModalWidget();
-    auto* w = qobject_cast<QWidget*>(obj);
-    if (!(modal && w && (w == modal || modal->isAncestorOf(w)))) return true;
-  }
+  if (busy() && is_user_input(ev->type()) && !takes_input_while_busy(obj)) return true;
   return QObject::eventFilter(obj, ev);
 }
 
