@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/display_commands.h"
 #include "mainwin/core/host_adapter.h"
@@ -35,7 +36,7 @@ constexpr long LINES = 1000000;
 using Rows = testing_support::TextRows;
 
 // A window with the listing and a clipboard that keeps the text.
-struct Ui : TVLM_ui {
+struct Ui : TVLM_fake_ui {
   NCD_EDIT_LIST* list = nullptr;
   std::string clip;
   NCD_EDIT_LIST* edit_list() override { return list; }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/fake_ui.h"
 #include "tests/support/text_rows.h"
 #include "common/text_file.h"
 #include "mainwin/core/host_adapter.h"
@@ -27,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 using Rows = testing_support::TextRows;
 
 // A window that notes when each phase of a load ends.
-struct TimingUi : TVLM_ui {
+struct TimingUi : TVLM_fake_ui {
   Clock::time_point start, read, parsed, run, seek, rows;
   NCD_EDIT_LIST* list = nullptr;
   int refreshes = 0;
@@ -35,7 +36,7 @@ struct TimingUi : TVLM_ui {
     if (t.rfind("read ", 0) == 0 && t.find('*') == std::string::npos) read = Clock::now();
   }
   void gl_reset_view() override { parsed = Clock::now(); }
-  void set_TOOL_defs() override { run = Clock::now(); }
+  void fit_scale(int) override { run = Clock::now(); }
   void panel_refresh() override { seek = Clock::now(); }
   void listing_refresh() override {
     if (!list) return;

@@ -3,6 +3,7 @@
 // interpreter re-run, the path emission, the presents), the redraw after a rotation, how soon
 // Escape stops a drawing, and a pick that misses every line.
 // The generator first: Qt's keyword macros (emit) would break its declarations.
+#include "tests/support/fake_ui.h"
 #include "tests/support/ncd_program_gen.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/host_adapter.h"
@@ -29,7 +30,7 @@ namespace {
 
 constexpr int kW = 1000, kH = 700;
 
-struct ViewUi : TVLM_ui {
+struct ViewUi : TVLM_fake_ui {
   TVLM_view* view = nullptr;
   int draw_data(int mode) override { return view ? view->draw_data(mode) : 0; }
   void fit_scale(int arg) override {

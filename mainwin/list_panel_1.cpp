@@ -411,3 +411,21 @@ void TVelmorListing::set_NCD_status() {
 void TVelmorListing::repaint() {
   if (panel_ && panel_->window()) panel_->window()->update();
 }
+
+// ---- TVLM_listing_ui ------------------------------------------------------------------------
+
+void TVelmorListing::listing_enable(bool on) { Enable_NCD_list(*list_, on); }
+
+void TVelmorListing::listing_reset() { Clear_NCD_list(*list_); }
+
+void TVelmorListing::listing_refresh() {
+  Set_NCD_list_range(*list_);
+  Redraw_NCD_list(*list_);
+}
+
+void TVelmorListing::commit_listing() { Commit_NCD_list(*list_); }
+
+void TVelmorListing::set_list_font(int height) {
+  list_->font_height = height;
+  panel_->attach(list_.get());
+}

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/widgets/ctrls_ex.h"
+#include "mainwin/core/window_ui.h"
 #include "ncdata/ncd_edit.h"
 
 // Qt's "slots" keyword would meet a field of the NC data record: files that need the record
@@ -105,7 +106,8 @@ class TListPanel : public QWidget, public NCD_LIST_ROWS {
 // The NC store and its listing in the main window, with the main window's answers to the
 // store and the listing. Until the 3D view and the control panel exist, a drawn step is a
 // plain step, the full redraws are not drawn and the control panel calls do nothing.
-class TVelmorListing : public NCD_LIST_HOST {
+// It answers the core's calls of the listing (TVLM_listing_ui).
+class TVelmorListing : public NCD_LIST_HOST, public TVLM_listing_ui {
  public:
   // With its own NC store.
   explicit TVelmorListing(QWidget* parent);
@@ -127,6 +129,14 @@ class TVelmorListing : public NCD_LIST_HOST {
   void set_NCD_status() override;
   bool debug_window_shown() override { return false; }
   void repaint() override;
+
+  // ---- TVLM_listing_ui ----
+  void listing_enable(bool on) override;
+  void listing_reset() override;
+  void listing_refresh() override;
+  void commit_listing() override;
+  void set_list_font(int height) override;
+  NCD_EDIT_LIST* edit_list() override { return list_.get(); }
 
   // DISP_cursor_path_flag.
   void set_cursor_path(bool on) { cursor_path_ = on; }

@@ -102,3 +102,37 @@ VLM_built_menus build_menus_from_table(
 QAction* find_action(QMainWindow& win, const char* component) {
   return win.findChild<QAction*>(QString::fromLatin1(component));
 }
+
+// ---- TVLM_menus ---------------------------------------------------------------------------
+
+bool TVLM_menus::item_checked(const char* c) {
+  QAction* a = find_action(win_, c);
+  return a && a->isChecked();
+}
+
+void TVLM_menus::set_item_checked(const char* c, bool on) {
+  if (QAction* a = find_action(win_, c)) a->setChecked(on);
+}
+
+void TVLM_menus::set_item_caption(const char* c, const std::string& t) {
+  if (QAction* a = find_action(win_, c)) a->setText(plat::to_qstring(t));
+}
+
+// An item, a whole menu or the tool bar.
+void TVLM_menus::set_item_visible(const char* c, bool on) {
+  const QString name = QString::fromLatin1(c);
+  if (QAction* a = find_action(win_, c)) a->setVisible(on);
+  else if (QMenu* m = win_.menuBar()->findChild<QMenu*>(name)) m->menuAction()->setVisible(on);
+  else if (QToolBar* t = win_.findChild<QToolBar*>(name)) t->setVisible(on);
+}
+
+void TVLM_menus::mouse_mode_changed(int mode) {
+  const int low = mode & 0xF;
+  set_item_checked("spbtn_zoom", low == 1);
+  set_item_checked("spbtn_pan", low == 2);
+  set_item_checked("spbtn_rotate", low == 3);
+  set_item_checked("spbtn_zoomove", mode == 19);
+  set_item_checked("spbtn_location", ((mode >> 4) & 0xF) == 2);
+}
+
+void TVLM_menus::set_vis_loc(bool on) { set_item_checked("menu_vis_loc", on); }

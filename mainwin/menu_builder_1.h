@@ -29,3 +29,20 @@ VLM_built_menus build_menus_from_table(
 
 // The action of a component under `win`, or null.
 QAction* find_action(QMainWindow& win, const char* component);
+
+#include "mainwin/core/window_ui.h"
+
+// The menus and the tool bar of `win` by component name: the core's calls of them.
+class TVLM_menus : public TVLM_menu_ui {
+ public:
+  explicit TVLM_menus(QMainWindow& win) : win_(win) {}
+  bool item_checked(const char* component) override;
+  void set_item_checked(const char* component, bool on) override;
+  void set_item_caption(const char* component, const std::string& cp932) override;
+  void set_item_visible(const char* component, bool on) override;
+  void mouse_mode_changed(int mode) override;
+  void set_vis_loc(bool on) override;
+
+ private:
+  QMainWindow& win_;
+};

@@ -83,15 +83,15 @@ Tsim_panels::Tsim_panels(QMainWindow& main, TSession& s, TVLM_ui& ui, NCD_EDIT_L
   p.limit = [this] { return s_.disp.LIMIT_LINES; };
   p.set_limit = [this](int v) { s_.disp.LIMIT_LINES = v; };
   p.rotate = [this](float z, float x, int mode) {
-    ui_.gl_set_angles(z, x);
-    ui_.draw_data(mode);
+    ui_.view().gl_set_angles(z, x);
+    ui_.view().draw_data(mode);
   };
   p.path_extent = [this] { return s_.nc().run_done; };
   p.display_click = [this](int tag) { menu_vis_toolClick(s_, ui_, table_, tag); };
   p.sim_click = [this](int tag) { run_sim(tag); };
   p.seeth_level = [this](int tag, int pos) {
     (tag == 1 ? s_.disp.SIM_SEETH_LV_WORK : s_.disp.SIM_SEETH_LV_TOOL) = pos;
-    ui_.draw_data(4);
+    ui_.view().draw_data(4);
   };
   p.switches = [this] { return switches(); };
   p.clock = [this] { return now(); };
@@ -267,7 +267,29 @@ void Tsim_panels::show_find_results(const std::string& caption, const std::vecto
   find_win_->raise();
 }
 
+void Tsim_panels::show_find_results(const std::string& caption, std::vector<std::string>&& lines) {
+  show_find_results(caption, static_cast<const std::vector<std::string>&>(lines));
+}
+
 void Tsim_panels::auto_WORK_for_NCD() { sim_->auto_WORK_for_NCD(); }
+
+void Tsim_panels::end_WORK_SET() { sim_->end_WORK_SET(); }
+
+void Tsim_panels::panel_tool_image() { panel_->Draw_controler_TOOL_IMG(); }
+
+void Tsim_panels::panel_view_tracks(int track_z, int track_x) {
+  panel_->set_view_tracks(track_z, track_x);
+}
+
+void Tsim_panels::panel_sync_switches() { panel_->Refresh_switches(); }
+
+void Tsim_panels::work_window_point(const std::string& point) {
+  if (work_window_) work_window_->show_point(point);
+}
+
+void Tsim_panels::work_window_text(const std::string& text) {
+  if (work_window_) work_window_->show_text(text);
+}
 
 // ---- CONTROLER_SIM --------------------------------------------------------------------------
 
@@ -297,14 +319,14 @@ bool Tsim_panels::action(int code) {
 }
 
 int Tsim_panels::draw_data(int mode) {
-  if (mode != CD_HISPD_STEP) return ui_.draw_data(mode);
+  if (mode != CD_HISPD_STEP) return ui_.view().draw_data(mode);
   NCD_DATA& d = s_.nc();
   const int before = d.pos.block_count;
-  int r = ui_.draw_data(mode);
+  int r = ui_.view().draw_data(mode);
   // Without a view that steps here (none, or one that stepped nothing) the block is stepped
   // as a drawn step, so the run always moves on.
   if (d.pos.block_count == before && d.exec.status < NCD_ST_ERROR)
-    r = ui_.draw_step(d, NCD_DRAW_STEP) ? 1 : 0;
+    r = ui_.view().draw_step(d, NCD_DRAW_STEP) ? 1 : 0;
   sim_->note_cut_flags(s_.mat->cut_flags_acc);
   return r;
 }
@@ -317,8 +339,8 @@ void Tsim_panels::rerun() {
 }
 
 void Tsim_panels::goto_step(int block) { Goto_NCD_step(s_.nc(), block, true); }
-void Tsim_panels::zoom_by_factor(double f) { ui_.zoom_by_factor(f); }
-void Tsim_panels::fit_scale() { ui_.fit_scale(0); }
+void Tsim_panels::zoom_by_factor(double f) { ui_.view().zoom_by_factor(f); }
+void Tsim_panels::fit_scale() { ui_.view().fit_scale(0); }
 bool Tsim_panels::debug_window_shown() { return s_.deb.visible(); }
 void Tsim_panels::dump_status() { Dump_SIM_status_to_deb(s_.nc(), s_.deb); }
 void Tsim_panels::redraw_list() { Redraw_NCD_list(list_); }
@@ -402,7 +424,7 @@ void Tsim_panels::enable_main_controls(bool on) {
   for (const char* name : {"File1", "Find1", "N1", "VLM_maintenance", "NCdata2", "MM_simulation"})
     if (QMenu* m = main_.menuBar()->findChild<QMenu*>(QString::fromLatin1(name))) m->setEnabled(on);
   for (QToolBar* t : main_.findChildren<QToolBar*>()) t->setEnabled(on);
-  ui_.listing_enable(on);
+  ui_.listing().listing_enable(on);
 }
 
 void Tsim_panels::set_timer_running(bool on) {

@@ -1,8 +1,8 @@
 // The main window's simulation side: the control panel Tcontroler, the error list and the
 // find results (two Tmemo_win), the simulation menu and the blink timer Timer1.
 // It answers the panel core (CONTROLER_SIM) over the session and the listing, the list
-// windows' jumps, and the simulation commands' window calls. Tvelmor owns one and forwards
-// the TVLM_ui calls of these windows to it.
+// windows' jumps, and the simulation commands' window calls. It answers the core's calls of
+// the control panel (TVLM_panel_ui) and of the error and search lists (TVLM_lists_ui).
 #pragma once
 #include <QObject>
 #include <memory>
@@ -12,6 +12,7 @@
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/control_panel.h"
 #include "mainwin/core/sim_commands.h"
+#include "mainwin/core/window_ui.h"
 #include "mainwin/memo_window_1.h"
 #include "mainwin/view/frame_pacer.h"
 
@@ -27,7 +28,9 @@ struct NCD_EDIT_LIST;
 class Tsim_panels : public QObject,
                     public CONTROLER_SIM,
                     public MEMO_WIN_HOST,
-                    public TVLM_sim_ui {
+                    public TVLM_sim_ui,
+                    public TVLM_panel_ui,
+                    public TVLM_lists_ui {
   Q_OBJECT
  public:
   // Registers the simulation menu's commands into `commands`, then takes over the
@@ -49,16 +52,27 @@ class Tsim_panels : public QObject,
   void show_at_start();
   void before_close();
 
-  // ---- forwarded from TVLM_ui ----
-  void panel_refresh();
-  void panel_reset();
-  bool err_window_has_lines();
-  void show_err_window(const std::vector<std::string>& lines, const std::string& caption);
-  void clear_err_window();
-  void err_window_add_pick(const std::string& text, int n);
+  // ---- TVLM_panel_ui ----
+  void panel_refresh() override;
+  void panel_reset() override;
+  void panel_tool_image() override;
+  void panel_view_tracks(int track_z, int track_x) override;
+  void panel_sync_switches() override;
+  void set_controler_visible(bool on) override { set_panel_visible(on); }
+  bool controler_visible() override { return panel_visible(); }
+  void work_window_point(const std::string& point) override;
+  void work_window_text(const std::string& text) override;
+  void auto_WORK_for_NCD() override;
+  void end_WORK_SET() override;
+  void refresh_simulation_menu() override;
+
+  // ---- TVLM_lists_ui ----
+  bool err_window_has_lines() override;
+  void show_err_window(const std::vector<std::string>& lines, const std::string& caption) override;
+  void clear_err_window() override;
+  void err_window_add_pick(const std::string& text, int n) override;
+  void show_find_results(const std::string& caption, std::vector<std::string>&& lines) override;
   void show_find_results(const std::string& caption, const std::vector<std::string>& lines);
-  void auto_WORK_for_NCD();
-  void refresh_simulation_menu();
 
   // ---- CONTROLER_SIM ----
   NCD_DATA& data() override;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "mainwin/core/window_ui.h"
 #include "platform/gl/gl_panel.h"
 #include "simulation/gl/gl_stat.h"
 
@@ -20,6 +21,9 @@ class TVLM_command_table;
 class TClip_Edit;
 class TVLM_copy_out_dialogs;
 class TVLM_tooling_host;
+class TVLM_main_frame;
+class TVLM_menus;
+class TVLM_window_dialogs;
 class Tview_panel;
 class TVLM_work_setting_windows;
 class TVLM_tool_setting_windows;
@@ -66,7 +70,6 @@ class Tvelmor : public QMainWindow {
   void closeEvent(QCloseEvent* ev) override;
 
  private:
-  class WindowUi;
   void build_menus();
   void run_item(int handler, QObject* sender);
   // Sets the pop-up's captions and enabled items for the row it opens on.
@@ -77,16 +80,18 @@ class Tvelmor : public QMainWindow {
   void open_view();
 
   std::unique_ptr<TSession> session_;
-  std::unique_ptr<WindowUi> ui_;
+  // What the core asks of the window, each part answered by the object that owns it: the
+  // frame, the menus, the dialogs, the listing, the 3D view, the control panel and lists.
+  TVLM_ui ui_;
+  std::unique_ptr<TVLM_main_frame> frame_;
+  std::unique_ptr<TVLM_menus> menus_;
   std::unique_ptr<TVLM_host> host_;
   std::unique_ptr<TVLM_tooling_host> tool_host_;
   std::unique_ptr<TVLM_file_chooser> chooser_;
+  std::unique_ptr<TVLM_window_dialogs> dialogs_;
   std::unique_ptr<TVLM_command_table> commands_;
   std::unique_ptr<TVLM_work_setting_windows> work_settings_;  // work and display settings
   std::unique_ptr<TVLM_copy_out_dialogs> copy_dialogs_;
-  // The output text window: a window of its own, so its pop-up's component names (N1, N5,
-  // ...) do not meet the main window's.
-  std::unique_ptr<TClip_Edit> clip_edit_;
   std::unique_ptr<TVLM_tool_setting_windows> tool_windows_;  // tool settings, path colours
   plat::GlPanel* gpnl_ = nullptr;
   QToolBar* toolbar_ = nullptr;
@@ -99,6 +104,5 @@ class Tvelmor : public QMainWindow {
   Tgl_func* gl_ = nullptr;
   bool shown_once_ = false;
   bool closed_ = false;
-  bool menus_hidden_ = false;  // the menu-hiding mode refuses the window manager's close
   std::filesystem::path start_file_;
 };

@@ -1,7 +1,10 @@
 // The core records first: Qt's keyword macros would break their declarations.
 #include "mainwin/core/session.h"
+#include "mainwin/view/tool_path_picture.h"
 #include "mainwin/view/view_gl.h"
 #include "mainwin/view_panel_1.h"
+
+#include <cmath>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -22,7 +25,7 @@ unsigned shift_state(const QMouseEvent* e) {
 }  // namespace
 
 Tview_panel::Tview_panel(QWidget* parent, TSession& s, Tgl_func& gl, TVLM_ui& ui)
-    : QObject(parent), gl_(gl), gpnl_(new plat::GlPanel(parent)),
+    : QObject(parent), s_(s), gl_(gl), ui_(ui), gpnl_(new plat::GlPanel(parent)),
       view_(std::make_unique<TVLM_view>(s, gl, ui, 0)) {
   gpnl_->setObjectName(QStringLiteral("gpnl"));
   plat::GlWindow* w = gpnl_->gl_window();
@@ -94,3 +97,44 @@ void Tview_panel::gpnlMouseUp(QEvent* ev) {
                     shift_state(e), static_cast<int>(p.x()), static_cast<int>(p.y()));
   view_->mouse_done();
 }
+
+// ---- TVLM_view_ui -----------------------------------------------------------------------
+
+void Tview_panel::gl_reset_view() {
+  gl_.set_GL_default_view(0);
+  const TGL_VIEW& v = gl_.slot[0].view;
+  gl_set_angles(v.rot_z, v.rot_x);
+}
+
+// The control panel's track bars follow: track_Z the Z angle, track_X 90 - (360 - X angle).
+void Tview_panel::gl_set_angles(float rot_z, float rot_x) {
+  TGL_VIEW& v = gl_.slot[0].view;
+  v.rot_z = rot_z;
+  v.rot_x = rot_x;
+  build_GL_matrices(v, GL_VIEW_RENDER);
+  ui_.panel().panel_view_tracks(static_cast<int>(std::lround(rot_z)),
+                                static_cast<int>(std::lround(90.0 - (360.0 - rot_x))));
+}
+
+void Tview_panel::set_mouse_mode(int mode) { view_->mouse().mode = mode; }
+
+int Tview_panel::draw_data(int mode) { return view_->draw_data(mode); }
+
+bool Tview_panel::zoom_by_factor(double f) { return view_->zoom_by_factor(f); }
+
+bool Tview_panel::draw_step(NCD_DATA&, int mode) { return view_->draw_step(mode); }
+
+void Tview_panel::fit_scale(int arg) { view_->fit_scale(arg != 0); }
+
+std::shared_ptr<const TG2_picture> Tview_panel::render_view(int width, int height) {
+  return view_->render_view(width, height);
+}
+
+bool Tview_panel::draw_ZU_of_TOOL(int seg, int width, int height,
+                                  std::shared_ptr<const TG2_picture>& out) {
+  return draw_tool_path_picture(s_, *view_, seg, width, height, out);
+}
+
+TGL_VIEW* Tview_panel::gl_view() { return &gl_.slot[0].view; }
+
+void Tview_panel::gl_set_color24(bool on) { gl_.color24 = on; }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <memory>
 
+#include "mainwin/core/window_ui.h"
 #include "platform/gl/gl_panel.h"
 
 class TVLM_view;
@@ -12,7 +13,8 @@ class TVLM_ui;
 class Tgl_func;
 struct TSession;
 
-class Tview_panel : public QObject {
+// It answers the core's calls of the 3D view (TVLM_view_ui).
+class Tview_panel : public QObject, public TVLM_view_ui {
   Q_OBJECT
  public:
   Tview_panel(QWidget* parent, TSession& s, Tgl_func& gl, TVLM_ui& ui);
@@ -23,6 +25,20 @@ class Tview_panel : public QObject {
   // Opens slot 0 on the panel (the window's first show) and draws it.
   void open();
 
+  // ---- TVLM_view_ui ----
+  void gl_reset_view() override;
+  void gl_set_angles(float rot_z, float rot_x) override;
+  void set_mouse_mode(int mode) override;
+  int draw_data(int mode) override;
+  bool zoom_by_factor(double f) override;
+  bool draw_step(NCD_DATA& d, int mode) override;
+  void fit_scale(int arg) override;
+  std::shared_ptr<const TG2_picture> render_view(int width, int height) override;
+  bool draw_ZU_of_TOOL(int seg, int width, int height,
+                       std::shared_ptr<const TG2_picture>& out) override;
+  TGL_VIEW* gl_view() override;
+  void gl_set_color24(bool on) override;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* ev) override;
 
@@ -31,7 +47,9 @@ class Tview_panel : public QObject {
   void gpnlMouseMove(QEvent* ev);
   void gpnlMouseUp(QEvent* ev);
 
+  TSession& s_;
   Tgl_func& gl_;
+  TVLM_ui& ui_;
   plat::GlPanel* gpnl_;
   std::unique_ptr<TVLM_view> view_;
 };

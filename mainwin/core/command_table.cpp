@@ -13,21 +13,21 @@ bool TVLM_command_table::run(VLM_handler h, int tag) const {
 
 bool open1Click(TVLM_ui& ui, const TVLM_command_table& table, int tag) {
   if (plat::busy()) return false;
-  ui.commit_listing();
+  ui.listing().commit_listing();
   return table.run(tag);
 }
 
 bool spmenu_list_resetClick(TSession& s, TVLM_ui& ui, const TVLM_command_table& table, int tag) {
   if (plat::busy() || s.nc().line_count <= 0) return false;
-  ui.commit_listing();
+  ui.listing().commit_listing();
   const bool ran = table.run(VLM_handler::list_popup, tag);
-  ui.draw_data(4);
+  ui.view().draw_data(4);
   return ran;
 }
 
 bool menu_vis_toolClick(TSession& s, TVLM_ui& ui, const TVLM_command_table& table, int tag) {
   if (s.menu.updating || plat::busy()) return false;
-  ui.commit_listing();
+  ui.listing().commit_listing();
   s.menu.updating = true;
   bool ran = false;
   try {
@@ -42,7 +42,7 @@ bool menu_vis_toolClick(TSession& s, TVLM_ui& ui, const TVLM_command_table& tabl
 
 bool MM_simulationClick(TVLM_ui& ui, const TVLM_command_table& table, int tag) {
   if (plat::busy()) return false;
-  ui.commit_listing();
+  ui.listing().commit_listing();
   return table.run(VLM_handler::simulation, tag);
 }
 

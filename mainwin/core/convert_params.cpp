@@ -49,16 +49,16 @@ bool ask_convert_params(TSession& s, TVLM_ui& ui, int mode) {
                       plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
     return false;
   }
-  if (NCD_EDIT_LIST* l = ui.edit_list())
+  if (NCD_EDIT_LIST* l = ui.listing().edit_list())
     if (l->sel_end > 0 && l->sel_start > l->sel_end) std::swap(l->sel_start, l->sel_end);
   if (mode == 3 || mode == 4) {
     bool use_dot = s.disp.CONV_UNIT != 2;
-    if (!ui.g91_g90_dialog(mode == 3 ? "G91 に変換する" : "G90 に変換する", use_dot)) return false;
+    if (!ui.dialogs().g91_g90_dialog(mode == 3 ? "G91 に変換する" : "G90 に変換する", use_dot)) return false;
     s.disp.CONV_UNIT = use_dot ? 1 : 2;
     return true;
   }
   MOVE_ROTATE_VALUES v = move_rotate_values_of(s.disp, mode);
-  if (!ui.move_rotate_dialog(v)) return false;
+  if (!ui.dialogs().move_rotate_dialog(v)) return false;
   take_move_rotate_values(s.disp, v);
   return true;
 }

@@ -46,7 +46,7 @@ bool NCD_copy_out(TSession& s, TVLM_ui& ui, TVLM_copy_out_chooser& chooser, int 
   std::string stars;
   p.progress = [&](std::size_t) {
     stars += '*';
-    ui.output_caption(caption + stars);
+    ui.dialogs().output_caption(caption + stars);
   };
   TText_lines lines;
   COPY_OUT_RESULT r;
@@ -57,7 +57,7 @@ bool NCD_copy_out(TSession& s, TVLM_ui& ui, TVLM_copy_out_chooser& chooser, int 
   if (r.end != COPY_OUT_END::done)
     plat::message_box(r.message, r.caption,
                       plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
-  ui.show_output(lines, caption);
+  ui.dialogs().show_output(lines, caption);
   return true;
 }
 

@@ -22,14 +22,14 @@ namespace {
 class FindHost : public FIND_HOST {
  public:
   FindHost(TSession& s, TVLM_ui& ui) : s_(s), ui_(ui) {}
-  int open_find_dialog(FIND_SETTINGS& f) override { return ui_.find_dialog(f); }
+  int open_find_dialog(FIND_SETTINGS& f) override { return ui_.dialogs().find_dialog(f); }
   void line_found(int) override {
     s_.nc().pos.mark_first = 0;
-    ui_.panel_refresh();
-    ui_.listing_refresh();
+    ui_.panel().panel_refresh();
+    ui_.listing().listing_refresh();
   }
   void list_hits(const std::string& caption, std::vector<std::string>&& lines) override {
-    ui_.show_find_results(caption, std::move(lines));
+    ui_.lists().show_find_results(caption, std::move(lines));
   }
 
  private:
@@ -89,7 +89,7 @@ bool run_other_exec(TSession& s, TVLM_ui& ui) {
   const std::string tmp = plat::utf8_to_cp932(TMP_file(s).string());
   const std::string nc = plat::utf8_to_cp932(s.file.path.string());
   OTHER_EXEC_SETTINGS o = load_other_exec_settings(s);
-  const bool ok = ui.other_exec_dialog(o, tmp, nc);
+  const bool ok = ui.dialogs().other_exec_dialog(o, tmp, nc);
   bool started = false;
   if (ok && !o.last_data.empty()) {
     store_other_exec_settings(s, o);
@@ -127,6 +127,6 @@ void register_dialog_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
   t.add(9, [&] { find_in_session(s, ui, FIND_FORWARD); });
   t.add(10, [&] { find_in_session(s, ui, FIND_BACKWARD); });
   t.add(45, [&] { run_other_exec(s, ui); });
-  t.add(VLM_handler::help, 4, [&] { ui.show_about(); });
+  t.add(VLM_handler::help, 4, [&] { ui.dialogs().show_about(); });
   t.add(VLM_handler::help, 95, [&] { open_help_file(s, "velmor.chm"); });
 }

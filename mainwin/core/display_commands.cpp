@@ -1,3 +1,4 @@
+#include "mainwin/core/view_tool.h"
 #include "mainwin/core/display_commands.h"
 
 #include <cstdint>
@@ -65,7 +66,7 @@ const char* const kHiddenByMenuMode[] = {
     "NCD_COPY_OUT", "N22", "insatu1", "orBMP1", "Exit1"};
 
 void sync_holder_item(TSession& s, TVLM_ui& ui) {
-  ui.set_item_visible("menu_vis_holder", s.disp.VIS_TOOL != 0);
+  ui.menus().set_item_visible("menu_vis_holder", s.disp.VIS_TOOL != 0);
 }
 
 void set_unit(TSession& s, TVLM_ui& ui, int key) {
@@ -74,8 +75,8 @@ void set_unit(TSession& s, TVLM_ui& ui, int key) {
   s.form.unit_factor = kUnitFactors[key];
   Set_NCD_word_unit(s.nc(), key);
   s.spare->parse.word_unit = s.nc().parse.word_unit;
-  for (int i = 0; i < 5; ++i) ui.set_item_checked(kUnitItems[i], i + 1 == key);
-  ui.set_item_caption("menu_unit", unit_menu_caption(key));
+  for (int i = 0; i < 5; ++i) ui.menus().set_item_checked(kUnitItems[i], i + 1 == key);
+  ui.menus().set_item_caption("menu_unit", unit_menu_caption(key));
 }
 
 }  // namespace
@@ -92,27 +93,27 @@ std::string unit_menu_caption(int unit_key) {
 
 void sync_display_items(TSession& s, TVLM_ui& ui) {
   Tdisp_status& d = s.disp;
-  for (const FlagItem& f : kFlags) ui.set_item_checked(f.component, d.*f.field != 0);
+  for (const FlagItem& f : kFlags) ui.menus().set_item_checked(f.component, d.*f.field != 0);
   sync_holder_item(s, ui);
-  for (const NcSwitch& n : kNcSwitches) ui.set_item_checked(n.component, n.field(s.nc()));
+  for (const NcSwitch& n : kNcSwitches) ui.menus().set_item_checked(n.component, n.field(s.nc()));
   if (d.PATH_COLORING < 0 || d.PATH_COLORING > 2) d.PATH_COLORING = 0;
-  for (int i = 0; i < 3; ++i) ui.set_item_checked(kPathColorItems[i], d.PATH_COLORING == i);
-  ui.set_item_checked("menu_hi_quality", d.POUT_HI_QUALITY != 0);
-  ui.set_item_checked("menu_normal_quality", d.POUT_HI_QUALITY == 0);
-  ui.set_item_checked("menu_select_24pf", d.POUT_SELECT_24PF != 0);
-  ui.set_item_checked("menu_select_16pf", d.POUT_SELECT_24PF == 0);
-  ui.gl_set_color24(d.POUT_SELECT_24PF != 0);
-  ui.set_item_checked("menu_chk_left", d.T_SET_LEFT_SPACE != 0);
-  ui.set_item_checked("menu_chk_upper", d.T_SET_LEFT_SPACE == 0);
-  ui.set_item_checked("menu_invis_menu_mode", d.INVIS_MENU_MODE != 0);
+  for (int i = 0; i < 3; ++i) ui.menus().set_item_checked(kPathColorItems[i], d.PATH_COLORING == i);
+  ui.menus().set_item_checked("menu_hi_quality", d.POUT_HI_QUALITY != 0);
+  ui.menus().set_item_checked("menu_normal_quality", d.POUT_HI_QUALITY == 0);
+  ui.menus().set_item_checked("menu_select_24pf", d.POUT_SELECT_24PF != 0);
+  ui.menus().set_item_checked("menu_select_16pf", d.POUT_SELECT_24PF == 0);
+  ui.view().gl_set_color24(d.POUT_SELECT_24PF != 0);
+  ui.menus().set_item_checked("menu_chk_left", d.T_SET_LEFT_SPACE != 0);
+  ui.menus().set_item_checked("menu_chk_upper", d.T_SET_LEFT_SPACE == 0);
+  ui.menus().set_item_checked("menu_invis_menu_mode", d.INVIS_MENU_MODE != 0);
   const int key = unit_key_valid(s.form.nc_word_unit);
-  for (int i = 0; i < 5; ++i) ui.set_item_checked(kUnitItems[i], i + 1 == key);
-  ui.set_item_caption("menu_unit", unit_menu_caption(key));
-  for (const char* c : {"menu1_l", "menu1_m", "menu1_s"}) ui.set_item_checked(c, false);
+  for (int i = 0; i < 5; ++i) ui.menus().set_item_checked(kUnitItems[i], i + 1 == key);
+  ui.menus().set_item_caption("menu_unit", unit_menu_caption(key));
+  for (const char* c : {"menu1_l", "menu1_m", "menu1_s"}) ui.menus().set_item_checked(c, false);
   switch (s.form.list_font_height) {
-    case -18: ui.set_item_checked("menu1_l", true); break;
-    case -16: ui.set_item_checked("menu1_m", true); break;
-    case -12: ui.set_item_checked("menu1_s", true); break;
+    case -18: ui.menus().set_item_checked("menu1_l", true); break;
+    case -16: ui.menus().set_item_checked("menu1_m", true); break;
+    case -12: ui.menus().set_item_checked("menu1_s", true); break;
     default: break;
   }
   if (d.INVIS_MENU_MODE) set_invis_menu_mode(s, ui, true);
@@ -128,28 +129,28 @@ void reread_program(TSession& s, TVLM_ui& ui) {
   d.pos.mark_first = 0;
   d.pos.mark_last = std::max(d.pos.total_blocks - 1, 0);
   set_NCD_status(s, ui);
-  ui.set_TOOL_defs();
+  set_TOOL_defs(s);
   Goto_NCD_line(d, std::clamp(cur, 0, d.line_count - 1));
-  ui.panel_refresh();
-  ui.listing_refresh();
-  ui.draw_data(4);
+  ui.panel().panel_refresh();
+  ui.listing().listing_refresh();
+  ui.view().draw_data(4);
 }
 
 void set_invis_menu_mode(TSession& s, TVLM_ui& ui, bool on) {
   plat::BusyGuard busy;
   if (!busy.acquired()) return;
   s.disp.INVIS_MENU_MODE = on ? 1 : 0;
-  ui.set_item_checked("menu_invis_menu_mode", on);
+  ui.menus().set_item_checked("menu_invis_menu_mode", on);
   if (on) {
     s.form.zoom_pan_rotate = 19;
-    ui.mouse_mode_changed(19);
-    if (!ui.item_checked("menu_vis_controler")) {
-      ui.set_item_checked("menu_vis_controler", true);
-      ui.set_controler_visible(true);
+    ui.menus().mouse_mode_changed(19);
+    if (!ui.menus().item_checked("menu_vis_controler")) {
+      ui.menus().set_item_checked("menu_vis_controler", true);
+      ui.panel().set_controler_visible(true);
     }
   }
-  for (const char* c : kHiddenByMenuMode) ui.set_item_visible(c, !on);
-  ui.set_menus_hidden(on);
+  for (const char* c : kHiddenByMenuMode) ui.menus().set_item_visible(c, !on);
+  ui.frame().set_menus_hidden(on);
 }
 
 void register_display_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
@@ -157,19 +158,19 @@ void register_display_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) 
     t.add(VLM_handler::display, f.tag, [&s, &ui, f] {
       std::uint8_t& v = s.disp.*f.field;
       v = v ? 0 : 1;
-      ui.set_item_checked(f.component, v != 0);
+      ui.menus().set_item_checked(f.component, v != 0);
       if (f.tag == 1) sync_holder_item(s, ui);
-      if (f.panel) ui.panel_sync_switches();
-      if (f.tag == 7) ui.panel_refresh();
-      if (f.redraw) ui.draw_data(4);
+      if (f.panel) ui.panel().panel_sync_switches();
+      if (f.tag == 7) ui.panel().panel_refresh();
+      if (f.redraw) ui.view().draw_data(4);
     });
   }
   for (int i = 0; i < 3; ++i) {
     t.add(VLM_handler::display, 9 + i, [&s, &ui, i] {
       s.disp.PATH_COLORING = i;
-      for (int k = 0; k < 3; ++k) ui.set_item_checked(kPathColorItems[k], k == i);
-      ui.panel_sync_switches();
-      ui.draw_data(4);
+      for (int k = 0; k < 3; ++k) ui.menus().set_item_checked(kPathColorItems[k], k == i);
+      ui.panel().panel_sync_switches();
+      ui.view().draw_data(4);
     });
   }
   for (const NcSwitch& n : kNcSwitches) {
@@ -177,7 +178,7 @@ void register_display_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) 
       bool& v = n.field(s.nc());
       v = !v;
       n.field(*s.spare) = v;
-      ui.set_item_checked(n.component, v);
+      ui.menus().set_item_checked(n.component, v);
       reread_program(s, ui);
     });
   }
@@ -191,8 +192,8 @@ void register_display_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) 
                   bool value) {
     t.add(VLM_handler::display, tag, [&s, &ui, on_item, off_item, field, value] {
       s.disp.*field = value ? 1 : 0;
-      ui.set_item_checked(on_item, value);
-      ui.set_item_checked(off_item, !value);
+      ui.menus().set_item_checked(on_item, value);
+      ui.menus().set_item_checked(off_item, !value);
     });
   };
   pair(22, "menu_hi_quality", "menu_normal_quality", &Tdisp_status::POUT_HI_QUALITY, true);
@@ -203,9 +204,9 @@ void register_display_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) 
     t.add(VLM_handler::display, tag, [&s, &ui, tag] {
       const bool on = tag == 28;
       s.disp.POUT_SELECT_24PF = on ? 1 : 0;
-      ui.set_item_checked("menu_select_24pf", on);
-      ui.set_item_checked("menu_select_16pf", !on);
-      ui.gl_set_color24(on);
+      ui.menus().set_item_checked("menu_select_24pf", on);
+      ui.menus().set_item_checked("menu_select_16pf", !on);
+      ui.view().gl_set_color24(on);
     });
   }
   t.add(VLM_handler::display, 31, [&] {

@@ -172,5 +172,5 @@ void register_file_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,
   };
   t.add(4, [=] { save(4); });
   t.add(5, [=] { save(5); });
-  t.add(99, [&] { ui.close_window(); });
+  t.add(99, [&] { ui.frame().close_window(); });
 }

@@ -17,7 +17,7 @@ void TVLM_host::attach() {
 
 void TVLM_host::ncd_cleared(NCD_DATA&) {
   th_tools_.clear();
-  ui_.listing_reset();
+  ui_.listing().listing_reset();
 }
 
 // Until the tool table exists, the tool-holder list holds every tool the run asks for, in
@@ -43,24 +43,24 @@ bool TVLM_host::th_set_tool0() {
 bool TVLM_host::tool_radius(int, float&) { return false; }
 
 void TVLM_host::show_system_err(const std::string& text) {
-  if (::show_system_err(s_, text)) ui_.quit();
+  if (::show_system_err(s_, text)) ui_.frame().quit();
 }
 
-void TVLM_host::set_TOOL_defs(NCD_DATA&) { ui_.set_TOOL_defs(); }
+void TVLM_host::set_TOOL_defs(NCD_DATA&) { ::set_TOOL_defs(s_); }
 
-void TVLM_host::fit_scale(NCD_DATA&) { ui_.fit_scale(1); }
+void TVLM_host::fit_scale(NCD_DATA&) { ui_.view().fit_scale(1); }
 
 bool TVLM_host::draw_data(NCD_DATA& d, int mode) {
-  if (mode == NCD_DRAW_STEP || mode == NCD_DRAW_STEP_ONE) return ui_.draw_step(d, mode);
-  ui_.draw_data(mode);
+  if (mode == NCD_DRAW_STEP || mode == NCD_DRAW_STEP_ONE) return ui_.view().draw_step(d, mode);
+  ui_.view().draw_data(mode);
   return false;
 }
 
 bool TVLM_host::sim_option() { return s_.disp.cursor_path_flag != 0; }
 
-void TVLM_host::Set_controler_status() { ui_.panel_refresh(); }
+void TVLM_host::Set_controler_status() { ui_.panel().panel_refresh(); }
 
-void TVLM_host::Draw_controler_TOOL_IMG() { ui_.panel_tool_image(); }
+void TVLM_host::Draw_controler_TOOL_IMG() { ui_.panel().panel_tool_image(); }
 
 void TVLM_host::set_NCD_status() { ::set_NCD_status(s_, ui_); }
 
@@ -68,4 +68,4 @@ bool TVLM_host::debug_window_shown() { return s_.deb.visible(); }
 
 void TVLM_host::Dump_SIM_status_to_deb() { ::Dump_SIM_status_to_deb(s_.nc(), s_.deb); }
 
-void TVLM_host::repaint() { ui_.repaint(); }
+void TVLM_host::repaint() { ui_.frame().repaint(); }

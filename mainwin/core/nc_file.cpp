@@ -1,3 +1,4 @@
+#include "mainwin/core/view_tool.h"
 #include "mainwin/core/nc_file.h"
 
 #include <cstdio>
@@ -114,20 +115,20 @@ void mark_whole_program(NCD_DATA& d) {
 bool stand_on_first_error(TSession& s, TVLM_ui& ui) {
   NCD_DATA& d = s.nc();
   if (d.run.err_list.empty()) {
-    ui.clear_err_window();
+    ui.lists().clear_err_window();
     return false;
   }
   const std::string num = _numbers_for_routine("%", d.run.err_list.front());
   if (num.empty() || num == "err") return false;
   const int line = float_to_int(std::strtod(num.c_str(), nullptr));
-  ui.draw_data(2);
+  ui.view().draw_data(2);
   vis_ERR_list(s, ui, true);
   Goto_NCD_line(d, std::clamp(line - 1, 0, std::max(0, d.line_count - 1)));
-  ui.panel_refresh();
-  ui.listing_refresh();
-  ui.draw_data(16);
+  ui.panel().panel_refresh();
+  ui.listing().listing_refresh();
+  ui.view().draw_data(16);
   s.disp.VIS_LOC_FLAG = 1;
-  ui.set_vis_loc(true);
+  ui.menus().set_vis_loc(true);
   return true;
 }
 
@@ -144,7 +145,7 @@ bool read_nc_file(TVLM_ui& ui, const fs::path& file, fs::path& found, std::strin
     found = *f;
     return true;
   }
-  ui.draw_data(2);
+  ui.view().draw_data(2);
   return false;
 }
 
@@ -185,7 +186,7 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   const std::string name = cp_name(found);
   const std::string read_caption =
       "read " + name + " ( " + std::to_string(bytes.size()) + " bytes ) ";
-  ui.set_caption(read_caption);
+  ui.frame().set_caption(read_caption);
 
   // Split into the spare record, piece by piece.
   NCD_DATA& sp = *s.spare;
@@ -197,8 +198,8 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   sp.exec_opt = s.nc().exec_opt;
   auto abandon = [&](const std::string& caption) {
     Clear_NCD(sp);
-    if (!caption.empty()) ui.set_caption(caption);
-    ui.draw_data(2);
+    if (!caption.empty()) ui.frame().set_caption(caption);
+    ui.view().draw_data(2);
     return false;
   };
   bool partial = false;
@@ -236,7 +237,7 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
     Parse_NCD_line(sp, i);
     if ((i + 1) % step == 0) {
       caption += '*';
-      ui.set_caption(caption);
+      ui.frame().set_caption(caption);
       if (plat::escape_pressed()) return abandon("読み込みを中断しました。");
     }
   }
@@ -247,9 +248,9 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   NCD_DATA& d = s.nc();
   Clear_NCD(*s.spare);
   note_source_bytes(s, d, 0, std::string_view(bytes).substr(0, end));
-  ui.gl_reset_view();
-  ui.listing_enable(false);
-  ui.listing_reset();
+  ui.view().gl_reset_view();
+  ui.listing().listing_enable(false);
+  ui.listing().listing_reset();
   d.file_folder = cp(found);
   d.file_name = name;
   s.file.path = found;
@@ -258,10 +259,10 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   load_tool_defs(s, found);
   Run_all_NCD(d, 0);
   set_NCD_status(s, ui);  // after the run, whose summary the caption shows
-  ui.set_TOOL_defs();
-  ui.fit_scale(1);
-  ui.listing_enable(true);
-  ui.listing_refresh();
+  set_TOOL_defs(s);
+  ui.view().fit_scale(1);
+  ui.listing().listing_enable(true);
+  ui.listing().listing_refresh();
   mark_whole_program(d);
   if (stand_on_first_error(s, ui)) return true;
   if (d.prog_lines.count > 0) {
@@ -270,11 +271,11 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
     Goto_NCD_step(d, 0, false);
     STEP_NCD(d, false);
   }
-  ui.panel_refresh();
-  ui.listing_refresh();
-  ui.auto_WORK_for_NCD();
-  ui.fit_scale(0);
-  ui.draw_data(2);
+  ui.panel().panel_refresh();
+  ui.listing().listing_refresh();
+  ui.panel().auto_WORK_for_NCD();
+  ui.view().fit_scale(0);
+  ui.view().draw_data(2);
   return true;
 }
 
@@ -292,7 +293,7 @@ bool insert_NCD(TSession& s, TVLM_ui& ui, const fs::path& file, bool at_cur) {
     if (upper[i] >= 'a' && upper[i] <= 'z') upper[i] = static_cast<char>(upper[i] - 32);
   const int step = d.pos.block_count;
   const int at = at_cur ? std::clamp(d.pos.cur_line, 0, d.line_count) : d.line_count;
-  ui.listing_enable(false);
+  ui.listing().listing_enable(false);
   // The inserted bytes end where the splitter would stop, so the end marker is stored.
   const std::size_t cut = split_end(bytes);
   const bool partial = cut < bytes.size();
@@ -300,13 +301,13 @@ bool insert_NCD(TSession& s, TVLM_ui& ui, const fs::path& file, bool at_cur) {
   buf.append(bytes, 0, cut);
   if (cut > 0 && !is_line_end(bytes[cut - 1])) buf += '\n';
   buf += "(VLM I EN " + upper + ")\n";
-  ui.set_caption("read " + name + " ( " + std::to_string(buf.size() - 1) + " bytes ) ");
+  ui.frame().set_caption("read " + name + " ( " + std::to_string(buf.size() - 1) + " bytes ) ");
   const int before = d.line_count;
   const int added = Insert_NCD_text(d, buf.data(), at, buf.size());
   if (added < 0) {
     stop_box(d.buf_msg.empty() ? std::string("バッファがなくなりました") : d.buf_msg);
-    ui.listing_enable(true);
-    ui.listing_refresh();
+    ui.listing().listing_enable(true);
+    ui.listing().listing_refresh();
     set_NCD_status(s, ui);
     return false;
   }
@@ -314,21 +315,21 @@ bool insert_NCD(TSession& s, TVLM_ui& ui, const fs::path& file, bool at_cur) {
   note_source_bytes(s, d, at, buf);
   if (partial) partial_box(name, line_of(bytes, cut), static_cast<unsigned char>(bytes[cut]));
   mark_whole_program(d);
-  ui.fit_scale(0);
-  ui.listing_refresh();
-  ui.listing_enable(true);
+  ui.view().fit_scale(0);
+  ui.listing().listing_refresh();
+  ui.listing().listing_enable(true);
   if (const auto nst = side_file(found, ".nst")) {
     std::vector<std::string> more;
     if (read_text_lines(*nst, more)) s.tool_defs.insert(s.tool_defs.end(), more.begin(), more.end());
   }
-  ui.set_TOOL_defs();
+  set_TOOL_defs(s);
   set_NCD_status(s, ui);
   if (at_cur) Goto_NCD_step(d, step + 1, false);  // the same count of blocks executed
   else Goto_NCD_line(d, at);
   if (stand_on_first_error(s, ui)) return true;
-  ui.panel_refresh();
-  ui.listing_refresh();
-  ui.draw_data(2);
+  ui.panel().panel_refresh();
+  ui.listing().listing_refresh();
+  ui.view().draw_data(2);
   return true;
 }
 
@@ -446,7 +447,7 @@ bool reload_from_TMP(TSession& s, TVLM_ui& ui) {
   if (!path.empty()) fs::current_path(path.parent_path(), ec);
   if (d.line_count > 0) Goto_NCD_line(d, std::clamp(line, 0, d.line_count - 1));
   set_NCD_status(s, ui);
-  ui.listing_refresh();
+  ui.listing().listing_refresh();
   return true;
 }
 
@@ -456,17 +457,17 @@ void set_NCD_status(TSession& s, TVLM_ui& ui) {
   s.file.status = d.file_name + " ( " + std::to_string(d.text_size) + " bytes , " +
                   std::to_string(float_round_to_int(d.tape_length)) + " m )";
   s.file.caption = d.run.summary + " : " + s.file.status;
-  ui.set_caption(s.file.caption);
+  ui.frame().set_caption(s.file.caption);
 }
 
 bool vis_ERR_list(TSession& s, TVLM_ui& ui, bool refill) {
-  if (!refill && ui.err_window_has_lines()) {
-    ui.show_err_window({}, {});
+  if (!refill && ui.lists().err_window_has_lines()) {
+    ui.lists().show_err_window({}, {});
     return true;
   }
   const std::vector<std::string>& errs = s.nc().run.err_list;
   if (errs.empty()) {
-    ui.clear_err_window();
+    ui.lists().clear_err_window();
     if (!refill)
       plat::message_box("エラーはありません", "", plat::MB_OK | plat::MB_ICONQUESTION | plat::MB_SYSTEMMODAL);
     return false;
@@ -475,7 +476,7 @@ bool vis_ERR_list(TSession& s, TVLM_ui& ui, bool refill) {
   std::vector<std::string> lines(errs.begin(), errs.begin() + std::min(errs.size(), kShown));
   if (errs.size() > kShown)
     lines.push_back("( total err is " + std::to_string(errs.size()) + " count )");
-  ui.show_err_window(lines, "ERROR MESSAGE WINDOW");
+  ui.lists().show_err_window(lines, "ERROR MESSAGE WINDOW");
   return true;
 }
 
@@ -489,13 +490,13 @@ void jump_to_line_text(TSession& s, TVLM_ui& ui, int mode, std::string_view text
   const int line = static_cast<int>(std::clamp<long long>(n - 1, 0, d.line_count - 1));
   Goto_NCD_line(d, line);
   d.pos.mark_first = 0;
-  ui.panel_refresh();
-  ui.listing_refresh();
+  ui.panel().panel_refresh();
+  ui.listing().listing_refresh();
 }
 
 void jump_to_line_step(TSession& s, TVLM_ui& ui, int step, int flag) {
   Goto_NCD_step(s.nc(), step, (flag & 0xFF) != 0);
-  ui.panel_refresh();
-  ui.listing_refresh();
-  ui.draw_data(4);
+  ui.panel().panel_refresh();
+  ui.listing().listing_refresh();
+  ui.view().draw_data(4);
 }

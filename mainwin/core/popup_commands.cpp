@@ -1,3 +1,4 @@
+#include "mainwin/core/view_tool.h"
 #include "mainwin/core/popup_commands.h"
 
 #include <algorithm>
@@ -45,10 +46,10 @@ bool insert_before_current(TSession& s, TVLM_ui& ui, const std::string& text) {
     return false;
   }
   set_NCD_status(s, ui);
-  ui.set_TOOL_defs();
+  set_TOOL_defs(s);
   Goto_NCD_line(d, std::min(at + added, d.line_count - 1));
-  ui.listing_refresh();
-  ui.panel_refresh();
+  ui.listing().listing_refresh();
+  ui.panel().panel_refresh();
   return true;
 }
 
@@ -95,7 +96,7 @@ void register_popup_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
     reset_range(d.pos.total_blocks, d.pos.mark_first, d.pos.mark_last);
   });
   t.add(H::list_popup, 4, [&] {
-    TGL_VIEW* v = ui.gl_view();
+    TGL_VIEW* v = ui.view().gl_view();
     if (!v) return;
     const NCD_POINT& p = s.nc().exec.cur;
     v->centre_shift[0] = static_cast<float>(-p.x);
@@ -106,13 +107,13 @@ void register_popup_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
     v->first_shift[2] = -0.5f * static_cast<float>(v->viewport[2]) * v->base_scale * v->zoom;
   });
   t.add(H::list_popup, 5, [&] {
-    const int n = ui.input_number("ダミーの工具番号を指定してください。", dummy_tool_offer(s));
+    const int n = ui.dialogs().input_number("ダミーの工具番号を指定してください。", dummy_tool_offer(s));
     if (n != kCancelled) insert_dummy_tool(s, ui, n);
   });
   t.add(H::list_popup, 8, [&] {
     std::string text;
     bool lossless = true;
-    if (!ui.clipboard_text(text, lossless) || text.empty()) return;
+    if (!ui.dialogs().clipboard_text(text, lossless) || text.empty()) return;
     if (!lossless) {
       plat::message_box("クリップボードの文字に Shift-JIS で表せない文字があるため挿入できません。", "",
                         plat::MB_OK | plat::MB_ICONSTOP | plat::MB_SYSTEMMODAL);
@@ -120,7 +121,7 @@ void register_popup_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
     }
     insert_before_current(s, ui, text);
   });
-  auto listing = [&ui]() { return ui.edit_list(); };
+  auto listing = [&ui]() { return ui.listing().edit_list(); };
   t.add(H::list_popup, 10, [&s, &ui, listing] {
     NCD_EDIT_LIST* l = listing();
     if (!l || s.menu.popup_row_line <= 0) return;
@@ -161,7 +162,7 @@ void register_popup_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
     select_all(sel, s.nc().line_count);
     put_selection(*l, sel);
     Redraw_NCD_list(*l);
-    ui.repaint();
+    ui.frame().repaint();
   });
   t.add(H::list_popup, 14, [&s, &ui, listing] {
     NCD_EDIT_LIST* l = listing();
@@ -171,7 +172,7 @@ void register_popup_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
     last = std::min(last, d.line_count);
     std::vector<std::string> lines;
     for (int n = first; n <= last; ++n) lines.emplace_back(get_NCD_line_view(d, n - 1));
-    ui.set_clipboard_text(clipboard_text(lines));
+    ui.dialogs().set_clipboard_text(clipboard_text(lines));
     clear_selection(*l);
     Redraw_NCD_list(*l);
   });

@@ -216,13 +216,13 @@ void TVLM_sim_commands::toggle(int tag) {
     default: return;
   }
   refresh_simulation_menu();
-  if (redraw) ui_.draw_data(4);
+  if (redraw) ui_.view().draw_data(4);
 }
 
 void TVLM_sim_commands::works_changed() {
   recheck_damage();
   refresh_simulation_menu();
-  ui_.draw_data(4);
+  ui_.view().draw_data(4);
 }
 
 void TVLM_sim_commands::delete_all_works() {
@@ -247,7 +247,7 @@ void TVLM_sim_commands::read_all_works() {
 
 void TVLM_sim_commands::MM_simulationClick(int tag) {
   if (plat::busy()) return;
-  ui_.commit_listing();
+  ui_.listing().commit_listing();
   Tmat& m = *s_.mat;
   switch (tag) {
     case SIM_MENU_OPEN: refresh_simulation_menu(); break;
@@ -360,7 +360,7 @@ void TVLM_sim_commands::end_WORK_SET() {
   if (saved_.panel_visible) sim_.set_panel_visible(true);
   sim_.process_events();
   sim_.enable_main_controls(true);
-  ui_.draw_data(4);
+  ui_.view().draw_data(4);
   check_timer();
 }
 
@@ -384,7 +384,7 @@ bool TVLM_sim_commands::Timer1Timer() {
     check_timer();
     return false;
   }
-  ui_.draw_data(5);
+  ui_.view().draw_data(5);
   return true;
 }
 

@@ -1,3 +1,4 @@
+#include "mainwin/core/view_tool.h"
 #include "mainwin/core/tool_setting_commands.h"
 
 #include <memory>
@@ -41,7 +42,7 @@ bool kougu_list_up(TSession& s, TVLM_ui& ui, TTOOL_HOLDER_tmp& m) {
   }
   // An empty program is T0 alone with nothing cut; only a run that left no record is an error.
   if (stats.empty() && d.line_count > 0) {
-    if (show_system_err(s, "kougu_list_up で工具情報にエラーがありました(M6_MAX=0)")) ui.quit();
+    if (show_system_err(s, "kougu_list_up で工具情報にエラーがありました(M6_MAX=0)")) ui.frame().quit();
     return false;
   }
   std::vector<std::string> log;
@@ -50,7 +51,7 @@ bool kougu_list_up(TSession& s, TVLM_ui& ui, TTOOL_HOLDER_tmp& m) {
   std::vector<std::string> errors;
   fill_tool_listing(stats, run_timed_at_F100(d), m, errors);
   for (const std::string& e : errors)
-    if (show_system_err(s, e)) ui.quit();
+    if (show_system_err(s, e)) ui.frame().quit();
   return true;
 }
 
@@ -69,7 +70,7 @@ void visible_TOOL_HOLDER_SET(TSession& s, TVLM_ui& ui, Ttool_settings_window& w,
   if (s.nc().run.th.T >= 0) w.select_tool(s.nc().run.th.T);
   if (mode == 51 && !w.show_TOOL_LIST(51)) {
     take_TOOL_LIST_settings(s.disp, w.settings(), true);
-    ui.draw_data(4);
+    ui.view().draw_data(4);
     return;
   }
   if (w.run()) {
@@ -78,12 +79,12 @@ void visible_TOOL_HOLDER_SET(TSession& s, TVLM_ui& ui, Ttool_settings_window& w,
     std::string err;
     if (!save_NST_list(s, s.file.path, &err)) deb_log("◆◆◆ ERR : save_NST_list; " + plat::utf8_to_cp932(err));
     take_TOOL_LIST_settings(s.disp, w.settings(), mode >= 200);
-    ui.set_TOOL_defs();
-    ui.panel_refresh();
+    set_TOOL_defs(s);
+    ui.panel().panel_refresh();
   } else {
     take_TOOL_LIST_settings(s.disp, w.settings(), mode >= 200);
   }
-  ui.draw_data(4);
+  ui.view().draw_data(4);
 }
 
 void MainMenu_setup_magazine(TSession& s, TVLM_ui& ui, Ttool_settings_window& w,
@@ -110,7 +111,7 @@ void MainMenu_setup_magazine(TSession& s, TVLM_ui& ui, Ttool_settings_window& w,
   if (mode == 28) {
     s.tool_defs = magazine_lines(*lib.m);
     Run_all_NCD(s.nc(), 0);
-    ui.set_TOOL_defs();
+    set_TOOL_defs(s);
     visible_TOOL_HOLDER_SET(s, ui, w, 0);
     return;
   }
@@ -143,7 +144,7 @@ void open_path_color_set(TSession& s, TVLM_ui& ui, Tpath_color_dialog& dlg, int 
   std::string err;
   if (!write_environment(s, &err)) deb_log("◆◆◆ ERR : open_path_color_set; " + plat::utf8_to_cp932(err));
   read_environment(s, 0);
-  ui.draw_data(4);
+  ui.view().draw_data(4);
 }
 
 bool insert_dummy_color(TSession& s, TVLM_ui& ui, Tcolor_code_dialog& pick) {

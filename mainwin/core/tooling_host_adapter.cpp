@@ -26,7 +26,7 @@ int TVLM_tooling_host::back_color() const { return s_.disp.BACK_color; }
 bool TVLM_tooling_host::busy() const { return plat::busy(); }
 
 std::shared_ptr<const TG2_picture> TVLM_tooling_host::render_view(int width, int height) {
-  return ui_.render_view(width, height);
+  return ui_.view().render_view(width, height);
 }
 
 bool TVLM_tooling_host::program_tools(TTOOL_HOLDER_tmp& m) {
@@ -50,18 +50,18 @@ const Tdisp_status* TVLM_tooling_host::disp() const { return &s_.disp; }
 
 bool TVLM_tooling_host::draw_ZU_of_TOOL(int seg, int width, int height,
                                         std::shared_ptr<const TG2_picture>& out) {
-  return ui_.draw_ZU_of_TOOL(seg, width, height, out);
+  return ui_.view().draw_ZU_of_TOOL(seg, width, height, out);
 }
 
 bool TVLM_tooling_host::cutting_on() const { return s_.disp.SIM_CUTTING_MODE != 0; }
 
 void TVLM_tooling_host::reset_works() {
   REMAKE_ALL_WORK_MATRIX(*s_.mat);
-  ui_.draw_data(4);
+  ui_.view().draw_data(4);
 }
 
 bool TVLM_tooling_host::frame_geometry(int& left, int& top, int& width, int& height) const {
-  return ui_.frame_geometry(left, top, width, height);
+  return ui_.frame().frame_geometry(left, top, width, height);
 }
 
 Tmat& TVLM_tooling_host::work_store() { return *s_.mat; }
@@ -70,9 +70,9 @@ Tdisp_status& TVLM_tooling_host::disp_status() { return s_.disp; }
 
 std::filesystem::path TVLM_tooling_host::config_folder() const { return s_.config_folder; }
 
-void TVLM_tooling_host::draw_data(int mode) { ui_.draw_data(mode); }
+void TVLM_tooling_host::draw_data(int mode) { ui_.view().draw_data(mode); }
 
-void TVLM_tooling_host::end_WORK_SET() { ui_.end_WORK_SET(); }
+void TVLM_tooling_host::end_WORK_SET() { ui_.panel().end_WORK_SET(); }
 
 void TVLM_tooling_host::preview_display(const Tdisp_status* copy) {
   if (!copy) {
@@ -112,7 +112,7 @@ int code_number(std::string_view t) {
 
 }  // namespace
 
-bool TVLM_tooling_host::TDH_dialog(TTOOL_TDH_request& r) { return ui_.TDH_dialog(r); }
+bool TVLM_tooling_host::TDH_dialog(TTOOL_TDH_request& r) { return ui_.dialogs().TDH_dialog(r); }
 
 bool TVLM_tooling_host::list_TOOL_segments(int use, const TTOOL_TDH_codes& codes, bool no_name,
                                            std::vector<std::string>& out) {
@@ -147,7 +147,7 @@ bool TVLM_tooling_host::list_TOOL_segments(int use, const TTOOL_TDH_codes& codes
 }
 
 bool TVLM_tooling_host::tool_check_dialog(const TTOOL_check_request& r, Tdisp_status& params) {
-  return ui_.tool_check_dialog(r, params);
+  return ui_.dialogs().tool_check_dialog(r, params);
 }
 
 bool TVLM_tooling_host::make_TOOL_check_NCD(const Tdisp_status& ds, std::vector<std::string>& out) {
@@ -165,7 +165,7 @@ bool TVLM_tooling_host::make_TOOL_check_NCD(const Tdisp_status& ds, std::vector<
 void TVLM_tooling_host::show_output_text(const std::vector<std::string>& v) {
   TText_lines lines;
   for (const std::string& l : v) lines.add(l);
-  ui_.show_output(lines, "");
+  ui_.dialogs().show_output(lines, "");
 }
 
 std::filesystem::path TVLM_tooling_host::nc_path() const { return s_.file.path; }
@@ -185,4 +185,4 @@ std::filesystem::path TVLM_tooling_host::free_numbered_name(const std::filesyste
   return get_free_numbered_name(f);
 }
 
-std::filesystem::path TVLM_tooling_host::open_tool_file(int mode) { return ui_.open_file_dialog(mode); }
+std::filesystem::path TVLM_tooling_host::open_tool_file(int mode) { return ui_.dialogs().open_file_dialog(mode); }

@@ -5,18 +5,22 @@
 #include "mainwin/core/session.h"
 #include "mainwin/core/tool_table.h"
 
+void set_TOOL_defs(TSession& s) {
+  const NCD_DATA& d = s.nc();
+  std::vector<std::string> defs = s.tool_defs;
+  *s.th_magazine = TTOOL_HOLDER_tmp{};
+  set_TOOL_defs(program_tool_changes(d), defs, *s.th_magazine, nullptr);
+  s.th_magazine_valid = true;
+  s.th_magazine_changes = d.change_count;
+  s.th_magazine_defs = s.tool_defs;
+  s.th_fallback_shapes.clear();
+}
+
 void show_view_tool(TSession& s, int t) {
   const NCD_DATA& d = s.nc();
   if (!s.th_magazine_valid || s.th_magazine_changes != d.change_count ||
-      s.th_magazine_defs != s.tool_defs) {
-    std::vector<std::string> defs = s.tool_defs;
-    *s.th_magazine = TTOOL_HOLDER_tmp{};
-    set_TOOL_defs(program_tool_changes(d), defs, *s.th_magazine, nullptr);
-    s.th_magazine_valid = true;
-    s.th_magazine_changes = d.change_count;
-    s.th_magazine_defs = s.tool_defs;
-    s.th_fallback_shapes.clear();
-  }
+      s.th_magazine_defs != s.tool_defs)
+    set_TOOL_defs(s);
   int index = -1;
   const TTOOL_HOLDER_tmp& mag = *s.th_magazine;
   for (int i = 0; i < mag.used(); ++i)

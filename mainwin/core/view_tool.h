@@ -6,6 +6,9 @@
 
 struct TSession;
 
+// The program's tool table rebuilt from its tool changes and tool-definition lines.
+void set_TOOL_defs(TSession& s);
+
 // Builds the outline and the cutting shape of tool t: an invalid outline for a slot of
 // kind 0, which cuts with the fallback shape; no shape for a tool without a slot.
 void show_view_tool(TSession& s, int t);

@@ -11,9 +11,9 @@ constexpr int kDrawAll = 4;
 
 void apply_EXTRA_SETUP(TSession& s, TVLM_ui& ui) {
   update_disp_colors(s.disp);
-  if (TGL_VIEW* v = ui.gl_view())
+  if (TGL_VIEW* v = ui.view().gl_view())
     for (int k = 0; k < 3; ++k) v->background[k] = s.disp.BACK_rgba[k] / 255.0f;
-  ui.draw_data(kDrawAll);
+  ui.view().draw_data(kDrawAll);
 }
 
 bool open_EXTRA_SETUP(TSession& s, TVLM_ui& ui, TVLM_extra_setup_dialog& dlg) {

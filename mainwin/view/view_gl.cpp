@@ -118,11 +118,11 @@ class TVLM_view::MouseHost : public ViewMouseHost {
     return {e.cur.x, e.cur.y, e.cur.z};
   }
   void refresh_panels() override {
-    v_.ui_.panel_refresh();
-    v_.ui_.listing_refresh();
+    v_.ui_.panel().panel_refresh();
+    v_.ui_.listing().listing_refresh();
   }
   void show_angles(int rot_z, int rot_x) override {
-    v_.ui_.gl_set_angles(static_cast<float>(rot_z), static_cast<float>(rot_x));
+    v_.ui_.view().gl_set_angles(static_cast<float>(rot_z), static_cast<float>(rot_x));
   }
   void xor_rect(int x1, int y1, int x2, int y2) override {
     const std::int32_t r[4] = {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1,
@@ -159,7 +159,7 @@ class TVLM_view::MouseHost : public ViewMouseHost {
     v_.tool_pos_picked_ = true;
   }
   void add_memo_line(const std::string& line) override {
-    v_.ui_.show_err_window({line}, std::string());
+    v_.ui_.lists().show_err_window({line}, std::string());
   }
   bool measure_mode() override { return v_.s_.disp.WSW_MatrixLine != 0; }
   bool measure_second_point() override { return v_.s_.disp.WSW_MANUAL_CUTMODE != 0; }
@@ -197,8 +197,8 @@ class TVLM_view::MouseHost : public ViewMouseHost {
     d.pos.mark_first = 0;
     d.pos.mark_last = std::max(0, d.pos.block_count);
   }
-  void show_measured(const std::string& point) override { v_.ui_.work_window_point(point); }
-  void show_cell_text(const std::string& text) override { v_.ui_.work_window_text(text); }
+  void show_measured(const std::string& point) override { v_.ui_.panel().work_window_point(point); }
+  void show_cell_text(const std::string& text) override { v_.ui_.panel().work_window_text(text); }
   ViewParams& view() override {
     const TGL_VIEW& g = v_.gl_.slot[v_.slot_].view;
     p_.shift_x = g.first_shift[0], p_.shift_y = g.first_shift[1], p_.shift_z = g.first_shift[2];
@@ -856,7 +856,7 @@ void TVLM_view::fit_scale(bool reset) {
     v.rot_z = -50;
   }
   view_fit(v, program_box(), works_box(*s_.mat), axis_pixels(s_.disp));
-  if (reset) ui_.gl_set_angles(v.rot_z, v.rot_x);
+  if (reset) ui_.view().gl_set_angles(v.rot_z, v.rot_x);
 }
 
 bool TVLM_view::zoom_by_factor(double f) {

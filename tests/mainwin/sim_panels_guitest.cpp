@@ -2,6 +2,7 @@
 // real session and listing, under offscreen Qt: real button presses, menu triggers and
 // double clicks.
 // The core records first: Qt's "slots" keyword would meet a field of that name.
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
 #include "mainwin/core/session.h"
@@ -46,7 +47,7 @@ const char* const kProgram =
     "%\nO0001\nG90 G54 G00 X-10. Y0. Z2.\nG01 X0. F100\nZ-5.\nX60. Y40.\nG00 Z2.\n"
     "G81 X10. Y10. Z-3. R2. F50\nX20.\nX30.\nG80\nM30\n%\n";
 
-struct Ui : TVLM_ui {
+struct Ui : TVLM_fake_ui {
   Tsim_panels* p = nullptr;
   NCD_EDIT_LIST* list = nullptr;
   std::vector<int> draws;

@@ -2,6 +2,7 @@
 // controller (rotate by a left drag, one full redraw at the release, Shift and the right
 // button on a line's end seeks to that line and centres the view there).
 // The core records first: Qt's keyword macros (slots) would break their declarations.
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
@@ -23,7 +24,7 @@ using testing_support::write_file;
 
 namespace {
 
-struct PanelUi : TVLM_ui {
+struct PanelUi : TVLM_fake_ui {
   Tview_panel* panel = nullptr;
   int draw_data(int mode) override { return panel ? panel->view().draw_data(mode) : 0; }
   void fit_scale(int arg) override {

@@ -1,6 +1,7 @@
 // The copy-outs, the per-tool cut-out and the tool-check program: golden texts of a small
 // fixture program, and a round-trip oracle that interprets every copy of generated programs
 // and compares it with the transformed original, move by move.
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/copy_outs.h"
 
 #include <gtest/gtest.h>
@@ -355,7 +356,7 @@ TEST(CopyOut, CountGivesThatManyCopiesAndEscapeStops) {
 
 // ---- the command -----------------------------------------------------------------------------
 
-struct OutputUi : TVLM_ui {
+struct OutputUi : TVLM_fake_ui {
   void show_output(TText_lines& lines, const std::string& caption) override {
     shown.swap(lines);
     this->caption = caption;

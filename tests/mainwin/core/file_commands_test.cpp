@@ -2,6 +2,7 @@
 
 #include <deque>
 
+#include "tests/support/fake_ui.h"
 #include "common/debug_log.h"
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/file_commands.h"
@@ -19,7 +20,7 @@ using testing_support::write_file;
 
 namespace {
 
-struct RecordingUi : TVLM_ui {
+struct RecordingUi : TVLM_fake_ui {
   void commit_listing() override { calls.push_back("commit"); }
   void close_window() override { calls.push_back("close"); }
   std::vector<std::string> calls;

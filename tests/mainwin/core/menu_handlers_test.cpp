@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/command_table.h"
 #include "mainwin/core/convert_params.h"
 #include "mainwin/core/file_commands.h"
@@ -35,7 +36,7 @@ using Rows = testing_support::TextRows;
 
 // Records what the commands ask of the window; answers number boxes and the clipboard from
 // scripts.
-struct Ui : TVLM_ui {
+struct Ui : TVLM_fake_ui {
   std::map<std::string, bool> checked, visible;
   std::map<std::string, std::string> caption;
   std::vector<int> draws;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/fake_ui.h"
 #include "common/text_file.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
@@ -17,7 +18,7 @@ using testing_support::write_file;
 namespace {
 
 // A main window that only records.
-struct FakeUi : TVLM_ui {
+struct FakeUi : TVLM_fake_ui {
   void set_caption(const std::string& t) override { caption = t; }
   void show_err_window(const std::vector<std::string>& l, const std::string& c) override {
     if (!c.empty()) {
@@ -27,11 +28,10 @@ struct FakeUi : TVLM_ui {
   }
   bool err_window_has_lines() override { return !err_lines.empty(); }
   void clear_err_window() override { err_lines.clear(); }
-  void set_TOOL_defs() override { ++tool_rebuilds; }
   void auto_WORK_for_NCD() override { ++work_setups; }
   std::string caption, err_caption;
   std::vector<std::string> err_lines;
-  int tool_rebuilds = 0, work_setups = 0;
+  int work_setups = 0;
 };
 
 struct NcFixture {

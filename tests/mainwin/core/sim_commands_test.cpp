@@ -1,3 +1,4 @@
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/sim_commands.h"
 
 #include <gtest/gtest.h>
@@ -85,7 +86,7 @@ struct FakeSimUi : TVLM_sim_ui {
 
 struct Fixture;
 
-struct FakeUi : TVLM_ui {
+struct FakeUi : TVLM_fake_ui {
   int draw_data(int mode) override {
     draws.push_back(mode);
     return 0;

@@ -1,3 +1,4 @@
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/sim_dump.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ struct Fixture {
   }
   TempDir dir;
   TSession s;
-  TVLM_ui ui;
+  TVLM_fake_ui ui;
   TVLM_host host;
   plat::ScriptedMessageBoxes boxes;
 };

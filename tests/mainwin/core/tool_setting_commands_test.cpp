@@ -1,3 +1,4 @@
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/tool_setting_commands.h"
 
 #include <gtest/gtest.h>
@@ -23,14 +24,12 @@ using testing_support::write_file;
 
 namespace {
 
-struct FakeUi : TVLM_ui {
+struct FakeUi : TVLM_fake_ui {
   int draw_data(int mode) override {
     draws.push_back(mode);
     return 0;
   }
-  void set_TOOL_defs() override { ++tool_rebuilds; }
   std::vector<int> draws;
-  int tool_rebuilds = 0;
 };
 
 // The tool settings window: records what it was given and plays the user's edit.

@@ -1,3 +1,4 @@
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/work_setting_commands.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@
 namespace {
 
 // Records each full redraw with the background and clip gap the view would draw with.
-class ViewUi : public TVLM_ui {
+class ViewUi : public TVLM_fake_ui {
  public:
   explicit ViewUi(TSession& s) : s_(s) {}
   struct Draw {

@@ -2,6 +2,7 @@
 // the tool windows' host: each picture shows its own use's path and not the other's, the
 // main view keeps its drawing range and position, and Escape ends a picture.
 // The core records first: Qt's keyword macros (slots) would break their declarations.
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
@@ -44,7 +45,7 @@ const char kProgram[] =
     "M30\r\n"
     "%\r\n";
 
-struct Ui : TVLM_ui {
+struct Ui : TVLM_fake_ui {
   TSession* s = nullptr;
   TVLM_view* view = nullptr;
   int draw_data(int mode) override { return view ? view->draw_data(mode) : 0; }

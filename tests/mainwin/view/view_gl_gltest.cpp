@@ -2,6 +2,7 @@
 // points of the path, picking a path line, the mode rules of draw_data, stepping with cutting
 // and the off-screen picture of the print preview.
 // The core records first: Qt's keyword macros (slots) would break their declarations.
+#include "tests/support/fake_ui.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/host_adapter.h"
 #include "mainwin/core/nc_file.h"
@@ -46,11 +47,11 @@ const char kProgram[] =
     "%\r\n";
 
 // The window's side: the view answers draw_data and the fit.
-struct ViewUi : TVLM_ui {
+struct ViewUi : TVLM_fake_ui {
   TVLM_view* view = nullptr;
   int draw_data(int mode) override { return view ? view->draw_data(mode) : 0; }
   bool draw_step(NCD_DATA& d, int mode) override {
-    return view ? view->draw_step(mode) : TVLM_ui::draw_step(d, mode);
+    return view ? view->draw_step(mode) : TVLM_fake_ui::draw_step(d, mode);
   }
   void fit_scale(int arg) override {
     if (view) view->fit_scale(arg != 0);
