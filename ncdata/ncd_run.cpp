@@ -103,6 +103,56 @@ void refresh_comp_tool(NCD_DATA& d) {
   c.tool_known = d.host().tool_radius(t, c.tool_radius);
 }
 
+// The length of a compensated move or of a programmed element: a straight move's 3D
+// distance; an arc's sweep around its centre (G02 clockwise) with the travel across the
+// plane, a whole turn when its ends meet and `full` allows it.
+double path_length(std::int32_t kind, const VEC3& a, const VEC3& b, const VEC3& c, float radius,
+                   bool full) {
+  const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
+  if (kind != COMP_G02 && kind != COMP_G03) return std::sqrt(dx * dx + dy * dy + dz * dz);
+  constexpr double kTurn = 6.283185307179586;
+  double sweep = 0;
+  if (std::fabs(dx) < 1e-6 && std::fabs(dy) < 1e-6) {
+    sweep = full ? kTurn : 0;
+  } else {
+    const double as = std::atan2(a.y - c.y, a.x - c.x), ae = std::atan2(b.y - c.y, b.x - c.x);
+    sweep = kind == COMP_G03 ? ae - as : as - ae;
+    while (sweep <= 0) sweep += kTurn;
+    while (sweep > kTurn) sweep -= kTurn;
+  }
+  return std::hypot(std::fabs(static_cast<double>(radius)) * sweep, dz);
+}
+
+// The tool's lengths and time follow the compensated moves of the block in place of its
+// programmed element. A move that the first-point rules leave out (the feed moves before
+// the cut start in G90, the travel of a G90 rapid that sets a first-point axis) stays out.
+void comp_statistics(NCD_DATA& d, const TComp_block& b, int first_flags_before) {
+  const TComp_state& c = d.run.st.comp;
+  if (!c.comp_applied || c.comp_move_count < 1) return;
+  NCD_EXEC& e = d.exec;
+  const bool rapid = ncd_is_rapid(b.motion);
+  if (!rapid && !ncd_is_feed(b.motion) && !ncd_is_arc(b.motion)) return;
+  const bool abs = e.status & NCD_ST_G90;
+  if (rapid && abs && (first_flags_before & 7) != 7) return;
+  const TComp_elem& p = b.elem;
+  const bool full = p.kind != COMP_LINE;
+  double moved = 0;
+  for (int i = 0; i < c.comp_move_count; ++i) {
+    const TComp_move& m = c.comp_moves[static_cast<std::size_t>(i)];
+    moved += path_length(m.kind, m.start, m.end, m.centre, m.radius, full && i == 0);
+  }
+  const double diff = moved - path_length(p.kind, p.start, p.end, p.centre, p.radius, full);
+  NCD_TOOL_RUN& t = e.tool;
+  if (rapid) {
+    t.rapid_len += diff;
+    t.time += diff / e.rapid_feed;
+    return;
+  }
+  t.time += diff / e.feed;
+  if (abs && !(first_flags_before & 8) && !ncd_is_arc(b.motion)) return;  // not yet cutting
+  t.cut_len += diff;
+}
+
 // At a tool change the values of the finished tool are put aside for its statistics record
 // and added to the totals; the new tool starts from zero.
 void add_totals(NCD_TOTALS& tot, const NCD_TOOL_RUN& t) {
@@ -250,6 +300,7 @@ void Tool_radius_comp(NCD_DATA& d) {
 
 bool exec_NCD_block(NCD_DATA& d, bool sub_step) {
   TComp_state& c = d.run.st.comp;
+  const int first_flags = d.exec.tool.first_flags;
   const bool ended = exec_NCD_word(d, sub_step);
   NCD_EXEC& e = d.exec;
   if (!ended && !is_error(e.status) && (e.status & NCD_ST_TOOL_CHANGE)) end_tool(d);
@@ -265,7 +316,9 @@ bool exec_NCD_block(NCD_DATA& d, bool sub_step) {
   }
   refresh_comp_tool(d);
   if (d.exec_opt.comp_enabled && c.tool_known) {
+    const TComp_block b = block_of(d);
     Tool_radius_comp(d);
+    comp_statistics(d, b, (e.status & NCD_ST_TOOL_CHANGE) ? 0 : first_flags);
   } else {
     comp_block_plain(c, block_of(d));
   }

@@ -40,7 +40,7 @@ bool TVLM_host::th_set_tool0() {
   return true;
 }
 
-bool TVLM_host::tool_radius(int, float&) { return false; }
+bool TVLM_host::tool_radius(int t, float& radius) { return view_tool_radius(s_, t, radius); }
 
 void TVLM_host::show_system_err(const std::string& text) {
   if (::show_system_err(s_, text)) ui_.frame().quit();

@@ -16,13 +16,29 @@ void set_TOOL_defs(TSession& s) {
   s.th_fallback_shapes.clear();
 }
 
-void show_view_tool(TSession& s, int t) {
+const TTOOL_HOLDER_tmp& view_tool_magazine(TSession& s) {
   const NCD_DATA& d = s.nc();
   if (!s.th_magazine_valid || s.th_magazine_changes != d.change_count ||
       s.th_magazine_defs != s.tool_defs)
     set_TOOL_defs(s);
+  return *s.th_magazine;
+}
+
+bool view_tool_radius(TSession& s, int t, float& radius) {
+  const TTOOL_HOLDER_tmp& mag = view_tool_magazine(s);
+  for (int i = 0; i < mag.used(); ++i) {
+    const TTTOOL_HOLDER_tmp& slot = mag.slot[static_cast<std::size_t>(i)];
+    if (slot.T_number != t) continue;
+    if (!slot.tool_set || !(slot.tool.dia > 0)) return false;
+    radius = slot.tool.dia / 2;
+    return true;
+  }
+  return false;
+}
+
+void show_view_tool(TSession& s, int t) {
   int index = -1;
-  const TTOOL_HOLDER_tmp& mag = *s.th_magazine;
+  const TTOOL_HOLDER_tmp& mag = view_tool_magazine(s);
   for (int i = 0; i < mag.used(); ++i)
     if (mag.slot[static_cast<std::size_t>(i)].T_number == t) index = i;
   make_TOOL_outline(*s.mat, mag, index, *s.th_outline);

@@ -5,6 +5,14 @@
 #pragma once
 
 struct TSession;
+struct TTOOL_HOLDER_tmp;
+
+// The program's tool table, rebuilt first when the program or the definitions changed.
+const TTOOL_HOLDER_tmp& view_tool_magazine(TSession& s);
+
+// The cutter radius of tool t from the program's tool table: false when the table has no
+// set tool t or its diameter is not above 0.
+bool view_tool_radius(TSession& s, int t, float& radius);
 
 // The program's tool table rebuilt from its tool changes and tool-definition lines.
 void set_TOOL_defs(TSession& s);

@@ -385,14 +385,15 @@ int TVLM_view::run_mode(int mode) {
   }
 }
 
-// The start of a full frame: the tool at the current block unless a pick placed it, the
-// cleared back buffer, the scene frame and the clip planes.
+// The start of a full frame: the tool where the current block left it (the end of its
+// last compensated move under cutter compensation) unless a pick placed it, the cleared
+// back buffer, the scene frame and the clip planes.
 bool TVLM_view::begin_full_frame(int id, plat::GlWindow* win) {
   const NCD_DATA& d = s_.nc();
   if (!tool_pos_picked_) {
-    tool_pos_[0] = static_cast<float>(d.exec.cur.x);
-    tool_pos_[1] = static_cast<float>(d.exec.cur.y);
-    tool_pos_[2] = static_cast<float>(d.exec.cur.z);
+    tool_pos_[0] = static_cast<float>(d.exec.seg_end.x);
+    tool_pos_[1] = static_cast<float>(d.exec.seg_end.y);
+    tool_pos_[2] = static_cast<float>(d.exec.seg_end.z);
   }
   if (!gl_.setup(win, id, true, GL_VIEW_RENDER)) return false;
   if (id == slot_) frame_owed_ = false;
@@ -793,8 +794,9 @@ int TVLM_view::step_draw(bool single) {
     glLineWidth(1);
     if (due) {
       gl_.draw_to_front_buffer(slot_);
-      const float pos[3] = {static_cast<float>(d.exec.cur.x), static_cast<float>(d.exec.cur.y),
-                            static_cast<float>(d.exec.cur.z)};
+      const float pos[3] = {static_cast<float>(d.exec.seg_end.x),
+                            static_cast<float>(d.exec.seg_end.y),
+                            static_cast<float>(d.exec.seg_end.z)};
       draw_tool_at_pos(slot_, false, pos);
       gl_.draw_to_back_buffer(slot_);
       gl_.flush2(win_, slot_, "draw_STEP_with_check_forSIM2");

@@ -606,4 +606,59 @@ TEST(RunComp, ArcErrorsAreListedAndOptionAndToolGate) {
   EXPECT_TRUE(unknown->run.err_list.empty());
 }
 
+// The tool's cutting length and time follow the compensated path, summed here by hand for
+// a 50 mm square cut with a 10 mm cutter (radius 5). The tool change puts the tool at the
+// origin, so the start-up move is the compensation's own; it and the plunge come before
+// the cut start and are timed but left out of the length.
+TEST(RunComp, LengthsAndTimesFollowTheCompensatedPath) {
+  const std::string body =
+      "%\n"
+      "O0100(G41 TEST)\n"
+      "(VLM ORIGN X0Y0Z100.)\n"
+      "G90G54G00X-20.Y0.\n"
+      "T1M06\n"
+      "G43Z10.H01\n"
+      "G01Z-2.F100\n"
+      "G4xX0.Y0.D01\n"
+      "Y50.\n"
+      "X50.\n"
+      "Y0.\n"
+      "X0.\n"
+      "G40X-20.\n"
+      "G00Z100.\n"
+      "M30\n"
+      "%\n";
+  const double quarter = 5 * M_PI / 2;
+  const double cancel = std::hypot(20.0, 5.0);  // from the offset end (0, +-5) to (-20, 0)
+  struct Case {
+    const char* code;
+    bool comp;
+    double cut;      // mm, from the cut start on
+    double startup;  // the start-up move, timed but not in the length
+  } cases[] = {
+      // Outside the square: three quarter circles round the corners.
+      {"G41", true, 3 * (50 + quarter) + 50 + cancel, 5},
+      // Inside: the sides shortened by the radius at each corner.
+      {"G42", true, 45 + 40 + 40 + 45 + cancel, 5},
+      {"G41", false, 4 * 50 + 20, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.code << (c.comp ? " compensated" : " as programmed"));
+    std::string text = body;
+    text.replace(text.find("G4x"), 3, c.code);
+    FakeRunHost host;
+    host.add_tool(0, 0);
+    host.add_tool(1, 5);
+    auto d = load(text, &host, c.comp);
+    ASSERT_TRUE(Run_all_NCD(*d, 0));
+    ASSERT_TRUE(d->run.err_list.empty()) << d->run.err_list.front();
+    ASSERT_EQ(d->run.stats.size(), 2u);
+    const NCD_TOOL_STAT& t1 = d->run.stats[1];
+    EXPECT_NEAR(t1.cut_len, c.cut, 2e-3);
+    // The plunge from Z10 at F100; the rapids Z100 to Z10 and Z-2 to Z100 at 4000.
+    const double minutes = (12 + c.startup + c.cut) / 100 + (90 + 102) / 4000.0;
+    EXPECT_NEAR(t1.time, minutes, 1e-4);
+  }
+}
+
 }  // namespace
