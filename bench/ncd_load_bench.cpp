@@ -90,6 +90,23 @@ void BM_tokenise(benchmark::State& st) {
 }
 BENCHMARK(BM_tokenise)->Unit(benchmark::kMillisecond);
 
+// The same lines tokenised together on the given number of threads (0: one per processor).
+void BM_tokenise_lines(benchmark::State& st) {
+  const std::string& t = program();
+  auto d = std::make_unique<NCD_DATA>();
+  Create_NCD(*d);
+  for (auto _ : st) {
+    st.PauseTiming();
+    Clear_NCD(*d);
+    Append_NCD_text(*d, t.data(), t.size(), true);
+    st.ResumeTiming();
+    Parse_NCD_lines(*d, 0, d->line_count, static_cast<int>(st.range(0)));
+  }
+  st.SetItemsProcessed(st.iterations() * d->line_count);
+  fill_counters(st, *d);
+}
+BENCHMARK(BM_tokenise_lines)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_load(benchmark::State& st) {
   const std::string& t = program();
   auto d = std::make_unique<NCD_DATA>();
@@ -97,7 +114,7 @@ void BM_load(benchmark::State& st) {
   for (auto _ : st) {
     Clear_NCD(*d);
     Append_NCD_text(*d, t.data(), t.size(), true);
-    for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+    Parse_NCD_lines(*d, 0, d->line_count);
   }
   st.SetItemsProcessed(st.iterations() * d->line_count);
   fill_counters(st, *d);

@@ -30,7 +30,19 @@ bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
   if (!fs::is_regular_file(p, ec)) return fail("not a file");
   std::ifstream f(p, std::ios::binary);
   if (!f) return fail("cannot be opened");
-  std::string data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  // In one read of the size the file has: a program of some hundred megabytes is held once,
+  // not grown step by step through copies.
+  std::string data;
+  const std::uintmax_t size = fs::file_size(p, ec);
+  if (!ec && size < data.max_size()) {
+    data.resize(static_cast<std::size_t>(size));
+    f.read(data.data(), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<std::size_t>(f.gcount()));
+    if (f.bad()) return fail("cannot be read");
+    f.clear();
+  }
+  // Whatever the file holds beyond the size it had (it is still being written).
+  data.append(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
   if (f.bad()) return fail("cannot be read");
   bytes = std::move(data);
   return true;

@@ -46,6 +46,9 @@ struct NCD_CAPACITY {
   // Blocks and canned-cycle sub-moves that one whole-program run executes at most
   // (at most 134,217,727).
   int run_moves = 0x7FFFFFF;
+  // Blocks between two snapshots of the run. The run takes as many slots as its capacity
+  // needs, so a seek anywhere steps at most this many blocks.
+  int snap_blocks = NCD_SNAP_BLOCKS;
 };
 
 // One NC line. `word` and `text` are handles ((page + 1) << 16 | offset): the offset counts
@@ -260,6 +263,8 @@ bool Store_NCD_line(NCD_DATA& d, const char* chars, int length);
 int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length);
 void Delete_NCD_line(NCD_DATA& d, int n);
 void Store_NCD_word_data(NCD_DATA& d, int n, int total_words);
+// As Store_NCD_word_data, from the entry at src (three words past its end may be read).
+void NCD_store_word_entry(NCD_DATA& d, int n, int total_words, const std::uint32_t* src);
 void Store_NCD_line_flags(NCD_DATA& d, int n);
 // Removes line n's word data and its line-table entries (before the line is tokenised again).
 void Clear_NCD_word_data(NCD_DATA& d, int n);
@@ -316,6 +321,11 @@ struct NCD_LINE_WORDS {
 bool get_NCD_line_words(const NCD_DATA& d, int n, NCD_LINE_WORDS& out);
 // Tokenises line n of the store (the tokenizer).
 void Parse_NCD_line(NCD_DATA& d, int n);
+// Tokenises lines first .. last - 1 with the same result as Parse_NCD_line on each in turn,
+// on several threads for a range of NCD_PARSE_PARALLEL_MIN lines or more (threads = 0: one
+// per processor; 1: this thread only).
+inline constexpr int NCD_PARSE_PARALLEL_MIN = 20000;
+void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads = 0);
 // Tokenises every stored line again (after a switch that changes how lines are read): the
 // old word data goes at once rather than line by line.
 void Parse_NCD_all_lines(NCD_DATA& d);

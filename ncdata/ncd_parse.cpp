@@ -1,9 +1,16 @@
 // The line tokenizer: one stored NC line becomes its status word, word flags and word data.
 // It also reads the program's own control comments "(VLM ...".
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "ncdata/ncd_data.h"
 
@@ -340,7 +347,7 @@ void take_quoted(std::string_view cm, bool& given, std::string& name, std::strin
 
 // A control comment "(VLM ...)": a tool change, a colour, the file's source, origin or
 // output. True when it ends the line.
-bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
+bool control_comment(NCD_FILE_COMMENTS& fc, LineWords& w, std::string_view cm) {
   switch (cm[5]) {
     case 'C': {
       std::int32_t t;
@@ -358,8 +365,7 @@ bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
     }
     case 'S':
       if (starts_with(cm, "(VLM SOURCE"))
-        take_quoted(cm, d.comments.source_given, d.comments.source_name,
-                    d.comments.source_comment);
+        take_quoted(cm, fc.source_given, fc.source_name, fc.source_comment);
       return true;
     case 'O':
       if (starts_with(cm, "(VLM ORIGN")) {
@@ -368,15 +374,14 @@ bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
         if (text_to_float(_numbers_for_routine("X%", tail), x) &&
             text_to_float(_numbers_for_routine("Y%", tail), y) &&
             text_to_float(_numbers_for_routine("Z%", tail), z)) {
-          d.comments.origin_given = true;
-          d.comments.origin = VEC3{x, y, z};
-          d.comments.origin_comment.assign(cm);
+          fc.origin_given = true;
+          fc.origin = VEC3{x, y, z};
+          fc.origin_comment.assign(cm);
         }
         return true;
       }
       if (starts_with(cm, "(VLM OUTPUT")) {
-        take_quoted(cm, d.comments.output_given, d.comments.output_name,
-                    d.comments.output_comment);
+        take_quoted(cm, fc.output_given, fc.output_name, fc.output_comment);
         return true;
       }
       return false;
@@ -386,7 +391,7 @@ bool control_comment(NCD_DATA& d, LineWords& w, std::string_view cm) {
 
 // The comment that opens at text[pos]; pos goes past it. False when it ends the line: it
 // is not closed (an error) or it is a control comment that does.
-inline bool comment(NCD_DATA& d, LineWords& w, std::string_view text, int& pos) {
+inline bool comment(NCD_FILE_COMMENTS& fc, LineWords& w, std::string_view text, int& pos) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
   const void* close = std::memchr(s + pos, ')', text.size() - static_cast<std::size_t>(pos));
   if (!close) {
@@ -398,7 +403,7 @@ inline bool comment(NCD_DATA& d, LineWords& w, std::string_view text, int& pos) 
       text.substr(static_cast<std::size_t>(pos), static_cast<std::size_t>(cl - pos + 1));
   pos = cl + 1;
   if (cm.size() <= 6 || !starts_with(cm, "(VLM ")) return true;
-  return !control_comment(d, w, cm);
+  return !control_comment(fc, w, cm);
 }
 
 // The words of a line without errors, finished: a P of a subprogram call carries its
@@ -466,28 +471,36 @@ bool get_NCD_line_words(const NCD_DATA& d, int n, NCD_LINE_WORDS& out) {
 
 void Set_NCD_word_unit(NCD_DATA& d, int key) { d.parse.word_unit = (key >= 1 && key <= 5) ? key : 4; }
 
-int Set_NCD_word_data(NCD_DATA& d, int n, int at, const NCD_OTHER_WORDS& w) {
-  std::uint32_t* b = d.parse.wbuf.data();
+namespace {
+
+// Appends the presence mask and the values of `w` to b at index `at`; the index after.
+inline int put_other_words(std::uint32_t* b, int at, const NCD_OTHER_WORDS& w) {
   b[at++] = w.mask;
   for (int bit = 0; bit < NCD_MB_VALUES; ++bit)
     if (w.mask & (1u << bit)) b[at++] = w.vals[bit];
   const int mc = (w.mask >> NCD_MB_M_COUNT) & 3;
   for (int i = 0; i < mc; ++i) b[at++] = static_cast<std::uint32_t>(w.m[i]);
   if (w.mask & (1u << NCD_MB_MODE)) b[at++] = w.mode;
-  Register_NCD_OT_line(d, n, static_cast<std::int32_t>(w.vals[NCD_MB_O]),
-                       static_cast<std::int32_t>(w.vals[NCD_MB_T]));
   return at;
 }
 
-void Parse_NCD_line(NCD_DATA& d, int n) {
-  NCD_PARSE& ps = d.parse;
-  ps.status = ps.flags = ps.mask = 0;
-  if (n < 0 || n >= d.line_count) return;
-  if (d.line(n).word != 0) Clear_NCD_word_data(d, n);  // tokenised once before
-  const std::string_view text = get_NCD_line_view(d, n);
+// Words of the longest word-data entry: the header, 7 axis and arc words, the mask, 13
+// values, 3 M codes and the mode.
+constexpr int TOKEN_WORDS_MAX = 2 + 7 + 1 + NCD_MB_VALUES + 3 + 1;
+
+// What tokenising one line gives.
+struct LineTokens {
+  std::uint16_t status = 0, flags = 0, mask = 0;
+  std::uint16_t total = 0;  // words of the word-data entry, header included; 0 none
+};
+
+// Tokenises line n with the text `text`: its outputs, and its word-data entry written to
+// b (room for TOKEN_WORDS_MAX words). Control comments go to fc. Reads nothing else of the
+// record, so lines can be tokenised side by side.
+LineTokens tokenise(const NCD_PARSE& ps, NCD_FILE_COMMENTS& fc, std::string_view text, int n,
+                    std::uint32_t* b) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
   const int len = static_cast<int>(text.size());
-
   LineWords w;
   int pos = 0;
   while (pos < len) {
@@ -502,7 +515,7 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
       continue;
     }
     if (c == '(') {
-      if (!comment(d, w, text, pos)) break;
+      if (!comment(fc, w, text, pos)) break;
       continue;
     }
     // The end-of-block mark: the words before it make the block, the rest is not read.
@@ -516,41 +529,210 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
     break;
   }
 
-  NCD_LINE& rec = d.line(n);
+  LineTokens t;
   if (w.err) {
-    ps.status = w.err;
-    ps.flags = w.wf;
-    ps.mask = 0;
-    rec.status = w.err;
-    rec.flags = w.wf;
-    return;
+    t.status = w.err;
+    t.flags = w.wf;
+    return t;
   }
   finish_words(w);
-  ps.status = w.st;
-  ps.flags = w.wf;
-  ps.mask = w.ow.mask;
-  rec.status = w.st;
-  rec.flags = w.wf;
-
+  t.status = w.st;
+  t.flags = w.wf;
+  t.mask = w.ow.mask;
   const int low = w.wf & 7;
-  if (low == 0) {
-    Store_NCD_line_flags(d, n);
-    return;
-  }
-  std::uint32_t* b = ps.wbuf.data();
+  if (low == 0) return t;
   b[0] = static_cast<std::uint32_t>(n);
   int at = 2;
   if (low & 3) {
     const int k = (low & 2) ? 7 : 3;
     for (int i = 0; i < k; ++i) b[at++] = float_bits(w.axis[i]);
   }
-  if (low & 4) at = Set_NCD_word_data(d, n, at, w.ow);
+  if (low & 4) at = put_other_words(b, at, w.ow);
   b[1] = static_cast<std::uint32_t>(at - 2);
-  Store_NCD_word_data(d, n, at);
+  t.total = static_cast<std::uint16_t>(at);
+  return t;
+}
+
+// The value of mask bit `bit` in a word-data entry (the bit is in the mask).
+std::uint32_t entry_value(const std::uint32_t* b, std::uint16_t flags, std::uint16_t mask, int bit) {
+  const int low = flags & 7;
+  const int at = 2 + ((low & 3) ? ((low & 2) ? 7 : 3) : 0) + 1;
+  const unsigned before = mask & ((1u << bit) - 1u) & ((1u << NCD_MB_VALUES) - 1u);
+  return b[at + std::popcount(before)];
+}
+
+// Stores what tokenising line n gave, as the tokenizer does: the outputs, the record, the
+// line tables and the word data (the entry at b, in the word buffer or elsewhere).
+void store_tokens(NCD_DATA& d, int n, const LineTokens& t, const std::uint32_t* b) {
+  NCD_PARSE& ps = d.parse;
+  ps.status = t.status;
+  ps.flags = t.flags;
+  ps.mask = t.mask;
+  NCD_LINE& rec = d.line(n);
+  rec.status = t.status;
+  rec.flags = t.flags;
+  if (t.total == 0) return;
+  constexpr unsigned ot = (1u << NCD_MB_O) | (1u << NCD_MB_T);
+  if ((t.flags & NCD_WF_OTHER) && (t.mask & ot)) {
+    const std::uint32_t o = (t.mask & (1u << NCD_MB_O)) ? entry_value(b, t.flags, t.mask, NCD_MB_O) : 0;
+    const std::uint32_t tn = (t.mask & (1u << NCD_MB_T)) ? entry_value(b, t.flags, t.mask, NCD_MB_T) : 0;
+    Register_NCD_OT_line(d, n, static_cast<std::int32_t>(o), static_cast<std::int32_t>(tn));
+  }
+  NCD_store_word_entry(d, n, t.total, b);
+}
+
+}  // namespace
+
+int Set_NCD_word_data(NCD_DATA& d, int n, int at, const NCD_OTHER_WORDS& w) {
+  at = put_other_words(d.parse.wbuf.data(), at, w);
+  Register_NCD_OT_line(d, n, static_cast<std::int32_t>(w.vals[NCD_MB_O]),
+                       static_cast<std::int32_t>(w.vals[NCD_MB_T]));
+  return at;
+}
+
+void Parse_NCD_line(NCD_DATA& d, int n) {
+  NCD_PARSE& ps = d.parse;
+  ps.status = ps.flags = ps.mask = 0;
+  if (n < 0 || n >= d.line_count) return;
+  if (d.line(n).word != 0) Clear_NCD_word_data(d, n);  // tokenised once before
+  const LineTokens t = tokenise(ps, d.comments, get_NCD_line_view(d, n), n, ps.wbuf.data());
+  store_tokens(d, n, t, ps.wbuf.data());
+}
+
+// ---- many lines at once ------------------------------------------------------------------
+
+namespace {
+
+// Lines are tokenised in blocks; a few blocks wait at a time for the thread that stores
+// them in line order.
+constexpr int BLOCK_LINES = 4096;
+
+struct TokenBlock {
+  std::vector<LineTokens> tokens;
+  std::vector<std::uint32_t> words;  // the entries one after the other
+  NCD_FILE_COMMENTS comments;        // what the block's control comments set
+  int first = 0, last = 0;
+  long ready = -1;                   // the block number it holds once tokenised
+};
+
+void tokenise_block(const NCD_DATA& d, const NCD_PARSE& opts, TokenBlock& tb) {
+  const int lines = tb.last - tb.first;
+  tb.tokens.resize(static_cast<std::size_t>(lines));
+  // Room for the longest entry after the last one, and for three words more: the store
+  // copies four words at a time.
+  constexpr std::size_t room = TOKEN_WORDS_MAX + 4;
+  if (tb.words.size() < room) tb.words.resize(static_cast<std::size_t>(lines) * 8 + room);
+  tb.comments = NCD_FILE_COMMENTS{};
+  std::size_t used = 0;
+  for (int i = 0; i < lines; ++i) {
+    if (tb.words.size() - used < room) tb.words.resize(tb.words.size() * 2);
+    const int n = tb.first + i;
+    const LineTokens t = tokenise(opts, tb.comments, get_NCD_line_view(d, n), n, tb.words.data() + used);
+    tb.tokens[static_cast<std::size_t>(i)] = t;
+    used += t.total;
+  }
+}
+
+void store_block(NCD_DATA& d, TokenBlock& tb) {
+  const std::uint32_t* w = tb.words.data();
+  for (int n = tb.first; n < tb.last; ++n) {
+    if (d.line(n).word != 0) Clear_NCD_word_data(d, n);
+    const LineTokens& t = tb.tokens[static_cast<std::size_t>(n - tb.first)];
+    store_tokens(d, n, t, w);
+    w += t.total;
+  }
+  // The last control comment of each kind wins, as line by line.
+  NCD_FILE_COMMENTS& fc = d.comments;
+  NCD_FILE_COMMENTS& bc = tb.comments;
+  if (bc.origin_given) {
+    fc.origin_given = true;
+    fc.origin = bc.origin;
+    fc.origin_comment = std::move(bc.origin_comment);
+  }
+  if (bc.source_given) {
+    fc.source_given = true;
+    fc.source_name = std::move(bc.source_name);
+    fc.source_comment = std::move(bc.source_comment);
+  }
+  if (bc.output_given) {
+    fc.output_given = true;
+    fc.output_name = std::move(bc.output_name);
+    fc.output_comment = std::move(bc.output_comment);
+  }
+}
+
+}  // namespace
+
+void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
+  first = std::max(first, 0);
+  last = std::min(last, d.line_count);
+  if (first >= last) {
+    d.parse.status = d.parse.flags = d.parse.mask = 0;
+    return;
+  }
+  const long blocks = (last - first + BLOCK_LINES - 1) / BLOCK_LINES;
+  if (threads <= 0) {
+    static const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    // This thread stores what the others tokenise: one worker fewer than processors.
+    threads = last - first < NCD_PARSE_PARALLEL_MIN ? 1 : std::max(processors - 1, 1);
+  }
+  threads = static_cast<int>(std::clamp<long>(threads, 1, std::min<long>(blocks, 64)));
+  if (threads <= 1) {
+    for (int n = first; n < last; ++n) Parse_NCD_line(d, n);
+    return;
+  }
+  // The workers tokenise blocks into a ring; this thread stores them in order. They read
+  // the options from a copy of their own: the stored outputs beside them change line by line.
+  const auto opts = std::make_unique<NCD_PARSE>(d.parse);
+  const long ring_size = 2L * threads;
+  std::vector<TokenBlock> ring(static_cast<std::size_t>(ring_size));
+  std::mutex mx;
+  std::condition_variable room, done;  // a slot of the ring fell free; a block is ready
+  long next = 0, stored = 0;
+  auto worker = [&] {
+    for (;;) {
+      long b;
+      {
+        std::unique_lock lk(mx);
+        room.wait(lk, [&] { return next >= blocks || next < stored + ring_size; });
+        if (next >= blocks) return;
+        b = next++;
+      }
+      TokenBlock& tb = ring[static_cast<std::size_t>(b % ring_size)];
+      tb.first = first + static_cast<int>(b * BLOCK_LINES);
+      tb.last = static_cast<int>(std::min<long>(last, tb.first + static_cast<long>(BLOCK_LINES)));
+      tokenise_block(d, *opts, tb);
+      bool wanted;
+      {
+        std::lock_guard lk(mx);
+        tb.ready = b;
+        wanted = b == stored;
+      }
+      if (wanted) done.notify_one();
+    }
+  };
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<std::size_t>(threads));
+  for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
+  for (long b = 0; b < blocks; ++b) {
+    TokenBlock& tb = ring[static_cast<std::size_t>(b % ring_size)];
+    {
+      std::unique_lock lk(mx);
+      done.wait(lk, [&] { return tb.ready == b; });
+    }
+    store_block(d, tb);
+    {
+      std::lock_guard lk(mx);
+      stored = b + 1;
+    }
+    room.notify_one();
+  }
+  room.notify_all();
+  for (std::thread& t : pool) t.join();
 }
 
 void Parse_NCD_all_lines(NCD_DATA& d) {
   // Line by line, each old entry would be compacted out of its page: quadratic in a page.
   Clear_NCD_all_word_data(d);
-  for (int n = 0; n < d.line_count; ++n) Parse_NCD_line(d, n);
+  Parse_NCD_lines(d, 0, d.line_count);
 }

@@ -223,8 +223,14 @@ void close_record(NCD_DATA& d, int t, const NCD_TOOL_RUN& v, int first_block, in
   fill_record(d, d.run.stats.back(), t, v, first_block, last_block, tool_line);
 }
 
+}  // namespace
+
+int NCD_snap_slots(const NCD_DATA& d) { return d.cap.run_moves / d.cap.snap_blocks + 1; }
+
+namespace {
+
 NCD_SNAPSHOT* slot_ptr(NCD_DATA& d, int slot, bool grow) {
-  if (slot < -NCD_SNAP_PRIVATE || slot >= NCD_SNAP_SLOTS) return nullptr;
+  if (slot < -NCD_SNAP_PRIVATE || slot >= NCD_snap_slots(d)) return nullptr;
   if (slot < 0) return &d.run.priv[static_cast<size_t>(-slot - 1)];
   auto& v = d.run.slots;
   if (static_cast<size_t>(slot) >= v.size()) {
@@ -531,6 +537,10 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
     ++count;
   }
   const std::int64_t interval = count / NCD_SAMPLE_SPREAD;
+  // The main pass executes about as many blocks as the count pass counted.
+  const int snap = d.cap.snap_blocks;
+  r.slots.reserve(static_cast<std::size_t>(
+      std::min<std::int64_t>(count / snap + 1, NCD_snap_slots(d))));
 
   // Main pass. It notes the first block of every line it reaches.
   NCD_LINE_BLOCKS& noted = start_line == 0 ? r.from_top : r.from_line;
@@ -543,7 +553,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   std::int32_t tool = d.exec.t_cur;
   while (d.pos.next_line < d.line_count) {
     const int bc = d.pos.block_count;
-    if (bc % NCD_SNAP_BLOCKS == 0) Save_NCD_snapshot(d, bc / NCD_SNAP_BLOCKS);
+    if (bc % snap == 0) Save_NCD_snapshot(d, bc / snap);
     // Cycle sub-moves count against the capacity: nested repeats of a cycle are no escape.
     if (escape.stop() || bc + d.pos.sub_moves >= cap) {
       r.incomplete = true;
@@ -613,7 +623,7 @@ void Goto_NCD_step(NCD_DATA& d, int n, bool one_more) {
   }
   if (n > d.pos.total_blocks) return;
   // The nearest slot at or before the block (an earlier one should a slot be missing).
-  int slot = n == 0 ? 0 : std::min((n - 1) / NCD_SNAP_BLOCKS, NCD_SNAP_SLOTS - 1);
+  int slot = n == 0 ? 0 : std::min((n - 1) / d.cap.snap_blocks, NCD_snap_slots(d) - 1);
   while (slot >= 0 && !Load_NCD_snapshot(d, slot)) --slot;
   if (slot < 0) return;
   NCD_EXEC& e = d.exec;

@@ -22,9 +22,10 @@
 struct NCD_DATA;
 
 // ---- capacities ----------------------------------------------------------------------------
-inline constexpr int NCD_SNAP_SLOTS = 3000;      // slots 0 .. 2999
 inline constexpr int NCD_SNAP_PRIVATE = 3;       // slots -1, -2, -3 (save areas A, B, C)
-inline constexpr int NCD_SNAP_BLOCKS = 5000;     // blocks between two snapshots
+// Blocks between two snapshots. The slots are as many as the run's capacity needs (some
+// 27,000 for 134 million blocks, 1.5 kB each), so no seek steps more than this.
+inline constexpr int NCD_SNAP_BLOCKS = 5000;
 inline constexpr int NCD_STAT_MAX = 1024;        // tool statistics records
 inline constexpr int NCD_SAMPLE_MAX = 5000;      // path samples
 inline constexpr int NCD_SAMPLE_SPREAD = 4995;   // the sample interval is blocks / this
@@ -132,7 +133,8 @@ struct NCD_RUN {
   NCD_TH_STATE th;
   NCD_RUN_STATE st;
 
-  // Snapshots: slots -3 .. -1 first, then 0 .. 2999, taken as the run reaches them.
+  // Snapshots: slots -3 .. -1 first, then 0 .. NCD_snap_slots - 1, taken as the run
+  // reaches them.
   std::array<NCD_SNAPSHOT, NCD_SNAP_PRIVATE> priv{};
   std::vector<NCD_SNAPSHOT> slots;
   std::uint32_t serial = 0;        // counts the resets; a slot of an earlier one is stale
@@ -175,7 +177,9 @@ bool STEP_NCD(NCD_DATA& d, bool sub_step);
 bool STEP_NCD_stop_on_err(NCD_DATA& d, bool sub_step);
 // Selects the holder of the current tool for display.
 void change_TH_zu(NCD_DATA& d);
-// Stores or restores slot -3 .. 2999; other slots are refused (false). Only slots written
+// Snapshot slots of the record: one every cap.snap_blocks blocks of its run capacity.
+int NCD_snap_slots(const NCD_DATA& d);
+// Stores or restores slot -3 .. NCD_snap_slots - 1; other slots are refused (false). Only slots written
 // since the last successful run are restored.
 bool Save_NCD_snapshot(NCD_DATA& d, int slot);
 bool Load_NCD_snapshot(NCD_DATA& d, int slot);

@@ -9,6 +9,7 @@
 #include "common/debug_log.h"
 #include "ncdata/ncd_data.h"
 #include "platform/core/cp932.h"
+#include "platform/core/system.h"
 
 namespace {
 
@@ -146,6 +147,7 @@ NCD_DATA::NCD_DATA(const NCD_CAPACITY& c) : cap(c) {
   cap.text_page_bytes = std::clamp(cap.text_page_bytes, 512, NCD_TEXT_PAGE_BYTES);
   cap.word_page_words = std::clamp(cap.word_page_words, 64, NCD_WORD_PAGE_WORDS);
   cap.run_moves = std::clamp(cap.run_moves, 1, NCD_TOTAL_BLOCKS_UNLIMITED);
+  cap.snap_blocks = std::clamp(cap.snap_blocks, 1, NCD_SNAP_BLOCKS);
   lines_per_page = 1 << cap.line_page_shift;
   line_pages.assign(static_cast<std::size_t>(cap.page_slots), nullptr);
   word_pages.assign(static_cast<std::size_t>(cap.page_slots), nullptr);
@@ -223,6 +225,7 @@ bool New_NCD_line_page(NCD_DATA& d) {
     set_full(d, "ERR: line_data バッファがなくなりました");
     return false;
   }
+  plat::prefault(p, sizeof(NCD_LINE) * static_cast<std::size_t>(d.lines_per_page));
   ++d.cur_line_page;
   d.line_pages[d.cur_line_page] = static_cast<NCD_LINE*>(p);
   d.line_slot = -1;
@@ -245,6 +248,7 @@ bool New_NCD_text_page(NCD_DATA& d) {
     d.cur_text_page = -1;
     return false;
   }
+  plat::prefault(page, static_cast<std::size_t>(d.cap.text_page_bytes));
   d.text_pages[p] = page;
   d.text_fill[p] = 0;
   put_i32(page, END_MARK);
@@ -267,6 +271,7 @@ bool New_NCD_word_page(NCD_DATA& d) {
     d.cur_word_page = -1;
     return false;
   }
+  plat::prefault(page, sizeof(std::uint32_t) * static_cast<std::size_t>(d.cap.word_page_words));
   d.word_pages[p] = page;
   d.word_fill[p] = 0;
   page[0] = static_cast<std::uint32_t>(END_MARK);
@@ -518,7 +523,7 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
   }
   if (k == 0) {
     const int added = Split_NCD_text(d, text, length, true);
-    for (int i = n; i < d.line_count; ++i) Parse_NCD_line(d, i);
+    Parse_NCD_lines(d, n, d.line_count);
     return added;
   }
   // Park the tail; the split may not take the room that putting it back needs.
@@ -537,7 +542,7 @@ int Insert_NCD_text(NCD_DATA& d, const char* text, int n, std::size_t length) {
   const int stored = d.line_count - n;
   if (stored > 0) {
     Fix_NCD_tables_insert(d, n, stored);
-    for (int i = n; i < d.line_count; ++i) Parse_NCD_line(d, i);
+    Parse_NCD_lines(d, n, d.line_count);
   }
   // Put the tail back after the new lines.
   const bool was_full = d.buf_full;
@@ -586,6 +591,10 @@ void Delete_NCD_line(NCD_DATA& d, int n) {
 }
 
 void Store_NCD_word_data(NCD_DATA& d, int n, int total_words) {
+  NCD_store_word_entry(d, n, total_words, d.parse.wbuf.data());
+}
+
+void NCD_store_word_entry(NCD_DATA& d, int n, int total_words, const std::uint32_t* src) {
   if (d.buf_full) return;
   if (n < 0 || n >= d.line_count || total_words < 2 || total_words > NCD_WORD_BUF_WORDS) {
     deb_log("◆◆◆ ERR : Store_NCD_word_data; n= " + std::to_string(n) +
@@ -605,7 +614,6 @@ void Store_NCD_word_data(NCD_DATA& d, int n, int total_words) {
   rec.flags = d.parse.flags;
   std::uint32_t* w = d.word_pages[wp] + off;
   // Four words at a time: the room test left more than 10 words after the entry.
-  const std::uint32_t* src = d.parse.wbuf.data();
   for (int i = 0; i < total_words; i += 4) std::memcpy(w + i, src + i, 16);
   w[total_words] = static_cast<std::uint32_t>(END_MARK);
   d.word_fill[wp] = off + total_words;

@@ -82,14 +82,15 @@ std::size_t piece_end(std::string_view bytes, std::size_t from) {
 }
 
 // Notes the file's own bytes of the stored lines first.. that differ from them.
-void note_source_bytes(TSession& s, const NCD_DATA& d, int first, std::string_view bytes) {
+void note_source_bytes(std::unordered_map<std::uint32_t, std::string>& notes, const NCD_DATA& d,
+                       int first, std::string_view bytes) {
   int n = first;
   std::size_t a = 0;
   while (a < bytes.size() && n < d.line_count) {
     std::size_t e = a;
     while (e < bytes.size() && !is_line_end(bytes[e])) ++e;
     const std::string_view raw = bytes.substr(a, e - a);
-    if (raw != get_NCD_line_view(d, n)) s.file.source_bytes[d.line(n).text] = std::string(raw);
+    if (raw != get_NCD_line_view(d, n)) notes[d.line(n).text] = std::string(raw);
     ++n;
     if (e >= bytes.size()) break;
     a = e + ((bytes[e] == '\r' && e + 1 < bytes.size() && bytes[e + 1] == '\n') ? 2 : 1);
@@ -228,14 +229,20 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
     }
     a = e;
   }
+  // The file's own bytes of the lines the store changed; then the file text goes, so that
+  // no more than the two programs are held while the new one is tokenised.
+  std::unordered_map<std::uint32_t, std::string> source_bytes;
+  note_source_bytes(source_bytes, sp, 0, std::string_view(bytes).substr(0, end));
+  std::string().swap(bytes);
   // Tokenise, with progress marks and Escape polls.
   std::string caption = read_caption + " ";
   const int step = sp.line_count / 9 + 1;
   sp.tool_lines.count = 0;
   sp.prog_lines.count = 0;
-  for (int i = 0; i < sp.line_count; ++i) {
-    Parse_NCD_line(sp, i);
-    if ((i + 1) % step == 0) {
+  for (int i = 0; i < sp.line_count; i += step) {
+    const int last = std::min(i + step, sp.line_count);
+    Parse_NCD_lines(sp, i, last);
+    if (last % step == 0) {
       caption += '*';
       ui.frame().set_caption(caption);
       if (plat::escape_pressed()) return abandon("読み込みを中断しました。");
@@ -243,11 +250,10 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   }
 
   // The load is complete: it takes the place of the program in use.
-  s.file.source_bytes.clear();
   Swap_NCD(s.nc(), *s.spare);
   NCD_DATA& d = s.nc();
   Clear_NCD(*s.spare);
-  note_source_bytes(s, d, 0, std::string_view(bytes).substr(0, end));
+  s.file.source_bytes = std::move(source_bytes);
   ui.view().gl_reset_view();
   ui.listing().listing_enable(false);
   ui.listing().listing_reset();
@@ -312,7 +318,7 @@ bool insert_NCD(TSession& s, TVLM_ui& ui, const fs::path& file, bool at_cur) {
     return false;
   }
   if (at == before) Run_all_NCD(d, d.pos.start_line);  // appended: the store ran nothing
-  note_source_bytes(s, d, at, buf);
+  note_source_bytes(s.file.source_bytes, d, at, buf);
   if (partial) partial_box(name, line_of(bytes, cut), static_cast<unsigned char>(bytes[cut]));
   mark_whole_program(d);
   ui.view().fit_scale(0);

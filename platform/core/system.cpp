@@ -78,6 +78,19 @@ void* large_alloc(std::size_t bytes) {
   return p;
 }
 
+void prefault(void* p, std::size_t bytes) noexcept {
+#ifdef MADV_POPULATE_WRITE
+  const std::uintptr_t page = 4096;
+  const auto a = reinterpret_cast<std::uintptr_t>(p);
+  const std::uintptr_t start = (a + page - 1) & ~(page - 1);
+  const std::uintptr_t end = (a + bytes) & ~(page - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+#else
+  (void)p;
+  (void)bytes;
+#endif
+}
+
 void large_free(void* p, std::size_t bytes) noexcept {
   if (!p) return;
   if (bytes < kLargeBlock) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "tests/ncdata/ncd_test_util.h"
+#include "tests/support/ncd_program_gen.h"
 
 namespace {
 
@@ -282,6 +283,131 @@ TEST(NcdParse, MalformedFileCommentsHaveNoEffectButEndTheLine) {
   EXPECT_EQ(d->line(2).flags, 0);
   EXPECT_EQ(d->line(3).status, 1);  // not a file comment: skipped, the line goes on
   EXPECT_EQ(d->line(3).flags, 0x0041);
+}
+
+// ---- many lines at once ---------------------------------------------------------------------
+
+// Everything tokenising leaves in the record, byte for byte: the line records, the word-data
+// pages up to their fill and end mark, the line tables, the file comments and the outputs.
+std::string tokenised_image(const NCD_DATA& d) {
+  std::string out;
+  auto put = [&](const void* p, std::size_t n) { out.append(static_cast<const char*>(p), n); };
+  for (int n = 0; n < d.line_count; ++n) put(&d.line(n), sizeof(NCD_LINE));
+  for (int p = 0; p < d.cap.page_slots; ++p) {
+    put(&d.word_fill[static_cast<size_t>(p)], 4);
+    if (d.word_pages[static_cast<size_t>(p)])
+      put(d.word_pages[static_cast<size_t>(p)], 4 * static_cast<size_t>(d.word_fill[static_cast<size_t>(p)] + 1));
+  }
+  put(&d.cur_word_page, 4);
+  for (const NCD_LINE_TABLE* t : {&d.tool_lines, &d.prog_lines}) {
+    put(&t->count, 4);
+    put(t->e.data(), sizeof(NCD_TABLE_ENTRY) * static_cast<size_t>(t->count));
+  }
+  const NCD_FILE_COMMENTS& c = d.comments;
+  out += std::to_string(c.origin_given) + c.origin_comment + std::to_string(c.origin.x) +
+         std::to_string(c.origin.y) + std::to_string(c.origin.z) + '|' +
+         std::to_string(c.source_given) + c.source_name + c.source_comment + '|' +
+         std::to_string(c.output_given) + c.output_name + c.output_comment + '|';
+  put(&d.parse.status, 2);
+  put(&d.parse.flags, 2);
+  put(&d.parse.mask, 2);
+  put(&d.change_count, 4);
+  out += std::to_string(d.buf_full) + std::to_string(d.table_full) + d.buf_msg;
+  return out;
+}
+
+// A generated program with, every few hundred lines, the lines that leave more than word
+// data: file comments (a different origin each time), program numbers, tool changes past
+// the table's capacity, colours, errors and cut-off blocks.
+std::string mixed_program(long lines) {
+  testing_support::NcGenOptions o;
+  o.lines = lines;
+  o.seed = 9;
+  o.tools = 12;
+  const std::string base = testing_support::make_nc_program(o);
+  std::string out;
+  int k = 0;
+  for (std::size_t a = 0; a < base.size();) {
+    const std::size_t e = base.find('\n', a);
+    out.append(base, a, e - a + 1);
+    a = e + 1;
+    switch (++k % 37) {
+      case 3: out += "(VLM ORIGN X" + std::to_string(k) + ".Y2.Z100.)\n"; break;
+      case 7: out += "(VLM SOURCE \"S" + std::to_string(k) + ".NC\")\n"; break;
+      case 11: out += "(VLM OUTPUT \"O" + std::to_string(k) + ".NC\")G01X1.\n"; break;
+      case 13: out += "O" + std::to_string(k % 9000 + 1) + "\n"; break;
+      case 17: out += "T" + std::to_string(k % 99) + "M06\n"; break;
+      case 19: out += "(VLM E5)\n"; break;
+      case 23: out += "X1.2.3\n"; break;
+      case 29: out += "N10G01X1.Y2.F-3.\n"; break;
+      case 31: out += "G01X1.;Y9.\n"; break;
+      case 33: out += "M98P30010\n"; break;
+      default: break;
+    }
+  }
+  return out;
+}
+
+TEST(NcdParseLines, ManyThreadsStoreWhatOneDoes) {
+  const std::string text = mixed_program(60000);
+  NCD_CAPACITY small_words;
+  small_words.word_page_words = 700;
+  NCD_CAPACITY tight;  // the word pages run out on the way
+  tight.page_slots = 64;
+  tight.word_page_words = 512;
+  struct Case {
+    const char* name;
+    NCD_CAPACITY cap;
+    int threads;
+    bool again;  // the lines hold word data of an earlier tokenise with another option
+  } cases[] = {
+      {"all processors", NCD_CAPACITY{}, 0, false},
+      {"three threads", NCD_CAPACITY{}, 3, false},
+      {"small word pages", small_words, 5, false},
+      {"word pages run out", tight, 4, false},
+      {"tokenised before", small_words, 4, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto serial = make_ncd(nullptr, c.cap);
+    auto parallel = make_ncd(nullptr, c.cap);
+    for (NCD_DATA* d : {serial.get(), parallel.get()}) {
+      Append_NCD_text(*d, text.data(), text.size(), true);
+      if (c.again) {
+        d->parse.change_tool_by_T = true;
+        for (int n = 0; n < d->line_count; ++n) Parse_NCD_line(*d, n);
+        d->parse.change_tool_by_T = false;
+      }
+    }
+    const int lines = serial->line_count;
+    ASSERT_GT(lines, 50000);
+    // Tokenise a middle range, then the rest, as the loader does step by step.
+    const int mid = lines / 3;
+    for (int n = mid; n < lines; ++n) Parse_NCD_line(*serial, n);
+    for (int n = 0; n < mid; ++n) Parse_NCD_line(*serial, n);
+    Parse_NCD_lines(*parallel, mid, lines, c.threads);
+    Parse_NCD_lines(*parallel, 0, mid, c.threads);
+    EXPECT_EQ(serial->buf_full, c.cap.page_slots == 64);
+    EXPECT_TRUE(serial->table_full);
+    EXPECT_TRUE(serial->comments.origin_given);
+    const std::string want = tokenised_image(*serial);
+    const std::string got = tokenised_image(*parallel);
+    ASSERT_EQ(want.size(), got.size());
+    EXPECT_TRUE(want == got) << "first difference at byte "
+                             << std::mismatch(want.begin(), want.end(), got.begin()).first - want.begin();
+  }
+}
+
+TEST(NcdParseLines, EmptyAndClippedRanges) {
+  auto d = make_ncd();
+  load_ncd(*d, "G01X1.\nT3M06\n");
+  Parse_NCD_line(*d, 1);
+  Parse_NCD_lines(*d, 2, 2, 4);  // nothing to do: the outputs are cleared as for a line outside
+  EXPECT_EQ(d->parse.status, 0);
+  Parse_NCD_lines(*d, -5, 99, 4);
+  EXPECT_EQ(d->parse.status, NCD_ST_TOOL_CHANGE);
+  ASSERT_EQ(d->tool_lines.count, 1);
+  EXPECT_EQ(d->tool_lines.e[0].line, 1);
 }
 
 }  // namespace

@@ -348,6 +348,44 @@ TEST(Seek, SameStateAsSteppingFromBlockZero) {
   EXPECT_EQ(d->pos.block_count, at.block_count);
 }
 
+TEST(Seek, SlotsGrowWithTheProgram) {
+  // Snapshots every 3 blocks: a program of 11,000 lines takes more than 3000 slots, and
+  // the seeks far into it start from the slots past 3000 with the same result as stepping.
+  testing_support::NcGenOptions o;
+  o.lines = 11000;
+  o.seed = 4;
+  const std::string text = testing_support::make_nc_program(o);
+  FakeRunHost host;
+  for (int t = 0; t <= o.tools; ++t) host.add_tool(t, 3.0f);
+  NCD_CAPACITY cap;
+  cap.snap_blocks = 3;
+  auto d = make_ncd(&host, cap);
+  d->exec_opt.comp_enabled = true;
+  load_ncd(*d, text);
+  ASSERT_TRUE(Run_all_NCD(*d, 0));
+  const int total = d->pos.total_blocks;
+  ASSERT_GT(total, 3 * 3000 + 100);
+  const int last = (total - 1) / 3;
+  EXPECT_EQ(d->run.slots.size(), static_cast<size_t>(last + 1));
+  EXPECT_FALSE(Save_NCD_snapshot(*d, NCD_snap_slots(*d)));
+
+  const std::vector<int> targets = {1, 9000, 9001, 9002, 9003, total - 2, total};
+  std::map<int, Probe> stepped;
+  Goto_NCD_step(*d, 0, false);
+  for (int n : targets) {
+    while (d->pos.block_count < n - 1) ASSERT_FALSE(STEP_NCD(*d, false));
+    stepped[n] = probe(*d);
+  }
+  for (int n : {total, 9002, 9003, 1, total - 2, 9000, 9001}) {
+    SCOPED_TRACE(n);
+    Goto_NCD_step(*d, n, false);
+    expect_same(probe(*d), stepped[n]);
+  }
+  // The last slot is restored as it was taken: just before its block.
+  ASSERT_TRUE(Load_NCD_snapshot(*d, last));
+  EXPECT_EQ(d->pos.block_count, last * 3);
+}
+
 TEST(Seek, SlotBlockUnderCompensationKeepsItsMoves) {
   // Block 5000 lies inside a compensated zigzag: a seek that lands right on the slot, with
   // nothing to step, keeps the compensated moves of the block the slot follows.
@@ -372,7 +410,7 @@ TEST(Seek, SlotsAreCheckedAndBelongToTheLastRun) {
   auto d = load("G91 G01 X1. F100\nX1.\nX1.\nM30\n");
   ASSERT_TRUE(Run_all_NCD(*d, 0));
   EXPECT_FALSE(Save_NCD_snapshot(*d, -4));
-  EXPECT_FALSE(Save_NCD_snapshot(*d, NCD_SNAP_SLOTS));
+  EXPECT_FALSE(Save_NCD_snapshot(*d, NCD_snap_slots(*d)));
   EXPECT_FALSE(Load_NCD_snapshot(*d, 1));  // never written
   Goto_NCD_step(*d, 3, false);
   EXPECT_NEAR(d->exec.cur.x, 2, 1e-5);
