@@ -31,12 +31,21 @@ Token next_token(std::string_view line, std::size_t& pos) {
   } else if (c >= 'A' && c <= 'Z') {
     std::size_t end = pos + 1;
     if (c == 'G' || c == 'M') {
-      int value = 0;
+      // The whole number, as the tokenizer reads it: a sign, digits, a point and digits
+      // (G90.1 runs as G90, G+2 as G2). The code is its integer part.
+      bool neg = false;
+      if (end < line.size() && (line[end] == '+' || line[end] == '-')) neg = line[end++] == '-';
+      int value = 0, digits = 0;
       while (end < line.size() && is_digit(line[end])) {
         if (value < 100000) value = value * 10 + (line[end] - '0');
-        ++end;
+        ++end, ++digits;
       }
-      t.value = value;
+      if (end < line.size() && line[end] == '.') {
+        ++end;
+        while (end < line.size() && is_digit(line[end])) ++end, ++digits;
+      }
+      if (digits == 0) end = pos + 1;  // a letter without a number
+      t.value = neg ? -value : value;
     } else {
       while (end < line.size() && is_number_char(line[end])) ++end;
     }
@@ -87,14 +96,14 @@ bool is_coordinate_letter(char c) {
 }  // namespace
 
 void TNC_subprogram_rewriter::Convert_O_M98_to_comment(std::string_view line, bool reset,
-                                                       std::string& out) {
+                                                       std::string& out, bool keep_percent) {
   out.clear();
   if (reset) {
     first_O_ = false;
     return;
   }
   scan_line(line, [&](const Token& t) {
-    if (t.kind == Token::Dropped) return;
+    if (t.kind == Token::Dropped && !(keep_percent && t.text == "%")) return;
     if (t.kind == Token::Word && t.letter == 'O') {
       if (first_O_) {
         append_as_comment(out, t.text);

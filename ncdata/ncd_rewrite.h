@@ -9,9 +9,11 @@
 //   - "%" and NUL bytes are dropped;
 //   - a Shift-JIS pair is copied as one unit (its trail byte may look like a letter);
 //   - an address letter decides what happens to its word. O, T, D, H and the coordinate
-//     letters take all the number characters that follow; G and M take the digits that
-//     follow and are matched by value (G2 and G02 are the same code). A letter without a
-//     number (without a digit for G and M) is copied as a plain character.
+//     letters take all the number characters that follow; G and M take their number as the
+//     tokenizer reads it (a sign, digits, a point and digits) and are matched by the value
+//     of its integer part (G2, G02 and G2.5 are the same code), so a code is always kept or
+//     dropped whole. A letter without a number (without a digit for G and M) is copied as a
+//     plain character.
 // Every output string is cleared first.
 #pragma once
 #include <string>
@@ -23,8 +25,11 @@ class TNC_subprogram_rewriter {
  public:
   // With `reset`: forgets the first O and leaves `out` empty. Otherwise the first O word
   // since the reset is kept, every later one becomes "(O..)", M98 and M99 become "(M98)"
-  // and "(M99)"; the P and L words of a call stay.
-  void Convert_O_M98_to_comment(std::string_view line, bool reset, std::string& out);
+  // and "(M99)"; the P and L words of a call stay. With `keep_percent` a "%" stays where it
+  // is: the line of a block the interpreter passes over is copied byte for byte, and a
+  // dropped "%" would join the characters around it into a word.
+  void Convert_O_M98_to_comment(std::string_view line, bool reset, std::string& out,
+                                bool keep_percent = false);
   bool first_O_seen() const { return first_O_; }
 
  private:

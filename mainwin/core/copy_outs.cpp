@@ -23,31 +23,35 @@ std::string fmt_int(const char* f, long long v) {
   return b;
 }
 
-// The G codes of a line by value (G2 and G02 alike), comments and double-byte characters
-// skipped; a code with a decimal part (G54.1) counts as none of them.
+// The G codes of a line by value, as the tokenizer reads them: G2, G02 and G2.5 alike (a
+// code is the integer part of its number), and only up to where the tokenizer stops reading
+// the line (an unknown character, or ";"); comments are skipped.
 std::bitset<100> line_G_codes(std::string_view s) {
   std::bitset<100> g;
+  auto digit = [&](std::size_t i) { return i < s.size() && s[i] >= '0' && s[i] <= '9'; };
   for (std::size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const char c = s[i];
+    if (c == ' ' || c == '%' || c == '/') {
+      ++i;
+      continue;
+    }
     if (c == '(') {
       const std::size_t e = s.find(')', i);
-      i = e == std::string_view::npos ? s.size() : e + 1;
+      if (e == std::string_view::npos) break;
+      i = e + 1;
       continue;
     }
-    if (is_SJIS_lead_byte(c) && i + 1 < s.size()) {
-      i += 2;
-      continue;
-    }
+    if (c < 'A' || c > 'Z') break;  // the end mark, or a character the tokenizer stops at
     ++i;
-    if (c != 'G') continue;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
     int v = 0, n = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9' && n < 4) {
-      v = v * 10 + (s[i] - '0');
-      ++i;
-      ++n;
-    }
-    if (n == 0 || (i < s.size() && s[i] == '.')) continue;
-    if (v < 100) g.set(static_cast<std::size_t>(v));
+    for (; digit(i); ++i, ++n)
+      if (v < 1000) v = v * 10 + (s[i] - '0');
+    if (i < s.size() && s[i] == '.')
+      for (++i; digit(i); ++i) ++n;
+    if (n == 0) break;  // a letter without a number is an error of the line
+    if (c == 'G' && !neg && v < 100) g.set(static_cast<std::size_t>(v));
   }
   return g;
 }
@@ -64,6 +68,7 @@ class Converter {
     out_g91_ = p.mode != CO_G90;
     mirror_ = p.mode == CO_X_MIRROR || p.mode == CO_Y_MIRROR;
     turned_ = p.mode == CO_ROTATE || p.mode == CO_TURN_90 || p.mode == CO_TURN_180;
+    transformed_ = p.mode != CO_G91 && p.mode != CO_G90;
     if (p.conv_unit == 2) {
       integer_ = true;
       const int u = p.word_unit >= 1 && p.word_unit <= 5 ? p.word_unit : 4;
@@ -150,11 +155,17 @@ class Converter {
     }
     o.insert(i, code);
   }
+  // A line that is not converted: its own text, with the distance code in force in front
+  // unless it gives one (set apart from a number the line begins with).
   void copied_line(int line, const std::string& text) {
     std::string& o = out_.open_line();
     tag(o, "(*%5d*) ", line);
     const std::bitset<100> g = line_G_codes(text);
-    if (!g[90] && !g[91]) o += (d_.exec.saved_status & NCD_ST_G91) ? "G91" : "G90";
+    if (!g[90] && !g[91]) {
+      o += (d_.exec.saved_status & NCD_ST_G91) ? "G91" : "G90";
+      const char c = text.empty() ? ' ' : text[0];
+      if ((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-') o += ' ';
+    }
     o += text;
     out_.close_line();
     lead_ = true;
@@ -167,13 +178,17 @@ class Converter {
     out_.add(kStopped);
     return r;
   }
-  bool rewrite_line(int line, const std::string& text, int k, COPY_OUT_RESULT& r);
+  // `text` is the line with its sub-program words made comments, `kept` the same with
+  // every other character as the store holds it.
+  bool rewrite_line(int line, const std::string& text, const std::string& kept, int k,
+                    COPY_OUT_RESULT& r);
 
   NCD_DATA& d_;
   const COPY_OUT_PARAMS& p_;
   TText_lines& out_;
   TNC_subprogram_rewriter sub_;
   bool out_g91_ = true, mirror_ = false, turned_ = false, integer_ = false;
+  bool transformed_ = false;  // the copy's points are not the original's
   double scale_ = 1000;
   double cx_ = 0, cy_ = 0, angle_ = 0;
   int times_ = 1;
@@ -184,11 +199,12 @@ class Converter {
   std::string head_, tail_;
 };
 
-bool Converter::rewrite_line(int line, const std::string& text, int k, COPY_OUT_RESULT& r) {
+bool Converter::rewrite_line(int line, const std::string& text, const std::string& kept, int k,
+                             COPY_OUT_RESULT& r) {
   NCD_EXEC& e = d_.exec;
   const NCD_LINE rec = d_.line(line);
   const std::uint16_t lf = rec.flags;
-  const std::bitset<100> g = line_G_codes(text);
+  const std::bitset<100> g = line_G_codes(kept);
   const bool inc = (e.saved_status & NCD_ST_G91) != 0;
   const int motion = e.saved_status & NCD_ST_MOTION;
   const bool nosim = (lf & NCD_WF_NOSIM) != 0;
@@ -202,27 +218,27 @@ bool Converter::rewrite_line(int line, const std::string& text, int k, COPY_OUT_
   // Planes other than XY and the codes the copy cannot carry.
   const std::uint32_t plane = e.mode & NCD_PLANE_MASK;
   if (plane == NCD_PLANE_ZX || g[18]) {
-    copied_line(line, text);
+    copied_line(line, kept);
     r = refuse("G18 ZX 平面を含むデータは変換できません");
     return false;
   }
   if (plane == NCD_PLANE_YZ || g[19]) {
-    copied_line(line, text);
+    copied_line(line, kept);
     r = refuse("G19 YZ 平面を含むデータは変換できません");
     return false;
   }
   if (g[52]) {
-    copied_line(line, text);
+    copied_line(line, kept);
     r = refuse("G52 (ローカル座標系) を含むデータは変換できません");
     return false;
   }
   if (g[92]) {
     if (p_.mode != CO_G91 && p_.mode != CO_G90) {
-      copied_line(line, text);
+      copied_line(line, kept);
       r = refuse("G92 (座標系設定) を含むデータは移動・回転・ミラーの変換ができません");
       return false;
     }
-    copied_line(line, text);
+    copied_line(line, kept);
     const Counts c = counts_of(e.cur, k);
     for (int a = 0; a < 3; ++a)
       if (named[a]) last_[a] = c[a], known_[a] = true, force_[a] = false;
@@ -233,37 +249,61 @@ bool Converter::rewrite_line(int line, const std::string& text, int k, COPY_OUT_
     const bool zero = inc && (!named[0] || w.x == 0) && (!named[1] || w.y == 0) &&
                       (!named[2] || w.z == 0);
     if (!zero) {
-      copied_line(line, text);
+      copied_line(line, kept);
       r = refuse(fmt_int("G%02lld の中間点が G91 の 0 ではないデータは変換できません", ref));
       return false;
     }
-    copied_line(line, text);
+    copied_line(line, kept);
     for (int a = 0; a < 3; ++a)
       if (named[a]) known_[a] = false, force_[a] = true;
     return true;
   }
   if (g[53]) {
-    copied_line(line, text);
+    copied_line(line, kept);
     for (int a = 0; a < 3; ++a)
       if (named[a]) known_[a] = false, force_[a] = true;
     return true;
   }
   if (g[4] || g[10] || (lf & NCD_WF_G04)) {
-    copied_line(line, text);
+    copied_line(line, kept);
     return true;
   }
-  // A line the tokenizer could not read, and codes the interpreter passes over with their
-  // words (G65 and such), go out as they are: their words are not positions.
-  if ((rec.status & NCD_ST_ERROR) ||
-      (nosim && !tool_change && (lf & (NCD_WF_AXIS | NCD_WF_ARC | NCD_WF_R)))) {
-    copied_line(line, text);
+  // A line the tokenizer could not read, a line it stopped reading at a character it does
+  // not know, and codes the interpreter passes over with their words (G65 and such) go out
+  // as the store holds them: none of them moves, and their words are not positions.
+  if ((rec.status & NCD_ST_ERROR) || (nosim && !tool_change)) {
+    copied_line(line, kept);
     return true;
   }
 
   const bool cycle = ncd_is_cycle(motion) && (lf & (NCD_WF_AXIS | NCD_WF_R)) && !nosim;
+  // A block the interpreter refused makes no move, or only the part it made before the
+  // refusal. In the G91 and G90 copies the copy stands where the original stands, in the
+  // same modes, so the block is copied as it stands and is refused there as it was. The
+  // other copies move the point: there the block's words are converted as the block names
+  // them, from the point it starts at, and the copy is refused in the same way; the copy's
+  // point stays where it was.
+  const bool refused = (e.status & NCD_ST_ERROR) && e.status != NCD_ST_ERROR;
+  if (refused && !transformed_) {
+    copied_line(line, kept);
+    last_ = counts_of(e.cur, k);
+    return true;
+  }
+  const bool refused_in_place = refused && !cycle && e.cur.x == e.prev.x &&
+                                e.cur.y == e.prev.y && e.cur.z == e.prev.z;
+  NCD_POINT to = e.cur;  // the point the words go to
+  if (refused_in_place) {
+    const float* wv[3] = {&w.x, &w.y, &w.z};
+    double* av[3] = {&to.x, &to.y, &to.z};
+    const double* pv[3] = {&e.prev.x, &e.prev.y, &e.prev.z};
+    for (int a = 0; a < 3; ++a)
+      if (named[a]) *av[a] = inc ? *pv[a] + *wv[a] : *wv[a];
+  }
+  const Counts last_before = last_;
+  const std::array<bool, 3> known_before = known_, force_before = force_;
   // A G91 cycle repeated by L steps L times: one converted increment cannot stand for it.
   if (cycle && inc && (named[0] || named[1]) && w.has(NCD_MB_L) && w.v(NCD_MB_L) > 1) {
-    copied_line(line, text);
+    copied_line(line, kept);
     r = refuse("L で繰り返す G91 の固定サイクルを含むデータは変換できません");
     return false;
   }
@@ -295,10 +335,13 @@ bool Converter::rewrite_line(int line, const std::string& text, int k, COPY_OUT_
   }
   known_ = known_after;
 
-  const Counts c = counts_of(e.cur, k);
+  const Counts c = counts_of(to, k);
   const bool as_g90 = !out_g91_ || (out_g91_ && was_unknown);
   std::string words;
   bool any_word = false;
+  const std::uint16_t comp_field = e.flags & NCD_WF_COMP_FIELD;
+  const bool comp_change = (lf & NCD_WF_COMP_FIELD) != 0 || w.has(NCD_MB_D) ||
+                           comp_field == NCD_WF_G41 || comp_field == NCD_WF_G42;
   const bool force_z = named[2] && ((lf & NCD_WF_LEN_FIELD) == NCD_WF_G43 ||
                                     (lf & NCD_WF_LEN_FIELD) == NCD_WF_G44);
   const char letters[3] = {'X', 'Y', 'Z'};
@@ -306,8 +349,11 @@ bool Converter::rewrite_line(int line, const std::string& text, int k, COPY_OUT_
     for (int a = 0; a < 3; ++a) {
       if (cycle && a == 2) continue;
       const bool changed = c[a] != last_[a];
+      // Under compensation, and in a block that starts, ends or changes it, a word stays
+      // even where the point does not change: a block without it is no move for the
+      // compensation, which would then start later or turn its corners elsewhere.
       const bool must = (a == 2 && force_z) || (as_g90 && named[a] && force_[a]) ||
-                        (as_g90 && absolute[a] && out_g91_);
+                        (as_g90 && absolute[a] && out_g91_) || (comp_change && named[a]);
       if (changed || must) {
         put_count(words, letters[a], as_g90 ? c[a] : c[a] - last_[a]);
         any_word = true;
@@ -371,13 +417,18 @@ bool Converter::rewrite_line(int line, const std::string& text, int k, COPY_OUT_
   }
   out_.close_line();
   if (tool_change) lead_ = true;
+  if (refused_in_place) {
+    last_ = last_before;
+    known_ = known_before;
+    force_ = force_before;
+  }
   return true;
 }
 
 COPY_OUT_RESULT Converter::run() {
   COPY_OUT_RESULT r;
   NCD_DATA& d = d_;
-  std::string raw, text;
+  std::string raw, text, kept;
   sub_.Convert_O_M98_to_comment("", true, text);
   const bool origin = d.comments.origin_given;
   known_ = {origin, origin, origin};
@@ -410,13 +461,17 @@ COPY_OUT_RESULT Converter::run() {
       const bool end_block = is_prog_end(d, line);
       if (end_block && k < times_) break;
       get_NCD_line_text(d, line, raw);
+      if (p_.mode != CO_SUBPRO) {
+        TNC_subprogram_rewriter same = sub_;  // decides the O words as for `text`
+        same.Convert_O_M98_to_comment(raw, false, kept, true);
+      }
       sub_.Convert_O_M98_to_comment(raw, false, text);
       if (p_.mode == CO_SUBPRO) {
         std::string& o = out_.open_line();
         tag(o, "( %5d ) ", line);
         o += text;
         out_.close_line();
-      } else if (!rewrite_line(line, text, k, r)) {
+      } else if (!rewrite_line(line, text, kept, k, r)) {
         return r;
       }
       if (out_.size() >= next_progress) {

@@ -42,11 +42,15 @@ TEST(SubprogramRewriter, KeepsTheFirstOAndCommentsTheRest) {
       {kSjisM + "98", kSjisM + "98"},  // the trail byte is no M word
       {std::string("G00\0X1.", 7), "G00X1."},
       {"G01X1.(OPEN", "G01X1.(OPEN"},
+      {"M98.5P20", "(M98.5)P20"},  // the tokenizer calls with it
   };
   for (const Case& c : run) {
     rw.Convert_O_M98_to_comment(c.line, false, out);
     EXPECT_EQ(out, c.expected) << c.line;
   }
+  // A line copied byte for byte keeps its "%": dropped, it would join X10. and 5.
+  rw.Convert_O_M98_to_comment("G01 X10.%5 M99", false, out, true);
+  EXPECT_EQ(out, "G01 X10.%5 (M99)");
 
   // A reset starts a new run: its first O is kept again.
   rw.Convert_O_M98_to_comment("O5", true, out);
@@ -140,6 +144,12 @@ TEST(SwapG2G3, SplitsTheLineAroundItsCoordinates) {
       {"G28G91Z0", true, "G28", ""},
       {"G", true, "G", ""},
       {"G54.1P1X0Y0", true, "G54.1P1", ""},
+      // A code is its number's integer part, and goes or stays whole with its decimals.
+      {"G01X10.Y5.G90.1F100", false, "G01", "F100"},
+      {"Z-2G90.838", false, "", ""},
+      {"G91.1G01X5.", false, "G01", ""},
+      {"G+91G02.5X1.I1.", true, "G03", ""},
+      {"G-91X1.", false, "G-91", ""},
   };
   std::string head = "stale", tail = "stale";
   for (const C& c : cases) {
