@@ -21,6 +21,7 @@
 #include "tooling/select_color_1.h"
 
 namespace fs = std::filesystem;
+using testing_support::data_file;
 using testing_support::read_file;
 using testing_support::TempDir;
 using testing_support::write_file;
@@ -217,6 +218,74 @@ TEST(CutterSetWin, PickingFromALibraryKeepsTheNumberAndBrowsingWritesNothing) {
   QTest::mouseClick(child<QPushButton>(w, "save_to_TOOL_LIST_btn"), Qt::LeftButton);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_NE(boxes.shown[0].text.find("に工具番号 1 で"), std::string::npos);
+}
+
+// A library numbered from 1 (the sample's magazine file used as the flat end mills'
+// library, with two unset tools after it): the stored tool takes a number no other slot has,
+// and reading the file back gives every slot as it was and the new one where it was put.
+TEST(CutterSetWin, AStoredToolGetsANumberOfItsOwn) {
+  TempDir dir;
+  Host host;
+  host.config = dir.path();
+  plat::ScriptedMessageBoxes boxes;
+  const fs::path sample = data_file("").parent_path().parent_path().parent_path() / "samples";
+  const std::string unset =
+      "(VLM N3 \"未設定\" )\r\n(VLM T3 A0)\r\n(VLM H3 A49)\r\n"
+      "(VLM N5 \"未設定\" )\r\n(VLM T5 A0)\r\n(VLM H5 A49)\r\n";
+  const struct {
+    std::string tools;  // the set tools, numbered from 1
+    int first_unset;
+  } libs[] = {{read_file(sample / "SAMPLE01.nst"), 2},
+              {"(VLM N1 \"F6\" )\r\n(VLM T1 A1C6)\r\n(VLM H1 A49)\r\n", 1}};
+  for (const auto& lib : libs) {
+    write_file(dir / "TOOL_FLAT_EM.nts", lib.tools + unset);
+    const TTool_library before = load_tool_library(dir / "TOOL_FLAT_EM.nts");
+    ASSERT_EQ(before.m->used(), lib.first_unset + 2);
+    boxes.shown.clear();
+    Lists lists;
+    Tcutter_set_win w(host, default_color_chooser(), lists);
+    w.load(three_tools(), "cap", "PROG.NC", false, 0);
+    w.show();
+    child<QComboBox>(w, "T_number")->setCurrentIndex(2);
+    emit child<QComboBox>(w, "T_number")->activated(2);
+    auto* name = child<QLineEdit>(w, "ed_tool_name");
+    name->setText(QStringLiteral("STORED"));
+    QTest::keyClick(name, Qt::Key_Return);
+    // The click goes to the window, as the user's does, and finds the button there.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto* store = child<QPushButton>(w, "save_to_TOOL_LIST_btn");
+    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                      store->mapTo(&w, store->rect().center()));
+
+    const TTool_library after = load_tool_library(dir / "TOOL_FLAT_EM.nts");
+    EXPECT_TRUE(after.kept.empty()) << "lines left loose in the file";
+    ASSERT_EQ(after.m->used(), before.m->used());
+    int stored = -1;
+    for (int k = 0; k < after.m->used(); ++k) {
+      const TTTOOL_HOLDER_tmp& a = after.m->slot[k];
+      const TTTOOL_HOLDER_tmp& b = before.m->slot[k];
+      for (int o = 0; o < after.m->used(); ++o)
+        if (o != k) EXPECT_NE(a.T_number, after.m->slot[o].T_number) << "two tools numbered " << a.T_number;
+      if (a.tool.name == "STORED") {
+        stored = k;
+        EXPECT_EQ(b.tool.T_category, TOOL_KIND_NONE);
+        EXPECT_EQ(a.tool.T_category, TOOL_KIND_FLAT_EM);
+        EXPECT_EQ(a.tool.T_number, a.T_number);
+        EXPECT_EQ(a.holder.H_number, a.T_number);
+      } else {
+        EXPECT_EQ(a.T_number, b.T_number) << k;
+        EXPECT_EQ(a.tool.name_line, b.tool.name_line) << k;
+        EXPECT_EQ(a.tool.tool_line, b.tool.tool_line) << k;
+        EXPECT_EQ(a.holder.holder_line, b.holder.holder_line) << k;
+      }
+    }
+    // The first unset slot, and the box names the number it has.
+    ASSERT_EQ(stored, lib.first_unset);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("に工具番号 " + std::to_string(after.m->slot[stored].T_number) + " で"),
+              std::string::npos)
+        << boxes.shown[0].text;
+  }
 }
 
 TEST(CutterSetWin, AnotherMagazineComesThroughTheHostsDialog) {

@@ -165,16 +165,28 @@ int save_to_TOOL_LIST(const fs::path& config_folder, const TTOOL& tool, const TH
               kStoreCaption);
     return -1;
   }
+  // The tool is read back by its number: it keeps the number its slot has in the file
+  // (in a new library that is the slot's index), unless another slot has that number too;
+  // then it takes the smallest number no other slot has. A library numbered from 1 would
+  // otherwise get two tools of one number, and the stored one would land on the other.
+  auto used_elsewhere = [&](int n) {
+    for (int k = 0; k < m.used(); ++k)
+      if (k != j && m.slot[k].T_number == n) return true;
+    return false;
+  };
+  int number = m.slot[j].T_number;
+  if (number < 0 || used_elsewhere(number))
+    for (number = 0; used_elsewhere(number);) ++number;
   TTTOOL_HOLDER_tmp& s = m.slot[j];
   s.tool = tool;
   s.holder = holder;
-  s.tool.T_number = j;
-  s.holder.H_number = j;
-  s.T_number = j;
+  s.tool.T_number = number;
+  s.holder.H_number = number;
+  s.T_number = number;
   s.tool_set = s.holder_set = 1;
   if (!rewrite_tool_library(lib)) return -1;
   plat::message_box("カテゴリ別工具データファイル '" + shown(lib.path) + "'" + "に工具番号 " +
-                        std::to_string(j) + " で現在の工具データを追加しました",
+                        std::to_string(number) + " で現在の工具データを追加しました",
                     "カテゴリ別工具データファイルに追加しました", plat::MB_SYSTEMMODAL);
-  return j;
+  return number;
 }

@@ -48,10 +48,12 @@ bool rewrite_tool_library(TTool_library& lib);
 // 200 unset tools, tool numbers 0..199, named "未設定", completed.
 void make_unset_library(TTOOL_HOLDER_tmp& m);
 
-// Stores the tool and holder into the first unset slot j of its kind's library, with tool,
-// holder and slot number j, and confirms it with a box. Kind 0 does nothing. A missing or
-// blank file becomes 200 unset tools first; a file that cannot be read, that yields no tool,
-// or that holds a malformed value is refused with a box and not written. A full library
-// keeps the file and shows its message. Returns the slot, or -1.
+// Stores the tool and holder into the first unset slot of its kind's library and confirms
+// it with a box naming its number: the number the slot has in the file, or, when another
+// slot has that number too, the smallest number no other slot has (tool, holder and slot
+// number alike). Kind 0 does nothing. A missing or blank file becomes 200 unset tools
+// (numbers 0..199) first; a file that cannot be read, that yields no tool, or that holds a
+// malformed value is refused with a box and not written. A full library keeps the file and
+// shows its message. Returns the number given, or -1.
 int save_to_TOOL_LIST(const std::filesystem::path& config_folder, const TTOOL& tool,
                       const THOLDER& holder);
