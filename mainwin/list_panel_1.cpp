@@ -324,8 +324,10 @@ void TListPanel::set_row_caret(int i, int column) { row(i)->set_caret_bytes(colu
 void TListPanel::focus_row(int i) {
   if (!row(i)->hasFocus()) row(i)->setFocus(Qt::OtherFocusReason);
 }
+// The window's focus widget, which it keeps while a box of its own (the number box of a
+// jump) has the input: the row it gives the focus back to follows the current line.
 bool TListPanel::rows_have_focus() {
-  QWidget* f = QApplication::focusWidget();
+  QWidget* f = window()->focusWidget();
   return f && f->parentWidget() == scb1_;
 }
 void TListPanel::enable_rows(bool on) {

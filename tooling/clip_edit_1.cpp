@@ -12,6 +12,7 @@
 #include <QStackedLayout>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QWindow>
 
 #include "platform/core/cp932.h"
 #include "platform/core/msgbox.h"
@@ -133,12 +134,35 @@ void TClip_Edit::set_lines(TText_lines& lines, const std::string& caption) {
 }
 
 void TClip_Edit::show_beside(const QWidget* owner) {
-  if (!placed_ && owner) {
-    placed_ = true;
+  // A window that holds the input (the tool list, shown modally) is the output's parent
+  // while it is open: the output then takes input beside it.
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal == this || (modal && !modal->isVisible())) modal = nullptr;
+  if (modal) owner = modal;
+  if (owner && owner != owner_) {
+    owner_ = owner;
     const QRect o = owner->frameGeometry();
-    QRect r(o.topRight() + QPoint(4, 0), size());
-    if (const QScreen* scr = owner->screen()) {
-      const QRect a = scr->availableGeometry();
+    const QSize whole = frameGeometry().size();
+    const QRect a =
+        owner->screen() ? owner->screen()->availableGeometry() : QRect(o.topLeft(), whole);
+    // Right of the owner, else left, else below or above it (slid left to stay on the
+    // screen): the first that lies on the screen; else right, kept on the screen.
+    auto slid = [&](QRect t) {
+      if (t.right() > a.right()) t.moveRight(a.right());
+      return t;
+    };
+    const QRect tries[] = {QRect(QPoint(o.right() + 5, o.top()), whole),
+                           QRect(QPoint(o.left() - 5 - whole.width(), o.top()), whole),
+                           slid(QRect(QPoint(o.left(), o.bottom() + 5), whole)),
+                           slid(QRect(QPoint(o.left(), o.top() - 5 - whole.height()), whole))};
+    QRect r = tries[0];
+    bool fits = false;
+    for (const QRect& t : tries)
+      if (!fits && a.contains(t)) {
+        r = t;
+        fits = true;
+      }
+    if (!fits) {
       if (r.right() > a.right()) r.moveRight(a.right());
       if (r.bottom() > a.bottom()) r.moveBottom(a.bottom());
       if (r.left() < a.left()) r.moveLeft(a.left());
@@ -146,6 +170,8 @@ void TClip_Edit::show_beside(const QWidget* owner) {
     }
     move(r.topLeft());
   }
+  if (!windowHandle()) create();
+  windowHandle()->setTransientParent(modal ? modal->windowHandle() : nullptr);
   show();
   raise();
 }

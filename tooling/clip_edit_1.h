@@ -5,6 +5,7 @@
 // cleared, saved on the desktop or beside the NC file (with its tool file) and opened in a
 // new velmor.
 #pragma once
+#include <QPointer>
 #include <QWidget>
 #include <cstddef>
 #include <string>
@@ -30,7 +31,9 @@ class TClip_Edit : public QWidget {
   // Takes over the lines as the text of record (`lines` is left empty) and shows them under
   // the caption (CP932; empty keeps the caption).
   void set_lines(TText_lines& lines, const std::string& caption);
-  // Shows the window beside `owner` the first time, within the owner's screen.
+  // Shows the window beside `owner` (beside the modal window that holds the input, when
+  // one is open, which then lets the output take input too) when it was last placed beside
+  // another window, within the owner's screen.
   void show_beside(const QWidget* owner);
   // The caption alone (the progress of an output being written).
   void set_caption(const std::string& caption);
@@ -67,6 +70,6 @@ class TClip_Edit : public QWidget {
   TClip_lines_model* model_ = nullptr;
   QStackedLayout* stack_ = nullptr;
   bool big_ = false;
-  bool placed_ = false;
+  QPointer<const QWidget> owner_;  // the window it was last placed beside
   std::string caption_;
 };

@@ -20,7 +20,18 @@
 #include "mainwin/sim_panels_1.h"
 #include "mainwin/velmor_1.h"
 #include "mainwin/view/view_gl.h"
+#include "mainwin/list_panel_1.h"
 #include "mainwin/view_panel_1.h"
+#include "common/widgets/ctrls_ex.h"
+#include "common/widgets/input_number.h"
+#include "tests/support/on_modal.h"
+#include "tooling/clip_edit_1.h"
+#include "tooling/tool_cond_chk_win_1.h"
+#include "tooling/tool_list_win_1.h"
+#include <QAbstractScrollArea>
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QTimer>
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
@@ -109,6 +120,49 @@ const TGRID_POINT& grid_at(const TWORK_DATA& k, float x, float y) {
                 static_cast<std::size_t>(i)];
 }
 
+// Runs `f` on the next modal dialog other than `shown` once it is up.
+void on_next_modal(QObject* owner, QWidget* shown, std::function<void(QWidget*)> f) {
+  auto* t = new QTimer(owner);
+  t->setInterval(5);
+  QObject::connect(t, &QTimer::timeout, [t, shown, f] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || w == shown || !w->isVisible()) return;
+    t->stop();
+    t->deleteLater();
+    f(w);
+  });
+  t->start();
+}
+
+// Clicks the item of the next pop-up menu once it is up.
+void on_popup_choose(QObject* owner, const char* item, bool* chosen) {
+  auto* t = new QTimer(owner);
+  t->setInterval(5);
+  QObject::connect(t, &QTimer::timeout, [t, item, chosen] {
+    auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!m || !m->isVisible()) return;
+    t->stop();
+    t->deleteLater();
+    QAction* a = m->findChild<QAction*>(QString::fromLatin1(item));
+    if (!a) a = [&]() -> QAction* {
+        for (QAction* x : m->actions())
+          if (x->objectName() == QLatin1String(item)) return x;
+        return nullptr;
+      }();
+    if (!a || !a->isVisible()) {
+      ADD_FAILURE() << "no item " << item << " in the pop-up";
+      m->close();
+      return;
+    }
+    *chosen = true;
+    // The right button that opened it comes up where it went down (the pop-up's corner).
+    QTest::mouseRelease(m->windowHandle(), Qt::RightButton, Qt::NoModifier, QPoint(-1, -1));
+    QTest::mouseClick(m->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      m->actionGeometry(a).center());
+  });
+  t->start();
+}
+
 }  // namespace
 
 // The G41 program of a 50 mm square with the sample's 10 mm end mill: the groove runs
@@ -186,5 +240,152 @@ TEST(VelmorMachinist, CutterCompensationReachesTheWindowAndItsSwitch) {
   ASSERT_TRUE(d.exec_opt.comp_enabled);
   EXPECT_NEAR(cut_length(), compensated, 0.01);
   EXPECT_TRUE(boxes.shown.empty());
+  w.close();
+}
+
+// After Ctrl+J the typing goes into the row of the line jumped to, not into the row that
+// was clicked before the jump.
+TEST(VelmorMachinist, AJumpTakesTheEditFocusToTheCurrentLine) {
+  Folders f;
+  plat::ScriptedMessageBoxes boxes;
+  testing_support::write_file(f.work / "P.NC",
+                              "O1\r\nG0X0Y0\r\nG1X1\r\nG1X2\r\nG1X3\r\nG1X4\r\nG1X5\r\nM30\r\n");
+  Tvelmor w;
+  w.set_start_file(f.work / "P.NC");
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  w.windowHandle()->requestActivate();
+  QTest::qWait(50);
+  TSession& s = w.session();
+  TListPanel& list = *w.listing().panel();
+  auto row_of_line = [&](int line) -> TNcdRow* {
+    char head[16];
+    std::snprintf(head, sizeof head, "%d : ", line + 1);
+    for (int i = 0; i < 50; ++i)
+      if (list.row(i)->bytes().find(head) != std::string::npos) return list.row(i);
+    return nullptr;
+  };
+  TNcdRow* clicked = row_of_line(2);
+  ASSERT_TRUE(clicked);
+  click(clicked, {list.list()->prefix_x + 40, clicked->height() / 2});
+  ASSERT_EQ(s.nc().pos.cur_line, 2);
+  ASSERT_EQ(QApplication::focusWidget(), clicked);
+
+  bool asked = false;
+  testing_support::on_modal(&w, [&](QWidget* d) {
+    auto* box = qobject_cast<Tinput_num_box*>(d);
+    if (!box) {
+      ADD_FAILURE() << "not the number box: " << d->metaObject()->className();
+      d->close();
+      return;
+    }
+    asked = true;
+    QTest::keyClick(box->windowHandle(), '6');
+    QTest::keyClick(box->windowHandle(), Qt::Key_Return);
+  });
+  QTest::keyClick(w.windowHandle(), Qt::Key_J, Qt::ControlModifier);
+  ASSERT_TRUE(asked);
+  QTest::qWait(50);
+  ASSERT_EQ(s.nc().pos.cur_line, 5);
+  TNcdRow* current = row_of_line(5);
+  ASSERT_TRUE(current);
+  EXPECT_EQ(w.focusWidget(), current);
+  const std::string before = row_of_line(2)->bytes();
+  QTest::keyClick(w.windowHandle(), Qt::Key_End);
+  for (char c : {'Y', '7'}) QTest::keyClick(w.windowHandle(), c);
+  EXPECT_EQ(row_of_line(2)->bytes(), before);
+  EXPECT_NE(current->bytes().find("G1X4Y7"), std::string::npos) << current->bytes();
+  EXPECT_TRUE(boxes.shown.empty());
+  w.close();
+}
+
+// The tool list's tool-check output: its window opens beside the tool list, not over its
+// buttons, and takes the mouse while the tool list is still open: its pop-up saves the text.
+TEST(VelmorMachinist, TheToolListsOutputWindowOpensBesideItAndTakesInput) {
+  Folders f;
+  plat::ScriptedMessageBoxes boxes;
+  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
+  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
+  Tvelmor w;
+  w.set_start_file(f.work / "SAMPLE01.NC");
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QTest::qWait(50);
+  bool listed = false, checked = false, chosen = false, saved_item = false;
+  QRect list_frame, out_frame;
+  bool out_shown = false;
+  on_next_modal(&w, nullptr, [&](QWidget* d) {
+    auto* list = dynamic_cast<TTOOL_LIST_win*>(d);
+    auto* use_turn = d->findChild<QCheckBox*>(QStringLiteral("chk_Use_turn"));
+    auto* close = d->findChild<QPushButton*>(QStringLiteral("settei_btn"));
+    auto* cards = d->findChild<QAbstractScrollArea*>(QStringLiteral("ScrollBox1"));
+    if (!list || !use_turn || !close || !cards) {
+      ADD_FAILURE() << "not the tool list: " << d->metaObject()->className();
+      d->close();
+      return;
+    }
+    listed = true;
+    QTest::qWaitForWindowExposed(d);
+    if (!use_turn->isChecked()) click(use_turn);
+    EXPECT_TRUE(use_turn->isChecked());
+    list_frame = d->frameGeometry();
+    // The tool-check parameters: OK.
+    on_next_modal(d, d, [&](QWidget* c) {
+      auto* chk = qobject_cast<TTOOL_COND_CHK_win*>(c);
+      if (!chk) {
+        ADD_FAILURE() << "not the tool-check dialog: " << c->metaObject()->className();
+        c->close();
+        return;
+      }
+      checked = true;
+      QTest::qWaitForWindowExposed(c);
+      click(chk->Button1);
+      if (c->isVisible()) {
+        ADD_FAILURE() << "the OK click did not reach the dialog";
+        chk->reject();
+      }
+    });
+    on_popup_choose(d, "N4", &chosen);
+    QWidget* vp = cards->viewport();
+    if (list->model().items.empty()) {
+      ADD_FAILURE() << "no tool in the list";
+      click(close);
+      return;
+    }
+    const TLIST_ITEMS& first = list->model().items.front();
+    QTest::mouseClick(d->windowHandle(), Qt::RightButton, Qt::NoModifier,
+                      vp->mapTo(d, QPoint(30, (first.top + first.bottom) / 2)));
+    QTest::qWait(50);
+    TClip_Edit* out = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* c = qobject_cast<TClip_Edit*>(top)) out = c;
+    if (out && out->isVisible()) {
+      out_shown = true;
+      QTest::qWaitForWindowExposed(out);
+      out_frame = out->frameGeometry();
+      // Its pop-up answers while the tool list is open: the text saved on the desktop.
+      on_popup_choose(out, "N5", &saved_item);
+      QTest::mouseClick(out->windowHandle(), Qt::RightButton, Qt::NoModifier,
+                        out->re1->viewport()->mapTo(out, QPoint(20, 20)));
+      QTest::qWait(50);
+      if (out->popup->isVisible()) out->popup->close();
+    }
+    QTest::qWait(20);
+    click(close);
+  });
+  choose(w, "Tool1", "menu_tool_list_1");
+  ASSERT_TRUE(listed);
+  EXPECT_TRUE(chosen);
+  EXPECT_TRUE(checked);
+  ASSERT_TRUE(out_shown);
+  EXPECT_FALSE(out_frame.intersects(list_frame))
+      << "output " << out_frame.x() << "," << out_frame.y() << " " << out_frame.width() << "x"
+      << out_frame.height() << " over the tool list " << list_frame.x() << "," << list_frame.y()
+      << " " << list_frame.width() << "x" << list_frame.height();
+  EXPECT_TRUE(saved_item) << "the output window's pop-up did not open";
+  bool saved = false;
+  for (const auto& b : boxes.shown) saved = saved || b.caption == "保存しました";
+  EXPECT_TRUE(saved);
+  EXPECT_TRUE(fs::exists(f.desk / "SAMPLE01-01.NC"));
   w.close();
 }
