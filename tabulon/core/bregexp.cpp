@@ -4,6 +4,8 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdlib>
 
 #include "platform/core/cp932.h"
 
@@ -169,16 +171,48 @@ std::vector<Piece> parse_replacement(const Units& r) {
 
 }  // namespace
 
+// The engine's memory of one object, counted: the compiled patterns, the contexts and,
+// during a call, the match data with the frames of its backtracking.
+struct TBRegExp::Engine {
+  std::size_t held = 0, peak = 0;
+  pcre2_general_context* gctx = nullptr;
+  static void* take(PCRE2_SIZE n, void* data) {
+    auto* e = static_cast<Engine*>(data);
+    auto* p = static_cast<std::size_t*>(std::malloc(n + sizeof(std::max_align_t)));
+    if (!p) return nullptr;
+    *p = n;
+    e->held += n;
+    e->peak = std::max(e->peak, e->held);
+    return reinterpret_cast<char*>(p) + sizeof(std::max_align_t);
+  }
+  static void give(void* q, void* data) {
+    if (!q) return;
+    auto* p = reinterpret_cast<std::size_t*>(static_cast<char*>(q) - sizeof(std::max_align_t));
+    static_cast<Engine*>(data)->held -= *p;
+    std::free(p);
+  }
+  Engine() { gctx = pcre2_general_context_create(take, give, this); }
+  ~Engine() {
+    if (gctx) pcre2_general_context_free(gctx);
+  }
+};
+
 struct TBRegExp::Compiled {
   std::string command;
   bool subst = false, global = false, byte_mode = false;
   std::uint32_t groups = 0;
   std::vector<Piece> repl;
   pcre2_code* code = nullptr;
-  pcre2_match_data* md = nullptr;
   pcre2_match_context* mctx = nullptr;
-  ~Compiled() {
+  // Only while a call runs: the engine keeps the frames of a match in its match data, up
+  // to the heap limit, and a cache of commands holding them would hold that many times.
+  pcre2_match_data* md = nullptr;
+  void drop_match_data() {
     if (md) pcre2_match_data_free(md);
+    md = nullptr;
+  }
+  ~Compiled() {
+    drop_match_data();
     if (mctx) pcre2_match_context_free(mctx);
     if (code) pcre2_code_free(code);
   }
@@ -186,7 +220,7 @@ struct TBRegExp::Compiled {
 
 namespace {
 
-std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command,
+std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command, pcre2_general_context* gctx,
                                             const std::function<void(const std::string&)>& trace) {
   auto c = std::make_unique<TBRegExp::Compiled>();
   c->command.assign(command);
@@ -267,15 +301,16 @@ std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command,
   int err = 0;
   PCRE2_SIZE off = 0;
   static const std::uint16_t zero = 0;
+  pcre2_compile_context* cctx = pcre2_compile_context_create(gctx);
   c->code = pcre2_compile(pat.empty() ? &zero : pat.data(),
-                          pat.size(), options, &err, &off, nullptr);
+                          pat.size(), options, &err, &off, cctx);
+  if (cctx) pcre2_compile_context_free(cctx);
   if (!c->code)
     throw EBRegExpError(engine_message(err) + " (offset " + std::to_string(off) + ") : " +
                         std::string(command));
   pcre2_pattern_info(c->code, PCRE2_INFO_CAPTURECOUNT, &c->groups);
-  c->md = pcre2_match_data_create_from_pattern(c->code, nullptr);
-  c->mctx = pcre2_match_context_create(nullptr);
-  if (!c->md || !c->mctx) throw EBRegExpError("out of memory: " + std::string(command));
+  c->mctx = pcre2_match_context_create(gctx);
+  if (!c->mctx) throw EBRegExpError("out of memory: " + std::string(command));
   pcre2_set_match_limit(c->mctx, TBRegExp::kMatchLimit);
   pcre2_set_depth_limit(c->mctx, TBRegExp::kDepthLimit);
   pcre2_set_heap_limit(c->mctx, TBRegExp::kHeapLimitKiB);
@@ -285,8 +320,11 @@ std::unique_ptr<TBRegExp::Compiled> compile(std::string_view command,
 
 }  // namespace
 
-TBRegExp::TBRegExp() = default;
+TBRegExp::TBRegExp() : engine_(std::make_unique<Engine>()) {}
 TBRegExp::~TBRegExp() = default;
+
+std::size_t TBRegExp::held_bytes() const { return engine_->held; }
+std::size_t TBRegExp::peak_bytes() const { return engine_->peak; }
 
 void TBRegExp::clear_cache() { cache_.clear(); }
 
@@ -297,7 +335,7 @@ TBRegExp::Compiled& TBRegExp::prepare(std::string_view command) {
       return *cache_.front();
     }
   }
-  auto c = compile(command, on_trace);
+  auto c = compile(command, engine_->gctx, on_trace);
   ++compiled_;
   cache_.insert(cache_.begin(), std::move(c));
   if (cache_.size() > kCacheSize) cache_.pop_back();
@@ -319,19 +357,13 @@ int count_step(pcre2_callout_block*, void* data) {
 bool TBRegExp::match_at(Compiled& c, const Units& units, std::size_t start,
                         std::uint32_t options, std::vector<std::size_t>& ovec) {
   static const std::uint16_t empty = 0;
+  if (!c.md) c.md = pcre2_match_data_create_from_pattern(c.code, engine_->gctx);
+  if (!c.md) throw EBRegExpError("out of memory: " + c.command);
   pcre2_set_callout(c.mctx, count_step, &steps_left_);
   int rc = pcre2_match(c.code, units.empty() ? &empty : units.data(), units.size(), start,
                        options, c.md, c.mctx);
   if (rc == PCRE2_ERROR_NOMATCH) return false;
-  if (rc < 0) {
-    // The match data keeps the engine's frames for the next call: after a limit they may be
-    // the whole heap limit, so this pattern starts afresh.
-    if (pcre2_match_data* fresh = pcre2_match_data_create_from_pattern(c.code, nullptr)) {
-      pcre2_match_data_free(c.md);
-      c.md = fresh;
-    }
-    throw EBRegExpError(engine_message(rc) + " : " + c.command);
-  }
+  if (rc < 0) throw EBRegExpError(engine_message(rc) + " : " + c.command);
   const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(c.md);
   ovec.assign(ov, ov + 2 * (c.groups + 1));
   for (std::uint32_t g = static_cast<std::uint32_t>(rc); g <= c.groups; ++g)
@@ -341,9 +373,20 @@ bool TBRegExp::match_at(Compiled& c, const Units& units, std::size_t start,
   return true;
 }
 
+namespace {
+
+// Frees the command's match data, with its frames, when the call ends in any way.
+struct Match_data_release {
+  TBRegExp::Compiled& c;
+  ~Match_data_release() { c.drop_match_data(); }
+};
+
+}  // namespace
+
 bool TBRegExp::run_match(std::string_view pattern, std::string_view subject) {
   state_ = 0;
   Compiled& c = prepare(pattern);
+  Match_data_release release{c};
   steps_left_ = step_budget;
   Units u;
   std::vector<std::size_t> pos, ov;
@@ -361,6 +404,7 @@ bool TBRegExp::run_subst(std::string_view pattern, std::string& subject) {
   if (subject.empty()) return false;
   Compiled& c = prepare(pattern);
   if (!c.subst) throw EBRegExpError("not a substitution command: " + c.command);
+  Match_data_release release{c};
   steps_left_ = step_budget;  // one budget for every match of a global substitution
   Units u, out;
   std::vector<std::size_t> pos, ov, last;

@@ -71,14 +71,20 @@ class TBRegExp {
   // Number of commands compiled so far (a cache hit compiles nothing).
   std::size_t compile_count() const { return compiled_; }
   void clear_cache();
+  // The bytes the engine holds for this object: the compiled commands of the cache. The
+  // frames of a match live only during its call; the most it ever held is the peak.
+  std::size_t held_bytes() const;
+  std::size_t peak_bytes() const;
 
   struct Compiled;
+  struct Engine;
 
  private:
   Compiled& prepare(std::string_view command);
   bool match_at(Compiled& c, const std::vector<std::uint16_t>& units, std::size_t start,
                 std::uint32_t options, std::vector<std::size_t>& ovec);
 
+  std::unique_ptr<Engine> engine_;                // outlives the cache's commands
   std::vector<std::unique_ptr<Compiled>> cache_;  // most recent first
   std::size_t compiled_ = 0;
   std::uint64_t steps_left_ = 0;                  // of the call that runs

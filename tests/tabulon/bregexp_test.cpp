@@ -206,6 +206,35 @@ TEST(TBRegExp, HostilePatternsEndInTheError) {
   EXPECT_EQ(re.get_group(1), "b");
 }
 
+// The engine keeps the backtracking frames of a match in its match data. The cache's 64
+// commands each kept those of their last match: a definition of 64 rules held the heap
+// limit 64 times over after its calls.
+TEST(TBRegExp, TheCacheHoldsNoFramesBetweenCalls) {
+  TBRegExp re;
+  const std::string subject(6000, 'a');
+  std::string text = subject;
+  for (std::size_t k = 0; k < TBRegExp::kCacheSize; ++k) {
+    // Every turn of the repeat is a frame holding all ten groups.
+    const std::string body = "(a)(b)?(c)?(d)?(e)?(f)?(g)?(h)?(i)?(j)?";
+    if (k % 2) {
+      EXPECT_TRUE(re.run_match("/^(?:" + body + ")*$|Q" + std::to_string(k) + "/", subject));
+    } else {
+      EXPECT_TRUE(re.run_subst("s/^(?:" + body + ")*$|Q" + std::to_string(k) + "/a/", text));
+      text = subject;
+    }
+  }
+  EXPECT_EQ(re.compile_count(), TBRegExp::kCacheSize);
+  EXPECT_GT(re.peak_bytes(), 2u << 20) << "the matches were meant to be big";
+  EXPECT_LT(re.held_bytes(), 1u << 20);
+  // A call that ends in an error lets its frames go too.
+  std::string groups = "/(?:";
+  for (int k = 0; k < 600; ++k) groups += "()";
+  groups += "(a)|b)*\\d/";
+  EXPECT_NE(error_of([&] { re.run_match(groups, std::string(20, 'a')); }).find("heap limit"),
+            std::string::npos);
+  EXPECT_LT(re.held_bytes(), 1u << 20);
+}
+
 TEST(TBRegExp, OneBudgetForAWholeGlobalSubstitution) {
   TBRegExp re;
   auto subst = [&](const char* text) {
