@@ -1,5 +1,7 @@
 #include "common/text_file.h"
 
+#include <algorithm>
+
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -45,6 +47,64 @@ bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
   data.append(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
   if (f.bad()) return fail("cannot be read");
   bytes = std::move(data);
+  return true;
+}
+
+bool TextFilePieces::open(const fs::path& p, std::size_t piece_bytes, std::string* err) {
+  auto fail = [&](const char* why) {
+    if (err) *err = p.string() + ": " + why;
+    return false;
+  };
+  std::error_code ec;
+  if (!fs::exists(p, ec)) return fail("no such file");
+  if (!fs::is_regular_file(p, ec)) return fail("not a file");
+  f_.open(p, std::ios::binary);
+  if (!f_) return fail("cannot be opened");
+  size_ = fs::file_size(p, ec);
+  if (ec) size_ = 0;
+  piece_ = std::max<std::size_t>(piece_bytes, 1);
+  buf_.clear();
+  start_ = 0;
+  eof_ = failed_ = false;
+  return true;
+}
+
+void TextFilePieces::close() {
+  f_.close();
+  std::string().swap(buf_);
+  start_ = 0;
+  eof_ = true;
+}
+
+bool TextFilePieces::next(std::string_view& piece) {
+  if (failed_) return false;
+  // What was handed out goes; the rest moves to the front.
+  buf_.erase(0, start_);
+  start_ = 0;
+  std::size_t cut = 0;
+  for (;;) {
+    // The last line end within the bytes read, where a CR counts once its next byte is known.
+    for (std::size_t i = buf_.size(); i > 0 && cut == 0; --i) {
+      const char c = buf_[i - 1];
+      if (c == '\n' || (c == '\r' && i < buf_.size() && buf_[i] != '\n')) cut = i;
+    }
+    if (eof_) cut = buf_.size();
+    if (cut > 0 && (buf_.size() >= piece_ || eof_)) break;
+    if (eof_) return false;  // nothing left
+    cut = 0;
+    const std::size_t had = buf_.size();
+    buf_.resize(had + piece_);
+    f_.read(buf_.data() + had, static_cast<std::streamsize>(piece_));
+    buf_.resize(had + static_cast<std::size_t>(f_.gcount()));
+    if (f_.bad()) {
+      failed_ = true;
+      return false;
+    }
+    if (f_.eof()) eof_ = true;
+  }
+  if (cut == 0) return false;
+  piece = std::string_view(buf_).substr(0, cut);
+  start_ = cut;
   return true;
 }
 

@@ -4,7 +4,9 @@
 // files often come from a case-insensitive file system, so a name is also found when only
 // the case of its letters differs.
 #pragma once
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,31 @@ std::vector<std::string> split_text_lines(std::string_view bytes);
 // or cannot be read.
 bool read_file_bytes(const std::filesystem::path& p, std::string& bytes,
                      std::string* err = nullptr);
+
+// A file read piece by piece, so that a large one is never held whole: each piece holds
+// whole lines of about `piece_bytes` (a longer line whole), ends at a line end (a CR only
+// when the next byte is known not to be LF) or at the end of the file, and is valid until
+// the next call.
+class TextFilePieces {
+ public:
+  // False, with the reason in *err, as read_file_bytes.
+  bool open(const std::filesystem::path& p, std::size_t piece_bytes, std::string* err = nullptr);
+  // The size the file had when it was opened.
+  std::uintmax_t size() const { return size_; }
+  // The next piece; false at the end of the file or when it cannot be read (failed()).
+  bool next(std::string_view& piece);
+  bool failed() const { return failed_; }
+  // Closes the file and lets its buffer go.
+  void close();
+
+ private:
+  std::ifstream f_;
+  std::string buf_;
+  std::size_t start_ = 0;  // the part of buf_ not handed out yet begins here
+  std::size_t piece_ = 0;
+  std::uintmax_t size_ = 0;
+  bool eof_ = false, failed_ = false;
+};
 
 // The file's lines, split as `split_text_lines` does. On failure `lines` is left as it was.
 bool read_text_lines(const std::filesystem::path& p, std::vector<std::string>& lines,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ncdata/ncd_data.h"
+#include "platform/core/system.h"
 
 namespace {
 
@@ -686,6 +687,11 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
   const auto opts = std::make_unique<NCD_PARSE>(d.parse);
   const long ring_size = 2L * threads;
   std::vector<TokenBlock> ring(static_cast<std::size_t>(ring_size));
+  // The blocks' room is taken here, so that the workers seldom allocate.
+  for (TokenBlock& tb : ring) {
+    tb.tokens.reserve(BLOCK_LINES);
+    tb.words.resize(BLOCK_LINES * 8 + TOKEN_WORDS_MAX + 4);
+  }
   std::mutex mx;
   std::condition_variable room, done;  // a slot of the ring fell free; a block is ready
   long next = 0, stored = 0;
@@ -729,6 +735,9 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
   }
   room.notify_all();
   for (std::thread& t : pool) t.join();
+  ring.clear();
+  ring.shrink_to_fit();
+  plat::release_free_memory();
 }
 
 void Parse_NCD_all_lines(NCD_DATA& d) {

@@ -242,6 +242,28 @@ NCD_SNAPSHOT* slot_ptr(NCD_DATA& d, int slot, bool grow) {
 
 }  // namespace
 
+// ---- the first block of each line ------------------------------------------------------------
+
+void NCD_FIRST_BLOCKS::reset(int n) {
+  n = std::max(n, 0);
+  base_.assign((static_cast<std::size_t>(n) + (1u << SHIFT) - 1) >> SHIFT, -1);
+  dist_.assign(static_cast<std::size_t>(n), NONE);
+  far_.clear();
+}
+
+void NCD_FIRST_BLOCKS::finish() {
+  std::sort(far_.begin(), far_.end(), [](const Far& a, const Far& b) { return a.line < b.line; });
+}
+
+std::int32_t NCD_FIRST_BLOCKS::get(int n) const {
+  const std::uint16_t k = dist_[static_cast<std::size_t>(n)];
+  if (k == NONE) return -1;
+  if (k != FAR) return base_[static_cast<std::size_t>(n) >> SHIFT] + k;
+  const auto it = std::lower_bound(far_.begin(), far_.end(), n,
+                                   [](const Far& f, int line) { return f.line < line; });
+  return it != far_.end() && it->line == n ? it->block : -1;
+}
+
 // ---- reset -----------------------------------------------------------------------------------
 
 void Reset_NCD_run(NCD_DATA& d) {
@@ -545,7 +567,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   // Main pass. It notes the first block of every line it reaches.
   NCD_LINE_BLOCKS& noted = start_line == 0 ? r.from_top : r.from_line;
   noted.valid = false;
-  noted.first.assign(static_cast<std::size_t>(d.line_count), -1);
+  noted.first.reset(d.line_count);
   Reset_NCD_run(d);
   d.pos.cur_line = d.pos.next_line = start_line;
   d.pos.block_count = 0;
@@ -562,8 +584,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
     const bool ended = exec_NCD_block(d, false);
     if (d.pos.block_count > bc) {
       const int cl = d.pos.cur_line;
-      if (cl >= 0 && cl < d.line_count && noted.first[static_cast<std::size_t>(cl)] < 0)
-        noted.first[static_cast<std::size_t>(cl)] = d.pos.block_count;
+      if (cl >= 0 && cl < d.line_count) noted.first.note(cl, d.pos.block_count);
     }
     if (ended) break;
     const NCD_EXEC& e = d.exec;
@@ -604,6 +625,7 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
                              e.ext_min.z != e.ext_max.z);
   r.valid_serial = r.serial;
   // A run cut short (Escape, the capacity) did not see every line it would reach.
+  noted.first.finish();
   noted.valid = !r.incomplete;
   noted.changes = d.change_count;
   noted.opt = d.exec_opt;
@@ -665,7 +687,7 @@ bool still_holds(const NCD_DATA& d, const NCD_LINE_BLOCKS& m) {
   const NCD_EXEC_OPTIONS& o = m.opt;
   const NCD_EXEC_OPTIONS& c = d.exec_opt;
   return m.valid && m.changes == d.change_count &&
-         static_cast<int>(m.first.size()) == d.line_count && o.comp_enabled == c.comp_enabled &&
+         m.first.size() == d.line_count && o.comp_enabled == c.comp_enabled &&
          o.block_text == c.block_text && o.peck_return == c.peck_return;
 }
 
@@ -679,7 +701,7 @@ bool is_current(const NCD_DATA& d, const NCD_LINE_BLOCKS& m) {
 // one, as the run noted it (its start line is current before the first block); false when
 // the run did not reach it.
 bool seek_noted_line(NCD_DATA& d, const NCD_LINE_BLOCKS& m, int n) {
-  const int b = m.first[static_cast<std::size_t>(n)];
+  const int b = m.first.get(n);
   if (n == m.start) {
     Goto_NCD_step(d, 0, false);
   } else {
@@ -701,7 +723,7 @@ void Goto_NCD_line(NCD_DATA& d, int n) {
   // 0 is made only when its snapshots are not the current ones, and a line it does not reach
   // is met in the run from the line after the program end before it.
   const bool top_holds = still_holds(d, r.from_top);
-  const bool from_top = !top_holds || r.from_top.first[static_cast<std::size_t>(n)] >= 0 ||
+  const bool from_top = !top_holds || r.from_top.first.get(n) >= 0 ||
                         r.from_top.ran_off_end || n == 0;
   if (from_top) {
     if (!top_holds || !is_current(d, r.from_top)) {

@@ -116,10 +116,50 @@ struct NCD_COUNT_STATE {
   std::array<Entry, NCD_SUB_DEPTH + 1> stack{};
 };
 
-// The first block of every line that one run reached (-1: not reached), with what that run
-// saw.
+// The first block of every line that one run reached, in some 2 bytes a line: each group of
+// 64 lines keeps the block at which the run first reached one of them, each line its
+// distance from that block; the few lines first reached much later are kept aside.
+class NCD_FIRST_BLOCKS {
+ public:
+  // n lines, none reached.
+  void reset(int n);
+  int size() const { return static_cast<int>(dist_.size()); }
+  bool reached(int n) const { return dist_[static_cast<std::size_t>(n)] != NONE; }
+  // Notes block b for line n when the line was not reached before. Blocks come in order.
+  void note(int n, std::int32_t b) {
+    if (reached(n)) return;
+    std::int32_t& base = base_[static_cast<std::size_t>(n) >> SHIFT];
+    if (base < 0) base = b;
+    const std::int64_t k = static_cast<std::int64_t>(b) - base;
+    if (k >= 0 && k < FAR) {
+      dist_[static_cast<std::size_t>(n)] = static_cast<std::uint16_t>(k);
+    } else {
+      dist_[static_cast<std::size_t>(n)] = FAR;
+      far_.push_back({n, b});
+    }
+  }
+  // After the run: the lines kept aside sorted for get().
+  void finish();
+  // The first block of line n, -1 when the run did not reach it.
+  std::int32_t get(int n) const;
+  std::size_t bytes() const {
+    return base_.capacity() * 4 + dist_.capacity() * 2 + far_.capacity() * sizeof(Far);
+  }
+
+ private:
+  static constexpr int SHIFT = 6;
+  static constexpr std::uint16_t NONE = 0xFFFF, FAR = 0xFFFE;
+  struct Far {
+    std::int32_t line, block;
+  };
+  std::vector<std::int32_t> base_;
+  std::vector<std::uint16_t> dist_;
+  std::vector<Far> far_;
+};
+
+// The first block of every line that one run reached, with what that run saw.
 struct NCD_LINE_BLOCKS {
-  std::vector<std::int32_t> first;
+  NCD_FIRST_BLOCKS first;
   bool valid = false;
   std::uint32_t changes = 0;     // the record's change count
   NCD_EXEC_OPTIONS opt;

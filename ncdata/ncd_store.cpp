@@ -225,7 +225,6 @@ bool New_NCD_line_page(NCD_DATA& d) {
     set_full(d, "ERR: line_data バッファがなくなりました");
     return false;
   }
-  plat::prefault(p, sizeof(NCD_LINE) * static_cast<std::size_t>(d.lines_per_page));
   ++d.cur_line_page;
   d.line_pages[d.cur_line_page] = static_cast<NCD_LINE*>(p);
   d.line_slot = -1;

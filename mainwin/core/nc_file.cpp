@@ -63,24 +63,6 @@ std::size_t split_end(std::string_view bytes) {
   return bytes.size();
 }
 
-// The end of the next piece from `from`: after the last line end within the piece size (a
-// CR only when the byte after it is known), or the end of the text.
-std::size_t piece_end(std::string_view bytes, std::size_t from) {
-  if (bytes.size() - from <= NCD_LOAD_PIECE) return bytes.size();
-  const std::size_t lim = from + NCD_LOAD_PIECE;
-  for (std::size_t i = lim; i > from; --i) {
-    const char c = bytes[i - 1];
-    if (c == '\n') return i;
-    if (c == '\r' && bytes[i] != '\n') return i;
-  }
-  // one line longer than a piece: up to its end
-  std::size_t i = lim;
-  while (i < bytes.size() && !is_line_end(bytes[i])) ++i;
-  if (i < bytes.size() && bytes[i] == '\r') ++i;
-  if (i < bytes.size() && bytes[i] == '\n') ++i;
-  return i;
-}
-
 // Notes the file's own bytes of the stored lines first.. that differ from them.
 void note_source_bytes(std::unordered_map<std::uint32_t, std::string>& notes, const NCD_DATA& d,
                        int first, std::string_view bytes) {
@@ -181,12 +163,28 @@ std::string NCD_store_form(std::string_view raw) {
 bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   plat::BusyGuard busy;
   if (!busy.acquired()) return false;
-  fs::path found;
-  std::string bytes;
-  if (!read_nc_file(ui, file, found, bytes)) return false;
+  // The file is read piece by piece into the store: it is never held whole beside the two
+  // programs.
+  const std::optional<fs::path> f = find_nc_file(file);
+  if (!f) {
+    stop_box("ERR: " + cp(file) + " が見つかりません。");
+    ui.view().draw_data(2);
+    return false;
+  }
+  const fs::path found = *f;
+  TextFilePieces pieces;
+  std::string err;
+  auto unreadable = [&] {
+    stop_box("ERR: " + cp(found) + " を読み込めませんでした。\r\n" + plat::utf8_to_cp932(err));
+  };
+  if (!pieces.open(found, NCD_LOAD_PIECE, &err)) {
+    unreadable();
+    ui.view().draw_data(2);
+    return false;
+  }
   const std::string name = cp_name(found);
   const std::string read_caption =
-      "read " + name + " ( " + std::to_string(bytes.size()) + " bytes ) ";
+      "read " + name + " ( " + std::to_string(pieces.size()) + " bytes ) ";
   ui.frame().set_caption(read_caption);
 
   // Split into the spare record, piece by piece.
@@ -206,34 +204,44 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   bool partial = false;
   int partial_line = 0;
   unsigned char partial_byte = 0;
-  std::size_t end = bytes.size();
-  for (std::size_t a = 0; a < bytes.size();) {
-    if (a > 0 && plat::escape_pressed()) return abandon("読み込みを中断しました。");
-    const std::size_t e = piece_end(bytes, a);
-    if (Append_NCD_text(sp, bytes.data() + a, e - a, true) < 0) {
+  // The file's own bytes of the lines the store changed.
+  std::unordered_map<std::uint32_t, std::string> source_bytes;
+  int line_base = 1;  // the file's line number of the piece's first line
+  bool first_piece = true;
+  std::string_view piece;
+  while (pieces.next(piece)) {
+    if (!first_piece && plat::escape_pressed()) return abandon("読み込みを中断しました。");
+    first_piece = false;
+    const int first_line = sp.line_count;
+    if (Append_NCD_text(sp, piece.data(), piece.size(), true) < 0) {
       stop_box(sp.buf_msg.empty() ? std::string("バッファがなくなりました") : sp.buf_msg);
       return abandon(s.file.caption);
     }
     if (sp.split_report.control_end) {
-      end = a + sp.split_report.control_pos;
-      // Line ends and end-of-file bytes after it lose nothing.
-      bool lost = false;
-      for (std::size_t i = end; i < bytes.size() && !lost; ++i) {
-        const char c = bytes[i];
-        lost = !(is_line_end(c) || c == '\x1A');
-      }
-      partial = lost;
-      partial_line = line_of(bytes, end);
+      const std::size_t end = sp.split_report.control_pos;
+      note_source_bytes(source_bytes, sp, first_line, piece.substr(0, end));
+      partial_line = line_base + line_of(piece, end) - 1;
       partial_byte = sp.split_report.control_byte;
+      // Line ends and end-of-file bytes after it lose nothing.
+      auto loses = [](std::string_view rest) {
+        for (const char c : rest)
+          if (!(is_line_end(c) || c == '\x1A')) return true;
+        return false;
+      };
+      bool lost = loses(piece.substr(end));
+      while (!lost && pieces.next(piece)) lost = loses(piece);
+      partial = lost;
       break;
     }
-    a = e;
+    note_source_bytes(source_bytes, sp, first_line, piece);
+    line_base += line_of(piece, piece.size()) - 1;
   }
-  // The file's own bytes of the lines the store changed; then the file text goes, so that
-  // no more than the two programs are held while the new one is tokenised.
-  std::unordered_map<std::uint32_t, std::string> source_bytes;
-  note_source_bytes(source_bytes, sp, 0, std::string_view(bytes).substr(0, end));
-  std::string().swap(bytes);
+  if (pieces.failed()) {
+    err = found.string() + ": cannot be read";
+    unreadable();
+    return abandon(s.file.caption);
+  }
+  pieces.close();
   // Tokenise, with progress marks and Escape polls.
   std::string caption = read_caption + " ";
   const int step = sp.line_count / 9 + 1;

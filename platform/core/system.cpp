@@ -5,6 +5,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,6 +91,8 @@ void prefault(void* p, std::size_t bytes) noexcept {
   (void)bytes;
 #endif
 }
+
+void release_free_memory() noexcept { malloc_trim(0); }
 
 void large_free(void* p, std::size_t bytes) noexcept {
   if (!p) return;

@@ -58,6 +58,45 @@ TEST(TextFile, ReadFailuresKeepTheLinesAndSayWhy) {
   }
 }
 
+TEST(TextFile, PiecesHoldWholeLines) {
+  TempDir d;
+  const std::string cases[] = {
+      "",
+      "G0X1\r\nG1Y2\r\nM30\r\n",
+      "1234567\r\n89\r\n",            // a CR LF across the first read's end
+      "1234567\rA\r\rB\n\nC",          // lone CRs, an LF line, no final line end
+      "A very long line without an end, longer than three pieces",
+      "short\nA line much longer than one piece, to its end\nX\r",
+  };
+  int k = 0;
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text);
+    const fs::path p = d / ("p" + std::to_string(k++) + ".txt");
+    write_file(p, text);
+    TextFilePieces pieces;
+    ASSERT_TRUE(pieces.open(p, 8));
+    EXPECT_EQ(pieces.size(), text.size());
+    std::string joined;
+    std::string_view piece;
+    while (pieces.next(piece)) {
+      EXPECT_FALSE(piece.empty());
+      joined += piece;
+      if (joined.size() == text.size()) break;
+      // Within the text, a piece ends after a line end, and never between CR and LF.
+      const char last = piece.back();
+      EXPECT_TRUE(last == '\n' || last == '\r') << piece;
+      EXPECT_NE(text[joined.size()], '\n') << piece;
+    }
+    EXPECT_FALSE(pieces.next(piece));
+    EXPECT_FALSE(pieces.failed());
+    EXPECT_EQ(joined, text);
+  }
+  TextFilePieces missing;
+  std::string err;
+  EXPECT_FALSE(missing.open(d / "missing.txt", 8, &err));
+  EXPECT_NE(err.find("missing.txt"), std::string::npos);
+}
+
 TEST(TextFile, WritesCrLfAndKeepsTheModeAndTheOldFileOnFailure) {
   TempDir d;
   const std::vector<std::string> lines{"%", "表\\", "", std::string("a\0b", 3)};

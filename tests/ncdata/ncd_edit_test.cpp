@@ -695,6 +695,29 @@ TEST(NcdList, ASeekAfterAnInterruptedRunRunsAgain) {
   EXPECT_FALSE(t.d->run.incomplete);
 }
 
+TEST(NcdList, LineSeeksToLinesReachedLongAfterTheirNeighbours) {
+  // Line 2 comes after 9999 calls of the 7 blocks of the subprogram below it: it is first
+  // reached more than 65535 blocks after line 0 of its group of lines.
+  CountingHosts hosts;
+  auto d = make_ncd(&hosts);
+  load_ncd(*d, "O1\nM98P2L9999\nG90G01X5.Y6.F100\nM30\nO2\nG91G01X0.001F100\nY0.001\nX0.001\n"
+               "Y0.001\nX0.001\nY0.001\nM99\n");
+  for (int n : {2, 3, 1, 5, 6, 2}) {
+    SCOPED_TRACE(n);
+    const SeekProbe want = stepped_to_line(*d, n);
+    Run_all_NCD(*d, 0);
+    hosts.runs = 0;
+    Goto_NCD_line(*d, n);
+    const SeekProbe got = seek_probe(*d);
+    EXPECT_EQ(hosts.runs, 0);
+    EXPECT_EQ(got.cur_line, want.cur_line);
+    EXPECT_EQ(got.block_count, want.block_count);
+    EXPECT_FLOAT_EQ(got.x, want.x);
+    EXPECT_FLOAT_EQ(got.y, want.y);
+  }
+  EXPECT_GT(d->run.from_top.first.get(2), 65535 + d->run.from_top.first.get(0));
+}
+
 TEST(NcdList, LineSeeksEqualSteppingFromBlockZero) {
   testing_support::NcGenOptions o;
   o.lines = 11000;

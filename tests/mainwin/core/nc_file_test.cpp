@@ -151,6 +151,33 @@ TEST(NcFile, AControlByteMidFileMarksTheProgramPartial) {
   EXPECT_EQ(read_file(p), "G0X1\r\nG0X2\x01Y3\r\nM30\r\n");
 }
 
+TEST(NcFile, AProgramLargerThanAPieceReadsAsOne) {
+  // Two pieces and more: the second holds lines the store changes (lower case, a TAB) and a
+  // control byte; its line number counts the lines of the pieces before it.
+  NcFixture f;
+  std::string text;
+  int lines = 0;
+  while (text.size() < NCD_LOAD_PIECE + 4096) {
+    text += "G01X" + std::to_string(lines % 1000) + ".Y1.\r\n";
+    ++lines;
+  }
+  text += "g01\tx2.\r\nM30\r\nG0X3\x02\r\nX4.\r\n";
+  const fs::path p = f.file("BIG.NC", text);
+  ASSERT_TRUE(open_NCD(f.s, f.ui, p));
+  const std::vector<std::string> got = f.lines();
+  ASSERT_EQ(got.size(), static_cast<size_t>(lines + 3));
+  EXPECT_EQ(got[static_cast<size_t>(lines)], "G01 X2.");
+  EXPECT_EQ(got.back(), "G0X3");
+  EXPECT_EQ(f.s.nc().line(lines / 2).status & NCD_ST_MOTION, NCD_MG_G01);
+  EXPECT_TRUE(f.s.file.partial);
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_NE(f.boxes.shown[0].text.find(" " + std::to_string(lines + 3) + " 行目"), std::string::npos)
+      << f.boxes.shown[0].text;
+  // The file's own bytes of the changed line are known: the line saves as it was read.
+  ASSERT_EQ(f.s.file.source_bytes.size(), 1u);
+  EXPECT_EQ(f.s.file.source_bytes.begin()->second, "g01\tx2.");
+}
+
 TEST(NcFile, Inserts) {
   NcFixture f;
   f.file("SUB.nc", "g0x5\r\nm99");  // no final line end
