@@ -7,6 +7,7 @@
 #include "ncdata/ncd_run.h"
 
 #include "mainwin/sim_panels_1.h"
+#include "mainwin/core/view_tool.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -50,12 +51,23 @@ Tsim_panels::Tsim_panels(QMainWindow& main, TSession& s, TVLM_ui& ui, NCD_EDIT_L
 
   panel_ = new Tcontroler(*this, &main, &main);
   Tcontroler& p = *panel_;
+  // The displayed tool with its name from the program's tool table: set when its slot
+  // holds a tool of a kind.
   p.tool_info = [this] {
     const NCD_DATA& d = s_.nc();
     CONTROLER_TOOL t;
     t.entry = d.run.th.index;
-    t.set = d.run.th.tool_present;
     t.use_index = d.run.st.stat_index;
+    if (d.run.th.tool_present && d.run.th.T >= 0) {
+      const TTOOL_HOLDER_tmp& mag = view_tool_magazine(s_);
+      for (int i = 0; i < mag.used(); ++i) {
+        const TTTOOL_HOLDER_tmp& slot = mag.slot[static_cast<std::size_t>(i)];
+        if (slot.T_number != d.run.th.T || !slot.tool_set) continue;
+        if (slot.tool.T_category == TOOL_KIND_NONE) continue;
+        t.set = true;
+        t.name = slot.tool.name;
+      }
+    }
     return t;
   };
   // The dimensioned drawing of the displayed tool's magazine slot, in the main window's

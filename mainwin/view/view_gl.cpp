@@ -848,9 +848,11 @@ bool TVLM_view::draw_step(int mode) {
 
 // ---- fit, zoom, pick ----------------------------------------------------------------------
 
+// A run in which nothing moved (the lines after a program end that hold none) has no path
+// to fit: the view stays as the user left it.
 void TVLM_view::fit_scale(bool reset) {
   const NCD_DATA& d = s_.nc();
-  if (d.line_count <= 0 || busy_) return;
+  if (d.line_count <= 0 || !d.run_done || busy_) return;
   TGL_VIEW& v = gl_.slot[slot_].view;
   if (reset) {
     v.perspective = 0;

@@ -389,3 +389,57 @@ TEST(VelmorMachinist, TheToolListsOutputWindowOpensBesideItAndTakesInput) {
   EXPECT_TRUE(fs::exists(f.desk / "SAMPLE01-01.NC"));
   w.close();
 }
+
+// The view keeps the zoom the user chose through jumps to the last line (the "%" after
+// the program end, where nothing moves) and back to the top; only a fit changes it. The
+// panel's caption names the current tool.
+TEST(VelmorMachinist, TheViewKeepsItsZoomAtTheStartAndThePanelNamesTheTool) {
+  Folders f;
+  plat::ScriptedMessageBoxes boxes;
+  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
+  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
+  Tvelmor w;
+  w.set_start_file(f.work / "SAMPLE01.NC");
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QTest::qWait(50);
+  NCD_DATA& d = w.session().nc();
+  Tcontroler& panel = w.sim_panels().panel();
+  const TGL_VIEW& v = w.gl_stat().slot[0].view;
+  plat::ScriptedInput in;
+  auto press = [&](QPushButton* b) {
+    QTest::qWait(CONTROLER_DEBOUNCE_MS + 20);  // the panel's debounce
+    click(b);
+  };
+  press(panel.Btn11_ZmDN);
+  press(panel.Btn11_ZmDN);
+  const float zoom = v.zoom, base = v.base_scale;
+  ASSERT_NEAR(zoom, 4.0f / 9, 1e-4);
+  struct Move {
+    const char* what;
+    std::function<void()> act;
+    int line;
+  } moves[] = {
+      {"to the last line", [&] { choose(w, "Find1", "N20"); }, d.line_count - 1},
+      {"to the first line", [&] { choose(w, "Find1", "N19"); }, 0},
+      {"the panel's end", [&] { press(panel.Btn07_end); }, 33},
+      {"the panel's top", [&] { press(panel.Btn08_Top); }, 0},
+  };
+  for (const Move& m : moves) {
+    SCOPED_TRACE(m.what);
+    m.act();
+    EXPECT_EQ(d.pos.cur_line, m.line);
+    EXPECT_EQ(v.zoom, zoom);
+    EXPECT_EQ(v.base_scale, base);
+  }
+  auto caption = [&] { return plat::from_qstring(panel.windowTitle()); };
+  EXPECT_EQ(caption(), " 1 : 34 : 1 ( 0) T0 : 工具未設定");
+  for (int i = 0; i < 30 && d.pos.cur_line < 9; ++i) press(panel.Btn05_step);
+  ASSERT_EQ(d.pos.cur_line, 9);
+  EXPECT_EQ(caption(), " 1 : 34 : 10 ( 1) T1 M03 S3000  : φ10 フラット");
+  // A fit asked for.
+  press(panel.Btn10_Fit);
+  EXPECT_EQ(v.zoom, 1.0f);
+  EXPECT_TRUE(boxes.shown.empty());
+  w.close();
+}
