@@ -263,6 +263,7 @@ bool open_NCD(TSession& s, TVLM_ui& ui, const fs::path& file) {
   Clear_NCD(*s.spare);
   s.file.source_bytes = std::move(source_bytes);
   ui.view().gl_reset_view();
+  ui.panel().panel_reset();
   ui.listing().listing_enable(false);
   ui.listing().listing_reset();
   d.file_folder = cp(found);

@@ -297,7 +297,12 @@ PathOptions TVLM_view::path_options(int id) const {
 
 int TVLM_view::draw_data(int mode) {
   NCD_DATA& d = s_.nc();
-  if (d.line_count <= 0 || !d.run_done || busy_) return 0;
+  if (busy_) return 0;
+  if (d.line_count <= 0 || !d.run_done) {
+    // No program (an empty file) or nothing moved: the panel shows only its colour.
+    if (win_) GL_show_cleared(gl_, win_, slot_);
+    return 0;
+  }
   const bool known = mode == 2 || mode == 3 || mode == 4 || mode == 5 || mode == 6 || mode == 7 ||
                      mode == 11 || mode == 12 || mode == 16 || mode == 17 || mode == 23 ||
                      mode == 24 || mode == 44;

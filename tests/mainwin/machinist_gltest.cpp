@@ -20,6 +20,7 @@
 #include "mainwin/sim_panels_1.h"
 #include "mainwin/velmor_1.h"
 #include "mainwin/view/view_gl.h"
+#include "mainwin/file_list_1.h"
 #include "mainwin/list_panel_1.h"
 #include "mainwin/view_panel_1.h"
 #include "common/widgets/ctrls_ex.h"
@@ -30,6 +31,7 @@
 #include "tooling/tool_list_win_1.h"
 #include <QAbstractScrollArea>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include "platform/core/input.h"
@@ -440,6 +442,63 @@ TEST(VelmorMachinist, TheViewKeepsItsZoomAtTheStartAndThePanelNamesTheTool) {
   // A fit asked for.
   press(panel.Btn10_Fit);
   EXPECT_EQ(v.zoom, 1.0f);
+  EXPECT_TRUE(boxes.shown.empty());
+  w.close();
+}
+
+// An empty file opened after the sample: the listing, the panel and the 3D view show an
+// empty program, not the sample's picture and state.
+TEST(VelmorMachinist, AnEmptyFileIsShownAsAnEmptyProgram) {
+  Folders f;
+  plat::ScriptedMessageBoxes boxes;
+  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
+  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
+  testing_support::write_file(f.work / "EMPTY.NC", "");
+  Tvelmor w;
+  w.set_start_file(f.work / "SAMPLE01.NC");
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QTest::qWait(50);
+  TSession& s = w.session();
+  Tcontroler& panel = w.sim_panels().panel();
+  ASSERT_GT(s.nc().line_count, 0);
+  ASSERT_NE(plat::from_qstring(panel.windowTitle()), "controler");
+  Tgl_func& gl = w.gl_stat();
+  const TGL_VIEW& v = gl.slot[0].view;
+  const QColor bg = QColor::fromRgbF(v.background[0], v.background[1], v.background[2]);
+  auto off_background = [&] {
+    const QImage img = gl.grab(0).convertToFormat(QImage::Format_RGB32);
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) {
+        const QColor c(img.pixel(x, y));
+        n += std::abs(c.red() - bg.red()) + std::abs(c.green() - bg.green()) +
+                     std::abs(c.blue() - bg.blue()) > 6;
+      }
+    return n;
+  };
+  ASSERT_GT(off_background(), 100);  // the sample's path, work and tool
+
+  bool asked = false;
+  on_next_modal(&w, nullptr, [&](QWidget* d) {
+    auto* chooser = qobject_cast<TFILE_SELECTION*>(d);
+    if (!chooser) {
+      ADD_FAILURE() << "not the file chooser: " << d->metaObject()->className();
+      d->close();
+      return;
+    }
+    asked = true;
+    chooser->ed_file->SetText(std::string("EMPTY.NC"));
+    chooser->accept();
+  });
+  choose(w, "File1", "Open1");
+  ASSERT_TRUE(asked);
+  QTest::qWait(50);
+  EXPECT_EQ(s.nc().line_count, 0);
+  EXPECT_EQ(s.nc().file_name, "EMPTY.NC");
+  EXPECT_EQ(plat::from_qstring(panel.windowTitle()), "controler");
+  EXPECT_EQ(plat::from_qstring(panel.stat[0]->text()), "G54 G17 G98 G91 G00");
+  EXPECT_EQ(off_background(), 0) << "the sample's picture stays";
   EXPECT_TRUE(boxes.shown.empty());
   w.close();
 }
