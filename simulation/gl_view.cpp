@@ -130,7 +130,11 @@ bool gl_mat_invert(const GLMAT4& a, GLMAT4& out) {
 
 bool gl_project(double x, double y, double z, const GLMAT4& model, const GLMAT4& proj,
                 const std::int32_t vp[4], double& wx, double& wy, double& wz) {
-  const GLMAT4 pm = gl_mat_mul(proj, model);
+  return gl_project_pm(x, y, z, gl_mat_mul(proj, model), vp, wx, wy, wz);
+}
+
+bool gl_project_pm(double x, double y, double z, const GLMAT4& pm, const std::int32_t vp[4],
+                   double& wx, double& wy, double& wz) {
   double o[4];
   for (int i = 0; i < 4; ++i)
     o[i] = pm.at(i, 0) * x + pm.at(i, 1) * y + pm.at(i, 2) * z + pm.at(i, 3);

@@ -27,6 +27,10 @@ bool gl_mat_invert(const GLMAT4& a, GLMAT4& out);
 // gluProject / gluUnProject: window x and y in pixels (origin bottom left), window depth 0..1.
 bool gl_project(double x, double y, double z, const GLMAT4& model, const GLMAT4& proj,
                 const std::int32_t viewport[4], double& wx, double& wy, double& wz);
+// gl_project with proj x model made once (gl_mat_mul(proj, model)) for many points: the
+// same results.
+bool gl_project_pm(double x, double y, double z, const GLMAT4& pm, const std::int32_t viewport[4],
+                   double& wx, double& wy, double& wz);
 bool gl_unproject(double wx, double wy, double wz, const GLMAT4& model, const GLMAT4& proj,
                   const std::int32_t viewport[4], double& x, double& y, double& z);
 

@@ -181,41 +181,56 @@ struct WinPt {
   double x, y, z;
 };
 
+// A polygon of a face clipped to the pick square: a face's 4 corners and one more per side
+// of the square (its projection is convex); room for more all the same.
+struct WinPoly {
+  std::array<WinPt, 16> v;
+  int n = 0;
+  void add(const WinPt& p) {
+    if (n < static_cast<int>(v.size())) v[static_cast<std::size_t>(n++)] = p;
+  }
+};
+
 // Clips a polygon in window space to the square; depth is interpolated linearly, which is
 // exact for a plane face.
-std::vector<WinPt> clip_to_square(std::vector<WinPt> poly, double x0, double y0, double x1,
-                                  double y1) {
+WinPoly clip_to_square(WinPoly poly, double x0, double y0, double x1, double y1) {
   auto clip = [&](auto inside, auto cross) {
-    std::vector<WinPt> out;
-    for (std::size_t i = 0; i < poly.size(); ++i) {
-      const WinPt& a = poly[i];
-      const WinPt& b = poly[(i + 1) % poly.size()];
+    WinPoly out;
+    for (int i = 0; i < poly.n; ++i) {
+      const WinPt& a = poly.v[static_cast<std::size_t>(i)];
+      const WinPt& b = poly.v[static_cast<std::size_t>((i + 1) % poly.n)];
       const bool ia = inside(a), ib = inside(b);
-      if (ia) out.push_back(a);
-      if (ia != ib) out.push_back(cross(a, b));
+      if (ia) out.add(a);
+      if (ia != ib) out.add(cross(a, b));
     }
-    poly = std::move(out);
+    poly = out;
   };
   auto lerp = [](const WinPt& a, const WinPt& b, double t) {
     return WinPt{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
   };
   clip([&](const WinPt& p) { return p.x >= x0; },
        [&](const WinPt& a, const WinPt& b) { return lerp(a, b, (x0 - a.x) / (b.x - a.x)); });
-  if (poly.empty()) return poly;
+  if (poly.n == 0) return poly;
   clip([&](const WinPt& p) { return p.x <= x1; },
        [&](const WinPt& a, const WinPt& b) { return lerp(a, b, (x1 - a.x) / (b.x - a.x)); });
-  if (poly.empty()) return poly;
+  if (poly.n == 0) return poly;
   clip([&](const WinPt& p) { return p.y >= y0; },
        [&](const WinPt& a, const WinPt& b) { return lerp(a, b, (y0 - a.y) / (b.y - a.y)); });
-  if (poly.empty()) return poly;
+  if (poly.n == 0) return poly;
   clip([&](const WinPt& p) { return p.y <= y1; },
        [&](const WinPt& a, const WinPt& b) { return lerp(a, b, (y1 - a.y) / (b.y - a.y)); });
   return poly;
 }
 
-bool project(const TGL_VIEW& v, const VEC3& p, WinPt& out) {
-  return gl_project(p.x, p.y, p.z, v.model, v.proj, v.kept_viewport, out.x, out.y, out.z);
-}
+// The view's projection, its matrices multiplied once.
+struct Projector {
+  explicit Projector(const TGL_VIEW& v) : pm(gl_mat_mul(v.proj, v.model)), vp(v.kept_viewport) {}
+  bool operator()(const VEC3& p, WinPt& out) const {
+    return gl_project_pm(p.x, p.y, p.z, pm, vp, out.x, out.y, out.z);
+  }
+  GLMAT4 pm;
+  const std::int32_t* vp;
+};
 
 }  // namespace
 
@@ -225,6 +240,12 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
   double best = HUGE_VAL;
   int name = -1;
   std::vector<TCELL_FACE> faces;
+  struct Cached {
+    WinPt p{};
+    std::uint8_t state = 0;  // 0 not yet, 1 projected, 2 not projectable
+  };
+  std::vector<Cached> cache;
+  const Projector project(v);
   for (int wn = 0; wn < WORK_MAX; ++wn) {
     const TWORK_DATA& w = m.works[wn];
     if (!w.in_use || !w.visible || w.nx <= 0 || w.ny <= 0) continue;
@@ -232,6 +253,10 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
         w.ys.size() < static_cast<std::size_t>(w.ny + 1))
       continue;
     const TCELL_LATTICE L = work_cell_lattice(w, m.mesh_mode);
+    // The lattice line of each grid line, -1 for one that is not drawn.
+    std::vector<int> lat_x(static_cast<std::size_t>(w.nx + 1), -1), lat_y(static_cast<std::size_t>(w.ny + 1), -1);
+    for (std::size_t k = 0; k < L.ix.size(); ++k) lat_x[static_cast<std::size_t>(L.ix[k])] = static_cast<int>(k);
+    for (std::size_t k = 0; k < L.iy.size(); ++k) lat_y[static_cast<std::size_t>(L.iy[k])] = static_cast<int>(k);
     for (const TCELL_TILE& t : work_cell_tiles(L, 0)) {
       // The tile's box on the screen.
       const float bx[2] = {w.xs[L.ix[std::max(0, t.i0 - 1)]], w.xs[L.ix[t.i1]]};
@@ -241,7 +266,7 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
       bool all = true;
       for (int k = 0; k < 8; ++k) {
         WinPt p;
-        if (!project(v, VEC3{bx[k & 1], by[(k >> 1) & 1], bz[(k >> 2) & 1]}, p)) {
+        if (!project(VEC3{bx[k & 1], by[(k >> 1) & 1], bz[(k >> 2) & 1]}, p)) {
           all = false;
           break;
         }
@@ -253,25 +278,41 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
       if (all && (sx1 < x0 || sx0 > x1 || sy1 < y0 || sy0 > y1)) continue;
       faces.clear();
       for_each_tile_cell(t, 0, [&](int i, int j) { work_cell_faces(w, L, i, j, faces); });
+      // Each point of the tile is projected once, on top and at the bottom: a point is a
+      // corner of up to six triangles and four walls.
+      const int li0 = std::max(0, t.i0 - 1), lj0 = std::max(0, t.j0 - 1);
+      const int span = t.i1 - li0 + 1;
+      cache.assign(static_cast<std::size_t>(span) * static_cast<std::size_t>(t.j1 - lj0 + 1) * 2,
+                   Cached{});
+      auto point = [&](std::int32_t g, bool bottom, WinPt& out) {
+        const int gx = g % (w.nx + 1), gy = g / (w.nx + 1);
+        const int li = lat_x[static_cast<std::size_t>(gx)] - li0;
+        const int lj = lat_y[static_cast<std::size_t>(gy)] - lj0;
+        const VEC3 p{w.xs[gx], w.ys[gy], bottom ? w.bottom_z : w.grid[g].z};
+        if (li < 0 || li >= span || lj < 0 || lj > t.j1 - lj0) return project(p, out);
+        Cached& c = cache[(static_cast<std::size_t>(lj) * span + li) * 2 + bottom];
+        if (c.state == 0) c.state = project(p, c.p) ? 1 : 2;
+        out = c.p;
+        return c.state == 1;
+      };
       for (const TCELL_FACE& f : faces) {
         if (f.colour < 0 || w.grid[f.colour].mark < 0) continue;  // only cut faces
         std::array<WinPt, 4> corner;
         int n = 0;
         bool ok = true;
-        auto put = [&](const VEC3& p) {
-          ok = ok && project(v, p, corner[static_cast<std::size_t>(n)]);
+        auto put = [&](std::int32_t g, bool bottom) {
+          ok = ok && point(g, bottom, corner[static_cast<std::size_t>(n)]);
           ++n;
         };
-        const VEC3 a = work_grid_point(w, f.a), b = work_grid_point(w, f.b);
         if (f.kind == TCELL_FACE::Top) {
-          put(a);
-          put(b);
-          put(work_grid_point(w, f.c));
+          put(f.a, false);
+          put(f.b, false);
+          put(f.c, false);
         } else {
-          put(a);
-          put(b);
-          put(VEC3{b.x, b.y, w.bottom_z});
-          put(VEC3{a.x, a.y, w.bottom_z});
+          put(f.a, false);
+          put(f.b, false);
+          put(f.b, true);
+          put(f.a, true);
         }
         if (!ok) continue;
         // Most faces lie wholly beside the square: no clipping for them.
@@ -283,9 +324,12 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
           fy1 = std::max(fy1, corner[static_cast<std::size_t>(k)].y);
         }
         if (fx1 < x0 || fx0 > x1 || fy1 < y0 || fy0 > y1) continue;
-        std::vector<WinPt> poly(corner.begin(), corner.begin() + n);
-        const std::vector<WinPt> in = clip_to_square(std::move(poly), x0, y0, x1, y1);
-        for (const WinPt& p : in) {
+        WinPoly poly;
+        for (int k = 0; k < n; ++k) poly.v[static_cast<std::size_t>(k)] = corner[static_cast<std::size_t>(k)];
+        poly.n = n;
+        const WinPoly in = clip_to_square(poly, x0, y0, x1, y1);
+        for (int k = 0; k < in.n; ++k) {
+          const WinPt& p = in.v[static_cast<std::size_t>(k)];
           if (p.z < 0 || p.z > 1) continue;
           if (p.z < best) {
             best = p.z;
