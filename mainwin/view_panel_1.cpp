@@ -119,6 +119,7 @@ void Tview_panel::gl_set_angles(float rot_z, float rot_x) {
 void Tview_panel::set_mouse_mode(int mode) { view_->mouse().mode = mode; }
 
 int Tview_panel::draw_data(int mode) { return view_->draw_data(mode); }
+void Tview_panel::turn_tool() { view_->turn_tool(); }
 
 bool Tview_panel::zoom_by_factor(double f) { return view_->zoom_by_factor(f); }
 

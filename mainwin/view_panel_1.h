@@ -30,6 +30,7 @@ class Tview_panel : public QObject, public TVLM_view_ui {
   void gl_set_angles(float rot_z, float rot_x) override;
   void set_mouse_mode(int mode) override;
   int draw_data(int mode) override;
+  void turn_tool() override;
   bool zoom_by_factor(double f) override;
   bool draw_step(NCD_DATA& d, int mode) override;
   void fit_scale(int arg) override;

@@ -384,7 +384,11 @@ bool TVLM_sim_commands::Timer1Timer() {
     check_timer();
     return false;
   }
-  ui_.view().draw_data(5);
+  // Blinking marks redraw the works; a turning tool alone is drawn over the kept picture.
+  if (s_.mat->blink && s_.disp.SIM_VIS_WORK && damage_)
+    ui_.view().draw_data(5);
+  else
+    ui_.view().turn_tool();
   return true;
 }
 

@@ -59,6 +59,9 @@ class TVLM_view_ui {
   // Every redraw of the 3D view (modes of draw_data: 2 path, 4 full, 16 location); the
   // stepping modes (6, 11, 12) give 1 when the step stopped on damage, else 0.
   virtual int draw_data(int mode) = 0;
+  // The turning tool drawn anew over the kept picture of the last full redraw (the
+  // timer's turn of the tool), or a blink redraw (mode 5) when there is none.
+  virtual void turn_tool() = 0;
   // Multiplies the 3D view's zoom (the controller's zoom buttons); false when refused.
   virtual bool zoom_by_factor(double f) = 0;
   // A drawn simulation step of the listing (modes 6 and 11): true when it ended.

@@ -330,6 +330,7 @@ int TVLM_view::draw_data(int mode) {
 int TVLM_view::run_mode(int mode) {
   NCD_DATA& d = s_.nc();
   const Tdisp_status& disp = s_.disp;
+  turn_kept_ = false;  // a full drawing keeps its picture anew
   switch (mode) {
     case 2:
     case 4:
@@ -417,10 +418,22 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
   const bool keep = id != slot_;
   if (works_shown()) {
     m.tool_spin = disp.SIM_TOOL_ROTATE;
-    m.spin_angle = (d.exec.spindle == 3 || d.exec.spindle == 4)
-                       ? static_cast<float>(360 - (plat::tick_ms() / 25) % 360)
-                       : 0.0f;
+    m.spin_angle = spin_angle();
     const int t = disp.SIM_SEETH_LV_WORK;
+    plat::GlSurface* sf = gl_.slot[id].surface ? gl_.slot[id].surface->gl_surface() : nullptr;
+    if (id == slot_ && win && sf && tool_turns_over_opaque_works()) {
+      // The picture without the turning tool stays in the back buffer with its depth; the
+      // tool goes over it into the front buffer, now and at each turn of the timer.
+      const std::int32_t tools = m.tpm_count;
+      m.tpm_count = 0;
+      DRAW_ALL_WORK(m, 1, tool_pos_, t, t, gl_, id, work_view_key(id));
+      m.tpm_count = tools;
+      draw_path(id, win, limit, true);
+      gl_.draw_to_back_buffer(id);
+      turn_kept_ = sf->keep_depth();
+      show_turning_tool(*sf);
+      return true;
+    }
     DRAW_ALL_WORK(m, 1, tool_pos_, t, t, gl_, id, work_view_key(id));
     draw_path(id, win, limit, true);
     draw_tool_at_pos(id, keep, tool_pos_);
@@ -446,6 +459,66 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
     gl_.flush2(win, id, "draw_ALL_and_SWAP_forSIM2 - 4 ");
   }
   return true;
+}
+
+float TVLM_view::spin_angle() const {
+  const int sp = s_.nc().exec.spindle;
+  return (sp == 3 || sp == 4) ? static_cast<float>(360 - (plat::tick_ms() / 25) % 360) : 0.0f;
+}
+
+bool TVLM_view::tool_turns_over_opaque_works() const {
+  const Tmat& m = *s_.mat;
+  if (!m.tool_spin || spin_angle() == 0 || m.tpm_count <= 0 || m.tool_mode == 0 ||
+      m.see_through_tool)
+    return false;
+  for (const TWORK_DATA& w : m.works) {
+    if (!w.in_use || !w.visible || (w.jig && !m.show_jigs)) continue;
+    if ((m.see_through_works && !w.jig) || w.see_through) return false;
+  }
+  return true;
+}
+
+void TVLM_view::show_turning_tool(plat::GlSurface& sf) {
+  Tmat& m = *s_.mat;
+  sf.copy_back_to_front();
+  gl_.draw_to_front_buffer(slot_);
+  glDisable(GL_CULL_FACE);
+  glFrontFace(GL_CCW);
+  glDepthMask(GL_TRUE);
+  glEnable(GL_DEPTH_TEST);
+  m.blend = 0;
+  DRAW_TOOL_BODY(m, tool_pos_);
+  draw_tool_at_pos(slot_, false, tool_pos_);
+  glDisable(GL_CLIP_PLANE0);
+  glDisable(GL_CLIP_PLANE1);
+  gl_.flush2(win_, slot_, "draw_ALL_and_SWAP_forSIM2 - 5 ");
+  gl_.draw_to_back_buffer(slot_);
+}
+
+void TVLM_view::turn_tool() {
+  // A stopped spindle leaves the tool as the last drawing drew it.
+  if (busy_ || spin_angle() == 0) return;
+  const NCD_DATA& d = s_.nc();
+  plat::GlSurface* sf =
+      gl_.slot[slot_].surface ? gl_.slot[slot_].surface->gl_surface() : nullptr;
+  if (!turn_kept_ || resize_pending_ || !sf || !win_ || d.line_count <= 0 || !d.run_done || !works_shown() ||
+      !tool_turns_over_opaque_works()) {
+    draw_data(5);
+    return;
+  }
+  plat::BusyGuard busy;
+  busy_ = true;
+  if (!gl_.setup(win_, slot_, false, GL_VIEW_RENDER) || !sf->restore_depth()) {
+    turn_kept_ = false;
+    busy_ = false;
+    return;
+  }
+  s_.mat->spin_angle = spin_angle();
+  set_clip_planes(slot_);
+  show_turning_tool(*sf);
+  ++turns_;
+  busy_ = false;
+  make_readout_text(s_.disp.VIS_LOC_FLAG != 0);
 }
 
 // draw_data_with_WORK_2( 1 ): the scene, the works and the run's stored feed moves in grey
@@ -920,6 +993,7 @@ int TVLM_view::click_entity2(int x, int y) {
 void TVLM_view::resized(int width, int height) {
   gl_.set_GL_view_area(slot_, width, height, 3, 3, 3, 3);
   resize_pending_ = true;
+  turn_kept_ = false;
 }
 
 void TVLM_view::paint() {

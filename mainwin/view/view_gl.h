@@ -61,6 +61,9 @@ class TVLM_view {
   int draw_data(int mode);
   // A drawn step of the listing (modes 6 and 11): true when the run ended or stopped.
   bool draw_step(int mode);
+  // The turning tool over the kept picture of the last full redraw, drawn into the front
+  // buffer; without a kept picture a blink redraw (mode 5) makes one.
+  void turn_tool();
   // Fits path and works into the panel; `reset` also puts the view angles back.
   void fit_scale(bool reset);
   // Multiplies the zoom (the controller's zoom buttons).
@@ -79,6 +82,8 @@ class TVLM_view {
   // Blocks stepped by path drawings and picks since the view was made (tests count the
   // re-runs of the interpreter by it).
   std::uint64_t stepped_blocks() const { return stepped_; }
+  // Turns of the tool drawn over the kept picture (tests count them).
+  std::uint64_t tool_turns() const { return turns_; }
 
  private:
   class MouseHost;
@@ -95,6 +100,12 @@ class TVLM_view {
   void set_clip_planes(int id);
   void draw_path(int id, plat::GlWindow* win, bool limit, bool swap_while);
   void draw_tool_at_pos(int id, bool keep_marker, const float pos[3]);
+  // Whether the works and the tool draw as a turning tool over opaque works only, which the
+  // picture can be kept without.
+  bool tool_turns_over_opaque_works() const;
+  float spin_angle() const;
+  // The back buffer copied to the front, the cutting tool and the holder drawn there.
+  void show_turning_tool(plat::GlSurface& sf);
   void make_readout_text(bool show_text);
   int step_draw(bool single);
   int run_to_end();
@@ -122,6 +133,9 @@ class TVLM_view {
   std::int32_t marker_[2] = {0, 0};
   bool marker_valid_ = false;
   std::uint64_t stepped_ = 0;
+  // The back buffer and the kept depth hold the last full picture without its turning tool.
+  bool turn_kept_ = false;
+  std::uint64_t turns_ = 0;
   // The path of the last full drawing, drawn again while nothing it depends on changed.
   PathRetained retained_;
   // The whole program's extents, for the run and the program they were taken from.

@@ -118,6 +118,10 @@ void GlSurface::free_buffers() {
   glDeleteRenderbuffers(2, color_);
   glDeleteRenderbuffers(1, &depth_);
   glDeleteFramebuffers(1, &fbo_);
+  if (kept_fbo_) glDeleteFramebuffers(1, &kept_fbo_);
+  if (kept_depth_) glDeleteRenderbuffers(1, &kept_depth_);
+  kept_fbo_ = kept_depth_ = 0;
+  depth_kept_ = false;
   fbo_ = 0;
   color_[0] = color_[1] = depth_ = 0;
 }
@@ -169,6 +173,65 @@ void GlSurface::swap() {
   apply_draw_buffer();
   read_buffer(read_mode_);
   present();
+}
+
+void GlSurface::copy_back_to_front() {
+  if (!fbo_) return;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo_);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glDrawBuffer(GL_COLOR_ATTACHMENT1);
+  glBlitFramebuffer(0, 0, w_, h_, 0, 0, w_, h_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  apply_draw_buffer();
+  read_buffer(read_mode_);
+}
+
+bool GlSurface::keep_depth() {
+  if (!fbo_) return false;
+  if (!kept_fbo_) {
+    glGenFramebuffers(1, &kept_fbo_);
+    glGenRenderbuffers(1, &kept_depth_);
+    glBindRenderbuffer(GL_RENDERBUFFER, kept_depth_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w_, h_);
+    glBindFramebuffer(GL_FRAMEBUFFER, kept_fbo_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, kept_depth_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              kept_depth_);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    const bool ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    apply_draw_buffer();
+    read_buffer(read_mode_);
+    if (!ok) {
+      glDeleteFramebuffers(1, &kept_fbo_);
+      glDeleteRenderbuffers(1, &kept_depth_);
+      kept_fbo_ = kept_depth_ = 0;
+      return false;
+    }
+  }
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, kept_fbo_);
+  glBlitFramebuffer(0, 0, w_, h_, 0, 0, w_, h_, GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT,
+                    GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  apply_draw_buffer();
+  read_buffer(read_mode_);
+  depth_kept_ = true;
+  return true;
+}
+
+bool GlSurface::restore_depth() {
+  if (!fbo_ || !kept_fbo_ || !depth_kept_) return false;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, kept_fbo_);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo_);
+  glBlitFramebuffer(0, 0, w_, h_, 0, 0, w_, h_, GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT,
+                    GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  apply_draw_buffer();
+  read_buffer(read_mode_);
+  return true;
 }
 
 void GlSurface::present() {

@@ -52,6 +52,11 @@ class GlSurface {
   void swap();
   // Copies the front attachment into the window and shows it (no-op off-screen).
   void present();
+  // Copies back to front without presenting.
+  void copy_back_to_front();
+  // Keeps a copy of the depth (and stencil) buffer, and puts it back; false without one.
+  bool keep_depth();
+  bool restore_depth();
 
   // Reads one attachment (GL_FRONT or GL_BACK) into an image, top row first.
   QImage grab(GLenum which = GL_FRONT);
@@ -71,6 +76,8 @@ class GlSurface {
   GLuint fbo_ = 0;
   GLuint color_[2] = {0, 0};  // 0 back, 1 front
   GLuint depth_ = 0;
+  GLuint kept_fbo_ = 0, kept_depth_ = 0;  // the kept copy of the depth buffer
+  bool depth_kept_ = false;
   int w_ = 0, h_ = 0;
   GLenum draw_mode_ = GL_BACK;
   GLenum read_mode_ = GL_BACK;

@@ -502,3 +502,57 @@ TEST(VelmorMachinist, AnEmptyFileIsShownAsAnEmptyProgram) {
   EXPECT_TRUE(boxes.shown.empty());
   w.close();
 }
+
+// With the spindle turning, the timer turns the tool over the kept picture: no path is run
+// again and nothing but the tool changes on the screen.
+TEST(VelmorMachinist, TheTurningToolRedrawsOnlyTheTool) {
+  Folders f;
+  plat::ScriptedMessageBoxes boxes;
+  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
+  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
+  Tvelmor w;
+  w.set_start_file(f.work / "SAMPLE01.NC");
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  w.windowHandle()->requestActivate();
+  QTest::qWait(50);
+  TSession& s = w.session();
+  ASSERT_TRUE(s.disp.SIM_TOOL_ROTATE);
+  ASSERT_TRUE(s.disp.SIM_VIS_WORK);
+  Tcontroler& panel = w.sim_panels().panel();
+  NCD_DATA& d = s.nc();
+  {
+    plat::ScriptedInput in;
+    for (int i = 0; i < 30 && d.pos.cur_line < 9; ++i) {
+      QTest::qWait(CONTROLER_DEBOUNCE_MS + 20);
+      click(panel.Btn05_step);
+    }
+  }
+  ASSERT_EQ(d.pos.cur_line, 9);  // G43Z50.H01, the spindle on since line 8
+  ASSERT_EQ(d.exec.spindle, 3);
+  const TVLM_view& view = w.findChild<Tview_panel*>()->view();
+  Tgl_func& gl = w.gl_stat();
+  QTest::qWait(500);  // the first turn keeps the picture
+  const std::uint64_t stepped = view.stepped_blocks(), turns = view.tool_turns();
+  const QImage before = gl.grab(0).convertToFormat(QImage::Format_RGB32);
+  QTest::qWait(700);
+  const QImage after = gl.grab(0).convertToFormat(QImage::Format_RGB32);
+  EXPECT_GE(view.tool_turns(), turns + 2);
+  EXPECT_EQ(view.stepped_blocks(), stepped) << "the path was run again";
+  // Only the tool changes: nothing below its tip (the work, the path) does.
+  const TGL_VIEW& v = gl.slot[0].view;
+  std::int32_t at[2];
+  ASSERT_TRUE(project_3Dpos(v, view.tool_position(), at));
+  ASSERT_EQ(before.size(), after.size());
+  int changed = 0, elsewhere = 0;
+  for (int y = 0; y < before.height(); ++y)
+    for (int x = 0; x < before.width(); ++x) {
+      if (before.pixel(x, y) == after.pixel(x, y)) continue;
+      ++changed;
+      if (y > at[1] + 2) ++elsewhere;
+    }
+  EXPECT_GT(changed, 0) << "the tool did not turn";
+  EXPECT_EQ(elsewhere, 0);
+  EXPECT_TRUE(boxes.shown.empty());
+  w.close();
+}

@@ -37,6 +37,7 @@ struct TVLM_fake_ui : TVLM_frame_ui,
   void gl_set_angles(float, float) override {}
   void set_mouse_mode(int) override {}
   int draw_data(int) override { return 0; }
+  void turn_tool() override {}
   bool zoom_by_factor(double) override { return false; }
   // Without a view a drawn step is a plain step.
   bool draw_step(NCD_DATA& d, int mode) override { return NCD_plain_draw_data(d, mode); }
