@@ -339,7 +339,7 @@ void BM_PlainLoop(benchmark::State& st) {
     const auto t0 = Clock::now();
     for (int guard = 0; guard <= d.pos.total_blocks; ++guard) {
       const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& mv) {
-        if (m.any_work) path_cut_moves(m, mv);
+        if (m.any_work) cut_PATH_only(m, mv);
       });
       if (ended || d.exec.status >= NCD_ST_ERROR || (m.cut_flags_acc & ~1u)) break;
     }

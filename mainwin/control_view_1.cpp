@@ -4,6 +4,8 @@
 
 #include "mainwin/control_view_1.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -437,6 +439,12 @@ void Tcontroler::track_ZChange(QSlider* sender) {
     if (rotate) rotate(z, x, CD_FULL);
     last = pos;
   }
+}
+
+void Tcontroler::show_zoom(double zoom) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%5.3f", zoom);
+  ed_zoom->setText(QString::fromLatin1(buf));
 }
 
 void Tcontroler::set_view_tracks(int track_z, int track_x) {

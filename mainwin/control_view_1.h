@@ -112,6 +112,8 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
   void track_ZChange(QSlider* sender);
   // The rotation bars and their read-outs set from a view preset, without a redraw.
   void set_view_tracks(int track_z, int track_x);
+  // The zoom read-out ed_zoom ("%5.3f").
+  void show_zoom(double zoom);
   // Enter in, or leaving, the abbreviation-limit field; false when the text was refused.
   bool ed_limitterExit();
   bool expanded() const { return expanded_; }

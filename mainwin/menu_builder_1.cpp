@@ -19,20 +19,7 @@ int action_tag(const QAction* a) {
 
 namespace {
 
-const char* menu_name(VLM_place p) {
-  switch (p) {
-    case VLM_place::file: return "File1";
-    case VLM_place::find: return "Find1";
-    case VLM_place::view: return "View1";
-    case VLM_place::tools: return "Tool1";
-    case VLM_place::settings: return "Setting1";
-    case VLM_place::simulation: return "MM_simulation";
-    case VLM_place::help: return "MM_other";
-    case VLM_place::toolbar: return "ToolBar1";
-    case VLM_place::popup: return "p_menu1";
-  }
-  return "";
-}
+const char* menu_name(VLM_place p) { return place_component(p); }
 
 }  // namespace
 

@@ -4,10 +4,12 @@
 
 class QWidget;
 class TVLM_command_table;
+class TVLM_ui;
 class Ttooling_host;
 struct TSession;
 
-// The preview keeps its 2D views between openings; the binding-margin item of the main
-// window ("menu_chk_left" under `parent`) gives and takes the left-margin choice.
+// The preview keeps its 2D views between openings. It starts from the display record
+// (the binding margin DISP_c_T_SET_LEFT_SPACE, the print quality) and writes its choices
+// back into it; the menu marks of margin, quality and 24-bit printing follow.
 void register_preview_commands(TVLM_command_table& t, TSession& s, Ttooling_host& host,
-                               QWidget* parent);
+                               TVLM_ui& ui, QWidget* parent);

@@ -293,6 +293,8 @@ void Tsim_panels::panel_view_tracks(int track_z, int track_x) {
   panel_->set_view_tracks(track_z, track_x);
 }
 
+void Tsim_panels::panel_zoom(double zoom) { panel_->show_zoom(zoom); }
+
 void Tsim_panels::panel_sync_switches() { panel_->Refresh_switches(); }
 
 void Tsim_panels::work_window_point(const std::string& point) {
@@ -433,9 +435,13 @@ void Tsim_panels::set_panel_visible(bool on) { panel_->setVisible(on); }
 void Tsim_panels::set_panel_settings_enabled(bool on) { panel_->pnl2->setEnabled(on); }
 
 void Tsim_panels::enable_main_controls(bool on) {
-  for (const char* name : {"File1", "Find1", "N1", "VLM_maintenance", "NCdata2", "MM_simulation"})
-    if (QMenu* m = main_.menuBar()->findChild<QMenu*>(QString::fromLatin1(name))) m->setEnabled(on);
-  for (QToolBar* t : main_.findChildren<QToolBar*>()) t->setEnabled(on);
+  for (const char* name : work_setup_disabled_components()) {
+    const QString n = QString::fromLatin1(name);
+    if (QMenu* m = main_.menuBar()->findChild<QMenu*>(n)) {
+      m->setEnabled(on);
+      m->menuAction()->setEnabled(on);
+    } else if (QToolBar* t = main_.findChild<QToolBar*>(n)) t->setEnabled(on);
+  }
   ui_.listing().listing_enable(on);
 }
 

@@ -57,6 +57,7 @@ class Tsim_panels : public QObject,
   void panel_reset() override;
   void panel_tool_image() override;
   void panel_view_tracks(int track_z, int track_x) override;
+  void panel_zoom(double zoom) override;
   void panel_sync_switches() override;
   void set_controler_visible(bool on) override { set_panel_visible(on); }
   bool controler_visible() override { return panel_visible(); }

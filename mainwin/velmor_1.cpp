@@ -1,5 +1,8 @@
 // The core records first: Qt's keyword macros (slots) would break their declarations.
 #include "mainwin/core/session.h"
+#include "mainwin/core/work_setting_commands.h"
+#include "simulation/tool_records.h"
+#include "simulation/work_store.h"
 #include "mainwin/view/tool_path_picture.h"
 #include "mainwin/view/view_gl.h"
 #include "mainwin/velmor_1.h"
@@ -87,6 +90,7 @@ Tvelmor::Tvelmor(Tgl_func* gl, QWidget* parent)
   gl_->global_log = &s.debug_list;
   gl_->global_log_on = true;
   init_session(s, plat::data_folder(), plat::desktop_folder());
+  gl_->desktop = plat::utf8_to_cp932(plat::desktop_folder().string());
   s.deb.install();
   setWindowTitle(plat::to_qstring(kCaption));
   write_default_files(s);
@@ -140,14 +144,13 @@ Tvelmor::~Tvelmor() {
 void Tvelmor::build_menus() {
   register_file_commands(*commands_, *session_, ui_, *chooser_);
   auto* tool_lists = new TTOOL_LIST_win_opener(*tool_host_, this);
-  register_tool_list_commands(*commands_, *session_, *tool_host_, *tool_lists);
   tool_windows_->set_tool_list_opener(tool_lists);
   register_tool_setting_commands(*commands_, *session_, ui_, *chooser_, *tool_windows_);
   register_main_commands(*commands_, *session_, ui_);
   register_popup_commands(*commands_, *session_, ui_);
   register_display_commands(*commands_, *session_, ui_);
   register_dialog_commands(*commands_, *session_, ui_);
-  register_preview_commands(*commands_, *session_, *tool_host_, this);
+  register_preview_commands(*commands_, *session_, *tool_host_, ui_, this);
   register_work_setting_commands(*commands_, *session_, ui_, *work_settings_);
   register_copy_out_commands(*commands_, *session_, ui_, *copy_dialogs_);
   const VLM_built_menus built = build_menus_from_table(
@@ -268,6 +271,19 @@ void Tvelmor::FormShow() {
   sync_display_items(s, ui_);
   apply_form_bounds();
   open_view();
+  ui_.view().gl_set_verbose(s.disp.SAVING_OPENGL_DATA != 0);
+  // The caption ends in the version marks of the work store, the tool records, the NC
+  // store and the GL table.
+  std::string marks, gl_mark;
+  Get_mat_Version(marks);
+  marks += Get_WORK_TOOL_HOLDER_Version();
+  get_NCD_unit_mark(marks);
+  Get_Gl_func_Version(gl_mark);
+  ui_.frame().set_caption(std::string(kCaption) + " " + marks + gl_mark);
+  // The start view, with the control panel's track bars at its angles, in the saved
+  // background colour.
+  ui_.view().gl_reset_view();
+  apply_EXTRA_SETUP(s, ui_);
   Redraw_NCD_list(listing_->list());
   if (!start_file_.empty() && !plat::busy()) {
     std::error_code ec;

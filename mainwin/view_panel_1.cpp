@@ -139,3 +139,5 @@ bool Tview_panel::draw_ZU_of_TOOL(int seg, int width, int height,
 TGL_VIEW* Tview_panel::gl_view() { return &gl_.slot[0].view; }
 
 void Tview_panel::gl_set_color24(bool on) { gl_.color24 = on; }
+
+void Tview_panel::gl_set_verbose(bool on) { gl_.verbose = on; }

@@ -39,6 +39,7 @@ class Tview_panel : public QObject, public TVLM_view_ui {
                        std::shared_ptr<const TG2_picture>& out) override;
   TGL_VIEW* gl_view() override;
   void gl_set_color24(bool on) override;
+  void gl_set_verbose(bool on) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* ev) override;

@@ -21,6 +21,7 @@
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 #include "tooling/color_panel.h"
+#include "simulation/work_cells.h"
 #include "simulation/work_file.h"
 #include "tooling/select_work_size_1.h"
 
@@ -565,21 +566,13 @@ bool TWorkSetWin::move_cursor(int dx, int dy) {
   Tmat& m = mat();
   const int w = Get_current_WORK_num();
   if (w < 0 || !m.works[w].in_use) return false;
-  const TWORK_DATA& wk = m.works[w];
   TPICK_CELL& p = m.pick;
   if (p.work != w) {
     p.work = w;
     p.ix = p.iy = 0;
   }
-  const int ix = std::clamp(p.ix + dx, 0, wk.nx);
-  const int iy = std::clamp(p.iy + dy, 0, wk.ny);
-  const bool moved = ix != p.ix || iy != p.iy;
-  p.ix = ix;
-  p.iy = iy;
-  p.x = wk.xs[static_cast<std::size_t>(ix)];
-  p.y = wk.ys[static_cast<std::size_t>(iy)];
-  p.z = wk.grid[static_cast<std::size_t>(wk.nx + 1) * iy + ix].z;
-  if (!moved) return false;
+  const int ix = p.ix, iy = p.iy;
+  if (!MOVE_PICK_POINT(m, dx, dy) || (p.ix == ix && p.iy == iy)) return false;
   host_.draw_data(24);
   char buf[160];
   std::snprintf(buf, sizeof buf, "( %.3f , %.3f , %.3f)", p.x, p.y, p.z);

@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr const char* kNoHelpText = "ヘルプファイルは同梱されていません。";
+
 // The find's calls up, over the window.
 class FindHost : public FIND_HOST {
  public:
@@ -129,4 +131,9 @@ void register_dialog_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) {
   t.add(45, [&] { run_other_exec(s, ui); });
   t.add(VLM_handler::help, 4, [&] { ui.dialogs().show_about(); });
   t.add(VLM_handler::help, 95, [&] { open_help_file(s, "velmor.chm"); });
+  // No help file, home page or mail address comes with this build: the box says so.
+  for (int tag : {96, 97})
+    t.add(VLM_handler::help, tag, [] {
+      plat::message_box(kNoHelpText, "ヘルプ", plat::MB_OK | plat::MB_ICONINFORMATION);
+    });
 }

@@ -27,5 +27,5 @@ bool run_other_exec(TSession& s, TVLM_ui& ui);
 // The help file beside the program; false (and nothing opened) when it is missing.
 bool open_help_file(const TSession& s, const std::string& name);
 
-// Registers Tags 8, 9, 10 and 45 of open1Click and Tags 4 and 95 of the help menu.
+// Registers Tags 8, 9, 10 and 45 of open1Click and Tags 4, 95, 96 and 97 of the help menu.
 void register_dialog_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui);

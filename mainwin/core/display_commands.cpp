@@ -60,10 +60,6 @@ const char* const kPathColorItems[3] = {"menu_path_Fsokudo", "menu_path_Gcode", 
 const char* const kUnitItems[5] = {"menu_unit_1", "menu_unit_2", "menu_unit_3", "menu_unit_4",
                                    "menu_unit_5"};
 
-// The menus and tool bar that the menu-hiding mode hides.
-const char* const kHiddenByMenuMode[] = {
-    "Find1", "N1", "ToolBar1", "New1", "Open1", "N4", "N5", "Save1", "SaveAs1", "N28", "N34",
-    "NCD_COPY_OUT", "N22", "insatu1", "orBMP1", "Exit1"};
 
 void sync_holder_item(TSession& s, TVLM_ui& ui) {
   ui.menus().set_item_visible("menu_vis_holder", s.disp.VIS_TOOL != 0);
@@ -149,7 +145,7 @@ void set_invis_menu_mode(TSession& s, TVLM_ui& ui, bool on) {
       ui.panel().set_controler_visible(true);
     }
   }
-  for (const char* c : kHiddenByMenuMode) ui.menus().set_item_visible(c, !on);
+  for (const char* c : menu_mode_hidden_components()) ui.menus().set_item_visible(c, !on);
   ui.frame().set_menus_hidden(on);
 }
 
@@ -162,6 +158,7 @@ void register_display_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui) 
       if (f.tag == 1) sync_holder_item(s, ui);
       if (f.panel) ui.panel().panel_sync_switches();
       if (f.tag == 7) ui.panel().panel_refresh();
+      if (f.tag == 27) ui.view().gl_set_verbose(v != 0);
       if (f.redraw) ui.view().draw_data(4);
     });
   }

@@ -126,6 +126,8 @@ const std::vector<VLM_menu_item> kItems = {
     // Help.
     {H::help, 4, "MM_Version", "", "バージョン情報...", P::help, S::enabled, ""},
     {H::help, 95, "MM95_HELP", "", "ヘルプ", P::help, S::enabled, ""},
+    {H::help, 96, "MM96_HOME_PAGE", "", "ホームページ", P::help, S::enabled, ""},
+    {H::help, 97, "MM97_MAIL", "", "メールでのお問い合わせ", P::help, S::enabled, ""},
     // Tool bar.
     {H::main, 1, "spbtn_new", "", "新規", P::toolbar, S::enabled, ""},
     {H::main, 2, "spbtn_open", "", "開く", P::toolbar, S::enabled, ""},
@@ -174,14 +176,15 @@ const std::vector<VLM_menu_item> kItems = {
 constexpr int kMainTags[] = {1,  2,  3,  4,  5,  8,  9,  10, 11, 12, 13, 14, 15, 16, 18, 19,
                              20, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36,
                              37, 38, 39, 41, 42, 43, 44, 45, 51, 96, 99};
-constexpr int kPopupTags[] = {1,  2,  3,  4,  5,  6,  8,  10, 11, 12, 13, 14, 15, 16,
-                              17, 18, 19, 20, 21, 22, 33, 34, 35, 36, 37, 38, 39, 40};
+// The hidden selection conversions (15 to 18, 21, 22) have no command.
+constexpr int kPopupTags[] = {1,  2,  3,  4,  5,  6,  8,  10, 11, 12, 13, 14,
+                              19, 20, 33, 34, 35, 36, 37, 38, 39, 40};
 constexpr int kDisplayTags[] = {1,  2,  5,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
                                 19, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34};
 
 constexpr int kSimulationTags[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
                                    12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23};
-constexpr int kHelpTags[] = {4, 95};
+constexpr int kHelpTags[] = {4, 95, 96, 97};
 
 template <std::size_t N>
 bool in(const int (&tags)[N], int tag) {
@@ -207,6 +210,47 @@ bool tag_has_command(VLM_handler h, int tag) {
     case VLM_handler::help: return in(kHelpTags, tag);
   }
   return false;
+}
+
+const char* place_component(VLM_place p) {
+  switch (p) {
+    case VLM_place::file: return "File1";
+    case VLM_place::find: return "Find1";
+    case VLM_place::view: return "View1";
+    case VLM_place::tools: return "Tool1";
+    case VLM_place::settings: return "Setting1";
+    case VLM_place::simulation: return "MM_simulation";
+    case VLM_place::help: return "MM_other";
+    case VLM_place::toolbar: return "ToolBar1";
+    case VLM_place::popup: return "p_menu1";
+  }
+  return "";
+}
+
+bool menu_component_built(std::string_view name) {
+  if (find_menu_item(name)) return true;
+  for (VLM_place p : {VLM_place::file, VLM_place::find, VLM_place::view, VLM_place::tools,
+                      VLM_place::settings, VLM_place::simulation, VLM_place::help,
+                      VLM_place::toolbar})
+    if (name == place_component(p)) return true;
+  return false;
+}
+
+// Everything that could change the program or the simulation position the set-up keeps.
+const std::vector<const char*>& work_setup_disabled_components() {
+  static const std::vector<const char*> k = {"File1", "Find1", "View1", "Tool1", "Setting1",
+                                             "MM_simulation", "ToolBar1"};
+  return k;
+}
+
+const std::vector<const char*>& menu_mode_hidden_components() {
+  static const std::vector<const char*> k = {
+      "Find1",          "Setting1",       "ToolBar1",       "New1",          "Open1",
+      "N4",             "N5",             "Save1",          "SaveAs1",       "N34",
+      "MM_20_subpro_out", "MM_33_G91",    "MM_34_G90",      "MM_35_ROTATE",  "MM_36_MOVE",
+      "MM_37_X_MIRROR", "MM_38_Y_MIRROR", "MM_39_ROTATE_90", "MM_40_ROTATE_180", "Print1",
+      "orBMP1",         "Exit1"};
+  return k;
 }
 
 const char* place_caption(VLM_place p) {

@@ -43,3 +43,15 @@ bool tag_has_command(VLM_handler h, int tag);
 
 // The menus' captions, by place.
 const char* place_caption(VLM_place p);
+// The component name of a place's menu ("File1", ...), the tool bar's ("ToolBar1") and the
+// listing pop-up's ("p_menu1").
+const char* place_component(VLM_place p);
+// Whether the window builds a component of this name from the table: an item, a menu or the
+// tool bar.
+bool menu_component_built(std::string_view name);
+
+// What the automatic work set-up disables while its window is open: the menus and the tool
+// bar (the listing goes with them).
+const std::vector<const char*>& work_setup_disabled_components();
+// What the menu-hiding mode hides: menus, the tool bar and File menu items.
+const std::vector<const char*>& menu_mode_hidden_components();

@@ -6,7 +6,7 @@
 #include "common/ats_func.h"
 #include "simulation/gl_view.h"
 
-PathStipple path_line_style(int style, double factor) {
+PathStipple set_line_style(int style, double factor) {
   PathStipple s;
   double f = std::isfinite(factor) ? factor : 1.0;
   s.factor = std::clamp(float_round_to_int(std::clamp(f, -1.0, 1000.0)), 1, 255);
@@ -98,7 +98,7 @@ void PathEmitter::use_key(KeyKind kind, float value, const std::uint8_t* rgb, in
   cur_.rgba[3] = 128;
   cur_.width = static_cast<float>(std::max(1, opt_.thick ? r.width : r.p_width));
   cur_.point_size = 1;
-  cur_.stipple = path_line_style(r.style, opt_.style_factor);
+  cur_.stipple = set_line_style(r.style, opt_.style_factor);
   sink_.style(cur_);
 }
 
@@ -166,7 +166,7 @@ void PathEmitter::emit_arc(const PathPoint& a, const PathPoint& b, const PathPoi
   sink_.strip(arc_);
 }
 
-void PathEmitter::vertices(const PathMove& m, Comp comp) {
+void PathEmitter::make_PATH_points(const PathMove& m, Comp comp) {
   if (m.kind == PathMoveKind::cw || m.kind == PathMoveKind::ccw)
     emit_arc(m.start, m.end, m.centre, m.kind == PathMoveKind::cw, m.plane);
   else
@@ -190,19 +190,19 @@ void PathEmitter::vertices(const PathMove& m, Comp comp) {
   if (comp == Comp::styled) sink_.style(in_force);
 }
 
-void PathEmitter::draw(const PathMove& m) {
+void PathEmitter::draw_PATH_seg(const PathMove& m) {
   if (!select(m)) return;
-  vertices(m, Comp::styled);
+  make_PATH_points(m, Comp::styled);
 }
 
-void PathEmitter::pick(const PathMove& m) {
+void PathEmitter::draw_PATH_pick(const PathMove& m) {
   if (m.kind == PathMoveKind::none) return;
   if (m.kind == PathMoveKind::cycle) {
     if (path_cycle_step_hidden(m.cycle_step)) return;
     if (opt_.hide_rapid && path_cycle_step_rapid(m.cycle_step)) return;
   }
   if (m.kind == PathMoveKind::rapid && opt_.hide_rapid) return;
-  vertices(m, Comp::plain);  // the picker takes no styles
+  make_PATH_points(m, Comp::plain);  // the picker takes no styles
 }
 
 void PathEmitter::mark(const PathMove& m) {
@@ -215,6 +215,6 @@ void PathEmitter::mark(const PathMove& m) {
   PathStyle s = cur_;
   s.width = 2;
   sink_.style(s);
-  vertices(m, Comp::none);
+  make_PATH_points(m, Comp::none);
   sink_.style(in_force);
 }

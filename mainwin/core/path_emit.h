@@ -55,7 +55,7 @@ struct PathStipple {
 };
 // Style 1..4 give 0x00FF, 0x0F0F, 0x0303, 0x0001; any other style is solid. The repeat
 // factor is rounded and held within 1..255.
-PathStipple path_line_style(int style, double factor);
+PathStipple set_line_style(int style, double factor);
 
 struct PathStyle {
   std::uint8_t rgba[4] = {255, 255, 255, 128};
@@ -108,9 +108,9 @@ class PathEmitter {
   // Forget the colour in force (before each drawing).
   void reset() { key_kind_ = KeyNone; }
   // The move in the colouring mode of the options.
-  void draw(const PathMove& m);
+  void draw_PATH_seg(const PathMove& m);
   // The move's vertices with no colour or width change (picking).
-  void pick(const PathMove& m);
+  void draw_PATH_pick(const PathMove& m);
   // The move once more in width 2 and the colour in force (the current-move mark).
   void mark(const PathMove& m);
   // The band row (1..n) of a feed: the first band whose limit is not below it, else the last.
@@ -123,7 +123,7 @@ class PathEmitter {
   void use_tool(const PathMove& m);
   bool select(const PathMove& m);  // colour for the move; false: draw nothing
   enum class Comp { none, styled, plain };  // compensated segments: left out, marked, bare
-  void vertices(const PathMove& m, Comp comp);
+  void make_PATH_points(const PathMove& m, Comp comp);
   void emit_arc(const PathPoint& a, const PathPoint& b, const PathPoint& c, bool cw,
                 PathPlane plane);
   PathPoint shown(const PathPoint& p) const { return {p.x, p.y, p.z + opt_.z_offset}; }

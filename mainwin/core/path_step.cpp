@@ -84,7 +84,7 @@ PathMove path_move_of_step(const NCD_DATA& d, const NCD_STEP_MOVES& moves) {
   return p;
 }
 
-bool path_cut_moves(Tmat& mat, const NCD_STEP_MOVES& moves) {
+bool cut_PATH_only(Tmat& mat, const NCD_STEP_MOVES& moves) {
   for (int i = 0; i < moves.count && i < NCD_STEP_MOVES_MAX; ++i) {
     const NCD_MOVE& m = moves.m[static_cast<size_t>(i)];
     switch (m.kind) {

@@ -19,7 +19,7 @@ PathMove path_move_of_step(const NCD_DATA& d, const NCD_STEP_MOVES& moves);
 // (move kind 0 rapid, 1 feed), arcs through the arc cutter of their plane. Cutting ignores
 // the path display switches, so a hidden rapid still cuts. False when the abort flag of the
 // works is set afterwards.
-bool path_cut_moves(Tmat& m, const NCD_STEP_MOVES& moves);
+bool cut_PATH_only(Tmat& m, const NCD_STEP_MOVES& moves);
 
 // One block of the interpreter (STEP_NCD sub-move by sub-move, so each sub-move of a canned
 // cycle is seen), handing the moves of every step to `each`. True ("ended") as STEP_NCD.

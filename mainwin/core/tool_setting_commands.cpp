@@ -61,6 +61,21 @@ void visible_TOOL_HOLDER_SET(TSession& s, TVLM_ui& ui, Ttool_settings_window& w,
             " が指定されました。");
     return;
   }
+  // The control panel is out of the way and the current folder comes back afterwards.
+  const bool panel_shown = ui.panel().controler_visible();
+  ui.panel().set_controler_visible(false);
+  std::error_code ec;
+  const fs::path folder = fs::current_path(ec);
+  struct Restore {
+    TVLM_ui& ui;
+    bool panel_shown;
+    const fs::path& folder;
+    ~Restore() {
+      if (panel_shown) ui.panel().set_controler_visible(true);
+      std::error_code e;
+      if (!folder.empty()) fs::current_path(folder, e);
+    }
+  } restore{ui, panel_shown, folder};
   auto m = std::make_unique<TTOOL_HOLDER_tmp>();
   if (!kougu_list_up(s, ui, *m)) return;
   const std::string caption = s.nc().run.summary + " : " + s.file.status;
@@ -159,6 +174,7 @@ void register_tool_setting_commands(TVLM_command_table& t, TSession& s, TVLM_ui&
                                     Tpath_color_dialog& colors, Tcolor_code_dialog& pick) {
   t.add(VLM_handler::list_popup, 6, [&s, &ui, &pick] { insert_dummy_color(s, ui, pick); });
   t.add(18, [&s, &ui, &tools] { visible_TOOL_HOLDER_SET(s, ui, tools, 0); });
+  t.add(51, [&s, &ui, &tools] { visible_TOOL_HOLDER_SET(s, ui, tools, 51); });
   t.add(28, [&s, &ui, &tools, &chooser] { MainMenu_setup_magazine(s, ui, tools, chooser, 28); });
   t.add(29, [&s, &ui, &tools, &chooser] { MainMenu_setup_magazine(s, ui, tools, chooser, 29); });
   t.add(19, [&s, &ui, &colors] { open_path_color_set(s, ui, colors, 3); });

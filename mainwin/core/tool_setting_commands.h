@@ -40,7 +40,7 @@ void open_path_color_set(TSession& s, TVLM_ui& ui, Tpath_color_dialog& dlg, int 
 // above the current line. False when cancelled or nothing was inserted.
 bool insert_dummy_color(TSession& s, TVLM_ui& ui, Tcolor_code_dialog& pick);
 
-// Tags 18 tool set-up, 28 apply a magazine, 29 edit a magazine, 19 path colours, and pop-up
+// Tags 18 tool set-up, 51 tool list, 28 apply a magazine, 29 edit a magazine, 19 path colours, and pop-up
 // Tag 6.
 void register_tool_setting_commands(TVLM_command_table& t, TSession& s, TVLM_ui& ui,
                                     TVLM_file_chooser& chooser, Ttool_settings_window& tools,

@@ -148,7 +148,10 @@ void ViewMouse::pick_work(int x, int y) {
   const ViewWorkPick p = host_.pick_work(x, y);
   if (!p.found) return;
   const std::string damage = view_damage_text(p.damage);
-  if (seekable(p.mark)) host_.seek_line(p.mark);
+  if (seekable(p.mark)) {
+    host_.seek_line(p.mark);
+    host_.range_from_tool_start();
+  }
   host_.set_tool_position({p.x, p.y, p.z});
   host_.draw_data(4);
   host_.refresh_panels();

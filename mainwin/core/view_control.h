@@ -85,6 +85,8 @@ class ViewMouseHost {
   virtual ViewWorkPick pick_cell(const PathPoint& /*p*/) { return {}; }
   // The drawn range becomes the program's top to the current block.
   virtual void range_from_top() {}
+  // The drawn range becomes the first block of the tool in force to the current block.
+  virtual void range_from_tool_start() {}
   // The work window: its point read-out "( x , y , z)" (and caption), and its text box.
   virtual void show_measured(const std::string& /*point*/) {}
   virtual void show_cell_text(const std::string& /*text*/) {}

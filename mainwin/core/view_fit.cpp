@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "common/stroke_font.h"
+#include "mainwin/core/view_control.h"
+
 namespace {
 
 double diagonal(const ViewBox& b) {
@@ -11,8 +14,9 @@ double diagonal(const ViewBox& b) {
   return std::hypot(b.hi[0] - b.lo[0], b.hi[1] - b.lo[1], b.hi[2] - b.lo[2]);
 }
 
-// The window box (origin top left) of the path box's corners and the axis figure.
-bool window_box(const TGL_VIEW& v, const ViewBox& path, double q, double out[4]) {
+// The window box (origin top left) of the path box's corners, the axis figure and the
+// corners of the dimension texts.
+bool window_box(const TGL_VIEW& v, const ViewBox& path, double q, double dim_px, double out[4]) {
   out[0] = out[1] = 1e300;
   out[2] = out[3] = -1e300;
   auto add = [&](double x, double y, double z) {
@@ -29,12 +33,45 @@ bool window_box(const TGL_VIEW& v, const ViewBox& path, double q, double out[4])
         i & 4 ? path.hi[2] : path.lo[2]);
   for (int i = 0; i < 8; ++i)
     add(i & 1 ? 1.9 * q : -0.2 * q, i & 2 ? 1.9 * q : -0.2 * q, i & 4 ? 1.9 * q : 0);
+  if (dim_px > 0) {
+    const double h = v.pixel_size * dim_px;
+    for (const ViewDimText& t : view_dimension_texts(path, h)) {
+      TStroke_text s;
+      const float hf = static_cast<float>(h);
+      make_3D_text_strokes(t.mode, t.text, s, 0, hf * 0.3f,
+                           hf, VEC3{static_cast<float>(t.x), static_cast<float>(t.y), static_cast<float>(t.z)});
+      // the corners of the text's box
+      double lo[3] = {1e300, 1e300, 1e300}, hi[3] = {-1e300, -1e300, -1e300};
+      auto take = [&](const TStroke_figure& f) {
+        for (int i = 0; i < f.count && i < kStroke_max_points; ++i) {
+          const VEC3& p = f.points[i];
+          const double c[3] = {p.x, p.y, p.z};
+          for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], c[k]), hi[k] = std::max(hi[k], c[k]);
+        }
+      };
+      take(s.figure);
+      for (int g = 0; g < s.count && g < kStroke_text_glyphs; ++g) take(s.glyphs[g]);
+      if (lo[0] > hi[0]) continue;
+      for (int i = 0; i < 8; ++i)
+        add(i & 1 ? hi[0] : lo[0], i & 2 ? hi[1] : lo[1], i & 4 ? hi[2] : lo[2]);
+    }
+  }
   return out[2] >= out[0];
 }
 
 }  // namespace
 
-void view_fit(TGL_VIEW& v, const ViewBox& path_in, const ViewBox& works, double axis_px) {
+std::vector<ViewDimText> view_dimension_texts(const ViewBox& b, double h) {
+  std::vector<ViewDimText> out;
+  if (!b.valid) return out;
+  out.push_back({view_round3_text(b.hi[0] - b.lo[0]), 1, (b.lo[0] + b.hi[0]) / 2, b.lo[1] - 1.5 * h, b.lo[2]});
+  out.push_back({view_round3_text(b.hi[1] - b.lo[1]), 2, b.hi[0] + 0.5 * h, (b.lo[1] + b.hi[1]) / 2, b.lo[2]});
+  out.push_back({view_round3_text(b.hi[2] - b.lo[2]), 3, b.hi[0] + 0.5 * h, b.lo[1], (b.lo[2] + b.hi[2]) / 2});
+  return out;
+}
+
+void fit_scale_ex(TGL_VIEW& v, const ViewBox& path_in, const ViewBox& works, double axis_px,
+                  double dim_px) {
   ViewBox path = path_in;
   if (!path.valid) path = ViewBox{{0, 0, 0}, {0, 0, 0}, true};
   ViewBox all = path;
@@ -61,12 +98,12 @@ void view_fit(TGL_VIEW& v, const ViewBox& path_in, const ViewBox& works, double 
   const double q = 0.7 * v.pixel_size * axis_px;
   const int w = v.panel_w, h = v.panel_h;
   double b[4];
-  if (window_box(v, path, q, b) && w > 10 && h > 10) {
+  if (window_box(v, path, q, dim_px, b) && w > 10 && h > 10) {
     const double rx = (b[2] - b[0]) / (w - 10), ry = (b[3] - b[1]) / (h - 10);
     if (rx > 0 && ry > 0) {
       v.base_scale = static_cast<float>(v.base_scale / std::max(rx, ry));
       build_GL_matrices(v, GL_VIEW_RENDER);
-      window_box(v, path, q, b);  // the box as the new scale shows it
+      window_box(v, path, q, dim_px, b);  // the box as the new scale shows it
     }
   }
   const double ps = static_cast<double>(v.pixel_size) * v.base_scale * v.zoom;

@@ -36,6 +36,18 @@ bool view_tool_radius(TSession& s, int t, float& radius) {
   return false;
 }
 
+double tool_ball_radius(TSession& s, int t) {
+  const TTOOL_HOLDER_tmp& mag = view_tool_magazine(s);
+  for (int i = 0; i < mag.used(); ++i) {
+    const TTTOOL_HOLDER_tmp& slot = mag.slot[static_cast<std::size_t>(i)];
+    if (slot.T_number != t) continue;
+    const int kind = slot.tool.T_category;
+    if (kind == TOOL_KIND_BALL_EM || kind == TOOL_KIND_TAPER_BALL_EM) return std::max(0.0f, slot.tool.radius);
+    return 0;
+  }
+  return 0;
+}
+
 void show_view_tool(TSession& s, int t) {
   int index = -1;
   const TTOOL_HOLDER_tmp& mag = view_tool_magazine(s);

@@ -17,6 +17,9 @@ bool view_tool_radius(TSession& s, int t, float& radius);
 // The program's tool table rebuilt from its tool changes and tool-definition lines.
 void set_TOOL_defs(TSession& s);
 
+// The ball radius of tool t in the tool table (ball and taper-ball end mills), else 0.
+double tool_ball_radius(TSession& s, int t);
+
 // Builds the outline and the cutting shape of tool t: an invalid outline for a slot of
 // kind 0, which cuts with the fallback shape; no shape for a tool without a slot.
 void show_view_tool(TSession& s, int t);

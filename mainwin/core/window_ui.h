@@ -77,6 +77,8 @@ class TVLM_view_ui {
   virtual TGL_VIEW* gl_view() = 0;
   // The 24-bit print switch of the GL context table.
   virtual void gl_set_color24(bool on) = 0;
+  // The verbose log of the GL context table (info and ok lines into the slot logs).
+  virtual void gl_set_verbose(bool on) = 0;
 };
 
 // The NC listing.
@@ -102,6 +104,8 @@ class TVLM_panel_ui {
   virtual void panel_tool_image() = 0;  // the panel's picture of the current tool
   // The control panel's view-angle track bars: track_Z and track_X with their read-outs.
   virtual void panel_view_tracks(int track_z, int track_x) = 0;
+  // The control panel's zoom read-out ed_zoom shows the view's zoom factor.
+  virtual void panel_zoom(double zoom) = 0;
   // The control panel's switches follow the display record (check boxes, path-colour radio,
   // extra-axis read-outs, holder box).
   virtual void panel_sync_switches() = 0;

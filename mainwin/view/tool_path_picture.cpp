@@ -63,7 +63,7 @@ bool run_use(NCD_DATA& d, Tmat& m, int first, int last, bool cut, EscapeWatch& e
   long n = 0;
   while (d.pos.block_count < last) {
     const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& mv) {
-      if (cut) path_cut_moves(m, mv);
+      if (cut) cut_PATH_only(m, mv);
     });
     if (cut && m.abort_flag != 0) return false;
     if (ended || (d.exec.status & NCD_ST_ERROR)) break;

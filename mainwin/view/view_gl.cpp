@@ -10,6 +10,7 @@
 #include "mainwin/core/path_step.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/view_fit.h"
+#include "mainwin/core/view_tool.h"
 #include "mainwin/view/path_gl.h"
 #include "mainwin/view/path_retained.h"
 #include "platform/core/input.h"
@@ -56,6 +57,9 @@ ViewBox works_box(const Tmat& m) {
 }
 
 double axis_pixels(const Tdisp_status& d) { return kAxisFactor * std::max(1.0f, d.XYZ_ORG_height); }
+double dim_pixels(const Tdisp_status& d) { return kDimFactor * std::max(1.0f, d.dim_height); }
+// The dimension texts' height for the fit, 0 when the extents box is not drawn.
+double fit_dim_pixels(const Tdisp_status& d) { return d.VIS_BOUNDARY ? dim_pixels(d) : 0; }
 
 std::string num3(double v) {
   if (!std::isfinite(v)) v = 0;
@@ -148,8 +152,16 @@ class TVLM_view::MouseHost : public ViewMouseHost {
     p.mark = gp.mark;
     p.damage = gp.col[2] == 1 ? gp.col[3] : 0;
     m.pick.work = work;
+    m.pick.ix = index % (w.nx + 1);
+    m.pick.iy = index / (w.nx + 1);
     m.pick.x = g.x, m.pick.y = g.y, m.pick.z = g.z;
+    m.pick.top = w.top_z;
     m.pick.mark = gp.mark;
+    m.pick.damage = static_cast<std::uint16_t>(p.damage);
+    // The picked point shows while the tool stands on it.
+    m.pick_count = 1;
+    m.pick_pos = g;
+    m.pick_tool_pos = g;
     return p;
   }
   void set_tool_position(const PathPoint& p) override {
@@ -158,8 +170,9 @@ class TVLM_view::MouseHost : public ViewMouseHost {
     v_.tool_pos_[2] = static_cast<float>(p.z);
     v_.tool_pos_picked_ = true;
   }
+  // The pick's line goes into the error list at the block the pick stands on.
   void add_memo_line(const std::string& line) override {
-    v_.ui_.lists().show_err_window({line}, std::string());
+    v_.ui_.lists().err_window_add_pick(line, v_.s_.nc().pos.block_count);
   }
   bool measure_mode() override { return v_.s_.disp.WSW_MatrixLine != 0; }
   bool measure_second_point() override { return v_.s_.disp.WSW_MANUAL_CUTMODE != 0; }
@@ -195,6 +208,11 @@ class TVLM_view::MouseHost : public ViewMouseHost {
   void range_from_top() override {
     NCD_DATA& d = v_.s_.nc();
     d.pos.mark_first = 0;
+    d.pos.mark_last = std::max(0, d.pos.block_count);
+  }
+  void range_from_tool_start() override {
+    NCD_DATA& d = v_.s_.nc();
+    d.pos.mark_first = std::clamp(d.run.st.tool_first_block, 0, std::max(0, d.pos.block_count));
     d.pos.mark_last = std::max(0, d.pos.block_count);
   }
   void show_measured(const std::string& point) override { v_.ui_.panel().work_window_point(point); }
@@ -253,6 +271,15 @@ TVLM_view::~TVLM_view() = default;
 void TVLM_view::mouse_done() {
   mouse_host_->commit();
   mouse_host_->event_done();
+  show_zoom(false);
+}
+
+// The control panel's zoom read-out follows the view's zoom factor.
+void TVLM_view::show_zoom(bool always) {
+  const float z = gl_.slot[slot_].view.zoom;
+  if (!always && z == shown_zoom_) return;
+  shown_zoom_ = z;
+  ui_.panel().panel_zoom(z);
 }
 
 // The extents of the whole program: the interpreter keeps them as it runs, so a seek to
@@ -290,6 +317,8 @@ PathOptions TVLM_view::path_options(int id) const {
   o.style_factor = 1;
   o.pixel_size = v.pixel_size;
   o.scale = v.scale;
+  // The path raised by the ball radius shows where the ball's centre went.
+  if (d.CHK_UP_BALL_R) o.z_offset = tool_ball_radius(s_, s_.nc().run.th.T);
   return o;
 }
 
@@ -382,6 +411,13 @@ int TVLM_view::run_mode(int mode) {
       make_readout_text(true);
       return 0;
     case 24:
+      // Measuring with the second point: the tool stands at the frame height.
+      if (disp.WSW_MatrixLine && disp.WSW_MANUAL_CUTMODE) {
+        tool_pos_[0] = static_cast<float>(d.exec.cur.x);
+        tool_pos_[1] = static_cast<float>(d.exec.cur.y);
+        tool_pos_[2] = s_.mat->frame_height;
+        tool_pos_picked_ = true;
+      }
       draw_all(slot_, win_, false);
       make_readout_text(false);
       return 0;
@@ -633,15 +669,57 @@ void TVLM_view::scene_frame(int id) {
         glVertex3f(x, y, hi.z);
       }
     glEnd();
-    const float h = static_cast<float>(v.pixel_size * kDimFactor * std::max(1.0f, disp.dim_height));
+    const float h = static_cast<float>(v.pixel_size * dim_pixels(disp));
     glColor4ubv(disp.dim_rgba);
-    draw_3D_text(num3(hi.x - lo.x), h, 0, h * 0.3f, 1, VEC3{(lo.x + hi.x) / 2, lo.y - 1.5f * h, lo.z});
-    draw_3D_text(num3(hi.y - lo.y), h, 0, h * 0.3f, 2, VEC3{hi.x + 0.5f * h, (lo.y + hi.y) / 2, lo.z});
-    draw_3D_text(num3(hi.z - lo.z), h, 0, h * 0.3f, 3, VEC3{hi.x + 0.5f * h, lo.y, (lo.z + hi.z) / 2});
+    for (const ViewDimText& t : view_dimension_texts(box, h))
+      draw_3D_text(t.text, h, 0, h * 0.3f, t.mode,
+                   VEC3{static_cast<float>(t.x), static_cast<float>(t.y), static_cast<float>(t.z)});
   }
   // the selected work's frame
   DRAW_WORK_FRAME(m, m.cur_work, 1);
+  draw_picked_cell(id, box);
   glLineWidth(1);
+}
+
+// The picked grid cell: its square at the work's top in the frame colour, lines of width 3
+// from it to the edges of the extents (red along X, blue along Y), its coordinates as
+// stroke texts, then the measuring lattice.
+void TVLM_view::draw_picked_cell(int id, const ViewBox& box) {
+  Tmat& m = *s_.mat;
+  const TPICK_CELL& p = m.pick;
+  if (p.work < 0 || p.work >= WORK_MAX || !m.works[p.work].in_use) return;
+  const TWORK_DATA& w = m.works[p.work];
+  const TGL_VIEW& v = gl_.slot[id].view;
+  const float top = p.top;
+  const float hx = std::max(w.step_x, 1e-3f) / 2, hy = std::max(w.step_y, 1e-3f) / 2;
+  glDisable(GL_LIGHTING);
+  glDisable(GL_LINE_STIPPLE);
+  glColor4ubv(m.frame_color);
+  glLineWidth(2);
+  glBegin(GL_LINE_LOOP);
+  glVertex3f(p.x - hx, p.y - hy, top);
+  glVertex3f(p.x + hx, p.y - hy, top);
+  glVertex3f(p.x + hx, p.y + hy, top);
+  glVertex3f(p.x - hx, p.y + hy, top);
+  glEnd();
+  const float lo_x = box.valid ? std::min(static_cast<float>(box.lo[0]), w.min.x) : w.min.x;
+  const float lo_y = box.valid ? std::min(static_cast<float>(box.lo[1]), w.min.y) : w.min.y;
+  glLineWidth(3);
+  glBegin(GL_LINES);
+  glColor3ub(255, 0, 0);
+  glVertex3f(lo_x, p.y, top);
+  glVertex3f(p.x, p.y, top);
+  glColor3ub(0, 0, 255);
+  glVertex3f(p.x, lo_y, top);
+  glVertex3f(p.x, p.y, top);
+  glEnd();
+  glLineWidth(1);
+  const float h = static_cast<float>(v.pixel_size * kDimFactor * std::max(1.0f, s_.disp.dim_height));
+  glColor4ubv(m.frame_color);
+  draw_3D_text("X" + num3(p.x), h, 0, h * 0.3f, 1, VEC3{(lo_x + p.x) / 2, p.y + 0.5f * h, top});
+  draw_3D_text("Y" + num3(p.y), h, 0, h * 0.3f, 2, VEC3{p.x + 0.5f * h, (lo_y + p.y) / 2, top});
+  draw_3D_text("Z" + num3(p.z), h, 0, h * 0.3f, 3, VEC3{p.x + hx + 0.5f * h, p.y + hy, top});
+  DRAW_WORK_FRAME(m, p.work, 2);
 }
 
 void TVLM_view::set_clip_planes(int id) {
@@ -714,7 +792,7 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
   bool whole = true;
   for (;;) {
     const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& m) {
-      em.draw(path_move_of_step(d, m));
+      em.draw_PATH_seg(path_move_of_step(d, m));
     });
     ++stepped_;
     if (ended || d.exec.status == NCD_ST_ERROR || d.pos.block_count >= last) break;
@@ -859,9 +937,12 @@ int TVLM_view::step_draw(bool single) {
     gl_.draw_to_both_buffers(slot_);
   }
   em.reset();
+  PathMove current;
   const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& mv) {
-    if (cut && m.any_work) path_cut_moves(m, mv);
-    if (drawing) em.draw(path_move_of_step(d, mv));
+    if (cut && m.any_work) cut_PATH_only(m, mv);
+    if (!drawing) return;
+    current = path_move_of_step(d, mv);
+    em.draw_PATH_seg(current);
   });
   if (drawing) {
     sink.end();
@@ -872,6 +953,12 @@ int TVLM_view::step_draw(bool single) {
     glLineWidth(1);
     if (due) {
       gl_.draw_to_front_buffer(slot_);
+      // the current move marked over the picture (the next frame takes it away)
+      glDisable(GL_DEPTH_TEST);
+      em.mark(current);
+      sink.end();
+      glEnable(GL_DEPTH_TEST);
+      glLineWidth(1);
       const float pos[3] = {static_cast<float>(d.exec.seg_end.x),
                             static_cast<float>(d.exec.seg_end.y),
                             static_cast<float>(d.exec.seg_end.z)};
@@ -907,7 +994,7 @@ int TVLM_view::run_to_end() {
     NCD_STEP_MOVES mv;
     const bool ended = STEP_NCD(d, true);
     get_NCD_step_moves(d, mv);
-    if (cut && m.any_work) path_cut_moves(m, mv);
+    if (cut && m.any_work) cut_PATH_only(m, mv);
     if (damage_stop()) {
       r = 1;
       break;
@@ -937,8 +1024,13 @@ void TVLM_view::fit_scale(bool reset) {
     v.rot_x = 290;
     v.rot_z = -50;
   }
-  view_fit(v, program_box(), works_box(*s_.mat), axis_pixels(s_.disp));
-  if (reset) ui_.view().gl_set_angles(v.rot_z, v.rot_x);
+  fit_scale_ex(v, program_box(), works_box(*s_.mat), axis_pixels(s_.disp), fit_dim_pixels(s_.disp));
+  if (reset) {
+    ui_.view().gl_set_angles(v.rot_z, v.rot_x);
+    show_zoom(true);
+  } else {
+    show_zoom(false);
+  }
 }
 
 bool TVLM_view::zoom_by_factor(double f) {
@@ -978,7 +1070,7 @@ int TVLM_view::click_entity2(int x, int y) {
     const bool ended = path_step_block(d, [&](const NCD_STEP_MOVES& m) {
       const PathMove pm = path_move_of_step(d, m);
       picker.set_name(pm.line);
-      em.pick(pm);
+      em.draw_PATH_pick(pm);
     });
     ++stepped_;
     if (picker.found() || ended || d.exec.status == NCD_ST_ERROR || d.pos.block_count >= last) break;
@@ -1022,7 +1114,7 @@ std::shared_ptr<const TG2_picture> TVLM_view::render_view(int width, int height)
   gl_.set_GL_view_area(id, width, height, 0, 0, 0, 0);
   TGL_VIEW& v = gl_.slot[id].view;
   if (d.line_count > 0 && d.run_done) {
-    view_fit(v, program_box(), works_box(*s_.mat), axis_pixels(s_.disp));
+    fit_scale_ex(v, program_box(), works_box(*s_.mat), axis_pixels(s_.disp), fit_dim_pixels(s_.disp));
     plat::BusyGuard busy;
     busy_ = true;
     draw_all(id, nullptr, false);

@@ -90,10 +90,12 @@ class TVLM_view {
   friend class MouseHost;
 
   int run_mode(int mode);
+  void show_zoom(bool always);
   bool draw_all(int id, plat::GlWindow* win, bool limit);
   bool draw_stored_moves(int id, plat::GlWindow* win);
   bool begin_full_frame(int id, plat::GlWindow* win);
   void scene_frame(int id);
+  void draw_picked_cell(int id, const ViewBox& box);
   // What the frame draws before the works (the scene of scene_frame, background, lights,
   // clip planes) folded into one key; never 0.
   std::uint64_t work_view_key(int id);
@@ -136,6 +138,7 @@ class TVLM_view {
   // The back buffer and the kept depth hold the last full picture without its turning tool.
   bool turn_kept_ = false;
   std::uint64_t turns_ = 0;
+  float shown_zoom_ = -1;  // the zoom factor the control panel's read-out shows
   // The path of the last full drawing, drawn again while nothing it depends on changed.
   PathRetained retained_;
   // The whole program's extents, for the run and the program they were taken from.

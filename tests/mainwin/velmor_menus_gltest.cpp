@@ -80,6 +80,9 @@ TEST(VelmorMenus, EveryItemIsBuiltAndEveryShownItemHasItsCommand) {
     EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(it.shortcut)));
     // Items whose window another part builds wait, disabled, until it registers them.
     if (it.state == VLM_item_state::enabled) EXPECT_TRUE(win.w->commands().has(it.handler, it.tag));
+    // A hidden item's Tag claims a command only where one is registered.
+    if (it.state == VLM_item_state::hidden)
+      EXPECT_EQ(tag_has_command(it.handler, it.tag), win.w->commands().has(it.handler, it.tag));
     if (it.state == VLM_item_state::pending || it.state == VLM_item_state::inert)
       EXPECT_FALSE(a->isEnabled());
   }

@@ -49,6 +49,7 @@ struct TVLM_fake_ui : TVLM_frame_ui,
   }
   TGL_VIEW* gl_view() override { return nullptr; }
   void gl_set_color24(bool) override {}
+  void gl_set_verbose(bool) override {}
   // listing
   void listing_enable(bool) override {}
   void listing_reset() override {}
@@ -61,6 +62,7 @@ struct TVLM_fake_ui : TVLM_frame_ui,
   void panel_reset() override {}
   void panel_tool_image() override {}
   void panel_view_tracks(int, int) override {}
+  void panel_zoom(double) override {}
   void panel_sync_switches() override {}
   void set_controler_visible(bool) override {}
   bool controler_visible() override { return false; }

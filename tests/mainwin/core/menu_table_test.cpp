@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -92,6 +93,7 @@ const Expected kExpected[] = {
     {H::simulation, 23, "MMex23_AutoSet_Add10mm", ""},
     {H::display, 20, "menu_unit", ""},
     {H::help, 4, "MM_Version", ""},        {H::help, 95, "MM95_HELP", ""},
+    {H::help, 96, "MM96_HOME_PAGE", ""},   {H::help, 97, "MM97_MAIL", ""},
 };
 
 TEST(MenuTable, EveryComponentHasItsTagHandlerAndKey) {
@@ -141,6 +143,29 @@ TEST(MenuTable, HiddenItemsStayHidden) {
     ASSERT_NE(it, nullptr) << name;
     EXPECT_EQ(it->state, VLM_item_state::hidden) << name;
   }
+}
+
+// The lists the work set-up and the menu-hiding mode act on name only what the window
+// builds from the table: a name that is not built would be silently left alone.
+TEST(MenuTable, TheSetUpAndTheMenuHidingNameBuiltComponents) {
+  for (const auto* list : {&work_setup_disabled_components(), &menu_mode_hidden_components()}) {
+    EXPECT_FALSE(list->empty());
+    for (const char* name : *list) EXPECT_TRUE(menu_component_built(name)) << name;
+  }
+  for (const char* gone : {"N1", "N28", "NCD_COPY_OUT", "N22", "insatu1", "VLM_maintenance", "NCdata2"})
+    EXPECT_FALSE(menu_component_built(gone)) << gone;
+  // The set-up keeps the settings menu (its unit switch re-reads the program) closed; the
+  // menu-hiding mode hides every copy-out item of the File menu.
+  const auto& setup = work_setup_disabled_components();
+  EXPECT_NE(std::find_if(setup.begin(), setup.end(), [](const char* n) { return std::string(n) == "Setting1"; }),
+            setup.end());
+  const auto& hidden = menu_mode_hidden_components();
+  for (const VLM_menu_item& it : menu_items())
+    if (it.place == VLM_place::file && it.handler == VLM_handler::list_popup)
+      EXPECT_NE(std::find_if(hidden.begin(), hidden.end(),
+                             [&](const char* n) { return std::string(n) == it.component; }),
+                hidden.end())
+          << it.component;
 }
 
 }  // namespace

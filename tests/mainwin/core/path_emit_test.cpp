@@ -80,7 +80,7 @@ std::string emit(const std::vector<PathMove>& moves, const PathOptions& o = {},
   TextSink s;
   PathEmitter e(d, o, s);
   e.reset();
-  for (const PathMove& m : moves) e.draw(m);
+  for (const PathMove& m : moves) e.draw_PATH_seg(m);
   return s.out;
 }
 
@@ -125,7 +125,7 @@ TEST(PathEmit, StyleFactorsAndPatterns) {
                         {4, 255.4, 0x0001, 255}, {1, 300, 0x00FF, 255}, {5, 2, 0, 2},
                         {-1, 2, 0, 2},        {0, NAN, 0, 1},       {1, 2.5, 0x00FF, 3}};
   for (const Case& c : cases) {
-    const PathStipple s = path_line_style(c.style, c.factor);
+    const PathStipple s = set_line_style(c.style, c.factor);
     EXPECT_EQ(s.pattern, c.pattern) << c.style;
     EXPECT_EQ(s.factor, c.want) << c.factor;
   }
@@ -215,13 +215,13 @@ TEST(PathEmit, PickAndMarkEmitNoColourChange) {
   const Tdisp_status d = rows();
   PathEmitter e(d, o, s);
   e.reset();
-  e.pick(lin(1, 300));
-  e.pick(rapid(1));
-  e.pick(cyc(1));
-  e.pick(cyc(54));
+  e.draw_PATH_pick(lin(1, 300));
+  e.draw_PATH_pick(rapid(1));
+  e.draw_PATH_pick(cyc(1));
+  e.draw_PATH_pick(cyc(54));
   EXPECT_EQ(s.out, L1);
   s.out.clear();
-  e.draw(lin(1, 300));
+  e.draw_PATH_seg(lin(1, 300));
   e.mark(lin(1, 300));
   EXPECT_EQ(s.out, "S(20,3,1,0,1)" + std::string(L1) + "S(20,2,1,0,1)" + L1 + "S(20,3,1,0,1)");
 }

@@ -34,7 +34,7 @@ int pick(const PathPickFrame& f, const std::vector<PathMove>& moves, bool hide_r
   PathEmitter e(d, o, p);
   for (const PathMove& m : moves) {
     p.set_name(m.line);
-    e.pick(m);
+    e.draw_PATH_pick(m);
     if (p.found()) break;
   }
   return p.hit();

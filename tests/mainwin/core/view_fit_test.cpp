@@ -20,7 +20,7 @@ TEST(ViewFit, EveryCornerOfThePathAndTheAxesShowInThePanel) {
     set_GL_view_area(v, c.w, c.h, 0, 0, 0, 0);
     v.rot_x = c.rot_x;
     v.rot_z = c.rot_z;
-    view_fit(v, path, works, 40);
+    fit_scale_ex(v, path, works, 40);
     int min_x = 1 << 30, max_x = -(1 << 30), min_y = 1 << 30, max_y = -(1 << 30);
     for (int i = 0; i < 9; ++i) {  // the eight corners and the axis figure at the origin
       const float p[3] = {i == 8 ? 0.0f : float(i & 1 ? path.hi[0] : path.lo[0]),
@@ -47,7 +47,7 @@ TEST(ViewFit, EmptyPathAndTinyPanelKeepTheEstimate) {
   TGL_VIEW v;
   set_GL_default_view(v);
   set_GL_view_area(v, 10, 10, 0, 0, 0, 0);
-  view_fit(v, ViewBox{}, ViewBox{}, 0);
+  fit_scale_ex(v, ViewBox{}, ViewBox{}, 0);
   EXPECT_GE(v.base_scale, 0.001f);
   EXPECT_FLOAT_EQ(v.base_scale, 2.0f / 400);  // estimate 400 for an empty path
   EXPECT_GT(v.scene_size, 0);
