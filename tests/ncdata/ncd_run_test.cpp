@@ -699,4 +699,47 @@ TEST(RunComp, LengthsAndTimesFollowTheCompensatedPath) {
   }
 }
 
+// The same moves in G90 and in G91, summed by hand: the time holds every feed move; the
+// cutting length of G90 starts at the cut start (the plunge and the move to the cut start
+// left out), that of G91 holds every feed move.
+TEST(RunAll, CuttingLengthFromTheCutStartInG90AndEveryFeedInG91) {
+  const std::string g90 =
+      "(VLM ORIGN X0Y0Z100.)\n"
+      "T1M06\n"
+      "G90G00X-10.Y-10.\n"
+      "Z5.\n"
+      "G01Z-2.F100\n"
+      "X0.Y0.\n"
+      "Y40.\n"
+      "X60.\n"
+      "M30\n";
+  const std::string g91 =
+      "(VLM ORIGN X0Y0Z100.)\n"
+      "T1M06\n"
+      "G91G00X-10.Y-10.\n"
+      "Z-95.\n"
+      "G01Z-7.F100\n"
+      "X10.Y10.\n"
+      "Y40.\n"
+      "X60.\n"
+      "M30\n";
+  const double approach = 7 + std::hypot(10.0, 10.0);  // the plunge and the move to X0Y0
+  const double cut = 40 + 60;
+  struct Case {
+    const char* what;
+    const std::string* text;
+    double cut_len;
+  } cases[] = {{"G90", &g90, cut}, {"G91", &g91, approach + cut}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeRunHost host;
+    auto d = load(*c.text, &host, false);
+    ASSERT_TRUE(Run_all_NCD(*d, 0));
+    ASSERT_EQ(d->run.stats.size(), 2u);
+    const NCD_TOOL_STAT& t1 = d->run.stats[1];
+    EXPECT_NEAR(t1.cut_len, c.cut_len, 1e-3);
+    EXPECT_NEAR(t1.time, (approach + cut) / 100 + t1.rapid_len / 4000, 1e-4);
+  }
+}
+
 }  // namespace
