@@ -690,7 +690,8 @@ void TVLM_view::draw_picked_cell(int id, const ViewBox& box) {
   if (p.work < 0 || p.work >= WORK_MAX || !m.works[p.work].in_use) return;
   const TWORK_DATA& w = m.works[p.work];
   const TGL_VIEW& v = gl_.slot[id].view;
-  const float top = p.top;
+  // just above the work's top, so that the uncut top does not hide it
+  const float top = p.top + static_cast<float>(2 * v.pixel_size);
   const float hx = std::max(w.step_x, 1e-3f) / 2, hy = std::max(w.step_y, 1e-3f) / 2;
   glDisable(GL_LIGHTING);
   glDisable(GL_LINE_STIPPLE);
