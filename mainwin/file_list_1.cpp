@@ -23,6 +23,7 @@
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 #include "platform/core/cp932.h"
+#include "platform/qt/app.h"
 #include "platform/qt/qtext.h"
 
 namespace fs = std::filesystem;
@@ -222,7 +223,9 @@ void TFILE_SELECTION::set_filter_items(const std::vector<std::string>& items) {
 }
 
 void TFILE_SELECTION::set_from(const FILE_SEL_SETTINGS& s) {
-  resize(s.width, s.height);
+  // Kept on the screen: the file may name any bounds.
+  const FILE_SEL_SETTINGS defaults;
+  plat::place_on_screen(this, s.left, s.top, s.width, s.height, defaults.width, defaults.height);
   place_at_remembered(this, s.left, s.top);
   col_width[0] = s.name_width;
   col_width[1] = s.size_width;

@@ -26,6 +26,7 @@
 #include "mainwin/control_view_1.h"
 #include "platform/core/input.h"
 #include "platform/core/system.h"
+#include "platform/qt/app.h"
 #include "platform/qt/qtext.h"
 #include "tooling/core/tool_drawing.h"
 #include "tooling/g2_painter.h"
@@ -218,7 +219,7 @@ void Tsim_panels::refresh_simulation_menu() { sim_->refresh_simulation_menu(); }
 // ---- the panel and the windows --------------------------------------------------------------
 
 void Tsim_panels::show_at_start() {
-  panel_->move(s_.form.ctrl_left, s_.form.ctrl_top);
+  plat::move_on_screen(panel_, s_.form.ctrl_left, s_.form.ctrl_top);
   set_panel_visible(true);
 }
 

@@ -59,6 +59,7 @@
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
+#include "platform/qt/app.h"
 #include "platform/qt/qtext.h"
 #include "tooling/tool_list_win_1.h"
 #include "tooling/clip_edit_1.h"
@@ -295,7 +296,9 @@ void Tvelmor::FormShow() {
 
 void Tvelmor::apply_form_bounds() {
   const TVLM_form_state& f = session_->form;
-  setGeometry(f.left, f.top, std::max(f.width, 100), std::max(f.height, 100));
+  // The stored bounds are kept on the screen; a size that is no size takes the default's.
+  const TVLM_form_state defaults;
+  plat::place_on_screen(this, f.left, f.top, f.width, f.height, defaults.width, defaults.height);
   if (f.window_state == 2) setWindowState(Qt::WindowMaximized);
   else if (f.window_state == 1) setWindowState(Qt::WindowMinimized);
 }

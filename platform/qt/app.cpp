@@ -7,15 +7,18 @@
 
 #include <QAbstractButton>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QScreen>
 #include <QUrl>
 #include <QWindow>
 #include <clocale>
 #include <exception>
 
+#include "platform/core/window_place.h"
 #include "platform/qt/qtext.h"
 
 namespace plat {
@@ -144,6 +147,20 @@ bool takes_input_while_busy(QObject* obj) {
 }  // namespace
 
 bool InputLatches::eventFilter(QObject* obj, QEvent* ev) {
+  if (busy() && is_user_input(ev->type())) {
+    // While busy, only a box or dialog opened by the work itself (and its pop-ups) takes
+    // input. What answers it is not an interruption of the work: it is not latched.
+    if (!takes_input_while_busy(obj)) {
+      latch(ev);
+      return true;
+    }
+    return QObject::eventFilter(obj, ev);
+  }
+  latch(ev);
+  return QObject::eventFilter(obj, ev);
+}
+
+void InputLatches::latch(QEvent* ev) {
   switch (ev->type()) {
     case QEvent::KeyPress: {
       auto* ke = static_cast<QKeyEvent*>(ev);
@@ -183,9 +200,33 @@ bool InputLatches::eventFilter(QObject* obj, QEvent* ev) {
     default:
       break;
   }
-  // While busy, only a modal box opened by the work itself may take input.
-  if (busy() && is_user_input(ev->type()) && !takes_input_while_busy(obj)) return true;
-  return QObject::eventFilter(obj, ev);
+}
+
+namespace {
+WinBounds screen_area(int left, int top) {
+  QScreen* s = QGuiApplication::screenAt(QPoint(left, top));
+  if (!s) s = QGuiApplication::primaryScreen();
+  const QRect r = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+  return {r.x(), r.y(), r.width(), r.height()};
+}
+}  // namespace
+
+void place_on_screen(QWidget* w, int left, int top, int width, int height, int fallback_width,
+                     int fallback_height) {
+  const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize());
+  const WinBounds b = fit_window_bounds({left, top, width, height}, screen_area(left, top),
+                                        fallback_width, fallback_height, least.width(),
+                                        least.height());
+  w->resize(b.width, b.height);
+  w->move(b.left, b.top);
+}
+
+void move_on_screen(QWidget* w, int left, int top) {
+  // A window not sized yet shows at its size hint.
+  const QSize sz = w->testAttribute(Qt::WA_Resized) ? w->size() : w->sizeHint();
+  const WinBounds b = fit_window_bounds({left, top, sz.width(), sz.height()},
+                                        screen_area(left, top), sz.width(), sz.height(), 1, 1);
+  w->move(b.left, b.top);
 }
 
 bool QtLauncher::start(const std::filesystem::path& program, const std::vector<std::string>& args,

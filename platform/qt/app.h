@@ -34,6 +34,8 @@ class InputLatches : public QObject, public InputSource {
   bool eventFilter(QObject* obj, QEvent* ev) override;
 
  private:
+  // Feeds the Escape and mouse latches from a key or mouse event.
+  void latch(QEvent* ev);
   bool down_[kKeyCount] = {};
   bool latched_[kKeyCount] = {};
   int press_x_[kKeyCount] = {}, press_y_[kKeyCount] = {};
@@ -41,6 +43,13 @@ class InputLatches : public QObject, public InputSource {
   std::uint32_t last_pump_ = 0;
   bool pumping_ = false;
 };
+
+// Sets a window's stored bounds kept on the screen they name (else the primary screen): see
+// fit_window_bounds; the least size is the window's own minimum.
+void place_on_screen(QWidget* w, int left, int top, int width, int height, int fallback_width,
+                     int fallback_height);
+// The same for a stored place at the window's present size.
+void move_on_screen(QWidget* w, int left, int top);
 
 class QtLauncher : public Launcher {
  public:

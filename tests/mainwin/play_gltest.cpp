@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -36,6 +37,7 @@
 #include "platform/qt/qtext.h"
 #include "tests/support/test_support.h"
 #include "tests/support/on_modal.h"
+#include "tests/support/real_boxes.h"
 
 namespace fs = std::filesystem;
 
@@ -428,6 +430,70 @@ TEST(VelmorPlay, AWorkMadeInTheSetUpSavesDeletesLoadsBackAndIsDrawnAfterTheWindo
     for (std::size_t i = 0; i < saved.size(); ++i)
       expect_same_work(saved[i], loaded[i], static_cast<int>(i));
     EXPECT_TRUE(shows_work());
+    w.close();
+  }
+  fs::current_path(cwd);
+}
+
+
+// A rapid move through the work during PLAY raises the interference alarm; the user answers
+// the real box through its window: OK goes on to the end of the program, Cancel (a click,
+// Escape, or the window's close) stops at the move.
+TEST(VelmorPlay, TheInterferenceAlarmDuringPlayTakesItsAnswer) {
+  using testing_support::BoxAnswer;
+  testing_support::TempDir prog, desk, dir;
+  const fs::path cwd = fs::current_path();
+  plat::set_data_folder(prog.path());
+  plat::set_desktop_folder(desk.path());
+  testing_support::write_file(dir / "RAPID.NC",
+                              "%\r\nO0100\r\nG90G54G00X-20.Y-20.Z50.\r\nT1M06\r\n"
+                              "G00Z10.\r\nG01Z-2.F300\r\nX20.\r\nY20.\r\nG00X-20.Y-20.\r\n"
+                              "G00Z50.\r\nG01X-10.\r\nM30\r\n%\r\n");
+  struct Case {
+    const char* what;
+    BoxAnswer answer;
+    bool to_the_end;
+  };
+  const Case cases[] = {
+      {"a click on OK", BoxAnswer::click(QMessageBox::Ok), true},
+      {"a click on Cancel", BoxAnswer::click(QMessageBox::Cancel), false},
+      {"Escape", BoxAnswer::escape(), false},
+      {"the window's close", BoxAnswer::close(), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Tvelmor w;
+    w.set_start_file(dir / "RAPID.NC");
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    TSession& s = w.session();
+    NCD_DATA& d = s.nc();
+    ASSERT_GT(d.line_count, 0);
+    ASSERT_TRUE(s.mat->works[0].in_use);
+    Tcontroler& panel = w.sim_panels().panel();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    QWindow* pw = panel.windowHandle();
+    const QPoint at = panel.Btn01_play->mapTo(&panel, panel.Btn01_play->rect().center());
+    testing_support::RealBoxes boxes;
+    for (int i = 0; i < 5; ++i) boxes.answer(c.answer);
+    panel.core().set_last_event(0);
+    QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, at);
+    ASSERT_GE(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].busy);
+    EXPECT_TRUE(boxes.all_answered());
+    EXPECT_EQ(boxes.shown[0].caption, "干渉チェック");
+    EXPECT_EQ(boxes.shown[0].text.rfind("干渉エラー発生 : ", 0), 0u) << boxes.shown[0].text;
+    EXPECT_NE(boxes.shown[0].text.find("G00で加工"), std::string::npos) << boxes.shown[0].text;
+    if (c.to_the_end) {
+      EXPECT_EQ(d.pos.block_count, d.pos.total_blocks);
+    } else {
+      EXPECT_EQ(boxes.shown.size(), 1u);
+      EXPECT_LT(d.pos.block_count, d.pos.total_blocks);
+    }
+    EXPECT_FALSE(plat::busy());
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_TRUE(panel.Btn01_play->isEnabled());
     w.close();
   }
   fs::current_path(cwd);

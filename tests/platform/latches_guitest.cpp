@@ -4,11 +4,19 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QComboBox>
+#include <QDialog>
+#include <QMessageBox>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <optional>
 
 #include "platform/core/input.h"
 #include "platform/qt/app.h"
 #include "platform/qt/qtext.h"
+#include "tests/support/real_boxes.h"
 
 using namespace plat;
 
@@ -84,4 +92,99 @@ TEST(Application, TrapCatchesWhatEscapesAHandler) {
   app->set_trap_handler(nullptr);
   // Numbers never follow the locale.
   EXPECT_EQ(std::string(setlocale(LC_NUMERIC, nullptr)), "C");
+}
+
+// A box opened by busy work takes its answer from the window system as one opened at rest:
+// a click on its native window, Enter, Escape and the window manager's close. The keys and
+// clicks that answer it are the box's: the work does not see them as an interruption.
+TEST(InputLatches, ABoxOpenedDuringBusyWorkTakesEveryKindOfAnswer) {
+  using testing_support::BoxAnswer;
+  struct Case {
+    const char* what;
+    BoxAnswer answer;
+    unsigned flags;
+    int result;
+  };
+  const Case cases[] = {
+      {"a click on OK", BoxAnswer::click(QMessageBox::Ok), MB_OKCANCEL, IDOK},
+      {"a click on Cancel", BoxAnswer::click(QMessageBox::Cancel), MB_OKCANCEL, IDCANCEL},
+      {"a click on No", BoxAnswer::click(QMessageBox::No), MB_YESNO, IDNO},
+      {"Enter", BoxAnswer::enter(), MB_OKCANCEL, IDOK},
+      {"Escape", BoxAnswer::escape(), MB_OKCANCEL, IDCANCEL},
+      {"the window's close", BoxAnswer::close(), MB_OKCANCEL, IDCANCEL},
+      {"the close of a box with one button", BoxAnswer::close(), MB_OK, IDOK},
+  };
+  for (bool busy : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (busy ? ", busy" : ", at rest"));
+      testing_support::RealBoxes boxes;
+      boxes.answer(c.answer);
+      key_down(Key::Escape);
+      key_down(Key::LButton);
+      std::optional<BusyGuard> guard;
+      if (busy) guard.emplace();
+      const int r = message_box("question", "caption", c.flags | MB_ICONQUESTION);
+      ASSERT_EQ(boxes.shown.size(), 1u);
+      EXPECT_FALSE(boxes.shown[0].eaten);
+      EXPECT_EQ(r, c.result);
+      if (busy) {
+        EXPECT_FALSE(key_down(Key::Escape));
+        EXPECT_FALSE(key_down(Key::LButton));
+      }
+    }
+  }
+}
+
+// A dialog of the work and the pop-up list of its combo box take clicks and keys while
+// busy; the window behind them still takes none.
+TEST(InputLatches, APopUpInsideADialogOfBusyWorkTakesItsChoice) {
+  QPushButton behind(QStringLiteral("behind"));
+  behind.resize(120, 40);
+  behind.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&behind));
+  int behind_clicks = 0;
+  QObject::connect(&behind, &QPushButton::clicked, [&] { ++behind_clicks; });
+  BusyGuard guard;
+  QDialog dlg;
+  auto* combo = new QComboBox(&dlg);
+  combo->addItems({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
+  combo->setGeometry(10, 10, 150, 28);
+  auto* ok = new QPushButton(QStringLiteral("OK"), &dlg);
+  ok->setGeometry(10, 60, 80, 28);
+  QObject::connect(ok, &QPushButton::clicked, &dlg, &QDialog::accept);
+  dlg.resize(200, 110);
+  // A user's steps, each once its window is there; a step that never comes is eaten.
+  bool eaten = false;
+  int step = 0, ticks = 0;
+  QTimer t;
+  t.setInterval(10);
+  QObject::connect(&t, &QTimer::timeout, [&] {
+    QWindow* win = dlg.windowHandle();
+    QWidget* popup = QApplication::activePopupWidget();
+    if (++ticks > 300) {
+      eaten = true;
+      if (popup) popup->hide();
+      dlg.hide();
+      return;
+    }
+    if (step == 0 && win && win->isExposed()) {
+      QTest::mouseClick(behind.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 20));
+      QTest::mouseClick(win, Qt::LeftButton, Qt::NoModifier, combo->geometry().center());
+      step = 1;
+    } else if (step == 1 && popup && popup->windowHandle() && popup->windowHandle()->isExposed()) {
+      QTest::keyClick(popup->windowHandle(), Qt::Key_Down);
+      QTest::keyClick(popup->windowHandle(), Qt::Key_Down);
+      QTest::keyClick(popup->windowHandle(), Qt::Key_Return);
+      step = 2;
+    } else if (step == 2 && !popup) {
+      QTest::mouseClick(win, Qt::LeftButton, Qt::NoModifier, ok->geometry().center());
+      step = 3;
+    }
+  });
+  t.start();
+  const int r = dlg.exec();
+  EXPECT_FALSE(eaten);
+  EXPECT_EQ(r, QDialog::Accepted);
+  EXPECT_EQ(combo->currentIndex(), 2);
+  EXPECT_EQ(behind_clicks, 0);
 }
