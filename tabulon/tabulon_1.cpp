@@ -31,6 +31,7 @@
 #include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
+#include "platform/qt/app.h"
 #include "platform/qt/qtext.h"
 #include "tabulon/core/ex_func_tabulon.h"
 #include "tabulon/core/tb_ini.h"
@@ -100,7 +101,7 @@ TTabulon_main::TTabulon_main(QWidget* parent) : QMainWindow(parent) {
   // The designed size is a wish: the layout's minimum, where every text shows whole, is the
   // floor of this and of every later size.
   layout()->activate();
-  resize(396, 428);
+  resize(kDesignedWidth, kDesignedHeight);
   chk_Onum_NCD_SAVEClick();
 }
 
@@ -372,12 +373,12 @@ void TTabulon_main::load_ini() {
   int v = 0;
   if (as_int(rd("M_TOP", "100"), v)) p.setY(v);
   if (as_int(rd("M_LEFT", "100"), v)) p.setX(v);
-  // no larger than the desktop: a damaged value would make a window too large to draw
-  const QSize most = screen() ? screen()->availableVirtualGeometry().size() : QSize(32767, 32767);
-  if (as_int(rd("M_WIDTH", ""), v) && v > 0) sz.setWidth(std::min(v, most.width()));
-  if (as_int(rd("M_HEIGHT", ""), v) && v > 0) sz.setHeight(std::min(v, most.height()));
-  move(p);
-  resize(sz);
+  if (as_int(rd("M_WIDTH", ""), v)) sz.setWidth(v);
+  if (as_int(rd("M_HEIGHT", ""), v)) sz.setHeight(v);
+  // A damaged or foreign value must not put the window off the screen, nor make it too
+  // large or too small to use: the designed size stands in for a size that is no size.
+  plat::place_on_screen(this, p.x(), p.y(), sz.width(), sz.height(), kDesignedWidth,
+                        kDesignedHeight);
   select_editor->Edit1->setText(q(rd("M_EDIT_TEXT", "")));
   if (as_int(rd("M_EDIT_RADIO", ""), v) && v == 1) {
     select_editor->RB_1->setChecked(true);
@@ -519,7 +520,9 @@ void TTabulon_main::open_settei_folder(QObject* item) {
   plat::open_with_desktop(native_path(hint.empty() ? setup_folder : hint));
 }
 
-void TTabulon_main::select_definition(QObject*) { setup.select_TB_data(combo_text_, true); }
+void TTabulon_main::select_definition(QObject*) {
+  setup.select_TB_data_or_first(combo_text_, true);
+}
 
 void TTabulon_main::clear_log(QObject*) { clear_display(); }
 
@@ -569,13 +572,19 @@ void TTabulon_main::drop_files(const std::vector<fs::path>& files) {
   plat::BusyGuard busy;
   if (!busy.acquired()) return;  // a conversion is running
   clear_display();
+  // A new drop: the caption of an earlier, interrupted conversion goes.
+  set_caption(kCaption);
   log_line("Drop File(s)");
   const fs::path& file = files.front();
   const std::string name = path_text(file);
   log_line(name);
   std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) {
-    trace_line(" ERR : " + name + " が見つかりませんでした");
+  const fs::file_status st = fs::status(file, ec);
+  if (!fs::is_regular_file(st)) {
+    const std::string msg = fs::exists(st) ? " ERR : " + name + " はファイルではありません"
+                                           : " ERR : " + name + " が見つかりませんでした";
+    trace_line(msg);
+    log_emph(msg);
     return;
   }
   const std::string ext = field(TB_field::D_ext);
@@ -608,6 +617,6 @@ void TTabulon_main::start_velmor() {
       return;
     }
   }
-  plat::message_box("velmor.exe or velmor_free not found in same dir", "Info",
+  plat::message_box("velmor or velmor_free not found in same dir", "Info",
                     plat::MB_OK | plat::MB_ICONERROR | plat::MB_SYSTEMMODAL);
 }

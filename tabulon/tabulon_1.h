@@ -33,6 +33,8 @@ class TTabulon_main : public QMainWindow, public TTabulon_view {
   ~TTabulon_main() override;
   static const char* const kCaption;
   static const char* const kSection;  // of the INI file
+  // The designed size of the window.
+  static constexpr int kDesignedWidth = 396, kDesignedHeight = 428;
 
   // ---- TTabulon_view
   void clear_display() override;

@@ -22,6 +22,7 @@
 #include "common/text_file.h"
 #include "common/widgets/paint_panel.h"
 #include "common/widgets/validated_edit.h"
+#include "platform/core/cp932.h"
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 #include "simulation/tool_codes.h"
@@ -895,5 +896,6 @@ void Tcutter_set_win::menu_print_outClick() {
 
 void Tcutter_set_win::write_TB_tool_data() {
   get_status();
-  ::write_TB_tool_data(*mag_, std::filesystem::path(nc_name_));
+  // The name is CP932; the file system takes it as UTF-8.
+  ::write_TB_tool_data(*mag_, std::filesystem::path(plat::cp932_to_utf8(nc_name_)));
 }

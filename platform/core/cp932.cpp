@@ -16,6 +16,16 @@ std::size_t sjis_cut_pos(std::string_view s, std::size_t n) {
   return i;
 }
 
+std::size_t sjis_last_separator(std::string_view s) {
+  std::size_t last = std::string_view::npos;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = sjis_char_len(s, i);
+    if (n == 1 && (s[i] == '\\' || s[i] == '/')) last = i;
+    i += n;
+  }
+  return last;
+}
+
 namespace {
 
 // One converter per direction and thread; iconv_open is far too slow to call per text.

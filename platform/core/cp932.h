@@ -25,6 +25,16 @@ inline std::size_t sjis_char_len(std::string_view s, std::size_t i) {
 // The largest cut position <= n that does not split a double-byte character.
 std::size_t sjis_cut_pos(std::string_view s, std::size_t n);
 
+// The byte offset of the last folder separator ("/" or "\") of a CP932 path text that is a
+// character of its own (never the second byte of a double-byte character, as in "表" or
+// "ソ"), or npos.
+std::size_t sjis_last_separator(std::string_view s);
+// The part of a CP932 path text after its last separator.
+inline std::string_view sjis_file_name(std::string_view s) {
+  const std::size_t k = sjis_last_separator(s);
+  return k == std::string_view::npos ? s : s.substr(k + 1);
+}
+
 // Converts CP932 to UTF-8. Bytes that are not valid CP932 become U+FFFD; the result is
 // then flagged as lossy through *lossless (when given).
 std::string cp932_to_utf8(std::string_view s, bool* lossless = nullptr);

@@ -74,14 +74,40 @@ bool folder_exists(const std::string& folder) {
   return fs::is_directory(native_path(folder), ec);
 }
 
-// A file name for "(VLM SOURCE ...)": CP932, a double quote of the name becomes U+201D.
+// A file name for "(VLM SOURCE ...)": CP932, a double quote of the name becomes U+201D, and
+// its parentheses become full-width ones: velmor's comment ends at the first ")", which
+// would cut the name.
 std::string quoted_name_text(const fs::path& name) {
   std::string u = name.string(), out;
   for (char c : u) {
     if (c == '"') out += "\xE2\x80\x9D";
+    else if (c == '(') out += "\xEF\xBC\x88";
+    else if (c == ')') out += "\xEF\xBC\x89";
     else out += c;
   }
   return plat::utf8_to_cp932(out);
+}
+
+// The lines of an NC file, refused (with velmor's loader message, naming the line) when it
+// holds a control byte: velmor would read it only up to there.
+bool read_nc_lines(const fs::path& file, const std::string& shown, std::vector<std::string>& lines,
+                   std::string& err) {
+  std::string bytes;
+  if (!read_file_bytes(file, bytes)) {
+    err = " ERR : " + shown + "\r\n" + " を読み込めませんでした";
+    return false;
+  }
+  int line = 0;
+  const std::size_t at = tb_control_byte(bytes, line);
+  if (at != std::string::npos) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(bytes[at]));
+    err = path_text(file.filename()) + " の " + std::to_string(line) + " 行目に制御コード (" +
+          hex + ") があります。";
+    return false;
+  }
+  tb_split_lines(std::move(bytes), lines, false);
+  return true;
 }
 
 bool same_file(const fs::path& a, const fs::path& b) {
@@ -122,8 +148,8 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
   // 3. the source
   const std::string source_text = path_text(source);
   std::vector<std::string> lines;
-  if (!tb_read_lines(source, lines, false))
-    return fail(" ERR : " + source_text + "\r\n" + " を読み込めませんでした");
+  std::string read_err;
+  if (!read_nc_lines(source, source_text, lines, read_err)) return fail(read_err);
 
   // 4. tool data
   for (const auto& f : def.tool_files) {
@@ -137,8 +163,7 @@ bool conv_NCD_file(TTB_setup& setup, const fs::path& source, const std::string& 
   for (const auto& f : def.add_ncd) {
     const std::string path = full_path_base(f, def.folder);
     std::vector<std::string> more;
-    if (!tb_read_lines(native_path(path), more, false))
-      return fail(" ERR : " + path + "\r\n" + " を読み込めませんでした");
+    if (!read_nc_lines(native_path(path), path, more, read_err)) return fail(read_err);
     lines.insert(lines.end(), more.begin(), more.end());
   }
 

@@ -255,8 +255,16 @@ bool TTB_setup::reload_TB_setup(std::string_view setup_path) {
   if (!get_TB_file_list(setup_path) || !get_TB_data()) return false;
   view_.definitions_changed();
   // with no text to keep, the first definition (now the combo text) is selected
-  select_TB_data(tb_trim(kept).empty() ? view_.combo_text() : kept, false);
+  select_TB_data_or_first(tb_trim(kept).empty() ? view_.combo_text() : kept, false);
   return true;
+}
+
+bool TTB_setup::select_TB_data_or_first(std::string_view name, bool clear_log) {
+  if (select_TB_data(name, clear_log)) return true;
+  if (tb_data.empty()) return false;
+  view_.trace_line(" 警告 : 変換設定 " + tb_trim(name) + " がないため " + tb_trim(tb_data[0].name) +
+                   " を使います");
+  return select_TB_data(tb_data[0].name, false);
 }
 
 bool TTB_setup::select_TB_data(std::string_view name, bool clear_log) {

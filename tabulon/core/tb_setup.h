@@ -73,6 +73,9 @@ class TTB_setup {
   // Reads the set-up list and its definitions anew and selects the combo text again.
   bool reload_TB_setup(std::string_view setup_path);
   bool select_TB_data(std::string_view name, bool clear_log);
+  // As select_TB_data; a name that no definition has (a saved or typed name of a definition
+  // that is gone) selects the first definition, which the list then shows.
+  bool select_TB_data_or_first(std::string_view name, bool clear_log);
   void combo_vis_TB_data();
   const TTB_DATA* current() const {
     return selected >= 0 && selected < static_cast<int>(tb_data.size()) ? &tb_data[selected]

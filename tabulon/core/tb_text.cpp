@@ -20,6 +20,11 @@ std::string tb_trim(std::string_view s) {
 bool tb_read_lines(const fs::path& path, std::vector<std::string>& lines, bool tab_is_blank) {
   std::string data;
   if (!read_file_bytes(path, data)) return false;
+  tb_split_lines(std::move(data), lines, tab_is_blank);
+  return true;
+}
+
+void tb_split_lines(std::string data, std::vector<std::string>& lines, bool tab_is_blank) {
   while (!data.empty() && data.back() == '\x1A') data.pop_back();
   const bool open_end = !data.empty() && data.back() != '\n' && data.back() != '\r';
   lines = split_text_lines(data);
@@ -33,38 +38,48 @@ bool tb_read_lines(const fs::path& path, std::vector<std::string>& lines, bool t
     }
     l = std::move(kept);
   }
-  if (open_end && lines.back().empty()) lines.pop_back();
-  return true;
+  if (open_end && !lines.empty() && lines.back().empty()) lines.pop_back();
+}
+
+std::size_t tb_control_byte(std::string_view bytes, int& line) {
+  std::size_t at = std::string_view::npos;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 32 && c != '\t' && c != '\r' && c != '\n') {
+      at = i;
+      break;
+    }
+  }
+  if (at == std::string_view::npos) return at;
+  bool lost = false;
+  for (std::size_t i = at; i < bytes.size() && !lost; ++i) {
+    const char c = bytes[i];
+    lost = !(c == '\r' || c == '\n' || c == '\x1A');
+  }
+  if (!lost) return std::string_view::npos;
+  line = 1;
+  for (std::size_t i = 0; i < at; ++i) {
+    if (bytes[i] == '\n') ++line;
+    else if (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')) ++line;
+  }
+  return at;
 }
 
 bool tb_is_absolute(std::string_view t) {
   return (!t.empty() && (t[0] == '\\' || t[0] == '/')) || (t.size() >= 2 && t[1] == ':');
 }
 
-namespace {
-// Byte offset of the last separator that is a character of its own, or npos.
-std::size_t last_separator(std::string_view s) {
-  std::size_t last = std::string_view::npos;
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = plat::sjis_char_len(s, i);
-    if (n == 1 && (s[i] == '\\' || s[i] == '/')) last = i;
-    i += n;
-  }
-  return last;
-}
-}  // namespace
-
 bool tb_ends_in_separator(std::string_view t) {
-  return !t.empty() && last_separator(t) == t.size() - 1;
+  return !t.empty() && plat::sjis_last_separator(t) == t.size() - 1;
 }
 
 std::string tb_file_name(std::string_view path) {
-  const std::size_t k = last_separator(path);
+  const std::size_t k = plat::sjis_last_separator(path);
   return std::string(k == std::string_view::npos ? path : path.substr(k + 1));
 }
 
 std::string tb_folder_of(std::string_view path) {
-  const std::size_t k = last_separator(path);
+  const std::size_t k = plat::sjis_last_separator(path);
   return k == std::string_view::npos ? std::string() : std::string(path.substr(0, k + 1));
 }
 

@@ -17,6 +17,13 @@ std::string tb_trim(std::string_view s);
 // line end that holds nothing else. False when the file is missing or cannot be read.
 bool tb_read_lines(const std::filesystem::path& path, std::vector<std::string>& lines,
                    bool tab_is_blank);
+// The same from bytes already read.
+void tb_split_lines(std::string data, std::vector<std::string>& lines, bool tab_is_blank);
+
+// Where velmor's loader would stop on the bytes of an NC file: the position of the first
+// control byte other than TAB, CR and LF, unless only line ends and end-of-file bytes (0x1A)
+// follow from there; npos when there is none. `line` is then its line (from 1).
+std::size_t tb_control_byte(std::string_view bytes, int& line);
 
 // True for "\..." or "/..." and for "X:...".
 bool tb_is_absolute(std::string_view text);

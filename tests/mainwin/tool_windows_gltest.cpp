@@ -13,6 +13,8 @@
 #include <QColor>
 #include <QComboBox>
 #include <QImage>
+#include <QMessageBox>
+#include <QWindow>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -36,6 +38,7 @@
 #include "tooling/cutter_set_win_1.h"
 #include "tooling/tool_list_win_1.h"
 #include "tests/support/on_modal.h"
+#include "tests/support/real_boxes.h"
 
 namespace fs = std::filesystem;
 
@@ -275,6 +278,117 @@ TEST(VelmorToolWindows, TheSetUpStoresTheToolsTheListExportsThePathsAndTabulonRe
     std::map<int, ToolCodes> read;
     for (const TVLM_TOOL& t : tools.tools()) read[t.number] = {t.N, t.T, t.H};
     EXPECT_EQ(read, stored);
+    w.close();
+  }
+  fs::current_path(cwd);
+}
+
+// The export's question about the works, during the busy export, is a real box answered
+// through its window: Cancel writes nothing, OK writes the pages into the folder named after
+// the program, whose name has characters with a "\\" as their second byte.
+TEST(VelmorToolWindows, TheExportsQuestionTakesItsAnswerAndThePagesGoIntoTheProgramsFolder) {
+  using testing_support::BoxAnswer;
+  testing_support::TempDir prog, desk, work;
+  const fs::path cwd = fs::current_path();
+  plat::set_data_folder(prog.path());
+  plat::set_desktop_folder(desk.path());
+  const fs::path nc = work.path() / u8"ソース.NC";
+  fs::copy_file(samples() / "SAMPLE01.NC", nc);
+  {
+    Tvelmor w;
+    w.set_start_file(nc);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    TSession& s = w.session();
+    ASSERT_GT(s.nc().line_count, 0);
+    ASSERT_NE(s.disp.SIM_CUTTING_MODE, 0);
+    // The companion's tool data file from the set-up window: named after the program, in
+    // the file system's own spelling, and the box shows the name.
+    QAction* setup = w.findChild<QAction*>(QStringLiteral("menu_tool_set"));
+    ASSERT_TRUE(setup && setup->isEnabled());
+    {
+      testing_support::RealBoxes boxes;
+      boxes.answer(BoxAnswer::click(QMessageBox::Ok));
+      bool setup_shown = false;
+      on_modal(&w, [&](QWidget* d) {
+        auto* companion = d->findChild<QAction*>(QStringLiteral("menu_TB_out"));
+        auto* ok = d->findChild<QPushButton*>(QStringLiteral("OK_button"));
+        if (!qobject_cast<Tcutter_set_win*>(d) || !companion || !ok) {
+          ADD_FAILURE() << "not the tool set-up: " << d->metaObject()->className();
+          d->close();
+          return;
+        }
+        setup_shown = true;
+        companion->trigger();
+        if (!QTest::qWaitForWindowExposed(d)) return;
+        QTest::mouseClick(d->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          ok->mapTo(d, ok->rect().center()));
+      });
+      setup->trigger();
+      ASSERT_TRUE(setup_shown);
+      ASSERT_EQ(boxes.shown.size(), 1u);
+      EXPECT_TRUE(boxes.all_answered());
+      const fs::path txt = desk.path() / u8"ソース.txt";
+      EXPECT_TRUE(fs::exists(txt));
+      EXPECT_EQ(boxes.shown[0].text, "TABULON 用工具データファイル '" +
+                                         plat::utf8_to_cp932(txt.string()) +
+                                         "' をデスクトップに保存しました");
+      fs::remove(txt);
+    }
+
+    QAction* list = w.findChild<QAction*>(QStringLiteral("menu_tool_list_1"));
+    ASSERT_TRUE(list && list->isEnabled());
+    struct Case {
+      const char* what;
+      BoxAnswer answer;
+      bool written;
+    };
+    const Case cases[] = {{"Cancel", BoxAnswer::click(QMessageBox::Cancel), false},
+                          {"OK", BoxAnswer::click(QMessageBox::Ok), true}};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.what);
+      testing_support::RealBoxes boxes;
+      boxes.answer(c.answer);
+      boxes.answer(BoxAnswer::enter());  // the end of the export
+      bool list_shown = false;
+      on_modal(&w, [&](QWidget* d) {
+        auto* use_turn = d->findChild<QCheckBox*>(QStringLiteral("chk_Use_turn"));
+        auto* at_path = d->findChild<QCheckBox*>(QStringLiteral("chk_print_at_path"));
+        auto* html = d->findChild<QPushButton*>(QStringLiteral("Output_HTML_btn"));
+        auto* close = d->findChild<QPushButton*>(QStringLiteral("settei_btn"));
+        if (!dynamic_cast<TTOOL_LIST_win*>(d) || !use_turn || !at_path || !html || !close) {
+          ADD_FAILURE() << "not the tool list: " << d->metaObject()->className();
+          d->close();
+          return;
+        }
+        list_shown = true;
+        use_turn->setChecked(true);
+        at_path->setChecked(true);
+        if (!QTest::qWaitForWindowExposed(d)) return;
+        QWindow* win = d->windowHandle();
+        QTest::mouseClick(win, Qt::LeftButton, Qt::NoModifier, html->mapTo(d, html->rect().center()));
+        QTest::mouseClick(win, Qt::LeftButton, Qt::NoModifier, close->mapTo(d, close->rect().center()));
+      });
+      list->trigger();
+      ASSERT_TRUE(list_shown);
+      ASSERT_GE(boxes.shown.size(), 1u);
+      EXPECT_TRUE(boxes.shown[0].busy);
+      EXPECT_TRUE(boxes.all_answered());
+      EXPECT_EQ(boxes.shown[0].text, "全てのワークを初期状態に戻していいですか？");
+      const fs::path dir = desk.path() / u8"ソース";
+      EXPECT_EQ(fs::exists(dir / "index.htm"), c.written);
+      if (c.written) {
+        ASSERT_EQ(boxes.shown.size(), 2u);
+        EXPECT_EQ(boxes.shown[1].text, "HTML 出力は終了しました。");
+        EXPECT_TRUE(fs::exists(dir / "P_CL_TOP.jpg"));
+      } else {
+        EXPECT_EQ(boxes.shown.size(), 1u);
+      }
+      // Nothing else on the desktop: no folder of a part of the name.
+      for (const auto& e : fs::directory_iterator(desk.path()))
+        EXPECT_EQ(e.path().filename(), fs::path(u8"ソース")) << e.path();
+      EXPECT_FALSE(plat::busy());
+    }
     w.close();
   }
   fs::current_path(cwd);

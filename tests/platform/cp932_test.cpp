@@ -58,3 +58,25 @@ TEST(Cp932, LeadAndTrailBytesAndCuts) {
   struct { std::size_t n, cut; } cuts[] = {{0, 0}, {2, 2}, {3, 2}, {4, 4}, {5, 5}, {99, 5}};
   for (auto c : cuts) EXPECT_EQ(sjis_cut_pos(s, c.n), c.cut) << c.n;
 }
+
+// A "\\" or "/" that is the second byte of a character is no folder separator.
+TEST(Cp932, TheLastSeparatorIsACharacterOfItsOwn) {
+  struct Case {
+    std::string path;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"ソース.nc", "ソース.nc"},          // 0x83 0x5C
+      {"a\\表", "表"},                    // 0x95 0x5C
+      {"a/能力\\十.NC", "十.NC"},          // 0x94 0x5C, 0x8F 0x5C
+      {"dir\\", ""},
+      {"", ""},
+      {"x/\x83", "\x83"},                  // a lead byte at the end
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(cp932_to_utf8(c.path));
+    EXPECT_EQ(std::string(sjis_file_name(c.path)), c.name);
+  }
+  EXPECT_EQ(sjis_last_separator("ソース"), std::string_view::npos);
+  EXPECT_EQ(sjis_last_separator("a/b\\c"), 3u);
+}

@@ -254,7 +254,42 @@ TEST_F(ConversionTest, StaleToolFileIsRemoved) {
   EXPECT_TRUE(view.logged(" T0009"));
 }
 
+// Where velmor's loader stops, as tabulon sees it.
+TEST(TabulonText, AControlByteIsFoundWhereVelmorWouldStop) {
+  struct Case {
+    std::string bytes;
+    std::size_t at;
+    int line;
+  };
+  const std::size_t none = std::string::npos;
+  const Case cases[] = {
+      {"G01\tX1.\r\nM30\r\n", none, 0},
+      {"M30\r\n\x1A", none, 0},           // an end-of-file byte
+      {"M30\x1A\x1A\r\n", none, 0},
+      {"A\x1A" "B", 1, 1},
+      {std::string("A\rB\r\nC\n") + '\0' + "D", 7, 4},  // CR, CR LF and LF end lines
+      {"A\x12\r\n", 1, 1},                // the byte itself is lost
+      {"\x83\x5C\r\n\x1B", 4, 2},       // a trail byte 0x5C is no control byte
+  };
+  for (const Case& c : cases) {
+    int line = 0;
+    EXPECT_EQ(tb_control_byte(c.bytes, line), c.at) << c.bytes;
+    if (c.at != none) EXPECT_EQ(line, c.line) << c.bytes;
+  }
+}
+
 TEST_F(ConversionTest, FailuresWriteNothing) {
+  // Files velmor would read only up to a control byte: one in line 3, a file of random bytes,
+  // an added file with one; end-of-file bytes and a TAB are no such byte.
+  write_file(dir / "CTRL.nc", "%\r\nO1(X)\r\nG01X1.\x12Y2.\r\nT1M6\r\n%\r\n");
+  write_file(dir / "0_TB_datas" / "ctrl sub.nc", "M98P1\r\n\x7F\x01\r\n");
+  std::string noise;
+  std::uint32_t x = 12345;
+  for (int i = 0; i < 4096; ++i) {
+    x = x * 1103515245u + 12345u;
+    noise += static_cast<char>((x >> 16) & 0xFF);
+  }
+  write_file(dir / "RAND.nc", noise);
   struct Case {
     const char* definition;
     const char* source;
@@ -272,6 +307,10 @@ TEST_F(ConversionTest, FailuresWriteNothing) {
       {kSampleDefinition, "NONE.nc", "out", " ERR : " + root + "NONE.nc\r\n を読み込めませんでした"},
       {kSampleDefinition, "SAMPLE.nc", "gone", " ERR : " + root + "gone\r\n のフォルダがありませんでした"},
       {"#TB other\r\n#TB-END\r\n", "SAMPLE.nc", "out", " ERR : 変換設定 test-2 用 が見つかりませんでした"},
+      {kSampleDefinition, "CTRL.nc", "out", "CTRL.nc の 3 行目に制御コード (0x12) があります。"},
+      {kSampleDefinition, "RAND.nc", "out", "RAND.nc の "},
+      {"#TB test-2 用\r\n#TB-ADD-NCD ctrl sub.nc\r\n#TB-END\r\n", "SAMPLE.nc", "out",
+       "ctrl sub.nc の 2 行目に制御コード (0x01) があります。"},
   };
   for (const auto& c : cases) {
     write_definition(c.definition);
@@ -282,6 +321,9 @@ TEST_F(ConversionTest, FailuresWriteNothing) {
     const auto errors = view.errors();
     ASSERT_EQ(errors.size(), 1u) << c.error;
     EXPECT_EQ(errors[0].substr(0, c.error.size()), c.error);
+    EXPECT_TRUE(errors[0].find("ERR") != std::string::npos ||
+                errors[0].find("行目に制御コード (0x") != std::string::npos)
+        << errors[0];
     EXPECT_TRUE(files("out").empty());
     EXPECT_TRUE(files("chk").empty());
     EXPECT_EQ(view.caption_, "Tabulon Version 1.01 ");

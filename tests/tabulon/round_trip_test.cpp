@@ -2,6 +2,9 @@
 // NC file and writes "_VLM.nst"; velmor reads that back into the same tools.
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "ncdata/ncd_data.h"
 #include "platform/core/msgbox.h"
 #include "simulation/tool_codes.h"
 #include "simulation/tool_data_file.h"
@@ -64,4 +67,46 @@ TEST(TabulonRoundTrip, MagazineThroughToolDataAndCheckToolFile) {
   }
   EXPECT_EQ(back.slot[1].holder.h2_tapered, 1);
   EXPECT_TRUE(boxes.shown.empty());
+}
+
+// The check file names its source in a comment that velmor reads back: a name with
+// parentheses or quotes is read whole (velmor's comments end at the first ")").
+TEST(TabulonRoundTrip, TheSourceNameOfTheCheckFileIsReadBackWhole) {
+  struct Case {
+    const char8_t* file;
+    std::string read;  // what velmor reads as the source name (CP932, upper-cased as loaded)
+  };
+  const Case cases[] = {
+      {u8"P(1).nc", "P（1）.NC"},
+      {u8"(表).nc", "（表）.NC"},
+      {u8"a\"b\".nc", "A”B”.NC"},
+      {u8"ソース.nc", "ソース.NC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(reinterpret_cast<const char*>(c.file));
+    TempDir dir;
+    fs::create_directories(dir / "chk");
+    write_file(dir / "def.txt", "#TB M\r\n#EXT .NCD\r\n#TB-END\r\n");
+    write_file(dir / "0_TB_setup.txt", "#TB_FILES\r\ndef.txt\r\n");
+    const fs::path src = dir.path() / fs::path(c.file);
+    write_file(src, "G0X1.\r\n");
+    FakeView view;
+    plat::ScriptedMessageBoxes boxes;
+    TTB_setup setup(view);
+    setup.setup_folder = path_text(dir.path()) + "/";
+    ASSERT_TRUE(setup.reload_TB_setup(setup.setup_folder + "0_TB_setup.txt"));
+    view.fields[TB_field::D_vlm_chk_dir] = path_text(dir / "chk");
+    view.fields[TB_field::D_ncd_output_dir] = path_text(dir.path());
+    view.checks[TB_check::D_chk_vlm_exe] = true;
+    fs::path check;
+    ASSERT_TRUE(conv_NCD_file(setup, src, "M", check));
+    std::string bytes;
+    ASSERT_TRUE(read_file_bytes(check, bytes));
+    auto d = std::make_unique<NCD_DATA>(NCD_CAPACITY{});
+    Create_NCD(*d);
+    Append_NCD_text(*d, bytes.data(), bytes.size(), true);
+    for (int i = 0; i < d->line_count; ++i) Parse_NCD_line(*d, i);
+    EXPECT_TRUE(d->comments.source_given);
+    EXPECT_EQ(d->comments.source_name, c.read);
+  }
 }

@@ -9,6 +9,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "platform/core/input.h"
 #include "platform/core/msgbox.h"
 #include "platform/core/system.h"
 #include "platform/qt/qtext.h"
@@ -25,6 +27,7 @@
 #include "tabulon/deb_1.h"
 #include "tabulon/select_editor_1.h"
 #include "tabulon/tabulon_1.h"
+#include "tests/support/real_boxes.h"
 #include "tests/support/test_support.h"
 #include "tests/support/text_fit.h"
 
@@ -228,9 +231,158 @@ TEST_F(TabulonMain, DropConvertsTheFirstFileAndStartsVelmor) {
   w->drop_files({dir / "P1.nc"});
   EXPECT_TRUE(logged(*w, "処理は終了しました。"));
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "velmor.exe or velmor_free not found in same dir");
+  // named as the programs are on this system
+  EXPECT_EQ(boxes.shown[0].text, "velmor or velmor_free not found in same dir");
   EXPECT_EQ(boxes.shown[0].caption, "Info");
   EXPECT_EQ(launcher.calls.size(), 2u);
+  w->close();
+}
+
+// The boxes of a drop come while the drop is busy; each takes its answer through its window:
+// a definition whose tool-data file is missing, and the end of a conversion with no velmor
+// beside tabulon.
+TEST_F(TabulonMain, TheBoxesOfADropTakeTheirAnswers) {
+  using testing_support::BoxAnswer;
+  write_file(dir / "0_TB_datas" / "def.txt",
+             std::string(kDefinition) + "#TB lost\r\n#EXT .NCD\r\n#TB-TOOL-DATA none.txt\r\n#TB-END\r\n");
+  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + path_text(dir / "chk") + "\r\n");
+  auto w = show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  w->program_folder = dir / "bin";  // no velmor there
+  {
+    testing_support::RealBoxes boxes;
+    boxes.answer(BoxAnswer::click(QMessageBox::Ok));
+    w->set_combo_text(" lost ");
+    drop(*w, {dir / "P1.nc"});
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].busy);
+    EXPECT_TRUE(boxes.all_answered());
+    EXPECT_EQ(boxes.shown[0].caption, "Read Error");
+    EXPECT_NE(boxes.shown[0].text.find("none.txt"), std::string::npos);
+    EXPECT_TRUE(logged(*w, " を読み込めませんでした")) << log(*w);
+    EXPECT_TRUE(fs::is_empty(dir / "chk"));
+  }
+  for (BoxAnswer a : {BoxAnswer::close(), BoxAnswer::enter(), BoxAnswer::click(QMessageBox::Ok)}) {
+    testing_support::RealBoxes boxes;
+    boxes.answer(a);
+    w->set_combo_text(" test-2 用 ");
+    drop(*w, {dir / "P1.nc"});
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].busy);
+    EXPECT_TRUE(boxes.all_answered());
+    EXPECT_EQ(boxes.shown[0].text, "velmor or velmor_free not found in same dir");
+    EXPECT_TRUE(logged(*w, "処理は終了しました。"));
+    EXPECT_FALSE(plat::busy());
+  }
+  EXPECT_TRUE(launcher.calls.empty());
+  w->close();
+}
+
+// A saved definition name that is gone selects the first definition, which the list shows;
+// the drop then converts with it.
+TEST_F(TabulonMain, AnUnknownDefinitionNameFallsBackToTheFirst) {
+  write_ini("D_combo_TB_text= gone \r\nD_ext=.XYZ\r\nD_chk_vlm_exe=1\r\nD_vlm_chk_dir=" +
+            path_text(dir / "chk") + "\r\n");
+  auto w = show();
+  EXPECT_EQ(w->combo_text(), " test-2 用 ");
+  EXPECT_EQ(plat::from_qstring(child<QComboBox>(*w, "COMBO_TB")->currentText()), " test-2 用 ");
+  EXPECT_EQ(w->field(TB_field::D_ext), ".NCD");
+  w->program_folder = dir.path();
+  write_file(dir / "velmor", "");
+  drop(*w, {dir / "P1.nc"});
+  EXPECT_TRUE(logged(*w, "処理は終了しました。")) << log(*w);
+  EXPECT_TRUE(fs::exists(dir / "chk" / "P1_VLM.NCD"));
+  w->close();
+}
+
+// Escape ends a conversion with "中断しました"; the next drop's conversion sets the caption
+// again.
+TEST_F(TabulonMain, ANewConversionSetsTheCaptionAgainAfterAnEscape) {
+  write_ini("D_chk_vlm_exe=0\r\n");
+  auto w = show();
+  {
+    plat::ScriptedInput input;
+    input.escape_after(2);  // the first poll of the lines (the first read clears the key)
+    drop(*w, {dir / "P1.nc"});
+  }
+  EXPECT_EQ(plat::from_qstring(w->windowTitle()), "中断しました");
+  EXPECT_FALSE(logged(*w, "処理は終了しました。"));
+  drop(*w, {dir / "P1.nc"});
+  EXPECT_TRUE(logged(*w, "処理は終了しました。"));
+  EXPECT_EQ(plat::from_qstring(w->windowTitle()), "Tabulon Version 1.01 ");
+  w->close();
+}
+
+// What cannot be converted says so in the log and writes nothing: a folder, a missing file,
+// a file with a control byte (velmor's message, with its line) and a file of random bytes.
+TEST_F(TabulonMain, ADropThatCannotBeConvertedSaysWhyAndWritesNothing) {
+  write_ini("D_chk_vlm_exe=1\r\nD_vlm_chk_dir=" + path_text(dir / "chk") + "\r\n");
+  write_file(dir / "C.nc", "O1\r\nT3M6\r\nG0X1.\x12\r\nM30\r\n");
+  std::string noise;
+  std::uint32_t x = 777;
+  for (int i = 0; i < 2000; ++i) {
+    x = x * 1664525u + 1013904223u;
+    noise += static_cast<char>(x >> 24);
+  }
+  write_file(dir / "R.nc", noise);
+  fs::create_directories(dir / "folder.nc");
+  auto w = show();
+  w->program_folder = dir.path();
+  write_file(dir / "velmor", "");
+  struct Case {
+    fs::path file;
+    std::string says;
+  };
+  const Case cases[] = {
+      {dir / "folder.nc", " ERR : " + path_text(dir / "folder.nc") + " はファイルではありません"},
+      {dir / "none.nc", " ERR : " + path_text(dir / "none.nc") + " が見つかりませんでした"},
+      {dir / "C.nc", "C.nc の 3 行目に制御コード (0x12) があります。"},
+      {dir / "R.nc", "R.nc の "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file.string());
+    drop(*w, {c.file});
+    EXPECT_TRUE(logged(*w, c.says)) << log(*w);
+    EXPECT_FALSE(logged(*w, "処理は終了しました。"));
+    EXPECT_TRUE(fs::is_empty(dir / "chk"));
+  }
+  EXPECT_TRUE(logged(*w, "行目に制御コード (0x"));
+  EXPECT_TRUE(launcher.calls.empty());
+  w->close();
+}
+
+// The stored bounds are kept on the screen, whatever the INI file holds.
+TEST_F(TabulonMain, TheStoredBoundsAreKeptOnTheScreen) {
+  struct Case {
+    const char* ini;
+  };
+  const Case cases[] = {
+      {"M_LEFT=3000\r\nM_TOP=2000\r\n"},
+      {"M_LEFT=-500\r\nM_TOP=-300\r\n"},
+      {"M_WIDTH=-5\r\nM_HEIGHT=0\r\n"},
+      {"M_WIDTH=100000\r\nM_HEIGHT=100000\r\nM_LEFT=10\r\n"},
+      {"M_WIDTH=3\r\nM_HEIGHT=2\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    write_ini(c.ini);
+    auto w = show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const QRect area = w->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(w->frameGeometry().topLeft())) << w->x() << "," << w->y();
+    EXPECT_LE(w->width(), area.width());
+    EXPECT_LE(w->height(), area.height());
+    EXPECT_GE(w->width(), w->minimumSizeHint().width());
+    EXPECT_GE(w->height(), w->minimumSizeHint().height());
+    EXPECT_LE(w->x() + w->width(), area.right() + 1);
+    EXPECT_LE(w->y() + w->height(), area.bottom() + 1);
+    w->close();
+  }
+  // a size that is no size: the designed one
+  write_ini("M_WIDTH=-5\r\nM_HEIGHT=0\r\n");
+  auto w = show();
+  EXPECT_EQ(w->size(), QSize(TTabulon_main::kDesignedWidth, TTabulon_main::kDesignedHeight)
+                           .expandedTo(w->minimumSizeHint()));
   w->close();
 }
 

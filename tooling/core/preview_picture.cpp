@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/core/cp932.h"
+
 namespace {
 
 constexpr std::uint32_t kFrame_color = 0xC0C0C0;
@@ -16,17 +18,7 @@ std::string size_text(int w, int h) {
 
 std::string preview_nc_name(const std::string& nc_path) {
   // A "\" here may be the trail byte of a double-byte character: walk the characters.
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < nc_path.size();) {
-    const auto c = static_cast<unsigned char>(nc_path[i]);
-    if (is_SJIS_lead_byte(c) && i + 1 < nc_path.size()) {
-      i += 2;
-      continue;
-    }
-    if (c == '/' || c == '\\') start = i + 1;
-    ++i;
-  }
-  return nc_path.substr(start);
+  return std::string(plat::sjis_file_name(nc_path));
 }
 
 std::string preview_output_name(int mode, const std::string& nc_path, int tool_number,

@@ -147,10 +147,9 @@ const std::string& tool_list_html_sheet_row() {
 }
 
 fs::path tool_list_html_folder(const fs::path& desktop, const std::string& nc_file_name) {
-  std::string stem = nc_file_name;
-  const auto slash = stem.find_last_of("/\\");
-  if (slash != std::string::npos) stem.erase(0, slash + 1);
-  const auto dot = stem.rfind('.');
+  // A "\" may be the second byte of a character ("ソ", "表"): the walk goes by characters.
+  std::string stem(plat::sjis_file_name(nc_file_name));
+  const auto dot = stem.rfind('.');  // "." is never a second byte
   if (dot != std::string::npos) stem.erase(dot);
   if (stem.empty()) return desktop / "no_name";
   return desktop / fs::path(plat::cp932_to_utf8(stem));

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/core/cp932.h"
 #include "platform/core/msgbox.h"
 #include "simulation/tool_codes.h"
 #include "tests/support/test_support.h"
@@ -129,6 +130,29 @@ TEST(ToolListHtml, EscapesTheHtmlCharactersOnly) {
   EXPECT_EQ(html_escape("φ8 ボール \"x\""), "φ8 ボール \"x\"");
   EXPECT_EQ(tool_list_html_folder("/d", "SAMPLE01.NC"), fs::path("/d/SAMPLE01"));
   EXPECT_EQ(tool_list_html_folder("/d", ""), fs::path("/d/no_name"));
+}
+
+// The folder is named after the program's name without its folder and extension, found by
+// characters: kanji and kana whose second byte is a "\" are no separators.
+TEST(ToolListHtml, TheFolderKeepsJapaneseNamesWhole) {
+  struct Case {
+    std::string nc;  // CP932, as the main window hands it
+    const char8_t* folder;
+  };
+  const Case cases[] = {
+      {"ソース.nc", u8"ソース"},
+      {"表.nc", u8"表"},
+      {"能力.NC", u8"能力"},
+      {"十", u8"十"},
+      {"テスト.NC", u8"テスト"},
+      {"/home/u/ソース/表.NC", u8"表"},
+      {"C:\\data\\能力.nc", u8"能力"},
+      {"/home/u/十.a.NC", u8"十.a"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(plat::cp932_to_utf8(c.nc));
+    EXPECT_EQ(tool_list_html_folder("/d", c.nc), fs::path("/d") / fs::path(c.folder));
+  }
 }
 
 TEST(ToolListHtml, SinglePageOfThreeCards) {
