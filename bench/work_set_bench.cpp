@@ -25,7 +25,6 @@ class NoDialogs : public Twork_set_dialogs {
                         std::filesystem::path&) override {
     return false;
   }
-  int pick_color(int code, const std::function<void(int)>&) override { return code; }
 };
 
 // A folder holding a preset file, so that the new work comes from the chosen preset.
@@ -59,7 +58,7 @@ void BM_create_4094_work(benchmark::State& st) {
   NoDialogs dlg;
   dlg.preset = big_preset();
   for (auto _ : st) {
-    const int slot = rules.create_new_work(preset_folder(), {}, dlg);
+    const int slot = rules.Create_new_WORK(preset_folder(), {}, dlg);
     if (slot < 0) st.SkipWithError("no work");
     st.PauseTiming();
     WORK_MEM_FREE_ALL(*m);
@@ -75,7 +74,7 @@ void BM_rebuild_after_lattice_edit(benchmark::State& st) {
   TWork_set_rules rules(*m, d);
   NoDialogs dlg;
   dlg.preset = big_preset();
-  const int slot = rules.create_new_work(preset_folder(), {}, dlg);
+  const int slot = rules.Create_new_WORK(preset_folder(), {}, dlg);
   bool odd = false;
   for (auto _ : st) {
     if (!rules.commit(slot, WSE_matX, odd ? "4094" : "4093")) st.SkipWithError("refused");

@@ -32,26 +32,9 @@ bool TVLM_copy_out_dialogs::move_rotate(MOVE_ROTATE_VALUES& v) {
 
 bool show_TDH_dialog(QWidget* parent, TTOOL_TDH_request& r) {
   TSUB_TDH_PSET_win dlg(parent);
-  dlg.comment_prefix = "( " + r.T + " " + r.D + " " + r.H + " ";
-  const struct {
-    QLabel* label;
-    QLineEdit* edit;
-    const std::string& text;
-    bool present;
-  } rows[] = {{dlg.Label_T, dlg.Edit_T, r.T, true},
-              {dlg.Label_D, dlg.Edit_D, r.D, r.has_D},
-              {dlg.Label_H, dlg.Edit_H, r.H, r.has_H}};
-  for (const auto& row : rows) {
-    row.label->setText(plat::to_qstring(row.text));
-    row.edit->setText(plat::to_qstring(row.text));
-    row.edit->setEnabled(row.present);
-  }
-  dlg.chk_No_Name->setChecked(r.no_name);
+  dlg.set_request(r);
   if (dlg.exec() != QDialog::Accepted) return false;
-  r.T = plat::from_qstring(dlg.Edit_T->text());
-  if (r.has_D) r.D = plat::from_qstring(dlg.Edit_D->text());
-  if (r.has_H) r.H = plat::from_qstring(dlg.Edit_H->text());
-  r.no_name = dlg.chk_No_Name->isChecked();
+  dlg.get_request(r);
   return true;
 }
 

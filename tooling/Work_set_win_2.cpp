@@ -7,13 +7,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -22,6 +22,7 @@
 #include "platform/qt/qtext.h"
 #include "tooling/color_panel.h"
 #include "simulation/work_cells.h"
+#include "tooling/select_color_1.h"
 #include "simulation/work_file.h"
 #include "tooling/select_work_size_1.h"
 
@@ -77,17 +78,6 @@ bool TWork_set_qt_dialogs::choose_work_file(bool save, const std::string& title,
   return true;
 }
 
-int TWork_set_qt_dialogs::pick_color(int code, const std::function<void(int)>& live) {
-  bool ok = false;
-  const int v = QInputDialog::getInt(parent_, q("カラー番号"), q("カラー番号 (0～63)"), code, 0,
-                                     63, 1, &ok);
-  if (!ok) {
-    if (live) live(code);
-    return code;
-  }
-  if (live) live(v);
-  return v;
-}
 
 // ---- the window ------------------------------------------------------------------------------
 
@@ -480,12 +470,20 @@ void TWorkSetWin::PNL_WORK_COLORClick(int tag) {
   QLineEdit* e = ed_[tag];
   const int start = code_of(e);
   QPushButton* panel = tag == WSE_WORK_COLOR ? PNL_WORK_COLOR : PNL_MAT_COLOR;
-  const int code = dialogs_.pick_color(start, [e, panel](int c) {
-    e->setText(QString::number(c));
-    paint_color_panel(panel, c);
-  });
-  e->setText(QString::number(code));
-  ED_minXExit(tag);
+  // The picker shows each code in the edit and its panel while the user picks; Cancel puts
+  // the start code back there. Only OK commits.
+  const std::optional<int> code = default_color_chooser().choose_color(
+      start,
+      [e, panel](int c) {
+        const QSignalBlocker b(e);
+        e->setText(QString::number(c));
+        paint_color_panel(panel, c);
+      },
+      this);
+  if (code) {
+    e->setText(QString::number(*code));
+    ED_minXExit(tag);
+  }
   show_colors();
 }
 
@@ -500,7 +498,7 @@ void TWorkSetWin::BTN_01_NEW_WORKClick(int tag) {
   };
   switch (tag) {
     case 1: {
-      const int slot = rules_.create_new_work(host_.config_folder(), ext_, dialogs_);
+      const int slot = rules_.Create_new_WORK(host_.config_folder(), ext_, dialogs_);
       if (slot >= 0) {
         Set_WORK_combo(slot);
         Redraw_velmor_gpnl(slot);
@@ -621,6 +619,18 @@ bool TWorkSetWin::eventFilter(QObject* o, QEvent* ev) {
     }
   }
   return QWidget::eventFilter(o, ev);
+}
+
+bool TWorkSetWin::event(QEvent* ev) {
+  // FormActivate: back in front, the window shows the selected work as the store now has it
+  // (the main window may have cut or moved it meanwhile) and has it drawn again.
+  if (ev->type() == QEvent::WindowActivate && isVisible() && !filling_ && !committing_ &&
+      !rules_.busy()) {
+    const int w = Get_current_WORK_num();
+    Show_WORK_values(w);
+    Redraw_velmor_gpnl(w);
+  }
+  return QWidget::event(ev);
 }
 
 void TWorkSetWin::showEvent(QShowEvent* ev) {

@@ -19,8 +19,8 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 
-// The dialogs of the window on screen: the preset dialog, non-native file dialogs and a
-// colour code prompt.
+// The dialogs of the window on screen: the preset dialog and non-native file dialogs. The
+// colour panels open the colour picker Tcolor_selection.
 class TWork_set_qt_dialogs : public Twork_set_dialogs {
  public:
   explicit TWork_set_qt_dialogs(QWidget* parent) : parent_(parent) {}
@@ -28,7 +28,6 @@ class TWork_set_qt_dialogs : public Twork_set_dialogs {
                      TWork_preset& out) override;
   bool choose_work_file(bool save, const std::string& title, const std::string& file_name,
                         std::filesystem::path& out) override;
-  int pick_color(int code, const std::function<void(int)>& live) override;
 
  private:
   QWidget* parent_;
@@ -70,6 +69,7 @@ class TWorkSetWin : public QWidget {
   TWork_set_rules& rules() { return rules_; }
 
  protected:
+  bool event(QEvent* ev) override;
   void showEvent(QShowEvent* ev) override;
   void hideEvent(QHideEvent* ev) override;
   bool eventFilter(QObject* o, QEvent* ev) override;

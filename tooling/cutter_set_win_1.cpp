@@ -745,9 +745,14 @@ bool Tcutter_set_win::eventFilter(QObject* o, QEvent* e) {
 }
 
 void Tcutter_set_win::paint_cpnl(QPainter& p, int w, int h) {
+  // Only a tool of a kind is drawn: the panel then shows the background and the fitted
+  // drawing, with 3 dots of margin, through the panel's own view slot.
+  if (tool_.T_category == TOOL_KIND_NONE) return;
+  const TDraw_settings ds = draw_settings_of(disp_);
   TG2_canvas c;
-  draw_TOOL_to_canvas(draw_settings_of(disp_), c, g2_, w - 1, false, holder_, tool_, false,
-                      false, 10, h - 1);
+  c.fill_rect({0, 0}, {w, h}, color_code_to_TColor(ds.back_color));
+  G2_set_canvas(g2_, kG2_slot_panel, 0, w, h, 3);
+  draw_TOOL_fit(ds, c, g2_, kG2_slot_panel, holder_, tool_);
   paint_G2_canvas(p, c);
 }
 
@@ -793,8 +798,13 @@ void Tcutter_set_win::DISPLAY_TOOL_LIST(int x_category, int x_ACTION) {
     TTOOL_HOLDER_tmp shown = *lib.m;
     int picked = -1;
     bool reset = false;
+    // The list's caption: the kind's library file, or which tool the pick is for.
+    const std::string caption =
+        x_ACTION == 2 ? std::string(TOOL_KIND_FILES[x_category])
+                      : path_text(file) + " : T" + from_qstring(T_number->currentText()) +
+                            " に設定する工具を選択してください";
     const int answer = run_list(shown, x_ACTION, true, x_ACTION == 2 && lib.malformed == 0, -1,
-                                path_text(file), picked, &reset);
+                                path_text(file), caption, picked, &reset);
     if (answer == 1 && picked >= 0 && picked < shown.used() &&
         take_picked_tool(shown.slot[picked], tool_, holder_)) {
       TTTOOL_HOLDER_tmp& s = mag_->slot[selected_slot()];
@@ -817,8 +827,8 @@ bool Tcutter_set_win::show_TOOL_LIST(int mode) {
   for (int k = 0; k < mag_->used(); ++k) mag_->slot[k].tool_set = mag_->slot[k].holder_set = 0;
   TTOOL_HOLDER_tmp shown = *mag_;
   int got = -1;
-  const int answer =
-      run_list(shown, mode, magazine_file_, mode == 1, selected_slot(), nc_name_, got, nullptr);
+  const int answer = run_list(shown, mode, magazine_file_, mode == 1, selected_slot(), nc_name_,
+                              from_qstring(windowTitle()), got, nullptr);
   const bool yes = mode == 51 ? answer == plat::IDYES : answer == plat::IDOK;
   const int picked = valid_slot_index(mag_->used(), got);
   if (mode == 1 && yes) {
@@ -846,8 +856,8 @@ bool Tcutter_set_win::show_TOOL_LIST(int mode) {
 }
 
 int Tcutter_set_win::run_list(TTOOL_HOLDER_tmp& shown, int mode, bool library, bool editable,
-                              int preset, const std::string& file_name, int& picked,
-                              bool* reset) {
+                              int preset, const std::string& file_name,
+                              const std::string& caption, int& picked, bool* reset) {
   std::vector<int> kinds;
   for (int k = 0; k < shown.used(); ++k) kinds.push_back(shown.slot[k].tool.T_category);
   TTOOL_LIST_model m;
@@ -856,10 +866,11 @@ int Tcutter_set_win::run_list(TTOOL_HOLDER_tmp& shown, int mode, bool library, b
   m.editable = editable;
   m.magazine = &shown;
   m.file_name = file_name;
+  m.caption = caption;
   m.picked = preset;
-  TTOOL_LIST_options o = tool_list_options_of(disp_);
+  TTOOL_LIST_options o = set_TOOL_LIST_options(disp_);
   const int answer = lists_.show_tool_list(m, o, disp_);
-  store_tool_list_options(o, disp_);
+  get_TOOL_LIST_options(o, disp_);
   picked = m.picked;
   if (reset) {
     *reset = false;

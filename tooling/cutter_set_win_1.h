@@ -88,7 +88,8 @@ class Tcutter_set_win : public QDialog, public Ttool_settings_window {
   // The tool list window on `shown`; its answer (1 OK, 6 Yes, else closed) and the slot it
   // picked (-1 none). `reset` tells whether an entry became unset in it.
   int run_list(TTOOL_HOLDER_tmp& shown, int mode, bool library, bool editable, int preset,
-               const std::string& file_name, int& picked, bool* reset);
+               const std::string& file_name, const std::string& caption, int& picked,
+               bool* reset);
   void set_check(QCheckBox* c, bool on);
 
   Ttooling_host& host_;

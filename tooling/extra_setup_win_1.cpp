@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +14,7 @@
 #include "common/ats_func.h"
 #include "platform/qt/qtext.h"
 #include "tooling/color_panel.h"
+#include "tooling/select_color_1.h"
 #include "tooling/core/extra_setup_rules.h"
 
 namespace {
@@ -24,20 +24,11 @@ QString q(const char* cp932) { return plat::to_qstring(cp932); }
 
 }  // namespace
 
-TEXTRA_SETUP_win::TEXTRA_SETUP_win(
-    Ttooling_host& host, const Tdisp_status& settings, QWidget* parent,
-    std::function<int(int, const std::function<void(int)>&)> pick_color)
-    : QDialog(parent), host_(host), copy_(settings), pick_color_(std::move(pick_color)) {
+TEXTRA_SETUP_win::TEXTRA_SETUP_win(Ttooling_host& host, const Tdisp_status& settings,
+                                   QWidget* parent)
+    : QDialog(parent), host_(host), copy_(settings) {
   setObjectName(QStringLiteral("EXTRA_SETUP_win"));
   setWindowTitle(q("その他の表示設定"));
-  if (!pick_color_) {
-    pick_color_ = [this](int code, const std::function<void(int)>&) {
-      bool ok = false;
-      const int v = QInputDialog::getInt(this, q("カラー番号"), q("カラー番号 (0～63)"), code, 0,
-                                         63, 1, &ok);
-      return ok ? v : code;
-    };
-  }
   fix_extra_fields(copy_);
   auto* top = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
@@ -98,7 +89,7 @@ void TEXTRA_SETUP_win::Set_EXTRA_SETUP_controls() {
   }
 }
 
-void TEXTRA_SETUP_win::after_change() {
+void TEXTRA_SETUP_win::Get_EXTRA_SETUP_controls() {
   fix_extra_fields(copy_);
   Set_EXTRA_SETUP_controls();
   if (chk_direct->isChecked() && !closing_) {
@@ -122,18 +113,24 @@ bool TEXTRA_SETUP_win::commit_field(int i) {
       QTimer::singleShot(0, e, [e] { e->setFocus(); });
     return false;
   }
-  after_change();
+  Get_EXTRA_SETUP_controls();
   return true;
 }
 
 void TEXTRA_SETUP_win::PNL_AClick(int i) {
   QLineEdit* e = ed_[static_cast<std::size_t>(i)];
   QPushButton* p = pnl_[static_cast<std::size_t>(i)];
-  const int code = pick_color_(e->text().toInt(), [e, p](int c) {
-    e->setText(QString::number(c));
-    if (p) paint_color_panel(p, c);
-  });
-  e->setText(QString::number(code));
+  // The picker updates the edit and its panel while the user picks; its code out (the start
+  // code after Cancel) is then taken.
+  const int start = e->text().toInt();
+  const std::optional<int> code = default_color_chooser().choose_color(
+      start,
+      [e, p](int c) {
+        e->setText(QString::number(c));
+        if (p) paint_color_panel(p, c);
+      },
+      this);
+  e->setText(QString::number(code.value_or(start)));
   commit_field(i);
 }
 

@@ -17,16 +17,15 @@ class QPushButton;
 class TEXTRA_SETUP_win : public QDialog {
   Q_OBJECT
  public:
-  // pick_color: the colour picker (start code, live update) -> chosen code; empty uses a
-  // colour-code prompt.
-  TEXTRA_SETUP_win(Ttooling_host& host, const Tdisp_status& settings, QWidget* parent = nullptr,
-                   std::function<int(int, const std::function<void(int)>&)> pick_color = {});
+  TEXTRA_SETUP_win(Ttooling_host& host, const Tdisp_status& settings, QWidget* parent = nullptr);
 
   const Tdisp_status& settings() const { return copy_; }
 
   void Set_EXTRA_SETUP_controls();
   // Commits field i's edit; false when its text was refused.
   bool commit_field(int i);
+  // The copy's fields made consistent and shown again; with chk_direct also in the main view.
+  void Get_EXTRA_SETUP_controls();
   void PNL_AClick(int i);
   void set_and_exit_btnClick();
 
@@ -35,11 +34,8 @@ class TEXTRA_SETUP_win : public QDialog {
   bool eventFilter(QObject* o, QEvent* ev) override;
 
  private:
-  void after_change();
-
   Ttooling_host& host_;
   Tdisp_status copy_;
-  std::function<int(int, const std::function<void(int)>&)> pick_color_;
   std::vector<QLineEdit*> ed_;
   std::vector<QPushButton*> pnl_;
   QCheckBox* chk_direct = nullptr;

@@ -10,6 +10,7 @@
 
 #include "platform/qt/qtext.h"
 #include "tooling/core/nc_output.h"
+#include "tooling/core/tool_list.h"
 
 using plat::to_qstring;
 
@@ -51,11 +52,17 @@ TSUB_TDH_PSET_win::TSUB_TDH_PSET_win(QWidget* parent) : QDialog(parent) {
   const struct {
     QLabel* label;
     const char* arrow;
+    const char* arrow_name;
+    QLabel** arrow_label;
     QLineEdit* edit;
-  } rows[] = {{Label_T, "→ T", Edit_T}, {Label_D, "→ D", Edit_D}, {Label_H, "→ H", Edit_H}};
+  } rows[] = {{Label_T, "→ T", "Arrow_T", &Arrow_T, Edit_T},
+              {Label_D, "→ D", "Arrow_D", &Arrow_D, Edit_D},
+              {Label_H, "→ H", "Arrow_H", &Arrow_H, Edit_H}};
   for (int i = 0; i < 3; ++i) {
+    *rows[i].arrow_label = new QLabel(to_qstring(rows[i].arrow), this);
+    (*rows[i].arrow_label)->setObjectName(QString::fromLatin1(rows[i].arrow_name));
     codes->addWidget(rows[i].label, i, 0);
-    codes->addWidget(new QLabel(to_qstring(rows[i].arrow), this), i, 1);
+    codes->addWidget(*rows[i].arrow_label, i, 1);
     codes->addWidget(rows[i].edit, i, 2);
   }
   codes->addWidget(new QLabel(to_qstring("←切り出し後のコードの\n   変更も行えます。"), this), 0, 3, 3,
@@ -82,4 +89,43 @@ void TSUB_TDH_PSET_win::update_TDH_comment() {
 void TSUB_TDH_PSET_win::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   update_TDH_comment();
+}
+
+namespace {
+
+// The number of a code text: what follows its letter ("T05" -> "05").
+std::string code_digits(const std::string& code) {
+  return !code.empty() && code[0] >= 'A' && code[0] <= 'Z' ? code.substr(1) : code;
+}
+
+}  // namespace
+
+void TSUB_TDH_PSET_win::set_request(const TTOOL_TDH_request& r) {
+  comment_prefix = r.prefix;
+  tool_name = r.name;
+  const struct {
+    QLabel* label;
+    QLabel* arrow;
+    QLineEdit* edit;
+    const std::string& code;
+    bool present;
+  } rows[] = {{Label_T, Arrow_T, Edit_T, r.T, true},
+              {Label_D, Arrow_D, Edit_D, r.D, r.has_D},
+              {Label_H, Arrow_H, Edit_H, r.H, r.has_H}};
+  for (const auto& row : rows) {
+    row.label->setText(to_qstring(row.code));
+    row.edit->setText(to_qstring(code_digits(row.code)));
+    row.label->setVisible(row.present);
+    row.arrow->setVisible(row.present);
+    row.edit->setVisible(row.present);
+  }
+  chk_No_Name->setChecked(r.no_name);
+  update_TDH_comment();
+}
+
+void TSUB_TDH_PSET_win::get_request(TTOOL_TDH_request& r) const {
+  r.T = plat::from_qstring(Edit_T->text());
+  if (r.has_D) r.D = plat::from_qstring(Edit_D->text());
+  if (r.has_H) r.H = plat::from_qstring(Edit_H->text());
+  r.no_name = chk_No_Name->isChecked();
 }

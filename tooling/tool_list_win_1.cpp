@@ -52,6 +52,12 @@ std::vector<std::string> lines_in(const std::string& s) {
   return out;
 }
 
+// The toggle of "トグル": one for the whole run, off at the start.
+bool& run_toggle() {
+  static bool on = false;
+  return on;
+}
+
 }  // namespace
 
 // The list: only the cards in view are painted, from the model.
@@ -103,7 +109,7 @@ class TTOOL_LIST_win::HtmlPictures : public Ttool_list_html_host {
   explicit HtmlPictures(TTOOL_LIST_win& w) : w_(w) {}
   std::string tool_picture(const TLIST_ITEMS& it, int wd, int ht, bool draw) override {
     QImage img(wd, ht, QImage::Format_RGB32);
-    const int back = w_.o_.white ? 63 : w_.host_.back_color();
+    const int back = w_.card_back_color();
     img.fill(window_color(color_code_to_TColor(back)));
     if (draw) {
       TG2_canvas c;
@@ -338,6 +344,7 @@ void TTOOL_LIST_win::FormShow() {
     deb_log("");
     deb_log(err);
   }
+  if (!m_.caption.empty()) setWindowTitle(plat::to_qstring(m_.caption));
   if (const NCD_DATA* d = host_.program()) program_ = tool_list_program_of(*d);
   tool_list_show_options(m_, o_);
   settings_.T_SET_DB_CHK = 0;
@@ -384,6 +391,27 @@ void TTOOL_LIST_win::rebuild() {
   view_->update_ranges();
 }
 
+// The instruction sheet above the cards: grey cell frames, black texts in the list's font.
+void TTOOL_LIST_win::draw_ISO9000_sheet(QPainter& p) {
+  const TTOOL_LIST_metrics met = metrics();
+  int sw = 0, sh = 0;
+  const auto cells = iso9000_sheet_cells(met, sw, sh);
+  QFont bold = p.font();
+  bold.setBold(true);
+  const QFont plain = p.font();
+  for (const TISO9000_cell& c : cells) {
+    const QRect r(4 + c.r.left, m_.sheet_top + c.r.top, c.r.right - c.r.left,
+                  c.r.bottom - c.r.top);
+    p.setPen(QColor(128, 128, 128));
+    p.drawRect(r);
+    p.setPen(Qt::black);
+    p.setFont(c.bold ? bold : plain);
+    p.drawText(r.adjusted(2, 2, -2, -2), Qt::AlignLeft | Qt::AlignTop,
+               plat::to_qstring(c.text));
+  }
+  p.setFont(plain);
+}
+
 void TTOOL_LIST_win::paint_list(QPainter& p, int top, int bottom) {
   const TTOOL_LIST_metrics met = metrics();
   p.setFont(tooling_text_font(o_.font_h));
@@ -400,38 +428,21 @@ void TTOOL_LIST_win::paint_list(QPainter& p, int top, int bottom) {
       p.drawText(QPoint(4, y + QFontMetrics(p.font()).ascent()), plat::to_qstring(l));
       y += met.line_height;
     }
-    if (m_.sheet_h > 0) {
-      int sw = 0, sh = 0;
-      const auto cells = iso9000_sheet_cells(met, sw, sh);
-      QFont bold = p.font();
-      bold.setBold(true);
-      const QFont plain = p.font();
-      for (const TISO9000_cell& c : cells) {
-        const QRect r(4 + c.r.left, m_.sheet_top + c.r.top, c.r.right - c.r.left,
-                      c.r.bottom - c.r.top);
-        p.setPen(QColor(128, 128, 128));
-        p.drawRect(r);
-        p.setPen(Qt::black);
-        p.setFont(c.bold ? bold : plain);
-        p.drawText(r.adjusted(2, 2, -2, -2), Qt::AlignLeft | Qt::AlignTop,
-                   plat::to_qstring(c.text));
-      }
-      p.setFont(plain);
-    }
+    if (m_.sheet_h > 0) draw_ISO9000_sheet(p);
   }
   for (std::size_t i = 0; i < m_.items.size(); ++i) {
     const TLIST_ITEMS& it = m_.items[i];
     if (it.bottom < top || it.top > bottom) continue;
-    paint_card(p, it, static_cast<int>(i) == m_.selected);
+    paint_TOOL_LIST_image(p, it, static_cast<int>(i) == m_.selected);
   }
 }
 
-void TTOOL_LIST_win::paint_card(QPainter& p, const TLIST_ITEMS& it, bool selected) {
+void TTOOL_LIST_win::paint_TOOL_LIST_image(QPainter& p, const TLIST_ITEMS& it, bool selected) {
   const int h = it.bottom - it.top;
   const QRect pic(0, it.top, m_.pic_w, h);
   const QRect text(m_.pic_w, it.top, m_.text_w, h);
   // Picture column.
-  const int back = o_.white ? 63 : host_.back_color();
+  const int back = card_back_color();
   p.fillRect(pic, window_color(color_code_to_TColor(back)));
   if (o_.print_at_tool && it.set > 0) {
     TG2_canvas c;
@@ -481,10 +492,15 @@ void TTOOL_LIST_win::paint_card(QPainter& p, const TLIST_ITEMS& it, bool selecte
   }
 }
 
+int TTOOL_LIST_win::card_back_color() const {
+  return o_.white ? 63 : settings_.BACK_color;
+}
+
 void TTOOL_LIST_win::toggle_btnClick() {
-  toggle_on_ = !toggle_on_;
-  for (TLIST_ITEMS& it : m_.items) it.excluded = toggle_on_;
-  view_->viewport()->update();
+  bool& on = run_toggle();
+  on = !on;
+  for (TLIST_ITEMS& it : m_.items) it.excluded = on;
+  rebuild();
 }
 
 void TTOOL_LIST_win::prepare_popup() {

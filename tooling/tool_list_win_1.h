@@ -63,8 +63,13 @@ class TTOOL_LIST_win : public QDialog {
   void read_fields_to_options();
   void options_to_controls();
   void paint_list(QPainter& p, int top, int bottom);
-  void paint_card(QPainter& p, const TLIST_ITEMS& it, bool selected);
+  // Both columns of one card.
+  void paint_TOOL_LIST_image(QPainter& p, const TLIST_ITEMS& it, bool selected);
+  void draw_ISO9000_sheet(QPainter& p);
   TTOOL_LIST_metrics metrics() const;
+  // The picture column's background: the tool settings window's background colour code,
+  // white with chk_white.
+  int card_back_color() const;
   void place_window();
 
   Ttooling_host& host_;
@@ -74,7 +79,6 @@ class TTOOL_LIST_win : public QDialog {
   Tdisp_status settings_;
   TG2 g2_;
   bool building_ = false;
-  bool toggle_on_ = false;
   bool exporting_ = false;
 
   QLineEdit *ed_h_, *ed_w_, *ed_font_h_, *ed_max_;

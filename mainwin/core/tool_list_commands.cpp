@@ -15,9 +15,9 @@ bool visible_TOOL_LIST(TSession& s, Ttooling_host& host, TTOOL_LIST_opener& open
   m.mode = TOOL_LIST_PICK_SLOT;
   m.magazine = mag.get();
   m.file_name = s.nc().file_name;
-  TTOOL_LIST_options o = tool_list_options_of(copy);
+  TTOOL_LIST_options o = set_TOOL_LIST_options(copy);
   opener.show_tool_list(m, o, copy);
-  store_tool_list_options(o, copy);
+  get_TOOL_LIST_options(o, copy);
   take_TOOL_LIST_settings(s.disp, copy, false);
   return true;
 }

@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -37,6 +43,8 @@
 #include "tooling/core/tool_library.h"
 #include "tooling/cutter_set_win_1.h"
 #include "tooling/tool_list_win_1.h"
+#include "tooling/sub_tdh_pset_win_1.h"
+#include "tooling/clip_edit_1.h"
 #include "tests/support/on_modal.h"
 #include "tests/support/real_boxes.h"
 
@@ -389,6 +397,144 @@ TEST(VelmorToolWindows, TheExportsQuestionTakesItsAnswerAndThePagesGoIntoTheProg
         EXPECT_EQ(e.path().filename(), fs::path(u8"ソース")) << e.path();
       EXPECT_FALSE(plat::busy());
     }
+    w.close();
+  }
+  fs::current_path(cwd);
+}
+
+namespace {
+
+// Runs `f` on the next modal dialog of class T once it is shown.
+template <class T>
+void on_modal_of(QObject* owner, std::function<void(T*)> f) {
+  auto* t = new QTimer(owner);
+  t->setInterval(5);
+  QObject::connect(t, &QTimer::timeout, [t, f] {
+    auto* w = dynamic_cast<T*>(QApplication::activeModalWidget());
+    if (!w || !w->isVisible()) return;
+    t->stop();
+    t->deleteLater();
+    f(w);
+  });
+  t->start();
+}
+
+}  // namespace
+
+// The per-tool cut-out from the tool list's pop-up on the real main window: the code dialog
+// previews the new comment line with the use's codes and the tool's name, shows only the
+// codes the use has, and the cut-out is written with the typed T.
+TEST(VelmorToolWindows, TheCutOutDialogPreviewsTheCommentLineAndShowsOnlyTheUsesCodes) {
+  testing_support::TempDir prog, desk, work;
+  const fs::path cwd = fs::current_path();
+  plat::set_data_folder(prog.path());
+  plat::set_desktop_folder(desk.path());
+  // T1 without a D code, T2 with D02; their names from the sample's tool file.
+  testing_support::write_file(work / "PROG.NC",
+                              "%\r\nO1000\r\n(VLM ORIGN X0Y0Z100.)\r\nG90G80G40G49G17\r\n"
+                              "T1M06\r\nG90G54G00X0.Y0.S1000M03\r\nG43Z50.H01\r\nG01Z-1.F100\r\n"
+                              "X10.\r\nG00Z50.\r\nT2M06\r\nG90G00X0.Y0.S1000M03\r\nG43Z50.H02\r\n"
+                              "G01Z-1.F100\r\nG41X10.D02\r\nG40X0.\r\nG00Z50.\r\nM30\r\n%\r\n");
+  fs::copy_file(samples() / "SAMPLE01.nst", work / "PROG.nst");
+  {
+    Tvelmor w;
+    w.set_start_file(work / "PROG.NC");
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(50);
+    QAction* list = w.findChild<QAction*>(QStringLiteral("menu_tool_list_1"));
+    ASSERT_TRUE(list && list->isEnabled());
+    struct Seen {
+      bool dialog = false;
+      bool no_name = false;
+      QString comment, named;  // as shown, and after "工具名出力無し" is cleared
+      std::string name;
+      bool d_shown = false, h_shown = false, t_shown = false;
+      QString label_d, label_h, edit_t;
+    };
+    std::vector<Seen> seen;
+    bool list_shown = false;
+    on_modal(&w, [&](QWidget* d) {
+      auto* win = dynamic_cast<TTOOL_LIST_win*>(d);
+      auto* use_turn = d->findChild<QCheckBox*>(QStringLiteral("chk_Use_turn"));
+      auto* close = d->findChild<QPushButton*>(QStringLiteral("settei_btn"));
+      auto* area = d->findChild<QAbstractScrollArea*>(QStringLiteral("ScrollBox1"));
+      if (!win || !use_turn || !close || !area) {
+        ADD_FAILURE() << "not the tool list";
+        d->close();
+        return;
+      }
+      list_shown = true;
+      if (!use_turn->isChecked()) QTest::mouseClick(use_turn, Qt::LeftButton);
+      if (!win->model().use_order || win->model().items.size() != 2u) {
+        ADD_FAILURE() << "not the two tool uses in the order of use";
+        QTest::mouseClick(close, Qt::LeftButton);
+        return;
+      }
+      seen.resize(2);
+      for (std::size_t i = 0; i < 2; ++i) {
+        const TLIST_ITEMS& it = win->model().items[i];
+        seen[i].name = it.tool.name;
+        on_modal_of<TSUB_TDH_PSET_win>(&w, [&seen, i](TSUB_TDH_PSET_win* dlg) {
+          Seen& s = seen[i];
+          s.dialog = true;
+          s.comment = dlg->Label_COMMENT->text();
+          s.no_name = dlg->chk_No_Name->isChecked();
+          if (s.no_name) QTest::mouseClick(dlg->chk_No_Name, Qt::LeftButton);
+          s.named = dlg->Label_COMMENT->text();
+          s.t_shown = dlg->Edit_T->isVisible() && dlg->Label_T->isVisible();
+          s.d_shown = dlg->Edit_D->isVisible() || dlg->Label_D->isVisible();
+          s.h_shown = dlg->Edit_H->isVisible() && dlg->Label_H->isVisible();
+          s.label_d = dlg->Label_D->text();
+          s.label_h = dlg->Label_H->text();
+          s.edit_t = dlg->Edit_T->text();
+          if (const char* dump = std::getenv("TDH_DIALOG_DUMP"); dump && i == 0)
+            dlg->grab().save(QString::fromLocal8Bit(dump));
+          dlg->Edit_T->setFocus();
+          dlg->Edit_T->selectAll();
+          QTest::keyClicks(dlg->Edit_T, QStringLiteral("7"));
+          QTest::mouseClick(dlg->btn_OK, Qt::LeftButton);
+        });
+        // The pop-up at the card, its item "加工 Ｇ コード列を出力する" clicked.
+        QTimer::singleShot(100, [] {
+          auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+          if (!menu) return;
+          for (QAction* a : menu->actions())
+            if (a->objectName() == QStringLiteral("N3"))
+              QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+        });
+        const int y = (it.top + it.bottom) / 2 - area->verticalScrollBar()->value();
+        QTest::mouseClick(area->viewport(), Qt::RightButton, {}, QPoint(20, y));
+      }
+      QTest::mouseClick(close, Qt::LeftButton);
+    });
+    list->trigger();
+    ASSERT_TRUE(list_shown);
+    ASSERT_EQ(seen.size(), 2u);
+    const std::string prefix[2] = {"(  1 : T01     H01 ", "(  2 : T02 D02 H02 "};
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(i);
+      const Seen& s = seen[static_cast<std::size_t>(i)];
+      EXPECT_TRUE(s.dialog);
+      EXPECT_FALSE(s.name.empty());
+      EXPECT_EQ(s.comment, plat::to_qstring(prefix[i] + (s.no_name ? ")" : ": \"" + s.name + "\")")));
+      EXPECT_EQ(s.named, plat::to_qstring(prefix[i] + ": \"" + s.name + "\")"));
+      EXPECT_TRUE(s.t_shown);
+      EXPECT_TRUE(s.h_shown);
+    }
+    EXPECT_FALSE(seen[0].d_shown);  // T1 has no D code: its row is hidden
+    EXPECT_TRUE(seen[1].d_shown);
+    EXPECT_EQ(seen[1].label_d, u"D02"_qs);
+    EXPECT_EQ(seen[0].label_h, u"H01"_qs);
+    EXPECT_EQ(seen[0].edit_t, u"01"_qs);
+    // The last cut-out is in the output window, with the new T.
+    TClip_Edit* out = nullptr;
+    for (QWidget* tw : QApplication::topLevelWidgets())
+      if (auto* c = qobject_cast<TClip_Edit*>(tw)) out = c;
+    ASSERT_NE(out, nullptr);
+    const std::string text = plat::from_qstring(out->re1->toPlainText());
+    EXPECT_NE(text.find("( START ) T07 "), std::string::npos) << text.substr(0, 300);
+    EXPECT_NE(text.find("(  2 : T02 D02 H02  → T07"), std::string::npos) << text.substr(0, 300);
     w.close();
   }
   fs::current_path(cwd);

@@ -19,6 +19,9 @@
 #include "tests/support/test_support.h"
 #include "tooling/core/tool_library.h"
 #include "tooling/select_color_1.h"
+#include "tooling/tool_list_win_1.h"
+#include "tests/support/on_modal.h"
+#include <QImage>
 
 namespace fs = std::filesystem;
 using testing_support::data_file;
@@ -375,4 +378,79 @@ TEST(CutterSetWin, LeavingAChangedEditChecksItOnce) {
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(w.tool().name, "E8");
   EXPECT_EQ(name->text(), u"E8"_qs);
+}
+
+// The tool list window the settings window opens names what it lists: the kind's library
+// file, the other magazine and the tool it is picked for, or the settings window's own
+// caption for the magazine's list.
+TEST(CutterSetWin, TheToolListItOpensCarriesItsCaption) {
+  TempDir dir;
+  Host host;
+  host.config = dir.path();
+  write_file(dir / "TOOL_FLAT_EM.nts", "(VLM N0 \"F20\" )\r\n(VLM T0 A1C20)\r\n(VLM H0 A49B80)\r\n");
+  write_file(dir / "Mag.NST", "(VLM N0 \"B\" )\r\n(VLM T0 A2H3)\r\n");
+  host.chosen = dir / "mag";
+  TTOOL_LIST_win_opener lists(host, nullptr);
+  Tcutter_set_win w(host, default_color_chooser(), lists);
+  w.load(three_tools(), "工具設定 : PROG.NC", "PROG.NC", false, 0);
+  w.show();
+  child<QComboBox>(w, "T_number")->setCurrentIndex(2);
+  emit child<QComboBox>(w, "T_number")->activated(2);
+  const std::string magazine = path_text(dir / "Mag.NST");
+  const struct {
+    const char* button;
+    std::string caption;
+  } cases[] = {
+      {"select_btn", "TOOL_FLAT_EM.nts"},
+      {"select_from_magazin_btn", magazine + " : T  2 に設定する工具を選択してください"},
+      {"LIST_btn", "工具設定 : PROG.NC"},
+  };
+  for (const auto& c : cases) {
+    std::string shown;
+    bool list = false;
+    testing_support::on_modal(&w, [&](QWidget* d) {
+      list = dynamic_cast<TTOOL_LIST_win*>(d) != nullptr;
+      shown = plat::from_qstring(d->windowTitle());
+      if (auto* close = d->findChild<QPushButton*>(QStringLiteral("settei_btn")))
+        QTest::mouseClick(close, Qt::LeftButton);
+      else
+        d->close();
+    });
+    QTest::mouseClick(child<QPushButton>(w, c.button), Qt::LeftButton);
+    EXPECT_TRUE(list) << c.button;
+    EXPECT_EQ(shown, c.caption) << c.button;
+  }
+}
+
+// The dimensioned drawing fills the panel: fitted with 3 dots to spare on the side that
+// limits it (the drawing's own margin set to 0).
+TEST(CutterSetWin, TheDrawingIsFittedIntoThePanelWithThreeDotsToSpare) {
+  Host host;
+  Lists lists;
+  Tcutter_set_win w(host, default_color_chooser(), lists);
+  w.load(three_tools(), "cap", "PROG.NC", true, 0);
+  w.select_tool(2);
+  w.show();
+  QLineEdit* margin = child<QLineEdit>(w, "ED_AGAP");
+  margin->setFocus();
+  margin->selectAll();
+  QTest::keyClicks(margin, QStringLiteral("0"));
+  QTest::keyClick(margin, Qt::Key_Return);
+  ASSERT_FLOAT_EQ(w.settings().AGAP, 0);
+  QWidget* cpnl = child<QWidget>(w, "cpnl");
+  const QImage img = cpnl->grab().toImage();
+  const QColor back = color_code_qcolor(w.settings().BACK_color);
+  int x0 = img.width(), y0 = img.height(), x1 = -1, y1 = -1;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixelColor(x, y) != back) {
+        x0 = std::min(x0, x), x1 = std::max(x1, x);
+        y0 = std::min(y0, y), y1 = std::max(y1, y);
+      }
+  ASSERT_GE(x1, 0) << "nothing drawn";
+  EXPECT_EQ(img.pixelColor(0, 0), back);  // the panel's background is the drawing's
+  const int gap_x = std::max(x0, img.width() - 1 - x1);
+  const int gap_y = std::max(y0, img.height() - 1 - y1);
+  EXPECT_LE(std::min(gap_x, gap_y), 5) << x0 << "," << y0 << " " << x1 << "," << y1 << " of "
+                                       << img.width() << "x" << img.height();
 }

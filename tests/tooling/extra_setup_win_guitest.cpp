@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include "platform/qt/qtext.h"
+#include "tests/support/on_modal.h"
+#include "tooling/select_color_1.h"
 
 namespace {
 
@@ -27,11 +29,7 @@ struct Fixture : ::testing::Test {
     host.own.CLIP_GAP = 30;
     host.own.XYZ_ORG_width = 0;
     host.own.BACK_color = 2;
-    win = std::make_unique<TEXTRA_SETUP_win>(host, host.own, nullptr,
-                                             [](int, const std::function<void(int)>& live) {
-                                               live(9);
-                                               return 12;
-                                             });
+    win = std::make_unique<TEXTRA_SETUP_win>(host, host.own);
     win->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(win.get()));
   }
@@ -68,10 +66,45 @@ TEST_F(Fixture, DirectPreviewsEachCommitAndCancelRestores) {
   win->findChild<QCheckBox*>(QStringLiteral("chk_direct"))->setChecked(true);
   type_into("ED_L", "4");
   type_into("ED_L", "5");
-  // A colour from the picker ends with its code out.
-  win->findChild<QPushButton*>(QStringLiteral("PNL_A"))->click();
-  EXPECT_EQ(edit("ED_A")->text(), QStringLiteral("12"));
-  EXPECT_EQ(win->settings().BACK_color, 12);
+  // The panel opens the colour picker on its edit's code; a pick shows in the edit and the
+  // panel at once; after Cancel the start code stands, after OK the picked code is taken.
+  QPushButton* panel = win->findChild<QPushButton*>(QStringLiteral("PNL_A"));
+  struct Pick {
+    int code;
+    bool ok;
+    int after;
+  };
+  for (const Pick c : {Pick{9, false, 2}, Pick{12, true, 12}}) {
+    bool picker = false;
+    QString live, live_style, ed_col;
+    testing_support::on_modal(win.get(), [&](QWidget* d) {
+      picker = qobject_cast<Tcolor_selection*>(d) != nullptr;
+      auto* grid = d->findChild<QWidget*>(QStringLiteral("pb1"));
+      auto* button = d->findChild<QPushButton*>(c.ok ? QStringLiteral("set1") : QStringLiteral("Button1"));
+      auto* code = d->findChild<QLineEdit*>(QStringLiteral("ed_col"));
+      if (!grid || !button || !code) {
+        d->close();
+        return;
+      }
+      // column code % 16, row code / 16 counted from the bottom of the 16 x 4 grid
+      QTest::mouseClick(grid, Qt::LeftButton, {},
+                        QPoint(c.code % 16 * 8 + 4, (3 - c.code / 16) * 8 + 4));
+      ed_col = code->text();
+      live = edit("ED_A")->text();
+      live_style = panel->styleSheet();
+      QTest::mouseClick(button, Qt::LeftButton);
+    });
+    QTest::mouseClick(panel, Qt::LeftButton);
+    EXPECT_TRUE(picker);
+    EXPECT_EQ(ed_col, QString::number(c.code));
+    EXPECT_EQ(live, QString::number(c.code));
+    const QColor want = color_code_qcolor(c.code);
+    EXPECT_TRUE(live_style.contains(
+        QStringLiteral("rgb(%1,%2,%3)").arg(want.red()).arg(want.green()).arg(want.blue())))
+        << live_style.toStdString();
+    EXPECT_EQ(edit("ED_A")->text(), QString::number(c.after));
+    EXPECT_EQ(win->settings().BACK_color, c.after);
+  }
   ASSERT_EQ(host.previews.size(), 3u);
   EXPECT_EQ(host.previews[0], 4);
   EXPECT_EQ(host.previews[1], 5);

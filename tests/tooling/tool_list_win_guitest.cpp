@@ -5,6 +5,8 @@
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +20,7 @@
 #include "platform/core/system.h"
 #include "simulation/tool_codes.h"
 #include "tests/support/test_support.h"
+#include "tooling/select_color_1.h"
 
 namespace {
 
@@ -303,5 +306,64 @@ TEST(ToolListWin, PathExportAsksFirstMovesBelowTheMainWindowAndStopsOnEscape) {
       EXPECT_GT(px.blue(), 200);
       EXPECT_LT(px.red(), 60);
     }
+  }
+}
+
+// "トグル" marks every card excluded from print, or every card included again: one toggle for
+// the whole run, so a later list goes on from where the last one left it. A rebuild (a size
+// field, a check box) keeps the marks.
+TEST(ToolListWin, TheToggleLastsTheRunAndRebuildsKeepTheMarks) {
+  auto excluded = [](TTOOL_LIST_win& w) {
+    std::vector<bool> v;
+    for (const TLIST_ITEMS& it : w.model().items) v.push_back(it.excluded);
+    return v;
+  };
+  bool first = false;
+  {
+    Fixture f(false, false);
+    QTest::mouseClick(f.w->findChild<QPushButton*>(u"toggle_btn"_qs), Qt::LeftButton);
+    const std::vector<bool> marks = excluded(*f.w);
+    ASSERT_EQ(marks.size(), 3u);
+    first = marks[0];
+    EXPECT_EQ(marks, std::vector<bool>(3, first));
+    auto* ed_h = f.w->findChild<QLineEdit*>(u"ed_h"_qs);
+    ed_h->setFocus();
+    ed_h->selectAll();
+    QTest::keyClicks(ed_h, u"70"_qs);
+    QTest::keyClick(ed_h, Qt::Key_Return);
+    ASSERT_EQ(f.w->model().pic_h, 70);
+    EXPECT_EQ(excluded(*f.w), marks);
+    // One card marked otherwise by its popup item, then the list rebuilt by a check box.
+    f.w->Image1MouseDown(f.in_card(1).y(), false, {});
+    f.w->popup()->findChild<QAction*>(u"N2"_qs)->trigger();
+    QTest::mouseClick(f.w->findChild<QCheckBox*>(u"chk_print_at_data"_qs), Qt::LeftButton);
+    EXPECT_EQ(excluded(*f.w), (std::vector<bool>{first, !first, first}));
+  }
+  Fixture g(false, false);
+  EXPECT_EQ(excluded(*g.w), std::vector<bool>(3, false));
+  QTest::mouseClick(g.w->findChild<QPushButton*>(u"toggle_btn"_qs), Qt::LeftButton);
+  EXPECT_EQ(excluded(*g.w), std::vector<bool>(3, !first));
+}
+
+// The picture column takes the background of the tool settings window's drawing settings
+// (the list's settings copy), not the main window's.
+TEST(ToolListWin, CardsTakeTheToolSettingsBackground) {
+  Fixture f(false, false);
+  f.w->settings().BACK_color = 12;  // the host's own is 2
+  f.viewport()->repaint();
+  const QImage img = f.viewport()->grab().toImage();
+  const TLIST_ITEMS& it = f.w->model().items[0];
+  EXPECT_EQ(img.pixelColor(3, it.top + 3), color_code_qcolor(12));
+  EXPECT_NE(color_code_qcolor(12), color_code_qcolor(2));
+}
+
+// The caller's slot is preselected and scrolled to only when it is above 1.
+TEST(ToolListWin, OnlyASlotAboveOneIsPreselected) {
+  for (const int slot : {0, 1, 2}) {
+    Fixture f(false, false);
+    f.w->model().picked = slot;
+    f.w->FormShow();
+    const int want = slot > 1 ? 2 : -1;  // the cards stand in slot order
+    EXPECT_EQ(f.w->model().selected, want) << slot;
   }
 }

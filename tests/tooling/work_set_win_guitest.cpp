@@ -12,7 +12,9 @@
 #include "platform/core/msgbox.h"
 #include "platform/qt/qtext.h"
 #include "simulation/work_file.h"
+#include "tests/support/on_modal.h"
 #include "tests/support/test_support.h"
+#include "tooling/select_color_1.h"
 
 namespace {
 
@@ -60,10 +62,6 @@ class ScriptedDialogs : public Twork_set_dialogs {
     if (file.empty()) return false;
     out = file;
     return true;
-  }
-  int pick_color(int code, const std::function<void(int)>& live) override {
-    if (live) live(5);
-    return code == 7 ? 7 : 5;
   }
 };
 
@@ -201,12 +199,40 @@ TEST_F(Fixture, CancelAndPresetsAndGroups) {
   EXPECT_FALSE(host.mat->works[0].in_use);
   EXPECT_FALSE(host.mat->works[1].in_use);
   EXPECT_TRUE(host.mat->works[2].in_use);
-  // Colour from the picker.
-  child<QPushButton>("PNL_WORK_COLOR")->click();
-  EXPECT_EQ(text_of("ED_WORK_COLOR"), "5");
-  std::uint8_t c[4];
-  color_code_to_RGBA(5, 255, c);
-  EXPECT_EQ(host.mat->works[2].color[0], c[0]);
+  // The colour panel opens the colour picker: a click in its grid shows the code in the edit
+  // and the panel at once; Cancel puts the start code back, OK commits the picked code.
+  QPushButton* panel = child<QPushButton>("PNL_WORK_COLOR");
+  const std::string start = text_of("ED_WORK_COLOR");
+  const std::uint8_t start_red = host.mat->works[2].color[0];
+  ASSERT_NE(start, "5");
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok);
+    bool picker = false;
+    std::string live;
+    QString live_style;
+    testing_support::on_modal(win.get(), [&](QWidget* d) {
+      picker = qobject_cast<Tcolor_selection*>(d) != nullptr;
+      auto* grid = d->findChild<QWidget*>(QStringLiteral("pb1"));
+      auto* button = d->findChild<QPushButton*>(ok ? QStringLiteral("set1") : QStringLiteral("Button1"));
+      if (!grid || !button) {
+        d->close();
+        return;
+      }
+      QTest::mouseClick(grid, Qt::LeftButton, {}, QPoint(5 * 8 + 4, 3 * 8 + 4));  // code 5
+      live = text_of("ED_WORK_COLOR");
+      live_style = panel->styleSheet();
+      QTest::mouseClick(button, Qt::LeftButton);
+    });
+    QTest::mouseClick(panel, Qt::LeftButton);
+    EXPECT_TRUE(picker);
+    EXPECT_EQ(live, "5");
+    std::uint8_t c5[4];
+    color_code_to_RGBA_bytes(5, 255, c5);
+    EXPECT_TRUE(live_style.contains(QStringLiteral("rgb(%1,%2,%3)").arg(c5[0]).arg(c5[1]).arg(c5[2])))
+        << live_style.toStdString();
+    EXPECT_EQ(text_of("ED_WORK_COLOR"), ok ? "5" : start);
+    EXPECT_EQ(host.mat->works[2].color[0], ok ? c5[0] : start_red);
+  }
   // A cut work can be reset; hiding the window ends the set-up.
   host.mat->works[2].grid[0].z -= 1;
   win->Show_WORK_values(2);
@@ -246,6 +272,30 @@ TEST_F(Fixture, KeysMoveFocusAndTheMeasureCursor) {
   // Move-tool mode turns the cursor off.
   child<QCheckBox>("chk_manual_cut_mode")->click();
   EXPECT_FALSE(win->move_cursor(1, 0));
+}
+
+// Back in front after the user worked in another window, the window shows the selected work
+// as the store now has it, and has it drawn again.
+TEST_F(Fixture, ComingBackToTheFrontShowsTheWorkAsItNowIs) {
+  child<QPushButton>("BTN_01_NEW_WORK")->click();
+  ASSERT_TRUE(host.mat->works[0].in_use);
+  QPushButton* reset = child<QPushButton>("BTN_06_RESET_WORK_PARAM");
+  EXPECT_FALSE(reset->isEnabled());
+  QWidget other;
+  other.resize(200, 100);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  // Meanwhile the work is cut and given a memo.
+  host.mat->works[0].grid[0].z -= 1;
+  set_work_memo(host.mat->works[0], "cut");
+  const int draws = host.draws;
+  win->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+  EXPECT_TRUE(reset->isEnabled());
+  EXPECT_EQ(text_of("ED_WORK_MEMO"), "cut");
+  EXPECT_GT(host.draws, draws);
+  EXPECT_EQ(host.last_mode, 24);
 }
 
 TEST_F(Fixture, OffsetAndLatticeColourSwitches) {

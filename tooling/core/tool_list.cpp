@@ -251,8 +251,22 @@ void make_TOOL_LIST_items(TTOOL_LIST_model& m, TTOOL_LIST_options& o,
   if (!m.library && p.has_path)
     m.classification = o.print_at_data ? " *** 社内用資料・持出厳禁！ *** " : " *** 社外交換用 *** ";
 
-  // The cards.
-  m.items.clear();
+  // The cards. A card keeps its "excluded from print" mark through a rebuild: by its slot and
+  // use, else (the order changed) by the first card of its slot.
+  std::vector<TLIST_ITEMS> old;
+  old.swap(m.items);
+  auto keep_mark = [&old](TLIST_ITEMS& it) {
+    const TLIST_ITEMS* by_slot = nullptr;
+    for (const TLIST_ITEMS& o : old) {
+      if (o.slot != it.slot) continue;
+      if (o.use == it.use) {
+        it.excluded = o.excluded;
+        return;
+      }
+      if (!by_slot) by_slot = &o;
+    }
+    if (by_slot) it.excluded = by_slot->excluded;
+  };
   static const TTOOL_HOLDER_tmp empty_magazine{};
   const TTOOL_HOLDER_tmp& mag = m.magazine ? *m.magazine : empty_magazine;
   if (m.use_order) {
@@ -279,6 +293,7 @@ void make_TOOL_LIST_items(TTOOL_LIST_model& m, TTOOL_LIST_options& o,
       } else {
         it.text = ":\r\n";
       }
+      keep_mark(it);
       m.items.push_back(std::move(it));
     }
   } else {
@@ -303,6 +318,7 @@ void make_TOOL_LIST_items(TTOOL_LIST_model& m, TTOOL_LIST_options& o,
         it.name = s.tool_name;
         if (o.print_at_data) it.text = s.list_body;
       }
+      keep_mark(it);
       m.items.push_back(std::move(it));
     }
   }
@@ -345,7 +361,7 @@ void make_TOOL_LIST_items(TTOOL_LIST_model& m, TTOOL_LIST_options& o,
 }
 
 int tool_list_preselect(const TTOOL_LIST_model& m) {
-  if (m.picked < 0) return -1;
+  if (m.picked <= 1) return -1;
   for (std::size_t i = 0; i < m.items.size(); ++i)
     if (m.items[i].slot == m.picked) return static_cast<int>(i);
   return -1;
@@ -403,13 +419,27 @@ int tool_list_double_click(TTOOL_LIST_model& m, int item) {
 TTOOL_TDH_request tool_list_TDH_request(const TLIST_ITEMS& it, const TTOOL_LIST_program& p) {
   TTOOL_TDH_request r;
   r.T = "T" + two_digits(it.T_number);
+  // The run keeps a use's codes with their letter ("D01"); a bare number gets it.
+  auto code = [](const std::string& text, char letter) {
+    const std::string t = trim_blanks(text);
+    return !t.empty() && t[0] == letter ? t : std::string(1, letter) + t;
+  };
+  std::string dh;
   if (it.use >= 0 && it.use < static_cast<int>(p.uses.size())) {
     const TTOOL_LIST_use& u = p.uses[it.use];
-    r.has_D = !u.d_text.empty();
-    r.has_H = !u.h_text.empty();
-    if (r.has_D) r.D = "D" + u.d_text;
-    if (r.has_H) r.H = "H" + u.h_text;
+    r.has_D = !trim_blanks(u.d_text).empty();
+    r.has_H = !trim_blanks(u.h_text).empty();
+    if (r.has_D) r.D = code(u.d_text, 'D');
+    if (r.has_H) r.H = code(u.h_text, 'H');
+    // each code text as wide as four characters, as the cut-out's title has them
+    auto pad4 = [](std::string t) {
+      while (t.size() < 4) t += ' ';
+      return t;
+    };
+    dh = pad4(r.has_D ? r.D : std::string()) + pad4(r.has_H ? r.H : std::string());
   }
+  r.prefix = "( " + width2(it.use) + " : T" + two_digits(it.T_number) + " " + dh;
+  r.name = it.tool.name;
   return r;
 }
 
@@ -434,7 +464,7 @@ bool tool_list_TDH_codes(const TTOOL_TDH_request& shown, const TTOOL_TDH_request
       {shown.H, typed.H, 'H', shown.has_H, "H コードの指定でエラーがありました"},
   };
   for (const Field& f : fields) {
-    if (!f.present || f.typed == f.shown) continue;
+    if (!f.present || digits(f.typed, f.letter) == digits(f.shown, f.letter)) continue;
     if (!is_integer_text(digits(f.typed, f.letter), false)) {
       plat::message_box(f.message, "Error", plat::MB_OK | plat::MB_ICONSTOP);
       return false;
@@ -463,7 +493,7 @@ bool tool_list_check_request(const TTOOL_LIST_program& p, TTOOL_check_request& o
   return true;
 }
 
-TTOOL_LIST_options tool_list_options_of(const Tdisp_status& d) {
+TTOOL_LIST_options set_TOOL_LIST_options(const Tdisp_status& d) {
   TTOOL_LIST_options o;
   o.pic_w = d.T_SET_W_SIZE;
   o.text_w = d.T_SET_W_MAX;
@@ -480,7 +510,7 @@ TTOOL_LIST_options tool_list_options_of(const Tdisp_status& d) {
   return o;
 }
 
-void store_tool_list_options(const TTOOL_LIST_options& o, Tdisp_status& d) {
+void get_TOOL_LIST_options(const TTOOL_LIST_options& o, Tdisp_status& d) {
   d.T_SET_W_SIZE = o.pic_w;
   d.T_SET_W_MAX = o.text_w;
   d.T_SET_H_SIZE = o.pic_h;

@@ -115,6 +115,7 @@ struct TTOOL_LIST_model {
   bool editable = false;  // entries may be reset to unset
   TTOOL_HOLDER_tmp* magazine = nullptr;
   std::string file_name;  // the library's or magazine's file name
+  std::string caption;    // the window's caption; empty keeps "工具リスト"
   std::vector<TLIST_ITEMS> items;
   int selected = -1;
   int under_mouse = -1;
@@ -136,10 +137,11 @@ void tool_list_show_options(const TTOOL_LIST_model& m, TTOOL_LIST_options& o);
 // The debug line of an unknown mode ("" for a known one).
 std::string tool_list_mode_error(int mode);
 
-// Builds the items, the header and the geometry. Clamps the options' sizes.
+// Builds the items, the header and the geometry. Clamps the options' sizes. The cards of a
+// rebuild keep their "excluded from print" marks.
 void make_TOOL_LIST_items(TTOOL_LIST_model& m, TTOOL_LIST_options& o,
                           const TTOOL_LIST_program& p, const TTOOL_LIST_metrics& met);
-// FormShow's preselection: the item of the caller's slot (0 or above), or -1.
+// FormShow's preselection: the item of the caller's slot when that slot is above 1, or -1.
 int tool_list_preselect(const TTOOL_LIST_model& m);
 // The item whose card spans y strictly between its top and bottom, or -1.
 int tool_list_item_at(const TTOOL_LIST_model& m, int y);
@@ -161,9 +163,13 @@ int tool_list_double_click(TTOOL_LIST_model& m, int item);
 
 // The per-tool copy-out's codes: the texts shown in the dialog and what the user typed.
 struct TTOOL_TDH_request {
-  std::string T, D, H;   // "T%.2d", "D" + text, "H" + text (D and H empty when absent)
+  std::string T, D, H;   // "T%.2d", "D%.2d", "H%.2d" (D and H empty when absent)
   bool has_D = false, has_H = false;
   bool no_name = false;  // chk_No_Name
+  // The comment line's preview: "( %2d : T%.2d " + the use's D and H texts, each four
+  // characters wide (four blanks for a missing one), and the tool's name.
+  std::string prefix;
+  std::string name;
 };
 TTOOL_TDH_request tool_list_TDH_request(const TLIST_ITEMS& it, const TTOOL_LIST_program& p);
 // The codes out of the typed texts: each changed text must read as a number after its
@@ -183,10 +189,11 @@ struct TTOOL_check_request {
 };
 bool tool_list_check_request(const TTOOL_LIST_program& p, TTOOL_check_request& out);
 
-// The window's options from the settings copy, and back into it.
+// set_TOOL_LIST_options: the window's options from the settings copy;
+// get_TOOL_LIST_options: the options back into it.
 struct Tdisp_status;
-TTOOL_LIST_options tool_list_options_of(const Tdisp_status& d);
-void store_tool_list_options(const TTOOL_LIST_options& o, Tdisp_status& d);
+TTOOL_LIST_options set_TOOL_LIST_options(const Tdisp_status& d);
+void get_TOOL_LIST_options(const TTOOL_LIST_options& o, Tdisp_status& d);
 // take_TOOL_LIST_settings: the tool-list options of the window's settings copy go back into
 // the main window's record; after a mere tool list (`list_only`) the hidden-unset switch and
 // nothing more, else also the use order, the path printing and the tool-check parameters.

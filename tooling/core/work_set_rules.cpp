@@ -33,12 +33,16 @@ std::string code_text(int code) { return std::to_string(code); }
 
 }  // namespace
 
+void color_code_to_RGBA_bytes(int code, std::uint8_t alpha, std::uint8_t rgba[4]) {
+  color_code_to_RGBA(code, alpha, rgba);
+}
+
 int RGBA_to_color_code(const std::uint8_t rgba[4]) {
   int best = 0;
   long best_d = -1;
   for (int code = 0; code < 64; ++code) {
     std::uint8_t c[4];
-    color_code_to_RGBA(code, 255, c);
+    color_code_to_RGBA_bytes(code, 255, c);
     long d = 0;
     for (int k = 0; k < 3; ++k) {
       const long e = static_cast<long>(c[k]) - rgba[k];
@@ -105,7 +109,7 @@ bool work_is_fixed(Tmat& m, int work) {
   return m.works[work].jig != 0 || Check_WORK_after_Cutted(m, work);
 }
 
-bool move_work_with_group(Tmat& m, int work, float delta, int axis) {
+bool Move_GROUP_works(Tmat& m, int work, float delta, int axis) {
   if (!Check_WORK_num(m, work, "Move_GROUP_works")) return false;
   auto move_one = [&](int i) {
     if (axis == 2) return MOVE_Z_OF_WORK_MATRIX(m, i, delta);
@@ -169,7 +173,7 @@ bool TWork_set_rules::size_edits_enabled(int work) {
 void TWork_set_rules::reset_offset_from_switches() {
   const int k = d_.WSW_MANUAL_CUTMODE ? d_.WSW_cut_Z : d_.WSW_offset_Z;
   offset_z_ = static_cast<float>(k * 0.001);
-  color_code_to_RGBA(d_.WSW_MAT_COLNUM, 255, m_.frame_color);
+  color_code_to_RGBA_bytes(d_.WSW_MAT_COLNUM, 255, m_.frame_color);
 }
 
 bool TWork_set_rules::refuse(const std::string& msg) {
@@ -201,7 +205,7 @@ bool TWork_set_rules::commit_bound(int work, int tag, float v) {
   }
   const float delta = v - axis_of(is_min ? w.min : w.max, axis);
   if (delta == 0) return true;
-  if (!move_work_with_group(m_, work, delta, axis)) return refuse(m_.last_error());
+  if (!Move_GROUP_works(m_, work, delta, axis)) return refuse(m_.last_error());
   return true;
 }
 
@@ -212,7 +216,7 @@ bool TWork_set_rules::commit(int work, int tag, const std::string& text) {
     if (!integer_of(text, code)) return refuse(kColorRange);
     if (code < 0 || code > WORK_COLOR_MAX) return refuse(kColorRange);
     d_.WSW_MAT_COLNUM = code;
-    color_code_to_RGBA(code, 255, m_.frame_color);
+    color_code_to_RGBA_bytes(code, 255, m_.frame_color);
     return true;
   }
   if (tag == WSE_mat_offsetZ) {
@@ -249,7 +253,7 @@ bool TWork_set_rules::commit(int work, int tag, const std::string& text) {
       const double c = (static_cast<double>(axis_of(w.min, axis)) + axis_of(w.max, axis)) / 2;
       const float delta = static_cast<float>(v - c);
       if (delta == 0) return true;
-      if (!move_work_with_group(m_, work, delta, axis)) return refuse(m_.last_error());
+      if (!Move_GROUP_works(m_, work, delta, axis)) return refuse(m_.last_error());
       return true;
     }
     case WSE_sizeX: case WSE_sizeY: {
@@ -271,14 +275,14 @@ bool TWork_set_rules::commit(int work, int tag, const std::string& text) {
     }
     case WSE_WORK_COLOR:
       if (iv < 0 || iv > WORK_COLOR_MAX) return refuse(kColorRange);
-      color_code_to_RGBA(iv, 255, w.color);
+      color_code_to_RGBA_bytes(iv, 255, w.color);
       Preset_For_WORK_Color(m_, work);
       return true;
   }
   return false;
 }
 
-int TWork_set_rules::create_new_work(const std::filesystem::path& config_folder,
+int TWork_set_rules::Create_new_WORK(const std::filesystem::path& config_folder,
                                      const TWork_path_extents& ext, Twork_set_dialogs& dialogs) {
   if (busy_) return -1;
   struct Guard {
@@ -311,7 +315,7 @@ int TWork_set_rules::create_new_work(const std::filesystem::path& config_folder,
     p.color = WORK_PRESET_COLOR;
   }
   std::uint8_t rgba[4];
-  color_code_to_RGBA(static_cast<int>(p.color), 255, rgba);
+  color_code_to_RGBA_bytes(static_cast<int>(p.color), 255, rgba);
   SET_WORK_NUM(m_, slot);
   if (!CREATE_WORK(m_, rgba, static_cast<int>(p.nx), static_cast<int>(p.ny), true, false, p.min,
                    p.max)) {

@@ -40,13 +40,12 @@ class Twork_set_dialogs {
   // An open (save false) or save dialog for ".wok" files; true with the chosen path.
   virtual bool choose_work_file(bool save, const std::string& title,
                                 const std::string& file_name, std::filesystem::path& out) = 0;
-  // The colour picker on a code, live-updating through `live`; the chosen code, or the start
-  // code on Cancel.
-  virtual int pick_color(int code, const std::function<void(int)>& live) = 0;
 };
 
-// The colour code of RGBA bytes: the exact inverse of color_code_to_RGBA, an off-palette
-// colour taking the nearest code.
+// The palette colour of a colour code as red, green, blue bytes with the given alpha.
+void color_code_to_RGBA_bytes(int code, std::uint8_t alpha, std::uint8_t rgba[4]);
+// The colour code of RGBA bytes: the exact inverse of color_code_to_RGBA_bytes, an
+// off-palette colour taking the nearest code.
 int RGBA_to_color_code(const std::uint8_t rgba[4]);
 
 // Values shown with three decimals, rounded half away from zero.
@@ -66,7 +65,7 @@ bool work_is_fixed(Tmat& m, int work);
 
 // Moves a work by `delta` on one axis (0 X, 1 Y, 2 Z), and every other work of its group
 // (group above 0) by the same delta. False, with the store's last error, when a move fails.
-bool move_work_with_group(Tmat& m, int work, float delta, int axis);
+bool Move_GROUP_works(Tmat& m, int work, float delta, int axis);
 
 class TWork_set_rules {
  public:
@@ -89,7 +88,7 @@ class TWork_set_rules {
 
   // Creates a new work: from the chosen preset, or the defaults when the preset file is
   // missing. The slot of the new work, or -1 (Cancel, full store, refused values).
-  int create_new_work(const std::filesystem::path& config_folder, const TWork_path_extents& ext,
+  int Create_new_WORK(const std::filesystem::path& config_folder, const TWork_path_extents& ext,
                       Twork_set_dialogs& dialogs);
   // True while a new work is being made: the window's handlers do nothing then.
   bool busy() const { return busy_; }

@@ -257,9 +257,10 @@ TEST(ToolList, PreselectPopupResetAndDoubleClick) {
   TTOOL_LIST_options o;
   o.invis_noitem = false;
   make_TOOL_LIST_items(m, o, program({1}), metrics());
+  // Only a slot above 1 is preselected.
   for (int slot : {0, 1, 2}) {
     m.picked = slot;
-    EXPECT_EQ(tool_list_preselect(m), slot);
+    EXPECT_EQ(tool_list_preselect(m), slot > 1 ? slot : -1);
   }
   m.picked = -1;
   EXPECT_EQ(tool_list_preselect(m), -1);
@@ -336,12 +337,18 @@ TEST(ToolList, CopyOutCodesAndToolCheckOrigin) {
   o.use_turn = true;
   const TTOOL_LIST_program p = program({1, 2});
   make_TOOL_LIST_items(m, o, p, metrics());
+  // The codes beside their letters; the preview's prefix with the use's number, T code and
+  // D and H texts (four blanks for a missing one), and the tool's name.
   const TTOOL_TDH_request r1 = tool_list_TDH_request(m.items[0], p);
   EXPECT_EQ(r1.T, "T01");
   EXPECT_FALSE(r1.has_D);
+  EXPECT_EQ(r1.prefix, "(  0 : T01         ");
+  EXPECT_EQ(r1.name, m.items[0].tool.name);
   const TTOOL_TDH_request r2 = tool_list_TDH_request(m.items[1], p);
-  EXPECT_EQ(r2.D, "DD02");
+  EXPECT_EQ(r2.D, "D02");
+  EXPECT_EQ(r2.H, "H02");
   EXPECT_TRUE(r2.has_H);
+  EXPECT_EQ(r2.prefix, "(  1 : T02 D02 H02 ");
 
   struct Case {
     std::string T, D, H;
@@ -411,8 +418,8 @@ TEST(ToolList, SettingsGoBackByTheWindowsUse) {
   TTOOL_LIST_options o;
   o.pic_w = 5000;
   o.white = true;
-  store_tool_list_options(o, copy);
-  const TTOOL_LIST_options back = tool_list_options_of(copy);
+  get_TOOL_LIST_options(o, copy);
+  const TTOOL_LIST_options back = set_TOOL_LIST_options(copy);
   EXPECT_TRUE(back.white);
   EXPECT_EQ(back.pic_w, 2000);
 }

@@ -27,7 +27,6 @@ struct ScriptedDialogs : Twork_set_dialogs {
                         std::filesystem::path&) override {
     return false;
   }
-  int pick_color(int code, const std::function<void(int)>&) override { return code; }
 };
 
 struct Fixture : ::testing::Test {
@@ -220,7 +219,7 @@ TEST_F(Fixture, CreateNewWork) {
   testing_support::TempDir dir;
   ScriptedDialogs dlg;
   // No preset file: the box and the default work, top at Z 0.
-  int slot = rules.create_new_work(dir.path(), {}, dlg);
+  int slot = rules.Create_new_WORK(dir.path(), {}, dlg);
   ASSERT_EQ(slot, 0);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].caption, "file not found");
@@ -235,22 +234,22 @@ TEST_F(Fixture, CreateNewWork) {
   // With the file: Cancel creates nothing, a choice makes its work.
   testing_support::write_file(dir / "def_work_size.txt", "\"a\",0,0,-1,1,1,0,1,1,2\r\n");
   dlg.give = false;
-  EXPECT_EQ(rules.create_new_work(dir.path(), {}, dlg), -1);
+  EXPECT_EQ(rules.Create_new_WORK(dir.path(), {}, dlg), -1);
   EXPECT_FALSE(m->works[1].in_use);
   EXPECT_FALSE(rules.busy());
   dlg.give = true;
   dlg.preset = path_extent_preset({-10, -10, -5}, {10, 10, 20}, false);
-  slot = rules.create_new_work(dir.path(), {}, dlg);
+  slot = rules.Create_new_WORK(dir.path(), {}, dlg);
   ASSERT_EQ(slot, 1);
   EXPECT_EQ(m->works[1].max.z, 20);
   // A refused choice and a full store.
   dlg.preset.color = 64;
   boxes.shown.clear();
-  EXPECT_EQ(rules.create_new_work(dir.path(), {}, dlg), -1);
+  EXPECT_EQ(rules.Create_new_WORK(dir.path(), {}, dlg), -1);
   EXPECT_EQ(last_box(), "色指定は 0 ～ 63 の範囲内で指定してください");
   dlg.preset.color = 1;
   while (Get_Free_WORK_num(*m) >= 0) make({0, 0, -1}, {1, 1, 0}, 1);
-  EXPECT_EQ(rules.create_new_work(dir.path(), {}, dlg), -1);
+  EXPECT_EQ(rules.Create_new_WORK(dir.path(), {}, dlg), -1);
   EXPECT_EQ(last_box(), "ERR : ワーク最大設定数を越えました");
   EXPECT_FALSE(rules.busy());
 }
