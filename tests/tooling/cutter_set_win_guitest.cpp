@@ -441,8 +441,9 @@ TEST(CutterSetWin, TheDrawingIsFittedIntoThePanelWithThreeDotsToSpare) {
   const QImage img = cpnl->grab().toImage();
   const QColor back = color_code_qcolor(w.settings().BACK_color);
   int x0 = img.width(), y0 = img.height(), x1 = -1, y1 = -1;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
+  // The drawing, not the panel's own edge.
+  for (int y = 1; y < img.height() - 1; ++y)
+    for (int x = 1; x < img.width() - 1; ++x)
       if (img.pixelColor(x, y) != back) {
         x0 = std::min(x0, x), x1 = std::max(x1, x);
         y0 = std::min(y0, y), y1 = std::max(y1, y);
