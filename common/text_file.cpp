@@ -22,7 +22,9 @@ std::vector<std::string> split_text_lines(std::string_view bytes) {
   return lines;
 }
 
-bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
+namespace {
+// Opens a regular file for reading; false with the reason in *err.
+bool open_for_reading(const fs::path& p, std::ifstream& f, std::string* err) {
   auto fail = [&](const char* why) {
     if (err) *err = p.string() + ": " + why;
     return false;
@@ -30,8 +32,20 @@ bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
   std::error_code ec;
   if (!fs::exists(p, ec)) return fail("no such file");
   if (!fs::is_regular_file(p, ec)) return fail("not a file");
-  std::ifstream f(p, std::ios::binary);
+  f.open(p, std::ios::binary);
   if (!f) return fail("cannot be opened");
+  return true;
+}
+}  // namespace
+
+bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
+  auto fail = [&](const char* why) {
+    if (err) *err = p.string() + ": " + why;
+    return false;
+  };
+  std::ifstream f;
+  if (!open_for_reading(p, f, err)) return false;
+  std::error_code ec;
   // In one read of the size the file has: a program of some hundred megabytes is held once,
   // not grown step by step through copies.
   std::string data;
@@ -51,15 +65,10 @@ bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
 }
 
 bool TextFilePieces::open(const fs::path& p, std::size_t piece_bytes, std::string* err) {
-  auto fail = [&](const char* why) {
-    if (err) *err = p.string() + ": " + why;
-    return false;
-  };
+  f_.close();
+  f_.clear();
+  if (!open_for_reading(p, f_, err)) return false;
   std::error_code ec;
-  if (!fs::exists(p, ec)) return fail("no such file");
-  if (!fs::is_regular_file(p, ec)) return fail("not a file");
-  f_.open(p, std::ios::binary);
-  if (!f_) return fail("cannot be opened");
   size_ = fs::file_size(p, ec);
   if (ec) size_ = 0;
   piece_ = std::max<std::size_t>(piece_bytes, 1);

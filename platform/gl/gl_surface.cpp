@@ -165,13 +165,7 @@ bool GlSurface::read_buffer(GLenum mode) {
 
 void GlSurface::swap() {
   if (!fbo_) return;
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo_);
-  glReadBuffer(GL_COLOR_ATTACHMENT0);
-  glDrawBuffer(GL_COLOR_ATTACHMENT1);
-  glBlitFramebuffer(0, 0, w_, h_, 0, 0, w_, h_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  apply_draw_buffer();
-  read_buffer(read_mode_);
+  copy_back_to_front();
   present();
 }
 
