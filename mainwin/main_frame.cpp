@@ -7,6 +7,8 @@
 
 void TVLM_main_frame::set_caption(const std::string& t) { win_.setWindowTitle(plat::to_qstring(t)); }
 
+std::string TVLM_main_frame::caption() const { return plat::from_qstring(win_.windowTitle()); }
+
 void TVLM_main_frame::repaint() { win_.update(); }
 
 void TVLM_main_frame::close_window() { win_.close(); }

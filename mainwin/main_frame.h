@@ -9,6 +9,7 @@ class TVLM_main_frame : public TVLM_frame_ui {
  public:
   explicit TVLM_main_frame(QMainWindow& win) : win_(win) {}
   void set_caption(const std::string& cp932) override;
+  std::string caption() const override;
   void repaint() override;
   void close_window() override;
   void quit() override;

@@ -131,9 +131,9 @@ std::shared_ptr<const TG2_picture> Tview_panel::render_view(int width, int heigh
   return view_->render_view(width, height);
 }
 
-bool Tview_panel::draw_ZU_of_TOOL(int seg, int width, int height,
+bool Tview_panel::draw_ZU_of_TOOL(int seg, int width, int height, bool white,
                                   std::shared_ptr<const TG2_picture>& out) {
-  return draw_tool_path_picture(s_, *view_, seg, width, height, out);
+  return draw_tool_path_picture(s_, *view_, ui_, seg, width, height, white, out);
 }
 
 TGL_VIEW* Tview_panel::gl_view() { return &gl_.slot[0].view; }

@@ -35,7 +35,7 @@ class Tview_panel : public QObject, public TVLM_view_ui {
   bool draw_step(NCD_DATA& d, int mode) override;
   void fit_scale(int arg) override;
   std::shared_ptr<const TG2_picture> render_view(int width, int height) override;
-  bool draw_ZU_of_TOOL(int seg, int width, int height,
+  bool draw_ZU_of_TOOL(int seg, int width, int height, bool white,
                        std::shared_ptr<const TG2_picture>& out) override;
   TGL_VIEW* gl_view() override;
   void gl_set_color24(bool on) override;

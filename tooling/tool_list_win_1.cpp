@@ -128,7 +128,7 @@ class TTOOL_LIST_win::HtmlPictures : public Ttool_list_html_host {
   bool path_picture(int seg, int wd, int ht, const std::string& stamp,
                     std::string& jpeg) override {
     std::shared_ptr<const TG2_picture> pic;
-    if (!w_.host_.draw_ZU_of_TOOL(seg, wd, ht, pic)) return false;
+    if (!w_.host_.draw_ZU_of_TOOL(seg, wd, ht, w_.o_.white, pic)) return false;
     QImage img(wd, ht, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);

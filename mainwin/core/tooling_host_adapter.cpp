@@ -48,9 +48,9 @@ const NCD_DATA* TVLM_tooling_host::program() const { return &s_.nc(); }
 
 const Tdisp_status* TVLM_tooling_host::disp() const { return &s_.disp; }
 
-bool TVLM_tooling_host::draw_ZU_of_TOOL(int seg, int width, int height,
+bool TVLM_tooling_host::draw_ZU_of_TOOL(int seg, int width, int height, bool white,
                                         std::shared_ptr<const TG2_picture>& out) {
-  return ui_.view().draw_ZU_of_TOOL(seg, width, height, out);
+  return ui_.view().draw_ZU_of_TOOL(seg, width, height, white, out);
 }
 
 bool TVLM_tooling_host::cutting_on() const { return s_.disp.SIM_CUTTING_MODE != 0; }

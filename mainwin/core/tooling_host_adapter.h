@@ -19,7 +19,7 @@ class TVLM_tooling_host : public Ttooling_host {
   bool program_tools(TTOOL_HOLDER_tmp& m) override;
   const NCD_DATA* program() const override;
   const Tdisp_status* disp() const override;
-  bool draw_ZU_of_TOOL(int seg, int width, int height,
+  bool draw_ZU_of_TOOL(int seg, int width, int height, bool white,
                        std::shared_ptr<const TG2_picture>& out) override;
   bool cutting_on() const override;
   void reset_works() override;

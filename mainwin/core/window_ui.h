@@ -34,6 +34,8 @@ class TVLM_frame_ui {
  public:
   virtual ~TVLM_frame_ui() = default;
   virtual void set_caption(const std::string& cp932) = 0;
+  // The caption shown now.
+  virtual std::string caption() const = 0;
   virtual void repaint() = 0;
   // Closes the main window (the File menu's Exit).
   virtual void close_window() = 0;
@@ -69,9 +71,10 @@ class TVLM_view_ui {
   virtual void fit_scale(int arg) = 0;
   // The 3D view rendered off-screen at this size (the print preview's picture), or null.
   virtual std::shared_ptr<const TG2_picture> render_view(int width, int height) = 0;
-  // The cutter path of tool use `seg` (-1: the whole program) drawn off-screen into `out`
-  // (null: no picture); false when the user ended it with Escape.
-  virtual bool draw_ZU_of_TOOL(int seg, int width, int height,
+  // The cutter path of tool use `seg` drawn off-screen into `out` (-1: the whole program as
+  // it stands, -2: its works alone, 10000 + n: use n's works alone), on white with `white`;
+  // false (out null) when refused or ended with Escape.
+  virtual bool draw_ZU_of_TOOL(int seg, int width, int height, bool white,
                                std::shared_ptr<const TG2_picture>& out) = 0;
   // The view of GL slot 0 (angles, shifts, scales), or null without a 3D view.
   virtual TGL_VIEW* gl_view() = 0;

@@ -452,6 +452,18 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
   const Tdisp_status& disp = s_.disp;
   if (!begin_full_frame(id, win)) return false;
   const bool keep = id != slot_;
+  if (works_only_) {
+    if (works_shown()) {
+      const std::int32_t tools = m.tpm_count;
+      m.tpm_count = 0;
+      m.spin_angle = 0;
+      const int t = disp.SIM_SEETH_LV_WORK;
+      DRAW_ALL_WORK(m, 1, tool_pos_, t, t, gl_, id, work_view_key(id));
+      m.tpm_count = tools;
+    }
+    gl_.draw(win, id, "draw_ALL_and_SWAP_forSIM2 - 5 ");
+    return true;
+  }
   if (works_shown()) {
     m.tool_spin = disp.SIM_TOOL_ROTATE;
     m.spin_angle = spin_angle();
@@ -1106,7 +1118,8 @@ void TVLM_view::paint() {
 
 // ---- off-screen picture -------------------------------------------------------------------
 
-std::shared_ptr<const TG2_picture> TVLM_view::render_view(int width, int height) {
+std::shared_ptr<const TG2_picture> TVLM_view::render_view(int width, int height, bool white,
+                                                          bool works_only) {
   const NCD_DATA& d = s_.nc();
   if (width <= 0 || height <= 0 || busy_) return nullptr;
   const int id = 1;
@@ -1114,11 +1127,14 @@ std::shared_ptr<const TG2_picture> TVLM_view::render_view(int width, int height)
   gl_.copy_GL_view_settings(id, slot_);
   gl_.set_GL_view_area(id, width, height, 0, 0, 0, 0);
   TGL_VIEW& v = gl_.slot[id].view;
+  if (white) v.background[0] = v.background[1] = v.background[2] = 1.0f;
   if (d.line_count > 0 && d.run_done) {
     fit_scale_ex(v, program_box(), works_box(*s_.mat), axis_pixels(s_.disp), fit_dim_pixels(s_.disp));
     plat::BusyGuard busy;
     busy_ = true;
+    works_only_ = works_only;
     draw_all(id, nullptr, false);
+    works_only_ = false;
     busy_ = false;
   } else if (gl_.setup(nullptr, id, true, GL_VIEW_RENDER)) {
     gl_.draw(nullptr, id, "render_view");

@@ -68,8 +68,10 @@ class TVLM_view {
   void fit_scale(bool reset);
   // Multiplies the zoom (the controller's zoom buttons).
   bool zoom_by_factor(double f);
-  // The view drawn off-screen at this size (the print preview's picture), or null.
-  std::shared_ptr<const TG2_picture> render_view(int width, int height);
+  // The view drawn off-screen at this size (the print preview's picture), or null; on a
+  // white background with `white`, the works alone (no path, no tool) with `works_only`.
+  std::shared_ptr<const TG2_picture> render_view(int width, int height, bool white = false,
+                                                 bool works_only = false);
   // The NC line of the path under the window point (origin top left), or -1.
   int click_entity2(int x, int y);
   // The panel was exposed (a full redraw after a resize, else the kept picture).
@@ -124,6 +126,7 @@ class TVLM_view {
   std::unique_ptr<MouseHost> mouse_host_;
   std::unique_ptr<ViewMouse> mouse_;
   bool busy_ = false;
+  bool works_only_ = false;  // the picture being rendered shows the works alone
   bool ending_drag_ = false;
   FramePacer pacer_;          // frames of the stepping draws
   bool frame_owed_ = false;   // a paced step has not shown its frame yet

@@ -26,7 +26,8 @@ struct TVLM_fake_ui : TVLM_frame_ui,
   TVLM_ui& ui() { return bundle_; }
 
   // frame
-  void set_caption(const std::string&) override {}
+  void set_caption(const std::string& t) override { caption_ = t; }
+  std::string caption() const override { return caption_; }
   void repaint() override {}
   void close_window() override {}
   void quit() override {}
@@ -43,7 +44,7 @@ struct TVLM_fake_ui : TVLM_frame_ui,
   bool draw_step(NCD_DATA& d, int mode) override { return NCD_plain_draw_data(d, mode); }
   void fit_scale(int) override {}
   std::shared_ptr<const TG2_picture> render_view(int, int) override { return nullptr; }
-  bool draw_ZU_of_TOOL(int, int, int, std::shared_ptr<const TG2_picture>& out) override {
+  bool draw_ZU_of_TOOL(int, int, int, bool, std::shared_ptr<const TG2_picture>& out) override {
     out.reset();
     return true;
   }
@@ -102,5 +103,6 @@ struct TVLM_fake_ui : TVLM_frame_ui,
   void set_vis_loc(bool) override {}
 
  private:
+  std::string caption_;
   TVLM_ui bundle_;
 };

@@ -240,7 +240,7 @@ TEST(ToolListWin, PathExportAsksFirstMovesBelowTheMainWindowAndStopsOnEscape) {
       l = 0, t = 10, w = 400, h = 300;
       return true;
     }
-    bool draw_ZU_of_TOOL(int seg, int w, int h, std::shared_ptr<const TG2_picture>& out) override {
+    bool draw_ZU_of_TOOL(int seg, int w, int h, bool, std::shared_ptr<const TG2_picture>& out) override {
       segs.push_back(seg);
       auto pic = std::make_shared<TG2_picture>();
       pic->width = w;

@@ -48,12 +48,14 @@ class Ttooling_host {
   // The main window's settings record, or null.
   virtual const Tdisp_status* disp() const { return nullptr; }
   // The cutter path of tool use `seg` (-1: the whole program) drawn off-screen at this size
-  // into `out` (null: no picture); false when the user ended it with Escape.
-  virtual bool draw_ZU_of_TOOL(int seg, int width, int height,
+  // into `out` (null: no picture), on white with `white`; false when refused or ended with
+  // Escape.
+  virtual bool draw_ZU_of_TOOL(int seg, int width, int height, bool white,
                                std::shared_ptr<const TG2_picture>& out) {
     (void)seg;
     (void)width;
     (void)height;
+    (void)white;
     out.reset();
     return true;
   }

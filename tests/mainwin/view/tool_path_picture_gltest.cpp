@@ -10,6 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "common/debug_log.h"
 
 #include "mainwin/core/startup.h"
 #include "mainwin/core/tooling_host_adapter.h"
@@ -48,12 +52,18 @@ const char kProgram[] =
 struct Ui : TVLM_fake_ui {
   TSession* s = nullptr;
   TVLM_view* view = nullptr;
+  std::vector<std::string> captions;  // every caption set, in order
+  void set_caption(const std::string& t) override {
+    captions.push_back(t);
+    TVLM_fake_ui::set_caption(t);
+  }
   int draw_data(int mode) override { return view ? view->draw_data(mode) : 0; }
   void fit_scale(int arg) override {
     if (view) view->fit_scale(arg != 0);
   }
-  bool draw_ZU_of_TOOL(int seg, int w, int h, std::shared_ptr<const TG2_picture>& out) override {
-    return draw_tool_path_picture(*s, *view, seg, w, h, out);
+  bool draw_ZU_of_TOOL(int seg, int w, int h, bool white,
+                       std::shared_ptr<const TG2_picture>& out) override {
+    return draw_tool_path_picture(*s, *view, ui(), seg, w, h, white, out);
   }
 };
 
@@ -163,7 +173,7 @@ TEST(ToolPathPicture, EachUseShowsItsOwnPathAndTheMainViewKeepsItsRange) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.seg);
     std::shared_ptr<const TG2_picture> pic;
-    ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(c.seg, kPicW, kPicH, pic));
+    ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(c.seg, kPicW, kPicH, false, pic));
     ASSERT_TRUE(pic);
     EXPECT_EQ(pic->width, kPicW);
     EXPECT_EQ(pic->height, kPicH);
@@ -200,7 +210,7 @@ TEST(ToolPathPicture, EscapeDuringALongUseEndsThePictureAndPutsTheViewBack) {
     plat::ScriptedInput input;
     input.escape_after(1);
     std::shared_ptr<const TG2_picture> pic;
-    EXPECT_FALSE(f.tooling.draw_ZU_of_TOOL(u1, kPicW, kPicH, pic));
+    EXPECT_FALSE(f.tooling.draw_ZU_of_TOOL(u1, kPicW, kPicH, false, pic));
     EXPECT_FALSE(pic);
     ASSERT_EQ(f.boxes.shown.size(), 1u);
     EXPECT_EQ(f.boxes.shown[0].text, "中断しました");
@@ -208,11 +218,13 @@ TEST(ToolPathPicture, EscapeDuringALongUseEndsThePictureAndPutsTheViewBack) {
   EXPECT_EQ(d.pos.mark_first, first);
   EXPECT_EQ(d.pos.mark_last, last);
   EXPECT_EQ(d.pos.block_count, block);
-  // without Escape the same use gives its picture; a use beyond the run gives none
+  // the caption says so
+  EXPECT_EQ(f.ui.caption(), "中断しました。");
+  // without Escape the same use gives its picture; a use beyond the run is refused
   std::shared_ptr<const TG2_picture> pic;
-  EXPECT_TRUE(f.tooling.draw_ZU_of_TOOL(u1, kPicW, kPicH, pic));
+  EXPECT_TRUE(f.tooling.draw_ZU_of_TOOL(u1, kPicW, kPicH, false, pic));
   EXPECT_TRUE(pic);
-  EXPECT_TRUE(f.tooling.draw_ZU_of_TOOL(static_cast<int>(d.run.stats.size()), kPicW, kPicH, pic));
+  EXPECT_FALSE(f.tooling.draw_ZU_of_TOOL(static_cast<int>(d.run.stats.size()), kPicW, kPicH, false, pic));
   EXPECT_FALSE(pic);
   EXPECT_EQ(f.boxes.shown.size(), 1u);
 }
@@ -235,15 +247,111 @@ TEST(ToolPathPicture, WithCuttingOnOnlyTheAskedUseCutsTheWorks) {
     return n;
   };
   std::shared_ptr<const TG2_picture> pic;
-  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(2), kPicW, kPicH, pic));
+  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(2), kPicW, kPicH, false, pic));
   EXPECT_TRUE(pic);
   EXPECT_GT(marks_of(11), 0);  // T2's arc
   EXPECT_EQ(marks_of(5), 0);   // T1's feed along X is not part of this use
   // cutting off: the works stay as they are
   f.s.disp.SIM_CUTTING_MODE = 0;
-  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(1), kPicW, kPicH, pic));
+  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(1), kPicW, kPicH, false, pic));
   EXPECT_EQ(marks_of(5), 0);
   f.s.disp.SIM_CUTTING_MODE = 1;
-  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(1), kPicW, kPicH, pic));
+  ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(f.use_of_tool(1), kPicW, kPicH, false, pic));
   EXPECT_GT(marks_of(5), 0);
+}
+
+// The variants of the picture: -1 the present state, -2 its works alone, 10000 + n use n's
+// works alone (the use is still run), on white or on the view's own background; uses out of
+// range are refused.
+TEST(ToolPathPicture, VariantsDrawPathOrWorksAloneOnTheAskedBackground) {
+  Fixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load(kProgram));
+  Tmat& m = *f.s.mat;
+  const std::uint8_t grey[4] = {200, 200, 200, 255};
+  SET_WORK_NUM(m, 0);
+  // a work beside the paths, so that it hides none of them
+  ASSERT_TRUE(CREATE_WORK(m, grey, 40, 40, true, false, VEC3{100, 40, -10}, VEC3{120, 60, 0}));
+  m.works[0].visible = 1;
+  f.s.disp.SIM_VIS_WORK = 1;
+  f.s.disp.SIM_CUTTING_MODE = 0;
+  const int u1 = f.use_of_tool(1), uses = static_cast<int>(f.s.nc().run.stats.size());
+  ASSERT_GE(u1, 0);
+  const std::uint8_t* g01 = f.s.disp.path[11].rgba;
+  const std::uint8_t white[3] = {255, 255, 255};
+  const std::uint8_t blue[3] = {0, 0, 128};
+  struct Case {
+    int seg;
+    bool white, path;
+  };
+  const Case cases[] = {{-1, false, true},          {-1, true, true},
+                        {-2, false, false},         {-2, true, false},
+                        {u1, true, true},           {10000 + u1, false, false},
+                        {10000 + u1, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "seg " << c.seg << " white " << c.white);
+    std::shared_ptr<const TG2_picture> pic;
+    RecordingDebLog log;
+    ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(c.seg, kPicW, kPicH, c.white, pic));
+    ASSERT_TRUE(pic);
+    const TGL_VIEW& v = f.gl.slot[1].view;
+    EXPECT_EQ(colour_at(*pic, v, 20, 0, -1, g01), c.path);
+    // the corner is background; the work's top shows in every variant
+    const std::uint8_t* back = c.white ? white : blue;
+    const std::uint32_t corner = pic->pixels[0];
+    EXPECT_EQ((corner >> 16) & 255, back[0]);
+    EXPECT_EQ((corner >> 8) & 255, back[1]);
+    EXPECT_EQ(corner & 255, back[2]);
+    EXPECT_FALSE(colour_at(*pic, v, 110, 50, 0, back)) << "work missing";
+    EXPECT_TRUE(log.contains("draw ZU_T:")) << "no debug line";
+  }
+  for (const int seg : {-3, uses, 10000 + uses}) {
+    SCOPED_TRACE(seg);
+    std::shared_ptr<const TG2_picture> pic;
+    RecordingDebLog log;
+    EXPECT_FALSE(f.tooling.draw_ZU_of_TOOL(seg, kPicW, kPicH, false, pic));
+    EXPECT_FALSE(pic);
+    EXPECT_FALSE(log.contains("draw ZU_T:"));
+  }
+  EXPECT_TRUE(f.boxes.shown.empty());
+}
+
+// While a use runs the main window's caption shows the progress with the tool and its
+// spindle; afterwards the caption shown before is back. The debug log names the tool drawn.
+TEST(ToolPathPicture, TheCaptionShowsTheRunAndComesBack) {
+  Fixture f;
+  ASSERT_TRUE(f.ok);
+  ASSERT_TRUE(f.load(kProgram));
+  f.s.disp.INTERVAL_REDRAW_LIST = 1;
+  const int u1 = f.use_of_tool(1), u2 = f.use_of_tool(2);
+  f.ui.set_caption("T.NC");
+  const std::string running = " 切削中 (ESCキーで中断できます) ";
+  struct Case {
+    int seg;
+    bool runs;
+    std::string tool;  // the tool text the caption shows during the run
+    std::string log;
+  };
+  const Case cases[] = {{u1, true, ") T1 M03 S1000  : ", "draw ZU_T:1"},
+                        {u2, true, ") T2 M03 S1000  : ", "draw ZU_T:2"},
+                        {10000 + u2, true, ") T2 M03 S1000  : ", "draw ZU_T:2"},
+                        {-1, false, "", "draw ZU_T:"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.seg);
+    f.ui.captions.clear();
+    RecordingDebLog log;
+    std::shared_ptr<const TG2_picture> pic;
+    ASSERT_TRUE(f.tooling.draw_ZU_of_TOOL(c.seg, kPicW, kPicH, false, pic));
+    bool shown = false, with_tool = false;
+    for (const std::string& cp : f.ui.captions) {
+      if (cp.rfind(running, 0) != 0) continue;
+      shown = true;
+      EXPECT_NE(cp.find(" ( 3) T"), std::string::npos) << cp;  // three records
+      if (cp.find(c.tool) != std::string::npos) with_tool = true;
+    }
+    EXPECT_EQ(shown, c.runs);
+    if (c.runs) EXPECT_TRUE(with_tool) << c.tool;
+    EXPECT_EQ(f.ui.caption(), "T.NC");
+    EXPECT_TRUE(log.contains(c.log));
+  }
 }
