@@ -226,9 +226,21 @@ TEST(VelmorToolWindows, TheSetUpStoresTheToolsTheListExportsThePathsAndTabulonRe
                         (win->options().text_w + win->options().pic_w) * 3 / 4);
       close->click();
     });
+    // the main window's caption shows each use's run and comes back after the export
+    const QString title_before = w.windowTitle();
+    QStringList titles;
+    const auto watch = QObject::connect(&w, &QWidget::windowTitleChanged,
+                                        [&](const QString& t) { titles.push_back(t); });
     list->trigger();
+    QObject::disconnect(watch);
     ASSERT_TRUE(list_shown);
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    const QString running = plat::to_qstring(" 切削中 (ESCキーで中断できます) ");
+    int runs = 0;
+    for (const QString& t : titles)
+      if (t.startsWith(running)) ++runs;
+    EXPECT_GE(runs, 2) << titles.join(u"\n"_qs).toStdString();
+    EXPECT_EQ(w.windowTitle(), title_before);
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[0].text, "全てのワークを初期状態に戻していいですか？");
     EXPECT_EQ(boxes.shown[1].text, "HTML 出力は終了しました。");
