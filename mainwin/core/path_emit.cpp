@@ -160,13 +160,20 @@ void PathEmitter::emit_arc(const PathPoint& a, const PathPoint& b, const PathPoi
   arc_.clear();
   for (int i = 0; i < n; ++i) {
     PathPoint p = from_axes(plane, helix_[3 * i], helix_[3 * i + 1], helix_[3 * i + 2]);
-    p.z += opt_.z_offset;
+    p.z += dz_;
     arc_.push_back(p);
   }
   sink_.strip(arc_);
 }
 
+double PathEmitter::raise_of(const PathMove& m) const {
+  for (const auto& [tool, raise] : opt_.tool_raise)
+    if (tool == m.tool) return opt_.z_offset + raise;
+  return opt_.z_offset;
+}
+
 void PathEmitter::make_PATH_points(const PathMove& m, Comp comp) {
+  dz_ = raise_of(m);
   if (m.kind == PathMoveKind::cw || m.kind == PathMoveKind::ccw)
     emit_arc(m.start, m.end, m.centre, m.kind == PathMoveKind::cw, m.plane);
   else

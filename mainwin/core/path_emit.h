@@ -4,6 +4,7 @@
 // kept and picked are the same vertices. No Qt, no GL here.
 #pragma once
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "tooling/core/disp_status.h"
@@ -93,6 +94,9 @@ struct PathOptions {
   bool thick = true;        // the rows' thick width, else their thin width
   double style_factor = 1;  // repeat factor of the rows' stipple
   double z_offset = 0;      // display height offset, added to every drawn vertex
+  // Raised tools: a move of one of these tools is drawn this much higher besides (tool
+  // number, raise), so each tool's path shows where its own ball's centre went.
+  std::vector<std::pair<int, double>> tool_raise;
   double arc_step = 0.5;    // longest arc chord (mm) of path_arc_points
   // The view's pixel size and scale: the emitted arcs take the points of the GL arc routine
   // (gl_helix_points with the table step of the arc's radius in pixels).
@@ -126,7 +130,8 @@ class PathEmitter {
   void make_PATH_points(const PathMove& m, Comp comp);
   void emit_arc(const PathPoint& a, const PathPoint& b, const PathPoint& c, bool cw,
                 PathPlane plane);
-  PathPoint shown(const PathPoint& p) const { return {p.x, p.y, p.z + opt_.z_offset}; }
+  PathPoint shown(const PathPoint& p) const { return {p.x, p.y, p.z + dz_}; }
+  double raise_of(const PathMove& m) const;
 
   const Tdisp_status& disp_;
   PathOptions opt_;
@@ -136,4 +141,5 @@ class PathEmitter {
   PathStyle cur_;
   std::vector<PathPoint> arc_;
   std::vector<double> helix_;
+  double dz_ = 0;  // height offset of the move being emitted
 };

@@ -141,5 +141,9 @@ std::uint64_t path_settings_hash(const Tdisp_status& d, const PathOptions& o) {
   mix(&o.thick, sizeof o.thick);
   mix(&o.style_factor, sizeof o.style_factor);
   mix(&o.z_offset, sizeof o.z_offset);
+  for (const auto& [tool, raise] : o.tool_raise) {
+    mix(&tool, sizeof tool);
+    mix(&raise, sizeof raise);
+  }
   return h;
 }

@@ -317,8 +317,16 @@ PathOptions TVLM_view::path_options(int id) const {
   o.style_factor = 1;
   o.pixel_size = v.pixel_size;
   o.scale = v.scale;
-  // The path raised by the ball radius shows where the ball's centre went.
-  if (d.CHK_UP_BALL_R) o.z_offset = tool_ball_radius(s_, s_.nc().run.th.T);
+  // The path raised by the ball radius shows where the ball's centre went: each move by the
+  // radius of the tool that cuts it, wherever the program stands now.
+  if (d.CHK_UP_BALL_R) {
+    const TTOOL_HOLDER_tmp& mag = view_tool_magazine(s_);
+    for (int i = 0; i < mag.used(); ++i) {
+      const int t = mag.slot[static_cast<std::size_t>(i)].T_number;
+      const double r = tool_ball_radius(s_, t);
+      if (r > 0) o.tool_raise.emplace_back(t, r);
+    }
+  }
   return o;
 }
 
@@ -580,7 +588,8 @@ bool TVLM_view::draw_stored_moves(int id, plat::GlWindow* win) {
     const int t = s_.disp.SIM_SEETH_LV_WORK;
     DRAW_ALL_WORK(m, 1, tool_pos_, t, t, gl_, id, work_view_key(id));
   }
-  const double dz = path_options(id).z_offset;
+  // (the stored moves keep no tool: they take the raise of the tool in force)
+  const double dz = s_.disp.CHK_UP_BALL_R ? tool_ball_radius(s_, d.run.th.T) : 0.0;
   glDisable(GL_LIGHTING);
   glEnable(GL_DEPTH_TEST);
   glLineWidth(1);

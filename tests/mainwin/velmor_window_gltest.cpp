@@ -178,6 +178,72 @@ TEST(VelmorWindow, TheBallRadiusSwitchAndThePanelsBoxGoTogether) {
   EXPECT_TRUE(panel.v34_chk_up_BALL_R->isChecked());
   EXPECT_TRUE(v.action("menu_chk_up_BALL_R")->isChecked());
   EXPECT_DOUBLE_EQ(tool_ball_radius(s, 2), 5.0);
+  Goto_NCD_line(s.nc(), 3);
+  QTest::mouseClick(v.view(), Qt::RightButton, {}, low);
+  EXPECT_EQ(s.nc().pos.cur_line, 3);  // the cut is no longer drawn at its own height
+  QTest::mouseClick(v.view(), Qt::RightButton, {}, high);
+  EXPECT_EQ(s.nc().pos.cur_line, 4);
+}
+
+// Whether the shown picture has anything but the background within 2 pixels of `at`.
+bool drawn_near(VelmorWindow& v, QPoint at) {
+  const QImage img = v.w->gl_stat().grab(0).convertToFormat(QImage::Format_RGB32);
+  const QRgb bg = img.pixel(1, 1);
+  const qreal dpr = v.view()->devicePixelRatio();
+  const QPoint p(static_cast<int>(at.x() * dpr), static_cast<int>(at.y() * dpr));
+  for (int dy = -2; dy <= 2; ++dy)
+    for (int dx = -2; dx <= 2; ++dx)
+      if (img.valid(p.x() + dx, p.y() + dy) && img.pixel(p.x() + dx, p.y() + dy) != bg) return true;
+  return false;
+}
+
+TEST(VelmorWindow, TheBallRadiusRaiseIsDrawnForEachMoveByTheToolThatCutsIt) {
+  VelmorWindow v;
+  // The ball end mill R5 cuts X0..X40 at Z 0, then the flat end mill X60..X100 at Z -5.
+  testing_support::write_file(v.work / "B.NC",
+                              "%\r\nT2M06\r\nG90G00X0Y0Z10.\r\nG01Z0F100\r\nX40.\r\n"
+                              "G00Z50.\r\nT1M06\r\nG00X60.Y0Z10.\r\nG01Z-5.F100\r\nX100.\r\n"
+                              "G00Z50.\r\nM30\r\n%\r\n");
+  testing_support::write_file(v.work / "B.nst",
+                              "(VLM N1 \"FLAT\" )\r\n(VLM T1 A1B29C10D20E10F40G10)\r\n"
+                              "(VLM H1 A49B72)\r\n"
+                              "(VLM N2 \"BALL-R5\" )\r\n(VLM T2 A2H5.0C10B20D30E10F40G12)\r\n"
+                              "(VLM H2 A49B72)\r\n");
+  v.restart(v.work / "B.NC");
+  TSession& s = v.s();
+  ASSERT_GT(s.nc().line_count, 0);
+  // (no tool, works or boundary box over the lines probed)
+  s.disp.VIS_TOOL = 0;
+  s.disp.SIM_VIS_WORK = 0;
+  s.disp.VIS_BOUNDARY = 0;
+  if (s.disp.CHK_UP_BALL_R) ASSERT_TRUE(v.menu_item("View1", "menu_chk_up_BALL_R"));
+  ASSERT_EQ(s.disp.CHK_UP_BALL_R, 0);
+  v.key(Qt::Key_2, Qt::ControlModifier);
+  v.key(Qt::Key_A, Qt::ControlModifier);
+  QTest::qWait(20);
+  const QPoint ball_low = v.project(20, 0, 0), ball_high = v.project(20, 0, 5);
+  const QPoint flat_low = v.project(80, 0, -5), flat_high = v.project(80, 0, 0);
+  ASSERT_GT(std::abs(ball_low.y() - ball_high.y()), 8);
+  EXPECT_TRUE(drawn_near(v, ball_low));
+  EXPECT_FALSE(drawn_near(v, ball_high));
+  EXPECT_TRUE(drawn_near(v, flat_low));
+  // The position does not matter: before the first tool change, and after the last one.
+  for (int line : {0, 8}) {
+    SCOPED_TRACE(line);
+    Goto_NCD_line(s.nc(), line);
+    ASSERT_TRUE(v.menu_item("View1", "menu_chk_up_BALL_R"));
+    ASSERT_EQ(s.disp.CHK_UP_BALL_R, 1);
+    QTest::qWait(20);
+    EXPECT_TRUE(drawn_near(v, ball_high));
+    EXPECT_FALSE(drawn_near(v, ball_low));
+    EXPECT_TRUE(drawn_near(v, flat_low));  // the flat end mill's cut stays where it is
+    EXPECT_FALSE(drawn_near(v, flat_high));
+    ASSERT_TRUE(v.menu_item("View1", "menu_chk_up_BALL_R"));
+    ASSERT_EQ(s.disp.CHK_UP_BALL_R, 0);
+    QTest::qWait(20);
+    EXPECT_TRUE(drawn_near(v, ball_low));
+    EXPECT_FALSE(drawn_near(v, ball_high));
+  }
 }
 
 TEST(VelmorWindow, AStepMarksTheCurrentMoveOverThePicture) {

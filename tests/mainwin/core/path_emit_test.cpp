@@ -208,6 +208,27 @@ TEST(PathEmit, ZOffsetRaisesLinesArcsAndSubSteps) {
             "S(10,2,1,0,1)L(0,0,5>1,0,5)A(9,5,7)L(0,0,5>1,0,5)");
 }
 
+TEST(PathEmit, ARaisedToolLiftsOnlyItsOwnMovesOverTheCommonOffset) {
+  PathOptions o;
+  o.z_offset = 1;
+  o.tool_raise = {{2, 5}};
+  PathMove ball = lin(1, 100), flat = lin(1, 100);
+  ball.tool = 2;
+  flat.tool = 1;
+  PathMove arc = ball;
+  arc.kind = PathMoveKind::ccw;
+  arc.start = {1, 0, 0};
+  arc.end = {0, 1, 2};
+  // the ball's line and arc by 1 + 5, the flat's line (and the ball's after it) as their own
+  EXPECT_EQ(emit({ball, flat, arc, ball}, o),
+            "S(10,2,1,0,1)L(0,0,6>1,0,6)L(0,0,1>1,0,1)A(9,6,8)L(0,0,6>1,0,6)");
+  TextSink s;
+  PathEmitter e(rows(), o, s);
+  e.draw_PATH_pick(flat);
+  e.mark(ball);
+  EXPECT_EQ(s.out, "L(0,0,1>1,0,1)S(255,2,1,0,1)L(0,0,6>1,0,6)S(255,1,1,0,1)");
+}
+
 TEST(PathEmit, PickAndMarkEmitNoColourChange) {
   TextSink s;
   PathOptions o;
