@@ -1,7 +1,7 @@
 // The real main window's picks, marks, dialogs and menus, driven through the window system
-// (under xvfb-run): the Ctrl+left pick into the error list, the ball-radius raise, the step
-// mark, the print preview's margin, the work set-up and the menu-hiding mode, the tool list,
-// the help items, the fit around the dimension texts and the GL table's settings.
+// (under xvfb-run): the Ctrl+left pick into the error list, the measure pick, the ball-radius
+// raise, the step mark, the print preview's margin, the work set-up and the menu-hiding mode,
+// the tool list, the help items, the fit around the dimension texts and the GL table's settings.
 #include "tests/support/velmor_window.h"
 
 #include <QCheckBox>
@@ -18,6 +18,8 @@
 #include "mainwin/core/view_tool.h"
 #include "mainwin/memo_window_1.h"
 #include "mainwin/sim_panels_1.h"
+#include "mainwin/view/view_gl.h"
+#include "mainwin/view_panel_1.h"
 #include "mainwin/work_setting_windows.h"
 #include "platform/core/cp932.h"
 #include "platform/core/input.h"
@@ -143,6 +145,57 @@ TEST(VelmorWindow, TheWorkWindowsCtrlArrowsMoveThePickedCellWithItsMark) {
   win.hide();
   QTest::qWait(20);
   EXPECT_TRUE(v.menu("Setting1")->menuAction()->isEnabled());
+}
+
+TEST(VelmorWindow, AMeasurePickTakesTheLinesEndAsTheFrameHeightAndStandsTheToolThere) {
+  VelmorWindow v(testing_support::sample_program());
+  TSession& s = v.s();
+  // The pocket's side "X60." (line 13) at Z -2, seen from the top.
+  v.key(Qt::Key_1, Qt::ControlModifier);
+  v.key(Qt::Key_A, Qt::ControlModifier);
+  QTest::qWait(20);
+  const QPoint on_line = v.project(30, 40, -2);
+  ASSERT_TRUE(v.menu_item("MM_simulation", "MMW03_setup_work"));
+  TWorkSetWin& win = v.w->work_settings().work_window();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return win.isVisible(); }, 1000));
+  auto* measure = win.findChild<QCheckBox*>(QStringLiteral("chk_MatrixLine"));
+  auto* second = win.findChild<QCheckBox*>(QStringLiteral("chk_manual_cut_mode"));
+  ASSERT_TRUE(measure && second);
+  if (!measure->isChecked()) click_check(measure);
+  if (!second->isChecked()) click_check(second);
+  ASSERT_NE(s.disp.WSW_MatrixLine, 0);
+  ASSERT_NE(s.disp.WSW_MANUAL_CUTMODE, 0);
+  s.mat->frame_height = 7;
+  Goto_NCD_line(s.nc(), 2);
+  QTest::mouseClick(v.view(), Qt::RightButton, Qt::ControlModifier, on_line);
+  EXPECT_EQ(s.nc().pos.cur_line, 13);
+  EXPECT_FLOAT_EQ(s.mat->frame_height, -2.0f);
+  const TVLM_view& view = v.w->findChild<Tview_panel*>()->view();
+  EXPECT_NEAR(view.tool_position()[2], -2, 1e-4);
+  EXPECT_NEAR(view.tool_position()[0], s.nc().exec.cur.x, 1e-3);
+  EXPECT_NEAR(view.tool_position()[1], s.nc().exec.cur.y, 1e-3);
+  const QLineEdit* shown = win.findChild<QLineEdit*>(QStringLiteral("ED_KEISOKU_VIEW"));
+  ASSERT_TRUE(shown);
+  char want[96];
+  std::snprintf(want, sizeof want, "( %.3f , %.3f , %.3f)", s.nc().exec.cur.x, s.nc().exec.cur.y, -2.0);
+  EXPECT_EQ(plat::from_qstring(shown->text()), want);
+  // A step on to "G00Z50." (line 19), then a redraw from the work window: the tool shows
+  // where the program stands, at the frame height.
+  Goto_NCD_line(s.nc(), 18);
+  {
+    plat::ScriptedInput in;
+    testing_support::click_widget(v.w->sim_panels().panel().Btn05_step);
+  }
+  ASSERT_EQ(s.nc().pos.cur_line, 19);
+  ASSERT_NEAR(s.nc().exec.cur.z, 50, 1e-3);
+  ASSERT_NEAR(view.tool_position()[2], 50, 1e-3);
+  auto* see_through = win.findChild<QCheckBox*>(QStringLiteral("chk_SeeTh_mode"));
+  ASSERT_TRUE(see_through);
+  click_check(see_through);
+  EXPECT_NEAR(view.tool_position()[2], -2, 1e-4);
+  EXPECT_NEAR(view.tool_position()[0], s.nc().exec.cur.x, 1e-3);
+  EXPECT_NEAR(view.tool_position()[1], s.nc().exec.cur.y, 1e-3);
+  win.hide();
 }
 
 TEST(VelmorWindow, TheBallRadiusSwitchAndThePanelsBoxGoTogether) {
