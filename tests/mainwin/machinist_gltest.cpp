@@ -114,6 +114,17 @@ struct Folders {
   ~Folders() { fs::current_path(cwd); }
 };
 
+// The sample and its tool file copied into the work folder, and `w` started on them.
+testing::AssertionResult start_on_sample(Tvelmor& w, const Folders& f) {
+  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
+  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
+  w.set_start_file(f.work / "SAMPLE01.NC");
+  w.show();
+  if (!QTest::qWaitForWindowExposed(&w)) return testing::AssertionFailure() << "no main window";
+  QTest::qWait(50);
+  return testing::AssertionSuccess();
+}
+
 // The grid point of the work nearest to (x, y).
 const TGRID_POINT& grid_at(const TWORK_DATA& k, float x, float y) {
   const int i = std::clamp(static_cast<int>(std::lround((x - k.min.x) / k.step_x)), 0, k.nx);
@@ -306,13 +317,8 @@ TEST(VelmorMachinist, AJumpTakesTheEditFocusToTheCurrentLine) {
 TEST(VelmorMachinist, TheToolListsOutputWindowOpensBesideItAndTakesInput) {
   Folders f;
   plat::ScriptedMessageBoxes boxes;
-  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
-  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
   Tvelmor w;
-  w.set_start_file(f.work / "SAMPLE01.NC");
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-  QTest::qWait(50);
+  ASSERT_TRUE(start_on_sample(w, f));
   bool listed = false, checked = false, chosen = false, saved_item = false;
   QRect list_frame, out_frame;
   bool out_shown = false;
@@ -398,13 +404,8 @@ TEST(VelmorMachinist, TheToolListsOutputWindowOpensBesideItAndTakesInput) {
 TEST(VelmorMachinist, TheViewKeepsItsZoomAtTheStartAndThePanelNamesTheTool) {
   Folders f;
   plat::ScriptedMessageBoxes boxes;
-  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
-  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
   Tvelmor w;
-  w.set_start_file(f.work / "SAMPLE01.NC");
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-  QTest::qWait(50);
+  ASSERT_TRUE(start_on_sample(w, f));
   NCD_DATA& d = w.session().nc();
   Tcontroler& panel = w.sim_panels().panel();
   const TGL_VIEW& v = w.gl_stat().slot[0].view;
@@ -451,14 +452,9 @@ TEST(VelmorMachinist, TheViewKeepsItsZoomAtTheStartAndThePanelNamesTheTool) {
 TEST(VelmorMachinist, AnEmptyFileIsShownAsAnEmptyProgram) {
   Folders f;
   plat::ScriptedMessageBoxes boxes;
-  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
-  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
   testing_support::write_file(f.work / "EMPTY.NC", "");
   Tvelmor w;
-  w.set_start_file(f.work / "SAMPLE01.NC");
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-  QTest::qWait(50);
+  ASSERT_TRUE(start_on_sample(w, f));
   TSession& s = w.session();
   Tcontroler& panel = w.sim_panels().panel();
   ASSERT_GT(s.nc().line_count, 0);
@@ -508,12 +504,8 @@ TEST(VelmorMachinist, AnEmptyFileIsShownAsAnEmptyProgram) {
 TEST(VelmorMachinist, TheTurningToolRedrawsOnlyTheTool) {
   Folders f;
   plat::ScriptedMessageBoxes boxes;
-  fs::copy_file(samples() / "SAMPLE01.NC", f.work / "SAMPLE01.NC");
-  fs::copy_file(samples() / "SAMPLE01.nst", f.work / "SAMPLE01.nst");
   Tvelmor w;
-  w.set_start_file(f.work / "SAMPLE01.NC");
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(start_on_sample(w, f));
   w.windowHandle()->requestActivate();
   QTest::qWait(50);
   TSession& s = w.session();
