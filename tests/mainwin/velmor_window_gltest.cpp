@@ -5,9 +5,11 @@
 #include "tests/support/velmor_window.h"
 
 #include <QCheckBox>
+#include <QAbstractScrollArea>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QToolBar>
 #include <cstdint>
 
@@ -28,6 +30,7 @@
 #include "platform/qt/qtext.h"
 #include "tests/support/on_modal.h"
 #include "tooling/Work_set_win_2.h"
+#include "tooling/cutter_set_win_1.h"
 #include "tooling/preview_win_1.h"
 #include "tooling/tool_list_win_1.h"
 
@@ -177,7 +180,8 @@ TEST(VelmorWindow, AMeasurePickTakesTheLinesEndAsTheFrameHeightAndStandsTheToolT
   const QLineEdit* shown = win.findChild<QLineEdit*>(QStringLiteral("ED_KEISOKU_VIEW"));
   ASSERT_TRUE(shown);
   char want[96];
-  std::snprintf(want, sizeof want, "( %.3f , %.3f , %.3f)", s.nc().exec.cur.x, s.nc().exec.cur.y, -2.0);
+  std::snprintf(want, sizeof want, "( %.3f , %.3f , %.3f)", s.nc().exec.cur.x, s.nc().exec.cur.y,
+                -2.0);
   EXPECT_EQ(plat::from_qstring(shown->text()), want);
   // A step on to "G00Z50." (line 19), then a redraw from the work window: the tool shows
   // where the program stands, at the frame height.
@@ -389,6 +393,46 @@ TEST(VelmorWindow, TheToolListComesThroughTheToolSettingsWindowWithThePanelAway)
   EXPECT_TRUE(panel_hidden);
   EXPECT_TRUE(panel.isVisible());
   EXPECT_EQ(fs::current_path(), folder);
+}
+
+TEST(VelmorWindow, ACardDoubleClickedInTheToolListOpensTheToolSettingsOnItsTool) {
+  VelmorWindow v(testing_support::sample_program());
+  TSession& s = v.s();
+  Goto_NCD_line(s.nc(), 0);  // no tool in force yet
+  int card_slot = -1, card_T = -1, settings_slot = -2;
+  bool settings_shown = false;
+  testing_support::on_modal(v.w, [&](QWidget* dlg) {
+    auto* list = dynamic_cast<TTOOL_LIST_win*>(dlg);
+    if (!list) {
+      static_cast<QDialog*>(dlg)->reject();
+      return;
+    }
+    // the settings window comes up once the list has closed on the picked card
+    testing_support::on_modal(v.w, [&](QWidget* next) {
+      if (auto* set = dynamic_cast<Tcutter_set_win*>(next)) {
+        settings_shown = true;
+        settings_slot = set->selected_slot();
+      }
+      static_cast<QDialog*>(next)->reject();
+    });
+    const TTOOL_LIST_model& m = list->model();
+    auto* area = list->findChild<QAbstractScrollArea*>();
+    if (m.items.size() < 2 || !area) {
+      list->reject();
+      return;
+    }
+    const TLIST_ITEMS& card = m.items[1];
+    card_slot = card.slot;
+    card_T = card.T_number;
+    QWidget* port = area->viewport();
+    const int y = (card.top + card.bottom) / 2 - area->verticalScrollBar()->value();
+    QTest::mouseDClick(port->window()->windowHandle(), Qt::LeftButton, {},
+                       port->mapTo(port->window(), QPoint(port->width() / 2, y)));
+  });
+  ASSERT_TRUE(v.menu_item("Tool1", "menu_tool_list_1"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return settings_shown; }, 3000));
+  EXPECT_EQ(card_T, 2);
+  EXPECT_EQ(settings_slot, card_slot);
 }
 
 TEST(VelmorWindow, TheHelpItemsSayThatNoHelpFileComesWithThisBuild) {
