@@ -144,9 +144,7 @@ TEST(VelmorView, LocationModePicksThePathLineUnderTheRightButton) {
   VelmorWindow v(testing_support::sample_program());
   TSession& s = v.s();
   // The top view, fitted: the pocket's side "X60." (line 14) runs from (0, 40) to (60, 40).
-  v.key(Qt::Key_1, Qt::ControlModifier);
-  v.key(Qt::Key_A, Qt::ControlModifier);
-  QTest::qWait(20);
+  v.top_view_fitted();
   const QPoint on_line = v.project(30, 40, -2);
   Goto_NCD_line(s.nc(), 2);
   // Outside location mode a plain right click picks nothing.

@@ -78,8 +78,7 @@ TEST(VelmorWindow, ACtrlPickOfADamagedPointFillsTheErrorListAndShowsThePickedCel
   // marked as cut by G00.
   s.disp.VIS_TOOL = s.disp.VIS_HOLDER = 0;
   m.tool_mode = 0;  // nor the cutting tool's body
-  v.key(Qt::Key_1, Qt::ControlModifier);
-  v.key(Qt::Key_A, Qt::ControlModifier);
+  v.top_view_fitted();
   TWORK_DATA& w = m.works[0];
   int index = -1;
   for (int iy = 0; iy <= w.ny && index < 0; ++iy)
@@ -154,9 +153,7 @@ TEST(VelmorWindow, AMeasurePickTakesTheLinesEndAsTheFrameHeightAndStandsTheToolT
   VelmorWindow v(testing_support::sample_program());
   TSession& s = v.s();
   // The pocket's side "X60." (line 13) at Z -2, seen from the top.
-  v.key(Qt::Key_1, Qt::ControlModifier);
-  v.key(Qt::Key_A, Qt::ControlModifier);
-  QTest::qWait(20);
+  v.top_view_fitted();
   const QPoint on_line = v.project(30, 40, -2);
   ASSERT_TRUE(v.menu_item("MM_simulation", "MMW03_setup_work"));
   TWorkSetWin& win = v.w->work_settings().work_window();
@@ -451,8 +448,7 @@ TEST(VelmorWindow, TheFitTakesTheDimensionTextsIn) {
   v.restart(v.work / "L.NC");
   TSession& s = v.s();
   ASSERT_NE(s.disp.VIS_BOUNDARY, 0);
-  v.key(Qt::Key_1, Qt::ControlModifier);
-  v.key(Qt::Key_A, Qt::ControlModifier);
+  v.top_view_fitted();
   TGL_VIEW& g = v.gl_view();
   ViewBox box;
   box.lo[0] = 0, box.hi[0] = 300, box.hi[1] = 2;

@@ -132,6 +132,12 @@ class VelmorWindow {
     activate(w);
     QTest::keyClick(w->windowHandle(), k, m);
   }
+  // The top view (Ctrl+1), fitted (Ctrl+A).
+  void top_view_fitted() {
+    key(Qt::Key_1, Qt::ControlModifier);
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::qWait(20);
+  }
   // The window takes the keys (window shortcuts need it active).
   static void activate(QWidget* top) {
     top = top->window();
