@@ -73,6 +73,9 @@ struct Box {
   bool meets(const Box& o) const {
     return !empty() && !o.empty() && x0 <= o.x1 && o.x0 <= x1 && y0 <= o.y1 && o.y0 <= y1;
   }
+  bool within(const Box& o) const {
+    return !empty() && x0 >= o.x0 && x1 <= o.x1 && y0 >= o.y0 && y1 <= o.y1;
+  }
   void add(const Box& o) {
     if (o.empty()) return;
     if (empty()) {
@@ -86,17 +89,41 @@ struct Box {
   }
 };
 
+// A point of the window (origin bottom left); not `ok` when it lies behind the eye.
+struct WinPt {
+  double x = 0, y = 0;
+  bool ok = false;
+};
+
 // The matrices and viewport the caller's frame set up, for the screen boxes of tiles.
 struct Projector {
   double pm[16] = {}, mv[16] = {};
+  double pmv[16] = {};  // pm x mv
   GLint vp[4] = {};
   int w = 0, h = 0;  // the surface
   void load(int width, int height) {
     glGetDoublev(GL_PROJECTION_MATRIX, pm);
     glGetDoublev(GL_MODELVIEW_MATRIX, mv);
     glGetIntegerv(GL_VIEWPORT, vp);
+    for (int c = 0; c < 4; ++c)
+      for (int r = 0; r < 4; ++r) {
+        double v = 0;
+        for (int k = 0; k < 4; ++k) v += pm[k * 4 + r] * mv[c * 4 + k];
+        pmv[c * 4 + r] = v;
+      }
     w = width;
     h = height;
+  }
+  WinPt point(double x, double y, double z) const {
+    WinPt o;
+    const double cw = pmv[3] * x + pmv[7] * y + pmv[11] * z + pmv[15];
+    if (!(cw > 1e-9)) return o;
+    const double cx = pmv[0] * x + pmv[4] * y + pmv[8] * z + pmv[12];
+    const double cy = pmv[1] * x + pmv[5] * y + pmv[9] * z + pmv[13];
+    o.x = vp[0] + (cx / cw + 1) * 0.5 * vp[2];
+    o.y = vp[1] + (cy / cw + 1) * 0.5 * vp[3];
+    o.ok = std::isfinite(o.x) && std::isfinite(o.y);
+    return o;
   }
   Box all() const { return Box{0, 0, w - 1, h - 1}; }
   // The pixels a world box can cover, with a margin; all of them when a corner lies behind
@@ -277,18 +304,9 @@ bool inner_walls_hidden() {
   return !glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CLIP_PLANE0) && !glIsEnabled(GL_CLIP_PLANE1);
 }
 
-// The faces of one tile as vertex arrays: top triangles, and walls (drawn two-sided).
-void build_tile(const Tmat& m, const TWORK_DATA& w, const TCELL_LATTICE& L, const TCELL_TILE& t,
-                int q, const std::uint8_t plain[4], bool cull, std::vector<TCELL_FACE>& faces,
-                std::vector<Vtx>& tops, std::vector<Vtx>& walls) {
-  faces.clear();
-  tops.clear();
-  walls.clear();
-  for_each_tile_cell(t, q, [&](int i, int j) {
-    const std::size_t from = faces.size();
-    work_cell_faces(w, L, i, j, faces);
-    if (cull) drop_hidden_walls(w, L, i, j, faces, from);
-  });
+// The vertices of a cell's faces, appended.
+void cell_vertices(const Tmat& m, const TWORK_DATA& w, const std::vector<TCELL_FACE>& faces,
+                   const std::uint8_t plain[4], std::vector<Vtx>& tops, std::vector<Vtx>& walls) {
   for (const TCELL_FACE& f : faces) {
     const VEC3 a = work_grid_point(w, f.a), b = work_grid_point(w, f.b);
     if (f.kind == TCELL_FACE::Top) {
@@ -319,6 +337,32 @@ void build_tile(const Tmat& m, const TWORK_DATA& w, const TCELL_LATTICE& L, cons
         walls.push_back(v);
       }
     }
+  }
+}
+
+// The faces of one tile as vertex arrays: top triangles, and walls (drawn two-sided). With
+// `cell_at`, where each cell's vertices begin in both arrays (cells in drawing order, then
+// the ends).
+void build_tile(const Tmat& m, const TWORK_DATA& w, const TCELL_LATTICE& L, const TCELL_TILE& t,
+                int q, const std::uint8_t plain[4], bool cull, std::vector<TCELL_FACE>& faces,
+                std::vector<Vtx>& tops, std::vector<Vtx>& walls,
+                std::vector<std::uint32_t>* cell_at = nullptr) {
+  tops.clear();
+  walls.clear();
+  if (cell_at) cell_at->clear();
+  for_each_tile_cell(t, q, [&](int i, int j) {
+    if (cell_at) {
+      cell_at->push_back(static_cast<std::uint32_t>(tops.size()));
+      cell_at->push_back(static_cast<std::uint32_t>(walls.size()));
+    }
+    faces.clear();
+    work_cell_faces(w, L, i, j, faces);
+    if (cull) drop_hidden_walls(w, L, i, j, faces, 0);
+    cell_vertices(m, w, faces, plain, tops, walls);
+  });
+  if (cell_at) {
+    cell_at->push_back(static_cast<std::uint32_t>(tops.size()));
+    cell_at->push_back(static_cast<std::uint32_t>(walls.size()));
   }
 }
 
@@ -371,6 +415,9 @@ void draw_tile_arrays(const std::vector<Vtx>& tops, const std::vector<Vtx>& wall
 struct TileGeom {
   GLuint vbo = 0;
   GLsizei tops = 0, walls = 0;
+  // Where each cell's vertices begin among the tops and among the walls (cells in drawing
+  // order, then the ends); empty when they do not fit.
+  std::vector<std::uint16_t> cell_at;
   std::uint64_t rev = 0;
   std::uint32_t colour_key = 0;
   std::size_t bytes = 0;
@@ -383,7 +430,8 @@ struct WorkKept {
   std::vector<Box> boxes;              // each tile's screen box in the kept picture
   std::vector<TileGeom> geom;          // by tile index
   std::vector<std::uint64_t> coll_rev; // by point tile: the revision coll was found at
-  std::vector<std::uint8_t> coll;      // by point tile: it holds collision points
+  std::vector<Box> coll;               // by point tile: grid indices of its collision points
+  std::vector<Box> pboxes;             // by point tile: its cells' screen box (point_boxes)
   std::vector<TileFloor> floors;       // by tile index, while the inner walls are left out
 };
 
@@ -452,29 +500,32 @@ struct Kept {
 
 // Whether point tile k of the work holds collision points (found again when its points
 // changed).
-bool tile_collides(WorkKept& k, const TWORK_DATA& w, int tx, int ty) {
+// The grid indices (x, y) of point tile k's collision points, found again when its points
+// changed; empty when it holds none.
+const Box& tile_collision(WorkKept& k, const TWORK_DATA& w, int tx, int ty) {
   const std::size_t n = w.tile_rev.size();
   if (k.coll_rev.size() != n) {
     k.coll_rev.assign(n, ~std::uint64_t{0});
-    k.coll.assign(n, 0);
+    k.coll.assign(n, Box{});
   }
   const std::size_t t = static_cast<std::size_t>(ty) * w.tiles_x + tx;
   if (k.coll_rev[t] != w.tile_rev[t]) {
     const int x0 = tx << WORK_TILE_SHIFT, y0 = ty << WORK_TILE_SHIFT;
     const int x1 = std::min(w.nx, x0 + WORK_TILE - 1), y1 = std::min(w.ny, y0 + WORK_TILE - 1);
-    bool any = false;
-    for (int iy = y0; iy <= y1 && !any; ++iy) {
+    Box found;
+    for (int iy = y0; iy <= y1; ++iy) {
       const TGRID_POINT* p = &w.grid[static_cast<std::size_t>(w.nx + 1) * iy];
       for (int ix = x0; ix <= x1; ++ix)
-        if (is_collision_point(p[ix])) {
-          any = true;
-          break;
-        }
+        if (is_collision_point(p[ix])) found.add(Box{ix, iy, ix, iy});
     }
-    k.coll[t] = any;
+    k.coll[t] = found;
     k.coll_rev[t] = w.tile_rev[t];
   }
-  return k.coll[t] != 0;
+  return k.coll[t];
+}
+
+bool tile_collides(WorkKept& k, const TWORK_DATA& w, int tx, int ty) {
+  return !tile_collision(k, w, tx, ty).empty();
 }
 
 bool info_collides(WorkKept& k, const TWORK_DATA& w, const TileInfo& f) {
@@ -484,9 +535,70 @@ bool info_collides(WorkKept& k, const TWORK_DATA& w, const TileInfo& f) {
   return false;
 }
 
+// Whether the lattice is the whole grid, cell (i, j) having the grid points (i - 1 .. i,
+// j - 1 .. j) as corners: then what a changed point can alter is known to the cell.
+bool full_lattice(const TWORK_DATA& w, const TCELL_LATTICE& L) {
+  if (L.ix.size() != static_cast<std::size_t>(w.nx) + 1 ||
+      L.iy.size() != static_cast<std::size_t>(w.ny) + 1)
+    return false;
+  for (std::size_t i = 0; i < L.ix.size(); ++i)
+    if (L.ix[i] != static_cast<std::int32_t>(i)) return false;
+  for (std::size_t j = 0; j < L.iy.size(); ++j)
+    if (L.iy[j] != static_cast<std::int32_t>(j)) return false;
+  return true;
+}
+
+// The screen box of the cells whose faces a grid point in columns x0..x1 and rows y0..y1 can
+// alter (on a full lattice): a cell's faces are made from its corners and, where its inner
+// walls are left out, the corners of the cells beyond, so cells (x0 - 1 .. x1 + 1, y0 - 1
+// .. y1 + 1). Down to the floors of their tiles (`floors`, by tile index) or the bottom.
+Box cells_box(const TWORK_DATA& w, const Projector& pr, int x0, int x1, int y0, int y1,
+              const std::vector<TileFloor>* floors) {
+  const int ci0 = std::max(x0 - 1, 0), ci1 = std::min(x1 + 1, w.nx);
+  const int cj0 = std::max(y0 - 1, 0), cj1 = std::min(y1 + 1, w.ny);
+  const int gx0 = std::max(ci0 - 1, 0), gy0 = std::max(cj0 - 1, 0);
+  float zhi = -HUGE_VALF;
+  for (int ty = gy0 >> WORK_TILE_SHIFT; ty <= std::min(cj1 >> WORK_TILE_SHIFT, w.tiles_y - 1); ++ty)
+    for (int tx = gx0 >> WORK_TILE_SHIFT; tx <= std::min(ci1 >> WORK_TILE_SHIFT, w.tiles_x - 1); ++tx)
+      zhi = std::max(zhi, w.tile_max[static_cast<std::size_t>(ty) * w.tiles_x + tx]);
+  if (!std::isfinite(zhi)) zhi = w.top_z;
+  const float bottom = std::min(w.bottom_z, w.min.z);
+  float zlo = bottom;
+  if (floors) {
+    const int ti = (w.nx + WORK_TILE) / WORK_TILE;
+    zlo = HUGE_VALF;
+    for (int tj = cj0 / WORK_TILE; tj <= cj1 / WORK_TILE; ++tj)
+      for (int t = ci0 / WORK_TILE; t <= ci1 / WORK_TILE; ++t) {
+        const std::size_t at = static_cast<std::size_t>(tj) * ti + t;
+        zlo = std::min(zlo, at < floors->size() && (*floors)[at].rev != 0 ? (*floors)[at].z : bottom);
+      }
+  }
+  return pr.box(w.xs[static_cast<std::size_t>(gx0)], w.xs[static_cast<std::size_t>(ci1)],
+                w.ys[static_cast<std::size_t>(gy0)], w.ys[static_cast<std::size_t>(cj1)], zlo,
+                std::max(zhi, zlo));
+}
+
+// Each point tile's cells_box, by point tile.
+std::vector<Box> point_boxes(const TWORK_DATA& w, const Projector& pr,
+                             const std::vector<TileFloor>* floors) {
+  std::vector<Box> out(static_cast<std::size_t>(w.tiles_x) * w.tiles_y);
+  for (int ty = 0; ty < w.tiles_y; ++ty)
+    for (int tx = 0; tx < w.tiles_x; ++tx) {
+      const int x0 = tx << WORK_TILE_SHIFT, y0 = ty << WORK_TILE_SHIFT;
+      out[static_cast<std::size_t>(ty) * w.tiles_x + tx] =
+          cells_box(w, pr, x0, std::min(w.nx, x0 + WORK_TILE - 1), y0,
+                    std::min(w.ny, y0 + WORK_TILE - 1), floors);
+    }
+  return out;
+}
+
 // Which tiles of the current work a mesh drawing draws and where it keeps their faces.
 struct MeshSel {
   const std::vector<char>* draw = nullptr;  // by tile index; null: all
+  // With draw: the scissor rectangle the tiles are drawn under, and the projection of the
+  // frame. The faces of a buffered tile that cannot reach into it are left out.
+  const Box* clip = nullptr;
+  const Projector* pr = nullptr;
   Kept* kept = nullptr;                     // buffers of the slot, or null
   const std::vector<TileInfo>* infos = nullptr;  // in drawing order (with kept)
   int tiles = 0;                            // drawn, counted
@@ -499,6 +611,86 @@ std::uint32_t colour_key(const Tmat& m, std::uint8_t alpha, bool collides) {
   std::uint32_t k = alpha;
   if (collides && m.blink) k |= static_cast<std::uint32_t>(m.blink_phase + 1) << 8;
   return k;
+}
+
+struct CachedPt {
+  WinPt p;
+  bool done = false;
+};
+
+// Ranges of vertices, the touching ones joined.
+struct Ranges {
+  std::vector<GLint> first;
+  std::vector<GLsizei> count;
+  void clear() {
+    first.clear();
+    count.clear();
+  }
+  void add(GLint f, GLsizei n) {
+    if (n <= 0) return;
+    if (!count.empty() && first.back() + count.back() == f)
+      count.back() += n;
+    else {
+      first.push_back(f);
+      count.push_back(n);
+    }
+  }
+};
+
+// The vertex ranges of tile t's buffer (cells in the drawing order of quadrant q) whose
+// cells can reach into rectangle r on the screen: each cell's window box from its corners,
+// at the bottom too where it has walls, with a margin; a cell with a corner behind the eye
+// counts as reaching in. Faces left out thus cover no pixel of r, and the ones drawn keep
+// their order.
+void cells_in(const TWORK_DATA& w, const TCELL_LATTICE& L, const TCELL_TILE& t, int q,
+              const TileGeom& g, const Projector& pr, const Box& r, std::vector<CachedPt>& cache,
+              Ranges& tops, Ranges& walls) {
+  tops.clear();
+  walls.clear();
+  const int li0 = std::max(0, t.i0 - 1), lj0 = std::max(0, t.j0 - 1);
+  const int span = t.i1 - li0 + 1, rows = t.j1 - lj0 + 1;
+  // Each lattice point of the tile projected once, on top (0) and at the bottom (1, when a
+  // wall needs it).
+  cache.assign(static_cast<std::size_t>(span) * rows * 2, CachedPt{});
+  const auto at = [&](int li, int lj, int bottom) -> const WinPt& {
+    CachedPt& c = cache[(static_cast<std::size_t>(lj - lj0) * span + (li - li0)) * 2 + bottom];
+    if (!c.done) {
+      c.done = true;
+      const std::size_t gx = static_cast<std::size_t>(L.ix[static_cast<std::size_t>(li)]);
+      const std::size_t gy = static_cast<std::size_t>(L.iy[static_cast<std::size_t>(lj)]);
+      const float z = bottom ? w.bottom_z : w.grid[(static_cast<std::size_t>(w.nx) + 1) * gy + gx].z;
+      c.p = pr.point(w.xs[gx], w.ys[gy], z);
+    }
+    return c.p;
+  };
+  constexpr double kMargin = 2;
+  const double rx0 = r.x0 - kMargin, ry0 = r.y0 - kMargin;
+  const double rx1 = r.x1 + 1 + kMargin, ry1 = r.y1 + 1 + kMargin;
+  std::size_t c = 0;
+  for_each_tile_cell(t, q, [&](int i, int j) {
+    const std::uint16_t* a = &g.cell_at[c * 2];
+    ++c;
+    const int nt = a[2] - a[0], nw = a[3] - a[1];
+    if (nt == 0 && nw == 0) return;
+    double lx = HUGE_VAL, ly = HUGE_VAL, hx = -HUGE_VAL, hy = -HUGE_VAL;
+    bool in = false;
+    for (int b = 0; b <= (nw ? 1 : 0) && !in; ++b)
+      for (int lj = std::max(j - 1, 0); lj <= j && !in; ++lj)
+        for (int li = std::max(i - 1, 0); li <= i; ++li) {
+          const WinPt& p = at(li, lj, b);
+          if (!p.ok) {
+            in = true;
+            break;
+          }
+          lx = std::min(lx, p.x);
+          hx = std::max(hx, p.x);
+          ly = std::min(ly, p.y);
+          hy = std::max(hy, p.y);
+        }
+    if (!in && (hx < rx0 || lx > rx1 || hy < ry0 || ly > ry1)) return;
+    tops.add(a[0], nt);
+    walls.add(g.tops + a[1], nw);
+  });
 }
 
 void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
@@ -515,6 +707,9 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
   alpha_of(m, w, plain[3]);
   std::vector<TCELL_FACE> faces;
   std::vector<Vtx> tops, walls;
+  std::vector<std::uint32_t> cell_at;
+  std::vector<CachedPt> cache;
+  Ranges top_ranges, wall_ranges;
   glEnable(GL_LIGHTING);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
@@ -570,7 +765,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
     TileGeom& g = wk->geom[static_cast<std::size_t>(f.index)];
     const std::uint32_t ck = colour_key(m, plain[3], m.blink && info_collides(*wk, w, f));
     if (!(g.valid && g.rev == f.rev && g.colour_key == ck)) {
-      build_tile(m, w, L, t, q, plain, cull, faces, tops, walls);
+      build_tile(m, w, L, t, q, plain, cull, faces, tops, walls, &cell_at);
       const std::size_t bytes = (tops.size() + walls.size()) * sizeof(Vtx);
       kept->retained -= g.bytes;
       g.bytes = 0;
@@ -586,6 +781,9 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         g.tops = static_cast<GLsizei>(tops.size());
         g.walls = static_cast<GLsizei>(walls.size());
+        g.cell_at.clear();
+        if (tops.size() <= 0xFFFF && walls.size() <= 0xFFFF)
+          g.cell_at.assign(cell_at.begin(), cell_at.end());
         g.rev = f.rev;
         g.colour_key = ck;
         g.bytes = bytes;
@@ -600,6 +798,27 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
         draw_tile_arrays(tops, walls, two_sided);
         continue;
       }
+    }
+    if (sel->clip && sel->pr && !g.cell_at.empty() && !f.box.within(*sel->clip)) {
+      // Only the cells that can reach into the scissor rectangle.
+      cells_in(w, L, t, q, g, *sel->pr, *sel->clip, cache, top_ranges, wall_ranges);
+      if (top_ranges.first.empty() && wall_ranges.first.empty()) {
+        --sel->tiles;
+        continue;
+      }
+      glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
+      set_buffer_pointers();
+      if (!top_ranges.first.empty())
+        glMultiDrawArrays(GL_TRIANGLES, top_ranges.first.data(), top_ranges.count.data(),
+                          static_cast<GLsizei>(top_ranges.first.size()));
+      if (!wall_ranges.first.empty()) {
+        glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+        glMultiDrawArrays(GL_QUADS, wall_ranges.first.data(), wall_ranges.count.data(),
+                          static_cast<GLsizei>(wall_ranges.first.size()));
+        glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, two_sided);
+      }
+      glBindBuffer(GL_ARRAY_BUFFER, 0);
+      continue;
     }
     glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
     set_buffer_pointers();
@@ -966,14 +1185,20 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
   // the inner walls are left out.
   const int cull = inner_walls_hidden() ? 1 : 0;
   std::vector<std::vector<TileInfo>> infos(WORK_MAX);
+  // On a full lattice the screen areas that change are found by point tile, which is finer.
+  std::vector<std::vector<Box>> pnow(WORK_MAX);
   for (int n = 0; n < WORK_MAX; ++n) {
     const TWORK_DATA& w = m.works[n];
     if (!opaque_work(m, w) || m.mesh_mode == 0 || w.grid.size() < w.point_count() ||
         w.xs.size() < static_cast<std::size_t>(w.nx + 1) ||
         w.ys.size() < static_cast<std::size_t>(w.ny + 1))
       continue;
-    infos[static_cast<std::size_t>(n)] = tile_infos(w, work_cell_lattice(w, m.mesh_mode), q, pr,
-                                                    cull ? &k->works[n].floors : nullptr);
+    const TCELL_LATTICE L = work_cell_lattice(w, m.mesh_mode);
+    infos[static_cast<std::size_t>(n)] = tile_infos(w, L, q, pr, cull ? &k->works[n].floors : nullptr);
+    if (full_lattice(w, L) && w.tiles_x > 0 && w.tiles_y > 0 &&
+        w.tile_rev.size() == w.tile_max.size() &&
+        w.tile_rev.size() == static_cast<std::size_t>(w.tiles_x) * w.tiles_y)
+      pnow[static_cast<std::size_t>(n)] = point_boxes(w, pr, cull ? &k->works[n].floors : nullptr);
   }
   bool from_kept = view_key != 0 && k->valid && k->config == config;
   // The screen area of the changed tiles, before and after.
@@ -982,14 +1207,36 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
     const std::vector<TileInfo>& fi = infos[static_cast<std::size_t>(n)];
     WorkKept& wk = k->works[n];
     if (fi.empty()) continue;
+    const std::vector<Box>& pb = pnow[static_cast<std::size_t>(n)];
+    const TWORK_DATA& w = m.works[n];
+    if (!pb.empty() && wk.pboxes.size() == pb.size()) {
+      // The cells a changed point tile alters, where they were and where they are; the
+      // blink alters the cells coloured by collision points.
+      const bool blinks = m.blink && m.blink_phase != k->phase;
+      for (int ty = 0; ty < w.tiles_y; ++ty)
+        for (int tx = 0; tx < w.tiles_x; ++tx) {
+          const std::size_t at = static_cast<std::size_t>(ty) * w.tiles_x + tx;
+          if (w.tile_rev[at] > k->rev_at) {
+            Box b = wk.pboxes[at];
+            b.add(pb[at]);
+            rects.push_back(b);
+          } else if (blinks) {
+            const Box& c = tile_collision(wk, w, tx, ty);
+            if (!c.empty())
+              rects.push_back(cells_box(w, pr, c.x0, c.x1, c.y0, c.y1, cull ? &wk.floors : nullptr));
+          }
+        }
+      for (const TileInfo& f : fi)
+        if (static_cast<std::size_t>(f.index) >= wk.boxes.size()) from_kept = false;
+      continue;
+    }
     for (const TileInfo& f : fi) {
       const std::size_t at = static_cast<std::size_t>(f.index);
       if (at >= wk.boxes.size()) {
         from_kept = false;
         break;
       }
-      const bool blinks = m.blink && m.blink_phase != k->phase &&
-                          info_collides(wk, m.works[n], f);
+      const bool blinks = m.blink && m.blink_phase != k->phase && info_collides(wk, w, f);
       if (f.rev > k->rev_at || blinks) {
         Box b = wk.boxes[at];
         b.add(f.box);
@@ -1030,9 +1277,16 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
           if (f.box.meets(r)) d[static_cast<std::size_t>(f.index)] = 1;
         s.draw = &d;
       }
+      for (MeshSel& s : sel) {
+        s.clip = &r;
+        s.pr = &pr;
+      }
       opaque_pass(m, sel.data());
       glDisable(GL_SCISSOR_TEST);
-      for (MeshSel& s : sel) s.draw = nullptr;
+      for (MeshSel& s : sel) {
+        s.draw = nullptr;
+        s.clip = nullptr;
+      }
       if (m.abort_flag == 1) break;
     }
     out.from_kept = true;
@@ -1063,6 +1317,7 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
       for (const TileInfo& f : fi) count = std::max(count, static_cast<std::size_t>(f.index) + 1);
       if (!from_kept || wk.boxes.size() != count) wk.boxes.assign(count, Box{});
       for (const TileInfo& f : fi) wk.boxes[static_cast<std::size_t>(f.index)] = f.box;
+      wk.pboxes = std::move(pnow[static_cast<std::size_t>(n)]);
     }
   }
   finish_works(m, tool_pos, k);

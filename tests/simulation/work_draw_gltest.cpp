@@ -246,13 +246,13 @@ TEST(WorkDraw, CpuPickEqualsGlSelectionOnAPocketAndAHole) {
 
 namespace {
 
-// A 200 x 200 cell work (7 x 7 tiles) seen at a slant in a 256 x 256 slot, drawn with a
-// view key.
+// A work of 200 x 200 cells (7 x 7 tiles; `cells` others) seen at a slant in a 256 x 256
+// slot, drawn with a view key.
 struct KeptScene {
   Tgl_func gl;
   std::unique_ptr<Tmat> m = std::make_unique<Tmat>();
   bool ok = false;
-  KeptScene() {
+  explicit KeptScene(int cells = 200) {
     gl.set_GL_view_area(1, 256, 256, 0, 0, 0, 0);
     gl.set_GL_default_view(1);
     TGL_VIEW& v = gl.slot[1].view;
@@ -264,7 +264,7 @@ struct KeptScene {
     ok = gl.open(nullptr, 1, true, false);
     m->mesh_mode = 2;
     SET_WORK_NUM(*m, 0);
-    ok = ok && CREATE_WORK(*m, kGrey, 200, 200, true, false, {0, 0, -10}, {100, 100, 0});
+    ok = ok && CREATE_WORK(*m, kGrey, cells, cells, true, false, {0, 0, -10}, {100, 100, 0});
     m->works[0].visible = 1;
     TTOOL_SHAPE_DATA d;
     d.type = TPM_FLAT;
@@ -380,6 +380,84 @@ TEST(WorkDrawKept, TheBlinkRedrawsTheTilesWithCollisionPoints) {
   s.m->blink_phase = (s.m->blink_phase + 2) % 3;
   EXPECT_EQ(differing_pixels(b, s.frame(0, &f)), 0);
   EXPECT_FALSE(f.from_kept);
+}
+
+// Cells a few pixels wide: a cut or a hole beside the border of the point tiles alters the
+// cells on both sides of it (their tops, and the inner walls left out beside them), seen
+// from above and at a slant, from either side of the work; the kept picture after it is the
+// whole one.
+TEST(WorkDrawKept, ACutBesideATileBorderRedrawsTheCellsAcrossIt) {
+  // 48 cells over 100: grid points 31 and 32, the last of the first point tile and the first
+  // of the second, at 64.6 and 66.7; the tool's radius is 3.
+  struct Case {
+    const char* what;
+    VEC3 at;
+    float depth;
+  } const cases[] = {
+      {"pocket on point 32, not 31", {68.6f, 40, 0}, -2},
+      {"pocket on point 31, not 32", {62.6f, 40, 0}, -2},
+      {"hole on point 32, not 31", {68.6f, 40, 0}, -20},
+      {"hole on point 31, not 32", {62.6f, 40, 0}, -20},
+      {"pocket on row 32, not 31", {40, 68.6f, 0}, -2},
+      {"hole on row 31, not 32", {40, 62.6f, 0}, -20},
+      {"hole beside the tile corner", {68.6f, 68.6f, 0}, -20},
+      {"hole across the tile corner", {66.7f, 66.7f, 0}, -20},
+  };
+  const float views[][2] = {{359, 0}, {359, 180}, {320, 20}, {320, 200}};  // rot_x, rot_z
+  for (const auto& v : views) {
+    for (const Case& c : cases) {
+      KeptScene s(48);
+      ASSERT_TRUE(s.ok);
+      s.gl.slot[1].view.rot_x = v[0];
+      s.gl.slot[1].view.rot_z = v[1];
+      TWORK_FRAME f;
+      const QImage before = s.frame(7, &f);
+      CUT_LINE_ALL_WORK(*s.m, 1, 1, {c.at.x, c.at.y, 5}, {c.at.x, c.at.y, c.depth});
+      const QImage kept = s.frame(7, &f);
+      EXPECT_TRUE(f.from_kept) << c.what;
+      EXPECT_GT(differing_pixels(kept, before), 0) << c.what;
+      EXPECT_EQ(differing_pixels(kept, s.frame(0, &f)), 0) << c.what << " from " << v[0] << ", " << v[1];
+    }
+  }
+}
+
+// Cells a few pixels wide: each blink phase redraws the cells coloured by the collision
+// points, a lone one and a patch across the border of the point tiles, in dips so that they
+// colour every cell around them, as the whole picture has them.
+TEST(WorkDrawKept, EachBlinkPhaseRedrawsTheCellsOfTheCollisionPoints) {
+  const float views[][2] = {{359, 0}, {359, 180}, {320, 20}, {320, 200}};  // rot_x, rot_z
+  for (const auto& v : views) {
+    KeptScene s(48);
+    ASSERT_TRUE(s.ok);
+    s.gl.slot[1].view.rot_x = v[0];
+    s.gl.slot[1].view.rot_z = v[1];
+    TWORK_DATA& w = s.m->works[0];
+    const auto collide = [&](int ix, int iy) {
+      TGRID_POINT& p = w.grid[static_cast<std::size_t>(w.nx + 1) * iy + ix];
+      p.col[0] = 255;
+      p.col[1] = 1;
+      p.col[2] = 1;
+      p.mark = 3;
+      p.z = -0.5f;
+    };
+    collide(10, 20);
+    for (int iy = 31; iy <= 32; ++iy)
+      for (int ix = 31; ix <= 32; ++ix) collide(ix, iy);
+    Refresh_WORK_tiles(w);
+    s.m->blink = 1;
+    TWORK_FRAME f;
+    QImage last = s.frame(3, &f);
+    for (int phase = 0; phase < 3; ++phase) {
+      const QImage kept = s.frame(3, &f);
+      EXPECT_TRUE(f.from_kept);
+      EXPECT_GT(differing_pixels(kept, last), 0);
+      // The same phase drawn whole (a frame steps the phase on), then kept again.
+      s.m->blink_phase = (s.m->blink_phase + 2) % 3;
+      EXPECT_EQ(differing_pixels(kept, s.frame(0, &f)), 0) << phase << " from " << v[0] << ", " << v[1];
+      s.m->blink_phase = (s.m->blink_phase + 2) % 3;
+      last = s.frame(3, &f);
+    }
+  }
 }
 
 // The inner walls left out of opaque, unclipped works lie inside the solid: the picture is
