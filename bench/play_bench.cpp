@@ -5,7 +5,7 @@
 // Measures the same moves stepped and cut in a plain loop, the play loop (PLAY) to the end,
 // and the high-speed loop, normal (left button) and fastest (right button), each from the
 // top of the program on the uncut work. Reports blocks per second, the 3D view's frames
-// (swaps of its back buffer) per second, the share of the time spent drawing (the 3D view's
+// (swaps or presents of a new picture) per second, the share of the time spent drawing (the 3D view's
 // GL frames and the windows' paint events) and the blocks per second against the plain loop.
 // The core records first: Qt's keyword macros (slots, emit) would break their declarations.
 #include "mainwin/core/control_panel.h"
@@ -150,12 +150,11 @@ class MeteredSurface : public GlSlotSurface {
   GLenum current_draw_buffer() const override { return in_->current_draw_buffer(); }
   void swap() override {
     in_->swap();
-    ++g_meter.frames;
-    end_frame();
+    count_frame();
   }
   void present() override {
     in_->present();
-    end_frame();
+    count_frame();
   }
   QImage grab(GLenum which) override { return in_->grab(which); }
   void finish() override { in_->finish(); }
@@ -163,6 +162,17 @@ class MeteredSurface : public GlSlotSurface {
   plat::GlSurface* gl_surface() override { return in_->gl_surface(); }
 
  private:
+  // A swap or present of what was drawn is a frame; the current-move mark and the read-out
+  // that the view puts onto the shown picture right after it (within 5 ms) belong to it.
+  void count_frame() {
+    const auto now = Clock::now();
+    if (in_frame_ && (!shown_ || now - last_shown_ >= std::chrono::milliseconds(5))) ++g_meter.frames;
+    if (in_frame_) {
+      shown_ = true;
+      last_shown_ = now;
+    }
+    end_frame();
+  }
   void end_frame() {
     if (!in_frame_) return;
     in_frame_ = false;
@@ -170,6 +180,8 @@ class MeteredSurface : public GlSlotSurface {
   }
   std::unique_ptr<GlSlotSurface> in_;
   bool in_frame_ = false;
+  bool shown_ = false;
+  Clock::time_point last_shown_;
 };
 
 // The program's application object; its paint events count as drawing.

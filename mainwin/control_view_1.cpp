@@ -457,6 +457,7 @@ void Tcontroler::set_view_tracks(int track_z, int track_x) {
 
 void Tcontroler::Clear_controler_status() {
   clear_controler_texts(texts_, show_abc && show_abc());
+  has_unshown_ = false;
   shown_tool_ = -1;
   Set_controler_status(false);  // shows the cleared texts below
   Draw_controler_TOOL_IMG();
@@ -465,14 +466,21 @@ void Tcontroler::Clear_controler_status() {
 void Tcontroler::update_status_texts() {
   const NCD_DATA& d = sim_.data();
   if (d.line_count <= 0) return;
-  const CONTROLER_TOOL tool = tool_info ? tool_info() : CONTROLER_TOOL{};
-  controler_status_texts(d, tool, show_abc && show_abc(), texts_);
+  // Of an unshown block only the labels that the program end keeps matter: its state is
+  // kept and formatted when the panel shows its texts.
+  if (d.exec.status < NCD_ST_ERROR) {
+    unshown_ = d.exec;
+    has_unshown_ = true;
+  }
 }
 
 void Tcontroler::Set_controler_status(bool force) {
   const NCD_DATA& d = sim_.data();
   const CONTROLER_TOOL tool = tool_info ? tool_info() : CONTROLER_TOOL{};
   if (tool.entry != shown_tool_ || force) Draw_controler_TOOL_IMG();
+  // The program end keeps the labels of the last block before it, shown or not.
+  if (has_unshown_ && d.exec.status == NCD_ST_ERROR) controler_block_texts(unshown_, texts_);
+  has_unshown_ = false;
   if (d.line_count > 0) controler_status_texts(d, tool, show_abc && show_abc(), texts_);
   setWindowTitle(to_qstring(texts_.caption));
   for (int i = 0; i < CONTROLER_STAT_COUNT; ++i)

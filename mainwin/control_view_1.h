@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "mainwin/core/control_panel.h"
+#include "ncdata/ncd_exec.h"
 
 struct SIM_MENU_STATE;
 class QCheckBox;
@@ -152,6 +153,8 @@ class Tcontroler : public QWidget, public CONTROLER_FORM {
   std::map<int, QPushButton*> by_tag_;
   std::vector<QWidget*> disable_order_;
   CONTROLER_TEXTS texts_;
+  NCD_EXEC unshown_{};         // the last block stepped but not shown (update_status_texts)
+  bool has_unshown_ = false;
   bool expanded_ = false;
   int collapsed_h_ = 0, expanded_h_ = 0;
   int shown_tool_ = -2;

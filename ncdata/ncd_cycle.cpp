@@ -491,12 +491,12 @@ int gen_cycle_step(NCD_DATA& d) {
   }
 }
 
-void get_cycle_step_text(const NCD_DATA& d, std::string& out) {
-  switch (d.exec.cyc.kind) {
+void get_cycle_step_text(const NCD_EXEC& e, std::string& out) {
+  switch (e.cyc.kind) {
     case 0: case 1: case 51: case 52: case 54: case 91: case 92: case 94: out = "(FF)"; break;
     case 2: case 53: case 93: {
       char b[32];
-      std::snprintf(b, sizeof b, "(F%d)", float_to_int(d.exec.f));
+      std::snprintf(b, sizeof b, "(F%d)", float_to_int(e.f));
       out = b;
       break;
     }
@@ -513,3 +513,5 @@ void get_cycle_step_text(const NCD_DATA& d, std::string& out) {
     default: out = " ???"; break;
   }
 }
+
+void get_cycle_step_text(const NCD_DATA& d, std::string& out) { get_cycle_step_text(d.exec, out); }

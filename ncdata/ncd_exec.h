@@ -230,4 +230,5 @@ bool arc_G17(NCD_DATA& d, float x, float y, float z, float r, float i, float j, 
 bool arc_G18(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k);
 bool arc_G19(NCD_DATA& d, float x, float y, float z, float r, float i, float j, float k);
 void get_cycle_step_text(const NCD_DATA& d, std::string& out);
+void get_cycle_step_text(const NCD_EXEC& e, std::string& out);
 void get_NCD_err_msg(std::uint16_t code, std::string& out);

@@ -124,8 +124,7 @@ void motion_texts(const NCD_EXEC& e, CONTROLER_TEXTS& t) {
   t.stat[0] = s1;
 }
 
-std::string offset_text(const NCD_DATA& d) {
-  const NCD_EXEC& e = d.exec;
+std::string offset_text(const NCD_EXEC& e) {
   std::string s;
   switch (e.flags & NCD_WF_LEN_FIELD) {
     case 0x4000: s = fmt("G43 H%2.2d", e.h); break;
@@ -141,7 +140,7 @@ std::string offset_text(const NCD_DATA& d) {
   }
   if (e.cyc.active) {
     std::string cyc;
-    get_cycle_step_text(d, cyc);
+    get_cycle_step_text(e, cyc);
     s += cyc;
   }
   return s;
@@ -212,8 +211,12 @@ void controler_status_texts(const NCD_DATA& d, const CONTROLER_TOOL& tool, bool 
     for (int i = 2; i < 8; ++i) t.stat[i].clear();
     return;
   }
+  controler_block_texts(e, t);
+}
+
+void controler_block_texts(const NCD_EXEC& e, CONTROLER_TEXTS& t) {
   motion_texts(e, t);
-  t.stat[1] = offset_text(d);
+  t.stat[1] = offset_text(e);
 }
 
 std::string interference_alarm_text(std::uint32_t bits) {

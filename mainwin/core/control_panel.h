@@ -9,6 +9,7 @@
 #include <string>
 
 struct NCD_DATA;
+struct NCD_EXEC;
 
 // ---- read-outs -------------------------------------------------------------------------
 
@@ -34,6 +35,9 @@ void clear_controler_texts(CONTROLER_TEXTS& t, bool show_abc);
 // coordinate labels keep what they showed, so `t` is read as well as written.
 void controler_status_texts(const NCD_DATA& d, const CONTROLER_TOOL& tool, bool show_abc,
                             CONTROLER_TEXTS& t);
+// The G-code, coordinate and offset labels (stat_1 ... stat_8) of a block that is not the
+// program end or an error.
+void controler_block_texts(const NCD_EXEC& e, CONTROLER_TEXTS& t);
 // "T5 M03 S1200 " and the like.
 std::string controler_tool_text(const NCD_DATA& d);
 // The G-code name of a motion group ("???" for none known).

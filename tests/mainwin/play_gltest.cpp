@@ -1,6 +1,7 @@
 // The real main window opens the sample with its automatic work and the control panel, and
 // PLAY runs the program to its end (under xvfb-run).
 // The core records first: Qt's keyword macros (slots) would break their declarations.
+#include "mainwin/core/path_step.h"
 #include "mainwin/core/session.h"
 #include "mainwin/core/sim_commands.h"
 #include "ncdata/ncd_run.h"
@@ -13,6 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -172,6 +174,19 @@ TEST(VelmorPlay, TheSampleOpensWithItsWorkAndPlaysToTheEnd) {
     EXPECT_TRUE(panel.Btn05_step->isEnabled());
     EXPECT_TRUE(w.isEnabled());
     EXPECT_NE(plat::from_qstring(panel.windowTitle()), "controler");
+    // The paced loop showed only some blocks; the labels the program end keeps are still
+    // the last block's: the same as when every block is stepped with its texts made.
+    CONTROLER_TEXTS every;
+    Goto_NCD_step(d, 0, true);
+    controler_status_texts(d, {}, false, every);
+    for (int guard = 0; guard <= d.pos.total_blocks + 1 && d.exec.status < NCD_ST_ERROR; ++guard) {
+      path_step_block(d, [](const NCD_STEP_MOVES&) {});
+      controler_status_texts(d, {}, false, every);
+    }
+    ASSERT_EQ(d.exec.status, NCD_ST_ERROR);
+    for (int i = 0; i < 8; ++i)
+      EXPECT_EQ(plat::from_qstring(panel.stat[static_cast<std::size_t>(i)]->text()), every.stat[static_cast<std::size_t>(i)])
+          << "stat_" << i + 1;
     w.close();
   }
   fs::current_path(cwd);
