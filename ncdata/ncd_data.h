@@ -172,6 +172,20 @@ struct NCD_POS {
 };
 inline constexpr std::int32_t NCD_TOTAL_BLOCKS_UNLIMITED = 0x7FFFFFF;
 
+// Large blocks that a record's pages are carved from once its program outgrows its first
+// pages (ncd_store.cpp): a large program then takes a page fault per huge page, not per page.
+// Freed pages wait for reuse by pages of their kind; the blocks go with the record's pages.
+struct NCD_PAGE_ARENA {
+  struct Block {
+    std::uint8_t* base = nullptr;
+    std::size_t size = 0;
+    std::size_t used = 0;
+  };
+  std::vector<Block> blocks;
+  std::array<std::vector<void*>, 3> spare;  // freed pages: line, text, word
+  std::size_t heap_bytes = 0;               // pages taken from the heap
+};
+
 struct NCD_DATA {
   explicit NCD_DATA(const NCD_CAPACITY& cap = NCD_CAPACITY{});
   ~NCD_DATA();
@@ -190,6 +204,7 @@ struct NCD_DATA {
   std::int32_t line_slot = -1;  // next free slot in the current line page
   std::vector<std::int32_t> word_fill;  // words; -1 = no page
   std::vector<std::int32_t> text_fill;  // bytes; -1 = no page
+  NCD_PAGE_ARENA page_arena;
   std::string buf_msg;
   bool buf_full = false;
   bool table_full = false;  // a line table refused an entry (buf_msg says which)
@@ -294,6 +309,8 @@ bool New_NCD_word_page(NCD_DATA& d);
 void Free_NCD_word_page(NCD_DATA& d, int page);
 bool Find_NCD_text_page(NCD_DATA& d, int need);
 bool Find_NCD_word_page(NCD_DATA& d, int need);
+// Gives back the memory that the pages being filled do not use yet (after a large load).
+void Trim_NCD_pages(NCD_DATA& d);
 
 // The line's word data (count words after the two header words), or null without any.
 const std::uint32_t* get_NCD_word_data(const NCD_DATA& d, int n, int* count = nullptr);

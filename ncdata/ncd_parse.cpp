@@ -684,6 +684,9 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
   }
   // The workers tokenise blocks into a ring; this thread stores them in order. They read
   // the options from a copy of their own: the stored outputs beside them change line by line.
+  // What the load freed (the reading buffers) goes back first, so that the ring adds to
+  // what the store holds by no more than its own size.
+  plat::release_free_memory();
   const auto opts = std::make_unique<NCD_PARSE>(d.parse);
   const long ring_size = 2L * threads;
   std::vector<TokenBlock> ring(static_cast<std::size_t>(ring_size));
@@ -738,6 +741,7 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
   ring.clear();
   ring.shrink_to_fit();
   plat::release_free_memory();
+  Trim_NCD_pages(d);
 }
 
 void Parse_NCD_all_lines(NCD_DATA& d) {

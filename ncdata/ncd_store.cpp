@@ -139,6 +139,83 @@ void table_shift(NCD_LINE_TABLE& t, int n, int k) {
     if (t.e[i].line >= n) t.e[i].line += k;
 }
 
+// ---- page memory ------------------------------------------------------------------------
+// The first pages of a record come from the heap, so that a small program takes little;
+// past PAGE_HEAP_BYTES its pages are carved from blocks of PAGE_BLOCK_BYTES (huge pages
+// where the system has them), reserved and mapped only as far as pages are used.
+enum PageKind : int { PK_LINE = 0, PK_TEXT = 1, PK_WORD = 2 };
+constexpr std::size_t PAGE_HEAP_BYTES = std::size_t{2} << 20;
+constexpr std::size_t PAGE_BLOCK_BYTES = std::size_t{64} << 20;
+
+bool in_arena(const NCD_PAGE_ARENA& a, const void* p) {
+  const auto* b = static_cast<const std::uint8_t*>(p);
+  for (const NCD_PAGE_ARENA::Block& k : a.blocks)
+    if (b >= k.base && b < k.base + k.size) return true;
+  return false;
+}
+
+// A page of `bytes` (a multiple of 64 bytes); null when memory is short. `fresh` tells
+// whether the page came new from the heap (the caller may map it in one go).
+void* page_alloc(NCD_DATA& d, PageKind kind, std::size_t bytes, bool& fresh) {
+  NCD_PAGE_ARENA& a = d.page_arena;
+  fresh = false;
+  std::vector<void*>& spare = a.spare[kind];
+  if (!spare.empty()) {
+    void* p = spare.back();
+    spare.pop_back();
+    return p;
+  }
+  if (a.heap_bytes + bytes <= PAGE_HEAP_BYTES) {
+    void* p = std::malloc(bytes);
+    if (p) {
+      a.heap_bytes += bytes;
+      fresh = true;
+    }
+    return p;
+  }
+  if (a.blocks.empty() || a.blocks.back().size - a.blocks.back().used < bytes) {
+    try {
+      a.spare[PK_LINE].reserve(16);
+      a.spare[PK_TEXT].reserve(64);
+      a.spare[PK_WORD].reserve(16);
+      NCD_PAGE_ARENA::Block k;
+      k.size = std::max(PAGE_BLOCK_BYTES, bytes);
+      k.base = static_cast<std::uint8_t*>(plat::large_alloc(k.size));
+      a.blocks.push_back(k);
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+  NCD_PAGE_ARENA::Block& k = a.blocks.back();
+  void* p = k.base + k.used;
+  k.used += bytes;
+  return p;
+}
+
+void page_free(NCD_DATA& d, PageKind kind, void* p, std::size_t bytes) {
+  if (!p) return;
+  NCD_PAGE_ARENA& a = d.page_arena;
+  if (in_arena(a, p)) {
+    try {
+      a.spare[kind].push_back(p);
+    } catch (const std::bad_alloc&) {
+    }
+    return;
+  }
+  std::free(p);
+  a.heap_bytes -= bytes;
+}
+
+std::size_t line_page_bytes(const NCD_DATA& d) {
+  return sizeof(NCD_LINE) * static_cast<std::size_t>(d.lines_per_page);
+}
+std::size_t text_page_bytes(const NCD_DATA& d) {
+  return static_cast<std::size_t>(d.cap.text_page_bytes);
+}
+std::size_t word_page_bytes(const NCD_DATA& d) {
+  return sizeof(std::uint32_t) * static_cast<std::size_t>(d.cap.word_page_words);
+}
+
 }  // namespace
 
 NCD_DATA::NCD_DATA(const NCD_CAPACITY& c) : cap(c) {
@@ -169,12 +246,16 @@ void Free_NCD(NCD_DATA& d) { Init_NCD_pages(d, true); }
 
 void Init_NCD_pages(NCD_DATA& d, bool free_pages) {
   ++d.change_count;
+  NCD_PAGE_ARENA& a = d.page_arena;
   if (free_pages) {
     for (int i = d.cap.page_slots - 1; i >= 0; --i) {
-      std::free(d.line_pages[i]);
-      std::free(d.text_pages[i]);
-      std::free(d.word_pages[i]);
+      if (d.line_pages[i] && !in_arena(a, d.line_pages[i])) std::free(d.line_pages[i]);
+      if (d.text_pages[i] && !in_arena(a, d.text_pages[i])) std::free(d.text_pages[i]);
+      if (d.word_pages[i] && !in_arena(a, d.word_pages[i])) std::free(d.word_pages[i]);
     }
+    // The spare pages all lie in the blocks.
+    for (const NCD_PAGE_ARENA::Block& k : a.blocks) plat::large_free(k.base, k.size);
+    a = NCD_PAGE_ARENA{};
   }
   std::fill(d.line_pages.begin(), d.line_pages.end(), nullptr);
   std::fill(d.text_pages.begin(), d.text_pages.end(), nullptr);
@@ -220,7 +301,8 @@ bool New_NCD_line_page(NCD_DATA& d) {
     set_full(d, "ERR: line_data バッファがなくなりました");
     return false;
   }
-  void* p = std::malloc(sizeof(NCD_LINE) * static_cast<std::size_t>(d.lines_per_page));
+  bool fresh;
+  void* p = page_alloc(d, PK_LINE, line_page_bytes(d), fresh);
   if (!p) {
     set_full(d, "ERR: line_data バッファがなくなりました");
     return false;
@@ -233,7 +315,7 @@ bool New_NCD_line_page(NCD_DATA& d) {
 
 void Free_NCD_line_page(NCD_DATA& d) {
   if (d.cur_line_page < 0) return;
-  std::free(d.line_pages[d.cur_line_page]);
+  page_free(d, PK_LINE, d.line_pages[d.cur_line_page], line_page_bytes(d));
   d.line_pages[d.cur_line_page] = nullptr;
   --d.cur_line_page;
   d.line_slot = d.lines_per_page;
@@ -241,13 +323,14 @@ void Free_NCD_line_page(NCD_DATA& d) {
 
 bool New_NCD_text_page(NCD_DATA& d) {
   const int p = d.cur_text_page;
-  auto* page = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(d.cap.text_page_bytes)));
+  bool fresh;
+  auto* page = static_cast<std::uint8_t*>(page_alloc(d, PK_TEXT, text_page_bytes(d), fresh));
   if (!page) {
     set_full(d, "ERR: 文字バッファがなくなりました");
     d.cur_text_page = -1;
     return false;
   }
-  plat::prefault(page, static_cast<std::size_t>(d.cap.text_page_bytes));
+  if (fresh) plat::prefault(page, text_page_bytes(d));
   d.text_pages[p] = page;
   d.text_fill[p] = 0;
   put_i32(page, END_MARK);
@@ -255,7 +338,7 @@ bool New_NCD_text_page(NCD_DATA& d) {
 }
 
 void Free_NCD_text_page(NCD_DATA& d, int page) {
-  std::free(d.text_pages[page]);
+  page_free(d, PK_TEXT, d.text_pages[page], text_page_bytes(d));
   d.text_pages[page] = nullptr;
   d.text_fill[page] = -1;
   if (d.cur_text_page == page) d.cur_text_page = -1;
@@ -263,14 +346,14 @@ void Free_NCD_text_page(NCD_DATA& d, int page) {
 
 bool New_NCD_word_page(NCD_DATA& d) {
   const int p = d.cur_word_page;
-  auto* page = static_cast<std::uint32_t*>(
-      std::malloc(sizeof(std::uint32_t) * static_cast<std::size_t>(d.cap.word_page_words)));
+  bool fresh;
+  auto* page = static_cast<std::uint32_t*>(page_alloc(d, PK_WORD, word_page_bytes(d), fresh));
   if (!page) {
     set_full(d, "ERR: XYZバッファがなくなりました");
     d.cur_word_page = -1;
     return false;
   }
-  plat::prefault(page, sizeof(std::uint32_t) * static_cast<std::size_t>(d.cap.word_page_words));
+  if (fresh) plat::prefault(page, word_page_bytes(d));
   d.word_pages[p] = page;
   d.word_fill[p] = 0;
   page[0] = static_cast<std::uint32_t>(END_MARK);
@@ -278,7 +361,7 @@ bool New_NCD_word_page(NCD_DATA& d) {
 }
 
 void Free_NCD_word_page(NCD_DATA& d, int page) {
-  std::free(d.word_pages[page]);
+  page_free(d, PK_WORD, d.word_pages[page], word_page_bytes(d));
   d.word_pages[page] = nullptr;
   d.word_fill[page] = -1;
   if (d.cur_word_page == page) d.cur_word_page = -1;
@@ -312,6 +395,31 @@ bool Find_NCD_word_page(NCD_DATA& d, int need) {
   }
   set_full(d, "ERR: XYZバッファがなくなりました");
   return false;
+}
+
+void Trim_NCD_pages(NCD_DATA& d) {
+  NCD_PAGE_ARENA& a = d.page_arena;
+  if (a.blocks.empty()) return;
+  // The huge page at the end of the last block is mapped whole, past the pages carved.
+  const NCD_PAGE_ARENA::Block& k = a.blocks.back();
+  constexpr std::size_t huge = std::size_t{2} << 20;
+  const std::size_t mapped = std::min(k.size, (k.used + huge - 1) & ~(huge - 1));
+  if (mapped > k.used) plat::discard_memory(k.base + k.used, mapped - k.used);
+  // The unused ends of the pages being filled (each keeps its end mark).
+  auto trim = [&](void* page, std::size_t used, std::size_t size) {
+    if (page && in_arena(a, page) && used < size)
+      plat::discard_memory(static_cast<std::uint8_t*>(page) + used, size - used);
+  };
+  if (d.cur_line_page >= 0 && d.line_slot >= 0)
+    trim(d.line_pages[d.cur_line_page], sizeof(NCD_LINE) * static_cast<std::size_t>(d.line_slot + 1),
+         line_page_bytes(d));
+  if (d.cur_text_page >= 0 && d.text_fill[d.cur_text_page] >= 0)
+    trim(d.text_pages[d.cur_text_page], static_cast<std::size_t>(d.text_fill[d.cur_text_page]) + 4,
+         text_page_bytes(d));
+  if (d.cur_word_page >= 0 && d.word_fill[d.cur_word_page] >= 0)
+    trim(d.word_pages[d.cur_word_page],
+         sizeof(std::uint32_t) * (static_cast<std::size_t>(d.word_fill[d.cur_word_page]) + 1),
+         word_page_bytes(d));
 }
 
 // ---- lines ------------------------------------------------------------------------------

@@ -18,6 +18,7 @@ void Swap_NCD(NCD_DATA& a, NCD_DATA& b) {
   swap(a.line_slot, b.line_slot);
   swap(a.word_fill, b.word_fill);
   swap(a.text_fill, b.text_fill);
+  swap(a.page_arena, b.page_arena);
   swap(a.buf_msg, b.buf_msg);
   swap(a.buf_full, b.buf_full);
   swap(a.table_full, b.table_full);

@@ -92,6 +92,14 @@ void prefault(void* p, std::size_t bytes) noexcept {
 #endif
 }
 
+void discard_memory(void* p, std::size_t bytes) noexcept {
+  const std::uintptr_t page = 4096;
+  const auto a = reinterpret_cast<std::uintptr_t>(p);
+  const std::uintptr_t start = (a + page - 1) & ~(page - 1);
+  const std::uintptr_t end = (a + bytes) & ~(page - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+}
+
 void release_free_memory() noexcept { malloc_trim(0); }
 
 void large_free(void* p, std::size_t bytes) noexcept {

@@ -39,6 +39,10 @@ void large_free(void* p, std::size_t bytes) noexcept;
 // first fill takes no page fault per 4 kB page. A hint only: the block works either way.
 void prefault(void* p, std::size_t bytes) noexcept;
 
+// Gives back the memory of the system pages that lie wholly inside the range, which stays
+// usable: it reads as zeros when next touched.
+void discard_memory(void* p, std::size_t bytes) noexcept;
+
 // Gives the memory that was freed back to the system, where the allocator keeps it (as it
 // does for blocks freed by other threads).
 void release_free_memory() noexcept;

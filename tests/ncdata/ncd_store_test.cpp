@@ -528,3 +528,44 @@ TEST(NcdStore, ChangeCountFollowsEveryChange) {
     EXPECT_EQ(d->change_count != before, c.changes) << c.name;
   }
 }
+
+// A program past the first heap pages: its pages come from the record's large blocks, which
+// serve freed pages again, follow the program through a swap and go with a clear.
+TEST(NcdStore, LargeProgramPagesFromBlocks) {
+  Lines expect;
+  for (int i = 0; i < 150000; ++i) expect.push_back("G01X" + std::to_string(i % 997) + ".Y2.Z-" + std::to_string(i % 13) + ".");
+  auto d = make_ncd();
+  load_ncd(*d, joined(expect));
+  ASSERT_FALSE(d->page_arena.blocks.empty());
+  auto check = [&](const NCD_DATA& r) {
+    ASSERT_EQ(ncd_lines(r), expect);
+    expect_entries_numbered(r);
+    NCD_LINE_WORDS w;
+    for (int n : {0, 70000, 149999}) {
+      ASSERT_TRUE(get_NCD_line_words(r, n, w)) << n;
+      EXPECT_FLOAT_EQ(w.x, static_cast<float>(n % 997)) << n;
+      EXPECT_FLOAT_EQ(w.z, -static_cast<float>(n % 13)) << n;
+    }
+  };
+  check(*d);
+  // Every word page but the first is freed and taken again from the spares.
+  Parse_NCD_all_lines(*d);
+  check(*d);
+  Trim_NCD_pages(*d);
+  load_ncd(*d, "G01X5.\r\n");
+  expect.push_back("G01X5.");
+  check(*d);
+  Delete_NCD_line(*d, 0);
+  expect.erase(expect.begin());
+  ASSERT_EQ(ncd_lines(*d), expect);
+  expect_entries_numbered(*d);
+  auto other = make_ncd();
+  load_ncd(*other, "G00X1.\r\n");
+  Swap_NCD(*d, *other);
+  EXPECT_TRUE(d->page_arena.blocks.empty());
+  ASSERT_EQ(ncd_lines(*other), expect);
+  Clear_NCD(*other);
+  EXPECT_TRUE(other->page_arena.blocks.empty());
+  load_ncd(*other, "G01X5.\r\n");
+  EXPECT_EQ(ncd_lines(*other), Lines{"G01X5."});
+}
