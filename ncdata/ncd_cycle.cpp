@@ -357,7 +357,7 @@ void keep_cycle_words(NCD_EXEC& e, const NCD_LINE& rec, const NCD_LINE_WORDS& w)
   NCD_CYCLE& c = e.cyc;
   if (ncd_is_cycle(rec.status & NCD_ST_MOTION)) c.init_z = e.cur.z;
   if (w.has(NCD_MB_P)) c.p = w.v(NCD_MB_P);
-  if (w.has(NCD_MB_Q)) c.q = std::fabs(w.f(NCD_MB_Q));
+  if (w.has(NCD_MB_Q)) c.q = std::fabs(word_f(w, NCD_MB_Q));
 }
 
 }  // namespace

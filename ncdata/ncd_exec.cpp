@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <type_traits>
 
 #include "ncdata/ncd_exec_detail.h"
 
@@ -148,10 +149,10 @@ void take_words(NCD_DATA& d, const NCD_LINE_WORDS& w, bool has_other) {
   if (w.has(NCD_MB_H)) e.h = w.v(NCD_MB_H), e.dh_read |= 2;
   if (w.has(NCD_MB_D)) e.d = w.v(NCD_MB_D), e.dh_read |= 1;
   if (w.has(NCD_MB_S)) e.s = w.v(NCD_MB_S);
-  if (w.has(NCD_MB_Q)) e.q = w.f(NCD_MB_Q);
+  if (w.has(NCD_MB_Q)) e.q = word_f(w, NCD_MB_Q);
   if (w.has(NCD_MB_T)) e.t_word = w.v(NCD_MB_T);
   if (w.has(NCD_MB_F)) {
-    const float f = w.f(NCD_MB_F);
+    const float f = word_f(w, NCD_MB_F);
     if (f > 0) {
       e.f = f;
       e.feed = f;
@@ -162,9 +163,9 @@ void take_words(NCD_DATA& d, const NCD_LINE_WORDS& w, bool has_other) {
     e.max_f = std::max(e.max_f, e.f);
   }
   const bool abs = e.status & NCD_ST_G90;
-  if (w.has(NCD_MB_A)) e.a = abs ? w.f(NCD_MB_A) : e.a + w.f(NCD_MB_A);
-  if (w.has(NCD_MB_B)) e.b = abs ? w.f(NCD_MB_B) : e.b + w.f(NCD_MB_B);
-  if (w.has(NCD_MB_C)) e.c = abs ? w.f(NCD_MB_C) : e.c + w.f(NCD_MB_C);
+  if (w.has(NCD_MB_A)) e.a = abs ? word_f(w, NCD_MB_A) : e.a + word_f(w, NCD_MB_A);
+  if (w.has(NCD_MB_B)) e.b = abs ? word_f(w, NCD_MB_B) : e.b + word_f(w, NCD_MB_B);
+  if (w.has(NCD_MB_C)) e.c = abs ? word_f(w, NCD_MB_C) : e.c + word_f(w, NCD_MB_C);
   const int mc = w.m_count();
   if (mc > 0) {
     for (int i = 0; i < 3; ++i) e.m_list[i] = i < mc ? w.other.m[i] : -1;
@@ -367,7 +368,12 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
   e.prev = e.cur;
   e.comp.moved_xy = false;
   const NCD_LINE rec = d.line(pos.cur_line);
-  NCD_LINE_WORDS w;
+  // line_words clears it before any use: a default-initialised one would be cleared twice.
+  union Words {
+    Words() {}
+    NCD_LINE_WORDS w;
+  } words;
+  NCD_LINE_WORDS& w = words.w;
 
   if (e.cyc.active) {
     if (e.cyc.counter != 0) {
@@ -376,7 +382,7 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
         pos.next_line = pos.cur_line;
         return false;
       }
-      get_NCD_line_words(d, pos.cur_line, w);
+      line_words(d, rec, w);
       if (cycle_result(d, r)) {
         advance(d);
         return false;
@@ -417,7 +423,7 @@ bool exec_block(NCD_DATA& d, bool sub_step) {
   st |= rec.status & NCD_ST_OFFSET_SET;
   e.status = st;
 
-  const bool has_words = get_NCD_line_words(d, pos.cur_line, w);
+  const bool has_words = line_words(d, rec, w);
   take_words(d, w, has_words && (rec.flags & NCD_WF_OTHER));
 
   if (!ncd_is_cycle(e.status & NCD_ST_MOTION)) e.cyc.counter = 0;

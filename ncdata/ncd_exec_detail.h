@@ -4,6 +4,8 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "ncdata/ncd_data.h"
 
@@ -35,6 +37,61 @@ inline void extend(NCD_EXEC& e, const VEC3& p) {
 inline void note_z(NCD_EXEC& e, double z) {
   e.tool.high_z = std::max(e.tool.high_z, static_cast<float>(z));
   e.prog_high_z = std::max(e.prog_high_z, static_cast<float>(z));
+}
+
+// The words of a stored line from its record, decoded as get_NCD_line_words does, without
+// the calls and the bit-by-bit walk over the value mask; false (all zeros) without words.
+inline bool line_words(const NCD_DATA& d, const NCD_LINE& rec, NCD_LINE_WORDS& out) {
+  static_assert(std::is_trivially_copyable_v<NCD_LINE_WORDS>, "cleared as bytes");
+  // Plain stores: an assignment of NCD_LINE_WORDS{} becomes a string store here.
+  std::memset(static_cast<void*>(&out), 0, sizeof out);
+  if (rec.word == 0) return false;
+  const std::uint32_t* const head =
+      d.word_pages[static_cast<std::size_t>(ncd_handle_page(rec.word))] + ncd_handle_offset(rec.word);
+  const std::uint32_t* w = head + 2;
+  const std::uint32_t* const end = w + static_cast<int>(head[1]);
+  const int low = rec.flags & 7;
+  if (low & 3) {
+    const int n = (low & 2) ? 7 : 3;
+    float v[7] = {};  // x, y, z, then r, i, j, k
+    for (int i = 0; i < n && w < end; ++i) std::memcpy(&v[i], w++, 4);
+    out.x = v[0], out.y = v[1], out.z = v[2];
+    if (n == 7) out.r = v[3], out.i = v[4], out.j = v[5], out.k = v[6];
+  }
+  if ((low & 4) && w < end) {
+    NCD_OTHER_WORDS& o = out.other;
+    o.mask = static_cast<std::uint16_t>(*w++);
+    for (std::uint32_t bits = o.mask & ((1u << NCD_MB_VALUES) - 1); bits && w < end; bits &= bits - 1)
+      o.vals[static_cast<std::size_t>(__builtin_ctz(bits))] = *w++;
+    const int mc = (o.mask >> NCD_MB_M_COUNT) & 3;
+    for (int i = 0; i < mc && w < end; ++i) o.m[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(*w++);
+    if ((o.mask & (1u << NCD_MB_MODE)) && w < end) o.mode = *w++;
+  }
+  return true;
+}
+
+// One value (N .. Q) of the other words of a stored line, as line_words would decode it:
+// false when the line does not give it.
+inline bool line_value(const NCD_DATA& d, const NCD_LINE& rec, int bit, std::int32_t& v) {
+  if (rec.word == 0 || !(rec.flags & 4)) return false;
+  const std::uint32_t* const head =
+      d.word_pages[static_cast<std::size_t>(ncd_handle_page(rec.word))] + ncd_handle_offset(rec.word);
+  const std::uint32_t* w = head + 2;
+  const std::uint32_t* const end = w + static_cast<int>(head[1]);
+  if (rec.flags & 3) w += (rec.flags & 2) ? 7 : 3;
+  if (w >= end) return false;
+  const std::uint32_t mask = static_cast<std::uint16_t>(*w++);
+  if (!((mask >> bit) & 1u)) return false;
+  w += __builtin_popcount(mask & ((1u << bit) - 1));
+  v = w < end ? static_cast<std::int32_t>(*w) : 0;  // a short entry leaves it 0
+  return true;
+}
+
+// A real value of the other words (F, A, B, C, Q).
+inline float word_f(const NCD_LINE_WORDS& w, int bit) {
+  float v;
+  std::memcpy(&v, &w.other.vals[static_cast<std::size_t>(bit)], 4);
+  return v;
 }
 
 inline double& axis(NCD_POINT& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z); }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "ncdata/ncd_data.h"
+#include "ncdata/ncd_exec_detail.h"
 #include "platform/core/input.h"
 #include "platform/core/system.h"
 
@@ -458,19 +459,14 @@ void Count_NCD_blocks(NCD_DATA& d, NCD_COUNT_STATE& c) {
   }
   const std::uint16_t field = ln.status & NCD_ST_END_FIELD;
   std::int32_t o = 0, p = 0, l = 0;
-  bool has_o = false, has_p = false, has_l = false;
+  bool has_p = false, has_l = false;
   if (ln.flags & NCD_WF_OTHER) {
-    NCD_LINE_WORDS w;
-    if (get_NCD_line_words(d, n, w)) {
-      has_o = w.has(NCD_MB_O);
-      has_p = w.has(NCD_MB_P);
-      has_l = w.has(NCD_MB_L);
-      o = w.v(NCD_MB_O);
-      p = w.v(NCD_MB_P);
-      l = w.v(NCD_MB_L);
+    if (ncd_exec_detail::line_value(d, ln, NCD_MB_O, o)) c.o = o;
+    if (field == NCD_ST_CALL) {
+      has_p = ncd_exec_detail::line_value(d, ln, NCD_MB_P, p);
+      has_l = ncd_exec_detail::line_value(d, ln, NCD_MB_L, l);
     }
   }
-  if (has_o) c.o = o;
   if (field == NCD_ST_PROG_END) {
     c.status = kErrBit;
     return;
