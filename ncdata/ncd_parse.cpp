@@ -679,7 +679,12 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
   }
   threads = static_cast<int>(std::clamp<long>(threads, 1, std::min<long>(blocks, 64)));
   if (threads <= 1) {
+    // For a large program, as below: what the load freed goes back first, the unused ends
+    // of the pages after.
+    const bool large = last - first >= NCD_PARSE_PARALLEL_MIN;
+    if (large) plat::release_free_memory();
     for (int n = first; n < last; ++n) Parse_NCD_line(d, n);
+    if (large) Trim_NCD_pages(d);
     return;
   }
   // The workers tokenise blocks into a ring; this thread stores them in order. They read
