@@ -39,8 +39,9 @@ inline void note_z(NCD_EXEC& e, double z) {
   e.prog_high_z = std::max(e.prog_high_z, static_cast<float>(z));
 }
 
-// The words of a stored line from its record, decoded as get_NCD_line_words does, without
-// the calls and the bit-by-bit walk over the value mask; false (all zeros) without words.
+// The words of a stored line from its record (get_NCD_line_words by line number): the
+// three or seven coordinates, then the other words by the set bits of their value mask;
+// false (all zeros) without words.
 inline bool line_words(const NCD_DATA& d, const NCD_LINE& rec, NCD_LINE_WORDS& out) {
   static_assert(std::is_trivially_copyable_v<NCD_LINE_WORDS>, "cleared as bytes");
   // Plain stores: an assignment of NCD_LINE_WORDS{} becomes a string store here.

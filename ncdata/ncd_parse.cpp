@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ncdata/ncd_data.h"
+#include "ncdata/ncd_exec_detail.h"
 #include "platform/core/system.h"
 
 namespace {
@@ -436,38 +437,11 @@ float NCD_LINE_WORDS::f(int bit) const {
 }
 
 bool get_NCD_line_words(const NCD_DATA& d, int n, NCD_LINE_WORDS& out) {
-  out = NCD_LINE_WORDS{};
-  int count = 0;
-  const std::uint32_t* w = get_NCD_word_data(d, n, &count);
-  if (!w) return false;
-  const std::uint32_t* const end = w + count;
-  const int low = d.line(n).flags & 7;
-  auto next_f = [&]() {
-    float v = 0;
-    if (w < end) std::memcpy(&v, w++, 4);
-    return v;
-  };
-  if (low & 3) {
-    out.x = next_f();
-    out.y = next_f();
-    out.z = next_f();
-    if (low & 2) {
-      out.r = next_f();
-      out.i = next_f();
-      out.j = next_f();
-      out.k = next_f();
-    }
+  if (n < 0 || n >= d.line_count) {
+    out = NCD_LINE_WORDS{};
+    return false;
   }
-  if ((low & 4) && w < end) {
-    NCD_OTHER_WORDS& o = out.other;
-    o.mask = static_cast<std::uint16_t>(*w++);
-    for (int bit = 0; bit < NCD_MB_VALUES; ++bit)
-      if ((o.mask & (1u << bit)) && w < end) o.vals[bit] = *w++;
-    const int mc = (o.mask >> NCD_MB_M_COUNT) & 3;
-    for (int i = 0; i < mc && w < end; ++i) o.m[i] = static_cast<std::int32_t>(*w++);
-    if ((o.mask & (1u << NCD_MB_MODE)) && w < end) o.mode = *w++;
-  }
-  return true;
+  return ncd_exec_detail::line_words(d, d.line(n), out);
 }
 
 void Set_NCD_word_unit(NCD_DATA& d, int key) { d.parse.word_unit = (key >= 1 && key <= 5) ? key : 4; }
