@@ -136,8 +136,6 @@ TEST(VelmorPlay, TheSampleOpensWithItsWorkAndPlaysToTheEnd) {
   const fs::path cwd = fs::current_path();
   plat::set_data_folder(prog.path());
   plat::set_desktop_folder(desk.path());
-  plat::ScriptedMessageBoxes boxes;  // an interference box gets OK
-  for (int i = 0; i < 20; ++i) boxes.answer(plat::IDOK);
   {
     Tvelmor w;
     w.set_start_file(sample());
@@ -160,11 +158,15 @@ TEST(VelmorPlay, TheSampleOpensWithItsWorkAndPlaysToTheEnd) {
     ASSERT_TRUE(sim);
     EXPECT_TRUE(w.findChild<QAction*>(QStringLiteral("MMW13_SAVE_ALL_WORKS"))->isVisible());
 
+    // PLAY clicked through the panel's window; an interference box, a real one, gets OK.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    QWindow* pw = panel.windowHandle();
+    const QPoint at = panel.Btn01_play->mapTo(&panel, panel.Btn01_play->rect().center());
+    testing_support::RealBoxes boxes;
+    for (int i = 0; i < 20; ++i) boxes.answer(testing_support::BoxAnswer::click(QMessageBox::Ok));
     panel.core().set_last_event(0);
-    // The test's press stays down until the handler returns: the latches answer "no button".
-    plat::ScriptedInput in;
-    QTest::mousePress(panel.Btn01_play, Qt::LeftButton);
-    QTest::mouseRelease(panel.Btn01_play, Qt::LeftButton);
+    QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, at);
     NCD_DATA& d = s.nc();
     EXPECT_EQ(d.pos.block_count, d.pos.total_blocks);
     EXPECT_EQ(d.exec.status, NCD_ST_ERROR);  // the program end
