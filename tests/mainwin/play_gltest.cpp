@@ -40,6 +40,7 @@
 #include "tests/support/test_support.h"
 #include "tests/support/on_modal.h"
 #include "tests/support/real_boxes.h"
+#include "tests/support/user_click.h"
 
 namespace fs = std::filesystem;
 
@@ -165,8 +166,9 @@ TEST(VelmorPlay, TheSampleOpensWithItsWorkAndPlaysToTheEnd) {
     testing_support::RealBoxes boxes;
     for (int i = 0; i < 20; ++i) boxes.answer(testing_support::BoxAnswer::click(QMessageBox::Ok));
     panel.core().set_last_event(0);
-    QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, at);
+    const testing_support::UserClick click =
+        testing_support::click_releasing_during_work(pw, Qt::LeftButton, at);
+    EXPECT_TRUE(click.released_busy);  // not a press held through the play
     NCD_DATA& d = s.nc();
     EXPECT_EQ(d.pos.block_count, d.pos.total_blocks);
     EXPECT_EQ(d.exec.status, NCD_ST_ERROR);  // the program end
@@ -494,8 +496,9 @@ TEST(VelmorPlay, TheInterferenceAlarmDuringPlayTakesItsAnswer) {
     testing_support::RealBoxes boxes;
     for (int i = 0; i < 5; ++i) boxes.answer(c.answer);
     panel.core().set_last_event(0);
-    QTest::mousePress(pw, Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(pw, Qt::LeftButton, Qt::NoModifier, at);
+    const testing_support::UserClick click =
+        testing_support::click_releasing_during_work(pw, Qt::LeftButton, at);
+    EXPECT_TRUE(click.released_busy);  // not a press held through the play
     ASSERT_GE(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].busy);
     EXPECT_TRUE(boxes.all_answered());
