@@ -245,6 +245,38 @@ NCD_SNAPSHOT* slot_ptr(NCD_DATA& d, int slot, bool grow) {
 
 // ---- the first block of each line ------------------------------------------------------------
 
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// plat::large_alloc puts blocks from this size on huge pages.
+constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+
+// Whether a table goes on huge pages: it must come to half a huge page at least, and the
+// unused end of its last huge page, which is memory held for nothing, to at most a
+// sixteenth of the table.
+bool on_huge_pages(std::size_t bytes) {
+  if (bytes < kHugePage / 2) return false;
+  const std::size_t span = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  return span - bytes <= bytes / 16;
+}
+
+}  // namespace
+
+void* ncd_line_table_alloc(std::size_t bytes) {
+  // A block smaller than plat::large_alloc puts on huge pages is asked as one that size: only
+  // the huge pages that the table touches are ever backed.
+  if (on_huge_pages(bytes)) return plat::large_alloc(std::max(bytes, kLargeBlock));
+  return ::operator new(bytes);
+}
+
+void ncd_line_table_free(void* p, std::size_t bytes) noexcept {
+  if (on_huge_pages(bytes))
+    plat::large_free(p, std::max(bytes, kLargeBlock));
+  else
+    ::operator delete(p);
+}
+
+
 void NCD_FIRST_BLOCKS::reset(int n) {
   n = std::max(n, 0);
   base_.assign((static_cast<std::size_t>(n) + (1u << SHIFT) - 1) >> SHIFT, -1);

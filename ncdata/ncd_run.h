@@ -11,7 +11,9 @@
 // drawing code and the compensation look-ahead run ahead and come back. No Qt here.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -116,6 +118,28 @@ struct NCD_COUNT_STATE {
   std::array<Entry, NCD_SUB_DEPTH + 1> stack{};
 };
 
+// The storage of a table with an entry per line. A large table that comes close to filling
+// whole huge pages is put on them, so that its first fill takes one page fault per 2 MB
+// rather than one per 4 kB; the others come from operator new. The size freed must be the
+// size allocated.
+void* ncd_line_table_alloc(std::size_t bytes);
+void ncd_line_table_free(void* p, std::size_t bytes) noexcept;
+
+template <class T>
+struct NCD_LINE_TABLE_ALLOCATOR {
+  using value_type = T;
+  NCD_LINE_TABLE_ALLOCATOR() = default;
+  template <class U>
+  NCD_LINE_TABLE_ALLOCATOR(const NCD_LINE_TABLE_ALLOCATOR<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(ncd_line_table_alloc(n * sizeof(T)));
+  }
+  void deallocate(T* p, std::size_t n) noexcept { ncd_line_table_free(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const NCD_LINE_TABLE_ALLOCATOR<U>&) const noexcept { return true; }
+};
+
 // The first block of every line that one run reached, in some 2 bytes a line: each group of
 // 64 lines keeps the block at which the run first reached one of them, each line its
 // distance from that block; the few lines first reached much later are kept aside.
@@ -153,7 +177,7 @@ class NCD_FIRST_BLOCKS {
     std::int32_t line, block;
   };
   std::vector<std::int32_t> base_;
-  std::vector<std::uint16_t> dist_;
+  std::vector<std::uint16_t, NCD_LINE_TABLE_ALLOCATOR<std::uint16_t>> dist_;
   std::vector<Far> far_;
 };
 

@@ -348,6 +348,31 @@ TEST(Seek, SameStateAsSteppingFromBlockZero) {
   EXPECT_EQ(d->pos.block_count, at.block_count);
 }
 
+// The table of first blocks takes memory of another kind for a large program: tables of
+// every size, made anew over one another and copied, give back what was noted.
+TEST(Seek, FirstBlockTablesOfEverySize) {
+  NCD_FIRST_BLOCKS t;
+  for (int n : {100, 1000000, 1200000, 3000000, 100, 1000000}) {
+    SCOPED_TRACE(n);
+    t.reset(n);
+    ASSERT_EQ(t.size(), n);
+    // Every third line, then one line reached long after its neighbours.
+    for (int i = 0; i < n; i += 3) t.note(i, i / 3 * 2);
+    const int late = n - 2, late_block = 70000 + n;
+    t.note(late, late_block);
+    t.finish();
+    const NCD_FIRST_BLOCKS copy = t;
+    for (const NCD_FIRST_BLOCKS* f : {static_cast<const NCD_FIRST_BLOCKS*>(&t), &copy}) {
+      int wrong = 0;
+      for (int i = 0; i < n; ++i) {
+        const std::int32_t want = i == late ? late_block : (i % 3 == 0 ? i / 3 * 2 : -1);
+        wrong += f->get(i) != want;
+      }
+      EXPECT_EQ(wrong, 0);
+    }
+  }
+}
+
 TEST(Seek, SlotsGrowWithTheProgram) {
   // Snapshots every 3 blocks: a program of 11,000 lines takes more than 3000 slots, and
   // the seeks far into it start from the slots past 3000 with the same result as stepping.
