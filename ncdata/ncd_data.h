@@ -280,6 +280,13 @@ void Delete_NCD_line(NCD_DATA& d, int n);
 void Store_NCD_word_data(NCD_DATA& d, int n, int total_words);
 // As Store_NCD_word_data, from the entry at src (three words past its end may be read).
 void NCD_store_word_entry(NCD_DATA& d, int n, int total_words, const std::uint32_t* src);
+// The place line n's entry of total_words takes, as NCD_store_word_entry gives it (the page
+// found or made, its fill advanced, the change counted), with the entry's handle; null when
+// it is not stored (the store full, a wrong size). The caller copies the entry there and
+// sets the line's record; the page's end mark is written by NCD_end_word_page.
+std::uint32_t* NCD_place_word_entry(NCD_DATA& d, int n, int total_words, std::uint32_t& handle);
+// Writes the end mark after the last entry of word page p.
+void NCD_end_word_page(NCD_DATA& d, int p);
 void Store_NCD_line_flags(NCD_DATA& d, int n);
 // Removes line n's word data and its line-table entries (before the line is tokenised again).
 void Clear_NCD_word_data(NCD_DATA& d, int n);

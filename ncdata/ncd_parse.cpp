@@ -578,45 +578,73 @@ void Parse_NCD_line(NCD_DATA& d, int n) {
 
 namespace {
 
-// Lines are tokenised in blocks; a few blocks wait at a time for the thread that stores
-// them in line order.
+// Lines are tokenised in blocks by workers. This thread places each block's entries in line
+// order from their sizes (the pages they go to, the line tables, the file comments); a
+// worker then writes the block's records and copies its entries to their places.
 constexpr int BLOCK_LINES = 4096;
 
+// Room for a block's entries, taken without clearing it, its pages mapped in one go (page
+// faults one by one cost more than the tokenising of the block).
+class WordRoom {
+ public:
+  std::uint32_t* data() { return p_.get(); }
+  const std::uint32_t* data() const { return p_.get(); }
+  std::size_t size() const { return size_; }
+  // At least n words, the first `keep` kept.
+  void grow(std::size_t n, std::size_t keep) {
+    if (n <= size_) return;
+    std::unique_ptr<std::uint32_t[]> q(new std::uint32_t[n]);
+    plat::prefault(q.get(), n * sizeof(std::uint32_t));
+    if (keep > 0) std::memcpy(q.get(), p_.get(), keep * sizeof(std::uint32_t));
+    p_ = std::move(q);
+    size_ = n;
+  }
+
+ private:
+  std::unique_ptr<std::uint32_t[]> p_;
+  std::size_t size_ = 0;
+};
+
 struct TokenBlock {
+  enum State { FREE, TOKENISING, READY, PLACED };
   std::vector<LineTokens> tokens;
-  std::vector<std::uint32_t> words;  // the entries one after the other
+  WordRoom words;                    // the entries one after the other
+  // By line: the size of its entry once tokenised, the entry's handle once placed (0: not
+  // stored).
+  std::vector<std::uint32_t> place;
+  std::vector<std::uint32_t> tables; // lines that enter the program or tool table
   NCD_FILE_COMMENTS comments;        // what the block's control comments set
   int first = 0, last = 0;
-  long ready = -1;                   // the block number it holds once tokenised
+  long number = -1;                  // the block it holds
+  State state = FREE;
 };
 
 void tokenise_block(const NCD_DATA& d, const NCD_PARSE& opts, TokenBlock& tb) {
   const int lines = tb.last - tb.first;
   tb.tokens.resize(static_cast<std::size_t>(lines));
+  tb.place.resize(static_cast<std::size_t>(lines));
+  tb.tables.clear();
+  constexpr unsigned ot = (1u << NCD_MB_O) | (1u << NCD_MB_T);
   // Room for the longest entry after the last one, and for three words more: the store
   // copies four words at a time.
   constexpr std::size_t room = TOKEN_WORDS_MAX + 4;
-  if (tb.words.size() < room) tb.words.resize(static_cast<std::size_t>(lines) * 8 + room);
+  if (tb.words.size() < room) tb.words.grow(static_cast<std::size_t>(lines) * 8 + room, 0);
   tb.comments = NCD_FILE_COMMENTS{};
   std::size_t used = 0;
   for (int i = 0; i < lines; ++i) {
-    if (tb.words.size() - used < room) tb.words.resize(tb.words.size() * 2);
+    if (tb.words.size() - used < room) tb.words.grow(tb.words.size() * 2, used);
     const int n = tb.first + i;
     const LineTokens t = tokenise(opts, tb.comments, get_NCD_line_view(d, n), n, tb.words.data() + used);
     tb.tokens[static_cast<std::size_t>(i)] = t;
+    tb.place[static_cast<std::size_t>(i)] = t.total;
+    if (t.total != 0 && (t.flags & NCD_WF_OTHER) && (t.mask & ot))
+      tb.tables.push_back(static_cast<std::uint32_t>(i));
     used += t.total;
   }
 }
 
-void store_block(NCD_DATA& d, TokenBlock& tb) {
-  const std::uint32_t* w = tb.words.data();
-  for (int n = tb.first; n < tb.last; ++n) {
-    if (d.line(n).word != 0) Clear_NCD_word_data(d, n);
-    const LineTokens& t = tb.tokens[static_cast<std::size_t>(n - tb.first)];
-    store_tokens(d, n, t, w);
-    w += t.total;
-  }
-  // The last control comment of each kind wins, as line by line.
+// The last control comment of each kind wins, as line by line.
+void merge_comments(NCD_DATA& d, TokenBlock& tb) {
   NCD_FILE_COMMENTS& fc = d.comments;
   NCD_FILE_COMMENTS& bc = tb.comments;
   if (bc.origin_given) {
@@ -636,6 +664,74 @@ void store_block(NCD_DATA& d, TokenBlock& tb) {
   }
 }
 
+// Line by line, as Parse_NCD_line stores: for blocks whose lines hold older word data.
+void store_block(NCD_DATA& d, TokenBlock& tb) {
+  const std::uint32_t* w = tb.words.data();
+  for (int n = tb.first; n < tb.last; ++n) {
+    if (d.line(n).word != 0) Clear_NCD_word_data(d, n);
+    const LineTokens& t = tb.tokens[static_cast<std::size_t>(n - tb.first)];
+    store_tokens(d, n, t, w);
+    w += t.total;
+  }
+  merge_comments(d, tb);
+}
+
+// What store_tokens does for the block's lines but their records and the copying of their
+// entries, from the entries' sizes: the outputs, the line tables and the place of each
+// entry. Pages that take entries are marked in touched.
+void place_block(NCD_DATA& d, TokenBlock& tb, std::vector<char>& touched) {
+  NCD_PARSE& ps = d.parse;
+  const std::size_t lines = tb.place.size();
+  std::uint32_t* place = tb.place.data();
+  const std::uint32_t* b = tb.words.data();
+  std::size_t table_at = 0;
+  for (std::size_t i = 0; i < lines; ++i) {
+    const std::uint32_t total = place[i];
+    if (total == 0) continue;
+    const int n = tb.first + static_cast<int>(i);
+    if (table_at < tb.tables.size() && tb.tables[table_at] == i) {
+      ++table_at;
+      const LineTokens& t = tb.tokens[i];
+      ps.mask = t.mask;  // which tables the line enters
+      const std::uint32_t o = (t.mask & (1u << NCD_MB_O)) ? entry_value(b, t.flags, t.mask, NCD_MB_O) : 0;
+      const std::uint32_t tn = (t.mask & (1u << NCD_MB_T)) ? entry_value(b, t.flags, t.mask, NCD_MB_T) : 0;
+      Register_NCD_OT_line(d, n, static_cast<std::int32_t>(o), static_cast<std::int32_t>(tn));
+    }
+    std::uint32_t h = 0;
+    if (NCD_place_word_entry(d, n, static_cast<int>(total), h))
+      touched[static_cast<std::size_t>(ncd_handle_page(h))] = 1;
+    place[i] = h;
+    b += total;
+  }
+  // The outputs are the last line's.
+  if (lines > 0) {
+    const LineTokens& t = tb.tokens[lines - 1];
+    ps.status = t.status;
+    ps.flags = t.flags;
+    ps.mask = t.mask;
+  }
+  merge_comments(d, tb);
+}
+
+// A placed block's records, and its entries copied to their places.
+void copy_block(NCD_DATA& d, const TokenBlock& tb) {
+  const std::uint32_t* src = tb.words.data();
+  for (std::size_t i = 0; i < tb.tokens.size(); ++i) {
+    const LineTokens& t = tb.tokens[i];
+    NCD_LINE& rec = d.line(tb.first + static_cast<int>(i));
+    rec.status = t.status;
+    rec.flags = t.flags;
+    if (t.total == 0) continue;
+    const std::uint32_t h = tb.place[i];
+    if (h != 0) {
+      rec.word = h;
+      std::memcpy(d.word_pages[ncd_handle_page(h)] + ncd_handle_offset(h), src,
+                  sizeof(std::uint32_t) * t.total);
+    }
+    src += t.total;
+  }
+}
+
 }  // namespace
 
 void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
@@ -648,7 +744,7 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
   const long blocks = (last - first + BLOCK_LINES - 1) / BLOCK_LINES;
   if (threads <= 0) {
     static const int processors = static_cast<int>(std::thread::hardware_concurrency());
-    // This thread stores what the others tokenise: one worker fewer than processors.
+    // This thread places what the others tokenise: one worker fewer than processors.
     threads = last - first < NCD_PARSE_PARALLEL_MIN ? 1 : std::max(processors - 1, 1);
   }
   threads = static_cast<int>(std::clamp<long>(threads, 1, std::min<long>(blocks, 64)));
@@ -661,10 +757,10 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
     if (large) Trim_NCD_pages(d);
     return;
   }
-  // The workers tokenise blocks into a ring; this thread stores them in order. They read
-  // the options from a copy of their own: the stored outputs beside them change line by line.
-  // What the load freed (the reading buffers) goes back first, so that the ring adds to
-  // what the store holds by no more than its own size.
+  // The workers tokenise blocks into a ring and copy the blocks this thread placed; they
+  // read the options from a copy of their own: the stored outputs beside them change line
+  // by line. What the load freed (the reading buffers) goes back first, so that the ring
+  // adds to what the store holds by no more than its own size.
   plat::release_free_memory();
   const auto opts = std::make_unique<NCD_PARSE>(d.parse);
   const long ring_size = 2L * threads;
@@ -672,51 +768,105 @@ void Parse_NCD_lines(NCD_DATA& d, int first, int last, int threads) {
   // The blocks' room is taken here, so that the workers seldom allocate.
   for (TokenBlock& tb : ring) {
     tb.tokens.reserve(BLOCK_LINES);
-    tb.words.resize(BLOCK_LINES * 8 + TOKEN_WORDS_MAX + 4);
+    tb.words.grow(BLOCK_LINES * 8 + TOKEN_WORDS_MAX + 4, 0);
+    tb.place.reserve(BLOCK_LINES);
   }
+  // Entries placed but not yet copied leave their pages without the end mark: the marks
+  // go on once no copy is pending.
+  std::vector<char> touched(static_cast<std::size_t>(d.cap.page_slots), 0);
+  auto end_pages = [&] {
+    for (std::size_t p = 0; p < touched.size(); ++p)
+      if (touched[p]) NCD_end_word_page(d, static_cast<int>(p));
+    std::fill(touched.begin(), touched.end(), 0);
+  };
   std::mutex mx;
-  std::condition_variable room, done;  // a slot of the ring fell free; a block is ready
-  long next = 0, stored = 0;
+  std::condition_variable cv;
+  std::vector<long> to_copy;  // placed blocks waiting for a worker
+  long next = 0, placed = 0, copied = 0;
+  bool finished = false;
+  auto slot = [&](long b) -> TokenBlock& { return ring[static_cast<std::size_t>(b % ring_size)]; };
   auto worker = [&] {
     for (;;) {
-      long b;
+      long b = -1;
+      bool copy = false;
       {
         std::unique_lock lk(mx);
-        room.wait(lk, [&] { return next >= blocks || next < stored + ring_size; });
-        if (next >= blocks) return;
-        b = next++;
+        cv.wait(lk, [&] {
+          return finished || !to_copy.empty() || (next < blocks && slot(next).state == TokenBlock::FREE);
+        });
+        if (!to_copy.empty()) {
+          b = to_copy.back();
+          to_copy.pop_back();
+          copy = true;
+        } else if (next < blocks && slot(next).state == TokenBlock::FREE) {
+          b = next++;
+          slot(b).state = TokenBlock::TOKENISING;
+        } else {
+          return;  // finished
+        }
       }
-      TokenBlock& tb = ring[static_cast<std::size_t>(b % ring_size)];
-      tb.first = first + static_cast<int>(b * BLOCK_LINES);
-      tb.last = static_cast<int>(std::min<long>(last, tb.first + static_cast<long>(BLOCK_LINES)));
-      tokenise_block(d, *opts, tb);
-      bool wanted;
+      TokenBlock& tb = slot(b);
+      if (copy) {
+        copy_block(d, tb);
+      } else {
+        tb.number = b;
+        tb.first = first + static_cast<int>(b * BLOCK_LINES);
+        tb.last = static_cast<int>(std::min<long>(last, tb.first + static_cast<long>(BLOCK_LINES)));
+        tokenise_block(d, *opts, tb);
+      }
       {
         std::lock_guard lk(mx);
-        tb.ready = b;
-        wanted = b == stored;
+        if (copy) {
+          tb.state = TokenBlock::FREE;
+          ++copied;
+        } else {
+          tb.state = TokenBlock::READY;
+        }
       }
-      if (wanted) done.notify_one();
+      cv.notify_all();
     }
   };
   std::vector<std::thread> pool;
   pool.reserve(static_cast<std::size_t>(threads));
   for (int t = 0; t < threads; ++t) pool.emplace_back(worker);
   for (long b = 0; b < blocks; ++b) {
-    TokenBlock& tb = ring[static_cast<std::size_t>(b % ring_size)];
+    TokenBlock& tb = slot(b);
     {
       std::unique_lock lk(mx);
-      done.wait(lk, [&] { return tb.ready == b; });
+      cv.wait(lk, [&] { return tb.state == TokenBlock::READY && tb.number == b; });
     }
-    store_block(d, tb);
-    {
+    // Lines holding older word data are cleared first, which moves other entries of
+    // their pages: the block is stored line by line, once every copy is done.
+    bool older = false;
+    for (int n = tb.first; n < tb.last && !older; ++n) older = d.line(n).word != 0;
+    if (older) {
+      {
+        std::unique_lock lk(mx);
+        cv.wait(lk, [&] { return copied == placed; });
+      }
+      end_pages();
+      store_block(d, tb);
+      {
+        std::lock_guard lk(mx);
+        tb.state = TokenBlock::FREE;
+      }
+    } else {
+      place_block(d, tb, touched);
       std::lock_guard lk(mx);
-      stored = b + 1;
+      tb.state = TokenBlock::PLACED;
+      to_copy.push_back(b);
+      ++placed;
     }
-    room.notify_one();
+    cv.notify_all();
   }
-  room.notify_all();
+  {
+    std::unique_lock lk(mx);
+    cv.wait(lk, [&] { return copied == placed; });
+    finished = true;
+  }
+  cv.notify_all();
   for (std::thread& t : pool) t.join();
+  end_pages();
   ring.clear();
   ring.shrink_to_fit();
   plat::release_free_memory();

@@ -701,29 +701,41 @@ void Store_NCD_word_data(NCD_DATA& d, int n, int total_words) {
   NCD_store_word_entry(d, n, total_words, d.parse.wbuf.data());
 }
 
-void NCD_store_word_entry(NCD_DATA& d, int n, int total_words, const std::uint32_t* src) {
-  if (d.buf_full) return;
+std::uint32_t* NCD_place_word_entry(NCD_DATA& d, int n, int total_words, std::uint32_t& handle) {
+  if (d.buf_full) return nullptr;
   if (n < 0 || n >= d.line_count || total_words < 2 || total_words > NCD_WORD_BUF_WORDS) {
     deb_log("◆◆◆ ERR : Store_NCD_word_data; n= " + std::to_string(n) +
             " , words= " + std::to_string(total_words));
-    return;
+    return nullptr;
   }
   int wp = d.cur_word_page;
   if (wp < 0 || d.word_fill[wp] < 0 || d.cap.word_page_words - d.word_fill[wp] <= total_words + 10) {
-    if (!Find_NCD_word_page(d, total_words)) return;
+    if (!Find_NCD_word_page(d, total_words)) return nullptr;
     wp = d.cur_word_page;
   }
   ++d.change_count;
   const int off = d.word_fill[wp];
+  handle = ncd_handle(wp, off);
+  d.word_fill[wp] = off + total_words;
+  return d.word_pages[wp] + off;
+}
+
+void NCD_end_word_page(NCD_DATA& d, int p) {
+  if (p >= 0 && p < d.cap.page_slots && d.word_pages[p] && d.word_fill[p] >= 0)
+    d.word_pages[p][d.word_fill[p]] = static_cast<std::uint32_t>(END_MARK);
+}
+
+void NCD_store_word_entry(NCD_DATA& d, int n, int total_words, const std::uint32_t* src) {
+  std::uint32_t handle = 0;
+  std::uint32_t* w = NCD_place_word_entry(d, n, total_words, handle);
+  if (!w) return;
   NCD_LINE& rec = d.line(n);
-  rec.word = ncd_handle(wp, off);
+  rec.word = handle;
   rec.status = d.parse.status;
   rec.flags = d.parse.flags;
-  std::uint32_t* w = d.word_pages[wp] + off;
   // Four words at a time: the room test left more than 10 words after the entry.
   for (int i = 0; i < total_words; i += 4) std::memcpy(w + i, src + i, 16);
   w[total_words] = static_cast<std::uint32_t>(END_MARK);
-  d.word_fill[wp] = off + total_words;
 }
 
 void Clear_NCD_word_data(NCD_DATA& d, int n) {

@@ -359,13 +359,16 @@ TEST(NcdParseLines, ManyThreadsStoreWhatOneDoes) {
     const char* name;
     NCD_CAPACITY cap;
     int threads;
-    bool again;  // the lines hold word data of an earlier tokenise with another option
+    // Lines [again_from, again_to) hold word data of an earlier tokenise with another option.
+    int again_from = 0, again_to = 0;
   } cases[] = {
-      {"all processors", NCD_CAPACITY{}, 0, false},
-      {"three threads", NCD_CAPACITY{}, 3, false},
-      {"small word pages", small_words, 5, false},
-      {"word pages run out", tight, 4, false},
-      {"tokenised before", small_words, 4, true},
+      {"all processors", NCD_CAPACITY{}, 0},
+      {"three threads", NCD_CAPACITY{}, 3},
+      {"small word pages", small_words, 5},
+      {"word pages run out", tight, 4},
+      {"tokenised before", small_words, 4, 0, 1 << 30},
+      // a block stored line by line after blocks whose entries may still be being copied
+      {"partly tokenised before", small_words, 6, 30000, 30100},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -373,9 +376,10 @@ TEST(NcdParseLines, ManyThreadsStoreWhatOneDoes) {
     auto parallel = make_ncd(nullptr, c.cap);
     for (NCD_DATA* d : {serial.get(), parallel.get()}) {
       Append_NCD_text(*d, text.data(), text.size(), true);
-      if (c.again) {
+      if (c.again_to > c.again_from) {
         d->parse.change_tool_by_T = true;
-        for (int n = 0; n < d->line_count; ++n) Parse_NCD_line(*d, n);
+        for (int n = 0; n < d->line_count; ++n)
+          if (n >= c.again_from && n < c.again_to) Parse_NCD_line(*d, n);
         d->parse.change_tool_by_T = false;
       }
     }
