@@ -581,7 +581,7 @@ namespace {
 // Lines are tokenised in blocks by workers. This thread places each block's entries in line
 // order from their sizes (the pages they go to, the line tables, the file comments); a
 // worker then writes the block's records and copies its entries to their places.
-constexpr int BLOCK_LINES = 4096;
+constexpr int BLOCK_LINES = 2048;
 
 // Room for a block's entries, taken without clearing it, its pages mapped in one go (page
 // faults one by one cost more than the tokenising of the block).
