@@ -356,6 +356,15 @@ VEC3 tool_at(const TComp_state& st, const TComp_block& b, float z) {
 bool comp_xy_travel(const TComp_block& b) {
   if (!b.moved) return false;
   if (is_arc(b.elem)) return true;
+  // The square of the distance settles all but a hair around the tolerance without the
+  // root; there dist_xy decides, as it does everywhere else.
+  const P2 d = p2(b.elem.end) - p2(b.elem.start);
+  const double sq = d.x * d.x + d.y * d.y;
+  constexpr double kLow = 0.81e-6, kHigh = 1.21e-6;  // 0.0009^2 and 0.0011^2
+  static_assert(kLow < static_cast<double>(COMP_TOL) * COMP_TOL &&
+                kHigh > static_cast<double>(COMP_TOL) * COMP_TOL);
+  if (sq > kHigh) return true;
+  if (sq < kLow) return false;
   return dist_xy(b.elem.start, b.elem.end) >= COMP_TOL;
 }
 

@@ -320,9 +320,11 @@ void Reset_NCD_run(NCD_DATA& d) {
 
 // ---- compensation wiring -------------------------------------------------------------------
 
-void comp_look_ahead(NCD_DATA& d, TComp_next& nx) {
+namespace {
+
+// The look-ahead after the block `cur`, which is the one just executed.
+void look_ahead_from(NCD_DATA& d, const TComp_block& cur, TComp_next& nx) {
   nx = TComp_next{};
-  const TComp_block cur = block_of(d);
   // Only the interpreter runs ahead, so its state and the positions are what is copied;
   // the run's own state and the displayed tool holder stay as they are.
   const NCD_EXEC saved = d.exec;
@@ -345,19 +347,26 @@ void comp_look_ahead(NCD_DATA& d, TComp_next& nx) {
   if (d.exec_opt.block_text) d.block_text = texts;
 }
 
-void Tool_radius_comp(NCD_DATA& d) {
+// Compensation of the block just executed, which `b` describes.
+void radius_comp(NCD_DATA& d, const TComp_block& b) {
   TComp_state& c = d.run.st.comp;
-  const TComp_block b = block_of(d);
   if (!comp_active(c, b.code)) {
     comp_block_plain(c, b);
     return;
   }
-  const std::uint16_t st = comp_block_step(c, b, [&d](TComp_next& nx) { comp_look_ahead(d, nx); });
+  const std::uint16_t st =
+      comp_block_step(c, b, [&d, &b](TComp_next& nx) { look_ahead_from(d, b, nx); });
   if (st) {
     d.exec.status = st;
     d.exec.flags = 0;
   }
 }
+
+}  // namespace
+
+void comp_look_ahead(NCD_DATA& d, TComp_next& nx) { look_ahead_from(d, block_of(d), nx); }
+
+void Tool_radius_comp(NCD_DATA& d) { radius_comp(d, block_of(d)); }
 
 bool exec_NCD_block(NCD_DATA& d, bool sub_step) {
   TComp_state& c = d.run.st.comp;
@@ -378,7 +387,7 @@ bool exec_NCD_block(NCD_DATA& d, bool sub_step) {
   refresh_comp_tool(d);
   if (d.exec_opt.comp_enabled && c.tool_known) {
     const TComp_block b = block_of(d);
-    Tool_radius_comp(d);
+    radius_comp(d, b);
     comp_statistics(d, b, (e.status & NCD_ST_TOOL_CHANGE) ? 0 : first_flags);
   } else {
     comp_block_plain(c, block_of(d));
@@ -601,9 +610,16 @@ bool Run_all_NCD(NCD_DATA& d, int start_line) {
   d.pos.block_count = 0;
   std::int64_t countdown = interval;
   std::int32_t tool = d.exec.t_cur;
+  // A snapshot is taken whenever the block count is a multiple of snap. snap_at is the least
+  // multiple at or above the count, found again only when the count leaves the snap blocks
+  // below it.
+  int snap_at = 0;
   while (d.pos.next_line < d.line_count) {
     const int bc = d.pos.block_count;
-    if (bc % snap == 0) Save_NCD_snapshot(d, bc / snap);
+    if (bc >= snap_at || bc <= snap_at - snap) {
+      snap_at = (bc / snap + (bc % snap > 0)) * snap;
+      if (bc == snap_at) Save_NCD_snapshot(d, bc / snap);
+    }
     // Cycle sub-moves count against the capacity: nested repeats of a cycle are no escape.
     if (escape.stop() || bc + d.pos.sub_moves >= cap) {
       r.incomplete = true;

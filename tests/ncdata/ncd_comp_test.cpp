@@ -272,6 +272,45 @@ void expect_continuous(const std::vector<Result>& res) {
   }
 }
 
+// A straight move takes part in the corner chain from 0.001 of XY travel on, as its
+// single-precision length tells; an arc always; a block that did not move never.
+TEST(CompDriver, XyTravelFromTheTolerance) {
+  struct Case {
+    const char* name;
+    VEC3 start, end;
+    int kind;
+    bool moved;
+    bool travel;
+  };
+  const std::vector<Case> cases = {
+      {"no length", P(5, 5), P(5, 5), COMP_LINE, true, false},
+      {"0.0005", P(0, 0), P(0.0005f, 0), COMP_LINE, true, false},
+      {"0.0009", P(0, 0), P(0.0009f, 0), COMP_LINE, true, false},
+      {"0.000999", P(0, 0), P(0.000999f, 0), COMP_LINE, true, false},
+      {"0.001", P(0, 0), P(0.001f, 0), COMP_LINE, true, true},
+      {"0.001 in Y", P(0, 0), P(0, -0.001f), COMP_LINE, true, true},
+      {"0.0011", P(0, 0), P(0.0011f, 0), COMP_LINE, true, true},
+      {"0.001 at X100 is a hair short in floats", P(100, 0), P(100.001f, 0), COMP_LINE, true,
+       false},
+      {"0.0007 on both axes: 0.00099", P(0, 0), P(0.0007f, 0.0007f), COMP_LINE, true, false},
+      {"0.00071 on both axes: 0.001004", P(0, 0), P(0.00071f, 0.00071f), COMP_LINE, true, true},
+      {"Z only", P(1, 1, 0), P(1, 1, -5), COMP_LINE, true, false},
+      {"long", P(-50, 20), P(30, -40), COMP_LINE, true, true},
+      {"not moved", P(0, 0), P(10, 0), COMP_LINE, false, false},
+      {"arc", P(0, 0), P(0, 0), COMP_G02, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TComp_block b;
+    b.motion = c.kind == COMP_LINE ? 1 : c.kind;
+    b.moved = c.moved;
+    b.elem.kind = c.kind;
+    b.elem.start = c.start;
+    b.elem.end = c.end;
+    EXPECT_EQ(comp_xy_travel(b), c.travel);
+  }
+}
+
 TEST(CompDriver, SquareInsideOutsideStartUpAndCancel) {
   // G41 around a left turn (inside), then a right turn (outside), then G40.
   Path p(P(-10, -10));
