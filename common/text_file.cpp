@@ -1,6 +1,7 @@
 #include "common/text_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 
 #include "platform/core/cp932.h"
 #include "platform/core/file_write.h"
+#include "platform/core/system.h"
 
 namespace fs = std::filesystem;
 
@@ -64,6 +66,14 @@ bool read_file_bytes(const fs::path& p, std::string& bytes, std::string* err) {
   return true;
 }
 
+TextFilePieces::~TextFilePieces() { free_room(); }
+
+void TextFilePieces::free_room() {
+  if (buf_) plat::large_free(buf_, cap_);
+  buf_ = nullptr;
+  cap_ = have_ = start_ = 0;
+}
+
 bool TextFilePieces::open(const fs::path& p, std::size_t piece_bytes, std::string* err) {
   f_.close();
   f_.clear();
@@ -72,39 +82,49 @@ bool TextFilePieces::open(const fs::path& p, std::size_t piece_bytes, std::strin
   size_ = fs::file_size(p, ec);
   if (ec) size_ = 0;
   piece_ = std::max<std::size_t>(piece_bytes, 1);
-  buf_.clear();
-  start_ = 0;
+  have_ = start_ = 0;
   eof_ = failed_ = false;
   return true;
 }
 
 void TextFilePieces::close() {
   f_.close();
-  std::string().swap(buf_);
-  start_ = 0;
+  free_room();
   eof_ = true;
 }
 
 bool TextFilePieces::next(std::string_view& piece) {
   if (failed_) return false;
   // What was handed out goes; the rest moves to the front.
-  buf_.erase(0, start_);
-  start_ = 0;
+  if (start_ > 0) {
+    std::memmove(buf_, buf_ + start_, have_ - start_);
+    have_ -= start_;
+    start_ = 0;
+  }
   std::size_t cut = 0;
   for (;;) {
     // The last line end within the bytes read, where a CR counts once its next byte is known.
-    for (std::size_t i = buf_.size(); i > 0 && cut == 0; --i) {
+    for (std::size_t i = have_; i > 0 && cut == 0; --i) {
       const char c = buf_[i - 1];
-      if (c == '\n' || (c == '\r' && i < buf_.size() && buf_[i] != '\n')) cut = i;
+      if (c == '\n' || (c == '\r' && i < have_ && buf_[i] != '\n')) cut = i;
     }
-    if (eof_) cut = buf_.size();
-    if (cut > 0 && (buf_.size() >= piece_ || eof_)) break;
+    if (eof_) cut = have_;
+    if (cut > 0 && (have_ >= piece_ || eof_)) break;
     if (eof_) return false;  // nothing left
     cut = 0;
-    const std::size_t had = buf_.size();
-    buf_.resize(had + piece_);
-    f_.read(buf_.data() + had, static_cast<std::streamsize>(piece_));
-    buf_.resize(had + static_cast<std::size_t>(f_.gcount()));
+    if (cap_ - have_ < std::min(piece_, cap_ / 2 + 1)) {
+      // A piece's room, or twice the room for a line that does not end within it.
+      const std::size_t cap = cap_ == 0 ? piece_ : 2 * cap_;
+      char* b = static_cast<char*>(plat::large_alloc(cap));
+      if (have_ > 0) std::memcpy(b, buf_, have_);
+      const std::size_t had = have_;
+      free_room();
+      buf_ = b;
+      cap_ = cap;
+      have_ = had;
+    }
+    f_.read(buf_ + have_, static_cast<std::streamsize>(cap_ - have_));
+    have_ += static_cast<std::size_t>(f_.gcount());
     if (f_.bad()) {
       failed_ = true;
       return false;
@@ -112,7 +132,7 @@ bool TextFilePieces::next(std::string_view& piece) {
     if (f_.eof()) eof_ = true;
   }
   if (cut == 0) return false;
-  piece = std::string_view(buf_).substr(0, cut);
+  piece = std::string_view(buf_, cut);
   start_ = cut;
   return true;
 }

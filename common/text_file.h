@@ -37,10 +37,18 @@ class TextFilePieces {
   bool failed() const { return failed_; }
   // Closes the file and lets its buffer go.
   void close();
+  TextFilePieces() = default;
+  TextFilePieces(const TextFilePieces&) = delete;
+  TextFilePieces& operator=(const TextFilePieces&) = delete;
+  ~TextFilePieces();
 
  private:
+  void free_room();
   std::ifstream f_;
-  std::string buf_;
+  // The bytes read, in a block taken without being cleared (a piece's size, more only for
+  // a line longer than that).
+  char* buf_ = nullptr;
+  std::size_t cap_ = 0, have_ = 0;
   std::size_t start_ = 0;  // the part of buf_ not handed out yet begins here
   std::size_t piece_ = 0;
   std::uintmax_t size_ = 0;
