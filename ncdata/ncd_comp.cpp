@@ -289,31 +289,15 @@ bool comp_corner(const TComp_elem& a, const TComp_elem& b, float r, TComp_corner
 
 namespace {
 
-bool comp_code(int c) { return c == 41 || c == 42; }
+using comp_detail::clear_results;
+using comp_detail::shift_history;
 
-void clear_results(TComp_state& st) {
-  st.comp_applied = 0;
-  st.comp_move_count = 0;
-  st.block_error = 0;
-}
+bool comp_code(int c) { return c == 41 || c == 42; }
 
 bool same_xy_elem(const TComp_elem& a, const TComp_elem& b) {
   return a.kind == b.kind && a.start.x == b.start.x && a.start.y == b.start.y &&
          a.end.x == b.end.x && a.end.y == b.end.y && a.centre.x == b.centre.x &&
          a.centre.y == b.centre.y && a.radius == b.radius;
-}
-
-void shift_history(TComp_state& st, const TComp_block& b) {
-  if (comp_qualifies(st, b)) {
-    st.next_valid = false;
-    st.code_pp = st.code_p;
-    st.code_p = b.code;
-    st.prev = b.elem;
-    st.prev_valid = true;
-  } else if (b.code == 40) {
-    st.code_pp = st.code_p;
-    st.code_p = 40;
-  }
 }
 
 void set_line(TComp_state& st, int i, const VEC3& s, const VEC3& e) {
@@ -353,25 +337,6 @@ VEC3 tool_at(const TComp_state& st, const TComp_block& b, float z) {
 
 }  // namespace
 
-bool comp_xy_travel(const TComp_block& b) {
-  if (!b.moved) return false;
-  if (is_arc(b.elem)) return true;
-  // The square of the distance settles all but a hair around the tolerance without the
-  // root; there dist_xy decides, as it does everywhere else.
-  const P2 d = p2(b.elem.end) - p2(b.elem.start);
-  const double sq = d.x * d.x + d.y * d.y;
-  constexpr double kLow = 0.81e-6, kHigh = 1.21e-6;  // 0.0009^2 and 0.0011^2
-  static_assert(kLow < static_cast<double>(COMP_TOL) * COMP_TOL &&
-                kHigh > static_cast<double>(COMP_TOL) * COMP_TOL);
-  if (sq > kHigh) return true;
-  if (sq < kLow) return false;
-  return dist_xy(b.elem.start, b.elem.end) >= COMP_TOL;
-}
-
-bool comp_qualifies(const TComp_state& st, const TComp_block& b) {
-  return comp_xy_travel(b) || (b.comp_word && b.code != st.code_p);
-}
-
 bool comp_take_next(const TComp_block& cur, const TComp_block& next, TComp_next& nx) {
   if (!comp_xy_travel(next) && !(next.comp_word && next.code != cur.code)) return false;
   nx.result = TComp_next::FOUND;
@@ -380,20 +345,9 @@ bool comp_take_next(const TComp_block& cur, const TComp_block& next, TComp_next&
   return true;
 }
 
-bool comp_active(const TComp_state& st, int code) {
-  return comp_code(st.code_p) || comp_code(code);
-}
-
 VEC3 comp_block_end(const TComp_state& st, const TComp_block& b) {
   if (st.comp_applied && st.comp_move_count >= 1) return st.comp_moves[st.comp_move_count - 1].end;
   return b.elem.end;
-}
-
-void comp_block_plain(TComp_state& st, const TComp_block& b) {
-  clear_results(st);
-  shift_history(st, b);
-  st.last_pos = b.elem.end;
-  st.last_valid = true;
 }
 
 namespace {

@@ -168,24 +168,76 @@ struct TComp_next {
 };
 
 // True when the element travels in XY (an arc, or a straight move of at least 0.001).
-bool comp_xy_travel(const TComp_block& b);
+inline bool comp_xy_travel(const TComp_block& b) {
+  if (!b.moved) return false;
+  if (b.elem.kind == COMP_G02 || b.elem.kind == COMP_G03) return true;
+  // The square of the distance settles all but a hair around the tolerance without the
+  // root; there dist_xy decides, as it does everywhere else.
+  const double dx = static_cast<double>(b.elem.end.x) - b.elem.start.x;
+  const double dy = static_cast<double>(b.elem.end.y) - b.elem.start.y;
+  const double sq = dx * dx + dy * dy;
+  constexpr double kLow = 0.81e-6, kHigh = 1.21e-6;  // 0.0009^2 and 0.0011^2
+  static_assert(kLow < static_cast<double>(COMP_TOL) * COMP_TOL &&
+                kHigh > static_cast<double>(COMP_TOL) * COMP_TOL);
+  if (sq > kHigh) return true;
+  if (sq < kLow) return false;
+  return dist_xy(b.elem.start, b.elem.end) >= COMP_TOL;
+}
+
 // True when the block takes part in the corner chain: XY travel, or a code that changes.
-bool comp_qualifies(const TComp_state& st, const TComp_block& b);
+inline bool comp_qualifies(const TComp_state& st, const TComp_block& b) {
+  return comp_xy_travel(b) || (b.comp_word && b.code != st.code_p);
+}
+
+// Pieces of the driver that comp_block_plain shares with comp_block_step.
+namespace comp_detail {
+
+inline void clear_results(TComp_state& st) {
+  st.comp_applied = 0;
+  st.comp_move_count = 0;
+  st.block_error = 0;
+}
+
+inline void shift_history(TComp_state& st, const TComp_block& b) {
+  if (comp_qualifies(st, b)) {
+    st.next_valid = false;
+    st.code_pp = st.code_p;
+    st.code_p = b.code;
+    st.prev = b.elem;
+    st.prev_valid = true;
+  } else if (b.code == 40) {
+    st.code_pp = st.code_p;
+    st.code_p = 40;
+  }
+}
+
+}  // namespace comp_detail
+
+// The state of a block that is not compensated: results cleared, history shifted as the
+// driver would, and the tool at the programmed end. Inline: the block step calls it for
+// nearly every block.
+inline void comp_block_plain(TComp_state& st, const TComp_block& b) {
+  comp_detail::clear_results(st);
+  comp_detail::shift_history(st, b);
+  st.last_pos = b.elem.end;
+  st.last_valid = true;
+}
+
+// True when the previous or the current code is 41 or 42.
+inline bool comp_active(const TComp_state& st, int code) {
+  return st.code_p == 41 || st.code_p == 42 || code == 41 || code == 42;
+}
+
 // The look-ahead's test of one executed block after `cur`: true (with `nx` filled) when it
 // gives the next element: XY travel, or a code other than the current block's. Blocks
 // without XY travel are skipped.
 bool comp_take_next(const TComp_block& cur, const TComp_block& next, TComp_next& nx);
-// True when the previous or the current code is 41 or 42.
-bool comp_active(const TComp_state& st, int code);
 
 // One block under compensation. Fills the results of `st`, shifts its history, and returns
 // 0, or COMP_ERR_NONCOMP for a motion that cannot be compensated (the block then runs as
 // programmed). `look_ahead` is called at most once, only when the next element is needed.
 std::uint16_t comp_block_step(TComp_state& st, const TComp_block& b,
                               const std::function<void(TComp_next&)>& look_ahead);
-// The state of a block that is not compensated: results cleared, history shifted as the
-// driver would, and the tool at the programmed end.
-void comp_block_plain(TComp_state& st, const TComp_block& b);
 // The position where the block leaves the tool: the end of the last compensated move when
 // compensation applied, else the programmed end.
 VEC3 comp_block_end(const TComp_state& st, const TComp_block& b);

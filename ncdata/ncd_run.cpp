@@ -71,7 +71,8 @@ int comp_code_of(std::uint16_t flags) {
   }
 }
 
-TComp_block block_of(const NCD_DATA& d) {
+// Inline: built for every block, and read at once by the compensation step.
+[[gnu::always_inline]] inline TComp_block block_of(const NCD_DATA& d) {
   const NCD_EXEC& e = d.exec;
   TComp_block b;
   b.motion = e.status & NCD_ST_MOTION;
