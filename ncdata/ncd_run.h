@@ -20,6 +20,7 @@
 
 #include "ncdata/ncd_comp.h"
 #include "ncdata/ncd_exec.h"
+#include "platform/core/system.h"
 
 struct NCD_DATA;
 
@@ -126,19 +127,7 @@ void* ncd_line_table_alloc(std::size_t bytes);
 void ncd_line_table_free(void* p, std::size_t bytes) noexcept;
 
 template <class T>
-struct NCD_LINE_TABLE_ALLOCATOR {
-  using value_type = T;
-  NCD_LINE_TABLE_ALLOCATOR() = default;
-  template <class U>
-  NCD_LINE_TABLE_ALLOCATOR(const NCD_LINE_TABLE_ALLOCATOR<U>&) noexcept {}
-  T* allocate(std::size_t n) {
-    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
-    return static_cast<T*>(ncd_line_table_alloc(n * sizeof(T)));
-  }
-  void deallocate(T* p, std::size_t n) noexcept { ncd_line_table_free(p, n * sizeof(T)); }
-  template <class U>
-  bool operator==(const NCD_LINE_TABLE_ALLOCATOR<U>&) const noexcept { return true; }
-};
+using NCD_LINE_TABLE_ALLOCATOR = plat::BlockAllocator<T, ncd_line_table_alloc, ncd_line_table_free>;
 
 // The first block of every line that one run reached, in some 2 bytes a line: each group of
 // 64 lines keeps the block at which the run first reached one of them, each line its

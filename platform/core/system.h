@@ -47,23 +47,32 @@ void discard_memory(void* p, std::size_t bytes) noexcept;
 // does for blocks freed by other threads).
 void release_free_memory() noexcept;
 
-// A standard allocator over large_alloc, for std::vector.
-template <class T>
-struct LargeAllocator {
+// A standard allocator for std::vector over a pair of block functions (the size freed is
+// the size allocated).
+template <class T, void* (*Alloc)(std::size_t), void (*Free)(void*, std::size_t) noexcept>
+struct BlockAllocator {
   using value_type = T;
-  LargeAllocator() = default;
   template <class U>
-  LargeAllocator(const LargeAllocator<U>&) noexcept {}
+  struct rebind {
+    using other = BlockAllocator<U, Alloc, Free>;
+  };
+  BlockAllocator() = default;
+  template <class U>
+  BlockAllocator(const BlockAllocator<U, Alloc, Free>&) noexcept {}
   T* allocate(std::size_t n) {
     if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
-    return static_cast<T*>(large_alloc(n * sizeof(T)));
+    return static_cast<T*>(Alloc(n * sizeof(T)));
   }
-  void deallocate(T* p, std::size_t n) noexcept { large_free(p, n * sizeof(T)); }
+  void deallocate(T* p, std::size_t n) noexcept { Free(p, n * sizeof(T)); }
   template <class U>
-  bool operator==(const LargeAllocator<U>&) const noexcept { return true; }
+  bool operator==(const BlockAllocator<U, Alloc, Free>&) const noexcept { return true; }
   template <class U>
-  bool operator!=(const LargeAllocator<U>&) const noexcept { return false; }
+  bool operator!=(const BlockAllocator<U, Alloc, Free>&) const noexcept { return false; }
 };
+
+// A standard allocator over large_alloc, for std::vector.
+template <class T>
+using LargeAllocator = BlockAllocator<T, large_alloc, large_free>;
 
 // The folder of the running executable.
 std::filesystem::path executable_folder();
