@@ -455,7 +455,6 @@ bool TVLM_view::begin_full_frame(int id, plat::GlWindow* win) {
 
 // draw_ALL_and_SWAP_forSIM2
 bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
-  NCD_DATA& d = s_.nc();
   Tmat& m = *s_.mat;
   const Tdisp_status& disp = s_.disp;
   if (!begin_full_frame(id, win)) return false;
@@ -499,6 +498,8 @@ bool TVLM_view::draw_all(int id, plat::GlWindow* win, bool limit) {
     return true;
   }
   m.spin_angle = 0;
+  // No turning tool is drawn without the works: the timer has none to turn.
+  if (id == slot_) m.tool_spin = 0;
   draw_path(id, win, false, true);
   if (disp.TOOL_DRAW_AT_BG || id != slot_) {
     draw_tool_at_pos(id, keep, tool_pos_);

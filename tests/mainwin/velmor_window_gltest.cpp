@@ -316,6 +316,11 @@ TEST(VelmorWindow, AStepMarksTheCurrentMoveOverThePicture) {
   const int stepped = non_background(v);
   // The move "X60." in width 2 over the drawn path: a line of some 60 pixels more.
   EXPECT_GT(stepped, plain + 40);
+  // The spindle turns here, but without the works no turning tool was drawn: the tool
+  // timer (every 200 ms) redraws nothing, and the mark stays.
+  ASSERT_EQ(s.nc().exec.spindle, 3);
+  QTest::qWait(450);
+  EXPECT_EQ(non_background(v), stepped);
 }
 
 TEST(VelmorWindow, ThePrintPreviewsMarginAndQualityComeBackIntoTheSettingsAndMenus) {
