@@ -18,9 +18,11 @@ constexpr std::size_t kProgressLines = 50000;
 const char* const kStopped = "( 中断しました )";
 
 std::string fmt_int(const char* f, long long v) {
-  char b[48];
-  std::snprintf(b, sizeof b, f, v);
-  return b;
+  const int n = std::snprintf(nullptr, 0, f, v);
+  if (n <= 0) return {};
+  std::string out(static_cast<std::size_t>(n), '\0');
+  std::snprintf(out.data(), out.size() + 1, f, v);
+  return out;
 }
 
 // The G codes of a line by value, as the tokenizer reads them: G2, G02 and G2.5 alike (a
