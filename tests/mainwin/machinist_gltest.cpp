@@ -333,7 +333,7 @@ TEST(VelmorMachinist, TheToolListsOutputWindowOpensBesideItAndTakesInput) {
       return;
     }
     listed = true;
-    QTest::qWaitForWindowExposed(d);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(d));
     if (!use_turn->isChecked()) click(use_turn);
     EXPECT_TRUE(use_turn->isChecked());
     list_frame = d->frameGeometry();
@@ -346,7 +346,7 @@ TEST(VelmorMachinist, TheToolListsOutputWindowOpensBesideItAndTakesInput) {
         return;
       }
       checked = true;
-      QTest::qWaitForWindowExposed(c);
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(c));
       click(chk->Button1);
       if (c->isVisible()) {
         ADD_FAILURE() << "the OK click did not reach the dialog";
@@ -363,19 +363,23 @@ TEST(VelmorMachinist, TheToolListsOutputWindowOpensBesideItAndTakesInput) {
     const TLIST_ITEMS& first = list->model().items.front();
     QTest::mouseClick(d->windowHandle(), Qt::RightButton, Qt::NoModifier,
                       vp->mapTo(d, QPoint(30, (first.top + first.bottom) / 2)));
-    QTest::qWait(50);
+    // The output window opens once the pop-up's choice is taken (a loaded machine may take a
+    // while).
     TClip_Edit* out = nullptr;
-    for (QWidget* top : QApplication::topLevelWidgets())
-      if (auto* c = qobject_cast<TClip_Edit*>(top)) out = c;
+    (void)QTest::qWaitFor([&] {
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* c = qobject_cast<TClip_Edit*>(top)) out = c;
+      return out && out->isVisible();
+    }, 3000);
     if (out && out->isVisible()) {
       out_shown = true;
-      QTest::qWaitForWindowExposed(out);
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(out));
       out_frame = out->frameGeometry();
       // Its pop-up answers while the tool list is open: the text saved on the desktop.
       on_popup_choose(out, "N5", &saved_item);
       QTest::mouseClick(out->windowHandle(), Qt::RightButton, Qt::NoModifier,
                         out->re1->viewport()->mapTo(out, QPoint(20, 20)));
-      QTest::qWait(50);
+      (void)QTest::qWaitFor([&] { return saved_item; }, 3000);  // checked below
       if (out->popup->isVisible()) out->popup->close();
     }
     QTest::qWait(20);
