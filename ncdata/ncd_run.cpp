@@ -248,9 +248,8 @@ NCD_SNAPSHOT* slot_ptr(NCD_DATA& d, int slot, bool grow) {
 
 namespace {
 
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-// plat::large_alloc puts blocks from this size on huge pages.
-constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+using plat::kHugePage;
+using plat::kLargeBlock;
 
 // Whether a table goes on huge pages: it must come to half a huge page at least, and the
 // unused end of its last huge page, which is memory held for nothing, to at most a
@@ -276,7 +275,6 @@ void ncd_line_table_free(void* p, std::size_t bytes) noexcept {
   else
     ::operator delete(p);
 }
-
 
 void NCD_FIRST_BLOCKS::reset(int n) {
   n = std::max(n, 0);

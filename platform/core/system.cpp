@@ -56,8 +56,6 @@ bool (*g_memory_source)(MemoryStatus&) = nullptr;
 void set_memory_status_source(bool (*source)(MemoryStatus& out)) { g_memory_source = source; }
 
 namespace {
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
 std::size_t large_span(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
 }  // namespace
 

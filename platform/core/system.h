@@ -32,6 +32,8 @@ void set_memory_status_source(bool (*source)(MemoryStatus& out));
 // few hundred megabytes from some hundred thousand to a few hundred. Smaller blocks come
 // from operator new. large_free must get the size the block was asked with. large_alloc
 // throws std::bad_alloc when memory is short.
+inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
+inline constexpr std::size_t kLargeBlock = std::size_t{4} << 20;  // from this size on huge pages
 void* large_alloc(std::size_t bytes);
 void large_free(void* p, std::size_t bytes) noexcept;
 
