@@ -435,12 +435,12 @@ struct WorkKept {
   std::vector<TileFloor> floors;       // by tile index, while the inner walls are left out
 };
 
-// What a slot keeps of its frames: the opaque works' picture with its depth (and a second
-// picture for what the caller drew under the redrawn rectangles), and the tiles' buffers.
+// What a slot keeps of its frames: the opaque works' picture with its depth, and the tiles'
+// buffers.
 struct Kept {
   QOpenGLContext* ctx = nullptr;
   int w = 0, h = 0;
-  GLuint fbo[2] = {0, 0}, col[2] = {0, 0}, dep[2] = {0, 0};  // 0 the kept picture, 1 the base
+  GLuint fbo = 0, col = 0, dep = 0;
   bool valid = false;
   std::uint64_t config = 0;
   std::uint64_t rev_at = 0;
@@ -456,38 +456,37 @@ struct Kept {
         if (g.vbo) glDeleteBuffers(1, &g.vbo);
   }
   void free_pictures() {
-    if (fbo[0]) glDeleteFramebuffers(2, fbo);
-    if (col[0]) glDeleteRenderbuffers(2, col);
-    if (dep[0]) glDeleteRenderbuffers(2, dep);
-    fbo[0] = fbo[1] = col[0] = col[1] = dep[0] = dep[1] = 0;
+    if (fbo) glDeleteFramebuffers(1, &fbo);
+    if (col) glDeleteRenderbuffers(1, &col);
+    if (dep) glDeleteRenderbuffers(1, &dep);
+    fbo = col = dep = 0;
     w = h = 0;
     valid = false;
   }
-  // Pictures of the surface's size and formats; false when they cannot be made.
+  // A picture of the surface's size and formats; false when it cannot be made. Its depth
+  // buffer is its stencil too, as the surface's is, so that both are copied together (see
+  // copy_rect).
   bool size_to(int width, int height) {
-    if (fbo[0] && w == width && h == height) return true;
+    if (fbo && w == width && h == height) return true;
     free_pictures();
     if (width <= 0 || height <= 0) return false;
     GLint draw_fbo = 0, read_fbo = 0, rb = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw_fbo);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read_fbo);
     glGetIntegerv(GL_RENDERBUFFER_BINDING, &rb);
-    glGenFramebuffers(2, fbo);
-    glGenRenderbuffers(2, col);
-    glGenRenderbuffers(2, dep);
-    bool ok = true;
-    for (int i = 0; i < 2; ++i) {
-      glBindFramebuffer(GL_FRAMEBUFFER, fbo[i]);
-      glBindRenderbuffer(GL_RENDERBUFFER, col[i]);
-      glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, col[i]);
-      glBindRenderbuffer(GL_RENDERBUFFER, dep[i]);
-      glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, dep[i]);
-      glDrawBuffer(GL_COLOR_ATTACHMENT0);
-      glReadBuffer(GL_COLOR_ATTACHMENT0);
-      ok = ok && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    }
+    glGenFramebuffers(1, &fbo);
+    glGenRenderbuffers(1, &col);
+    glGenRenderbuffers(1, &dep);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glBindRenderbuffer(GL_RENDERBUFFER, col);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, col);
+    glBindRenderbuffer(GL_RENDERBUFFER, dep);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, dep);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    const bool ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(rb));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read_fbo));
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw_fbo));
@@ -1124,14 +1123,62 @@ struct Target {
   }
 };
 
-// Copies colour and depth of rectangle r (0 = target, else a kept picture's framebuffer).
+// Copies colour, depth and stencil of rectangle r (0 = target, else the kept picture's
+// framebuffer). Nothing draws with the stencil; it goes along because depth and stencil of
+// one buffer copied together are a plain copy of its memory, its depth alone is drawn.
 void copy_rect(const Target& t, GLuint from, GLuint to, const Box& r) {
   if (r.empty()) return;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, from ? from : static_cast<GLuint>(t.draw_fbo));
   if (!from) glReadBuffer(static_cast<GLenum>(t.draw_buf));
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to ? to : static_cast<GLuint>(t.draw_fbo));
   glBlitFramebuffer(r.x0, r.y0, r.x1 + 1, r.y1 + 1, r.x0, r.y0, r.x1 + 1, r.y1 + 1,
-                    GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+                    GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT, GL_NEAREST);
+}
+
+// The parts of `whole` that none of the rectangles `rs` covers, as disjoint rectangles: the
+// rows cut into bands at the rectangles' edges, the gaps between the rectangles across each
+// band, and a band's gaps joined to the ones of the band below when they span the same
+// columns.
+std::vector<Box> outside(const Box& whole, const std::vector<Box>& rs) {
+  std::vector<Box> in;
+  std::vector<int> ys{whole.y0, whole.y1 + 1};
+  for (const Box& r : rs) {
+    const Box c{std::max(r.x0, whole.x0), std::max(r.y0, whole.y0), std::min(r.x1, whole.x1),
+                std::min(r.y1, whole.y1)};
+    if (c.empty()) continue;
+    in.push_back(c);
+    ys.push_back(c.y0);
+    ys.push_back(c.y1 + 1);
+  }
+  std::sort(ys.begin(), ys.end());
+  ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+  std::sort(in.begin(), in.end(), [](const Box& a, const Box& b) { return a.x0 < b.x0; });
+  std::vector<Box> out;
+  std::size_t below = 0, below_end = 0;  // the gaps of the band below, in out
+  for (std::size_t b = 0; b + 1 < ys.size(); ++b) {
+    const int y0 = ys[b], y1 = ys[b + 1] - 1;
+    if (y0 < whole.y0 || y1 > whole.y1) continue;
+    std::vector<Box> gaps;
+    int x = whole.x0;
+    for (const Box& r : in) {
+      if (r.y0 > y0 || r.y1 < y1) continue;  // a rectangle lies across a band whole or not at all
+      if (r.x0 > x) gaps.push_back(Box{x, y0, r.x0 - 1, y1});
+      x = std::max(x, r.x1 + 1);
+    }
+    if (x <= whole.x1) gaps.push_back(Box{x, y0, whole.x1, y1});
+    bool same = below_end - below == gaps.size() && below_end == out.size();
+    for (std::size_t i = 0; same && i < gaps.size(); ++i)
+      same = out[below + i].x0 == gaps[i].x0 && out[below + i].x1 == gaps[i].x1 &&
+             out[below + i].y1 + 1 == y0;
+    if (same && !gaps.empty()) {
+      for (std::size_t i = 0; i < gaps.size(); ++i) out[below + i].y1 = y1;
+      continue;
+    }
+    below = out.size();
+    out.insert(out.end(), gaps.begin(), gaps.end());
+    below_end = out.size();
+  }
+  return out;
 }
 
 // Disjoint rectangles covering the given ones (overlapping ones merged; many become one).
@@ -1257,13 +1304,14 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
   if (from_kept) {
     rects = merge_rects(std::move(rects));
     glDisable(GL_SCISSOR_TEST);
-    // What the caller drew under the rectangles, then the kept picture, then those parts
-    // back and the tiles over them drawn again.
-    for (const Box& r : rects) copy_rect(t, 0, k->fbo[1], r);
-    copy_rect(t, k->fbo[0], 0, whole);
+    // The kept picture around the (disjoint) rectangles; in them what the caller drew stays,
+    // and the tiles over them are drawn again.
+    for (const Box& r : outside(whole, rects)) copy_rect(t, k->fbo, 0, r);
+    std::size_t done = 0;
     for (const Box& r : rects) {
-      copy_rect(t, k->fbo[1], 0, r);
+      ++done;
       glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(t.draw_fbo));
+      glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(t.draw_fbo));
       glEnable(GL_SCISSOR_TEST);
       glScissor(r.x0, r.y0, r.x1 - r.x0 + 1, r.y1 - r.y0 + 1);
       // Which tiles of each work meet the rectangle.
@@ -1296,11 +1344,15 @@ TWORK_FRAME DRAW_ALL_WORK(Tmat& m, int set_gl_state, const float tool_pos[3],
       for (int n = 0; n < WORK_MAX; ++n)
         if (opaque_work(m, m.works[n])) SET_WORK_NUM(m, n);
     }
-    if (m.abort_flag != 1)
-      for (const Box& r : rects) copy_rect(t, 0, k->fbo[0], r);
+    if (m.abort_flag != 1) {
+      for (const Box& r : rects) copy_rect(t, 0, k->fbo, r);
+    } else {
+      // Stopped: the rectangles not reached show the kept picture as it was.
+      for (std::size_t i = done; i < rects.size(); ++i) copy_rect(t, k->fbo, 0, rects[i]);
+    }
   } else {
     opaque_pass(m, sel.data());
-    if (view_key != 0 && m.abort_flag != 1) copy_rect(t, 0, k->fbo[0], whole);
+    if (view_key != 0 && m.abort_flag != 1) copy_rect(t, 0, k->fbo, whole);
   }
   for (const MeshSel& s : sel) out.tiles += s.tiles;
   t.restore();

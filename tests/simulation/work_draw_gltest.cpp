@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -252,6 +253,7 @@ struct KeptScene {
   Tgl_func gl;
   std::unique_ptr<Tmat> m = std::make_unique<Tmat>();
   bool ok = false;
+  std::function<void()> under;  // what the caller draws before the works, if anything
   explicit KeptScene(int cells = 200) {
     gl.set_GL_view_area(1, 256, 256, 0, 0, 0, 0);
     gl.set_GL_default_view(1);
@@ -279,6 +281,7 @@ struct KeptScene {
   }
   QImage frame(std::uint64_t key, TWORK_FRAME* out = nullptr) {
     EXPECT_TRUE(gl.setup(nullptr, 1, true, GL_VIEW_RENDER));
+    if (under) under();
     const float tool[3] = {80, 20, 5};
     const TWORK_FRAME f = DRAW_ALL_WORK(*m, 1, tool, -1, -1, gl, 1, key);
     if (out) *out = f;
@@ -292,6 +295,7 @@ struct KeptScene {
     const GLdouble nothing[4] = {0, 0, 1, 1e6};
     glClipPlane(GL_CLIP_PLANE0, nothing);
     if (open_clip) glEnable(GL_CLIP_PLANE0);
+    if (under) under();
     const float tool[3] = {80, 20, 5};
     DRAW_ALL_WORK(*m, 1, tool, -1, -1);
     glDisable(GL_CLIP_PLANE0);
@@ -485,4 +489,95 @@ TEST(WorkDrawKept, LeavingOutTheInnerWallsKeepsThePicture) {
     EXPECT_LE(differ, a.width() * a.height() / 1000) << rx;
     EXPECT_EQ(clustered, 0) << rx;
   }
+}
+
+// The caller's own drawing (a floor under the work and a bar above it) seen through two
+// holes far apart: the kept picture around the redrawn rectangles, the caller's drawing in
+// them, as the whole picture has it. Stopped at once by Escape, the first rectangle shows the
+// caller's drawing only and the rest the kept picture as it was, and the next frame is drawn
+// whole.
+TEST(WorkDrawKept, TheCallersDrawingStaysInTheRedrawnRectanglesAndAStopKeepsTheRest) {
+  KeptScene s;
+  ASSERT_TRUE(s.ok);
+  s.gl.slot[1].view.rot_x = 355;  // down into the holes
+  s.under = [] {
+    const auto quad = [](float x0, float y0, float x1, float y1, float z) {
+      glVertex3f(x0, y0, z);
+      glVertex3f(x1, y0, z);
+      glVertex3f(x1, y1, z);
+      glVertex3f(x0, y1, z);
+    };
+    glDisable(GL_LIGHTING);
+    glBegin(GL_QUADS);
+    glColor4ub(30, 160, 60, 255);
+    quad(-60, -60, 160, 160, -15);
+    glColor4ub(220, 40, 200, 255);
+    quad(70, 74, 90, 76, 2);  // beside the second hole
+    glEnd();
+  };
+  const auto holes = [&] {
+    CUT_LINE_ALL_WORK(*s.m, 1, 1, {20, 20, 5}, {20, 20, -20});
+    CUT_LINE_ALL_WORK(*s.m, 2, 1, {80, 80, 5}, {80, 80, -20});
+  };
+  const auto pixel = [&](const QImage& img, float x, float y, float z) {
+    const float p[3] = {x, y, z};
+    std::int32_t at[2] = {0, 0};
+    EXPECT_TRUE(s.gl.project_3Dpos(1, p, at));
+    return img.pixel(at[0], at[1]);
+  };
+  TWORK_FRAME f;
+  const QImage before = s.frame(7, &f);
+  EXPECT_FALSE(f.from_kept);
+  {
+    KeptScene t;
+    ASSERT_TRUE(t.ok);
+    t.gl.slot[1].view.rot_x = s.gl.slot[1].view.rot_x;
+    t.under = s.under;
+    t.frame(7, &f);
+    CUT_LINE_ALL_WORK(*t.m, 1, 1, {20, 20, 5}, {20, 20, -20});
+    CUT_LINE_ALL_WORK(*t.m, 2, 1, {80, 80, 5}, {80, 80, -20});
+    const QImage kept = t.frame(7, &f);
+    EXPECT_TRUE(f.from_kept);
+    EXPECT_GE(f.rects, 2);
+    const QImage full = t.frame(0, &f);
+    EXPECT_EQ(differing_pixels(kept, full), 0);
+    // The floor shows through both holes.
+    EXPECT_EQ(pixel(kept, 20, 20, -15), qRgb(30, 160, 60));
+    EXPECT_EQ(pixel(kept, 80, 80, -15), qRgb(30, 160, 60));
+  }
+  s.m->works[0].visible = 0;
+  const QImage caller_only = s.frame(0, &f);
+  s.m->works[0].visible = 1;
+  EXPECT_EQ(differing_pixels(s.frame(7, &f), before), 0);
+  EXPECT_FALSE(f.from_kept);
+  holes();
+  work_draw_clock = fast_clock;
+  {
+    plat::ScriptedInput in;
+    in.escape_after(1);
+    s.m->abort_flag = 0;
+    const QImage stopped = s.frame(7, &f);
+    EXPECT_EQ(s.m->abort_flag, 1);
+    EXPECT_TRUE(f.from_kept);
+    EXPECT_GE(f.rects, 2);
+    EXPECT_EQ(f.tiles, 0);
+    EXPECT_EQ(pixel(stopped, 20, 20, 0), pixel(caller_only, 20, 20, 0));
+    EXPECT_NE(pixel(stopped, 20, 20, 0), pixel(before, 20, 20, 0));
+    EXPECT_EQ(pixel(stopped, 80, 80, 0), pixel(before, 80, 80, 0));  // not the hole yet
+    int neither = 0, old = 0;
+    for (int y = 0; y < stopped.height(); ++y)
+      for (int x = 0; x < stopped.width(); ++x) {
+        const QRgb p = stopped.pixel(x, y);
+        old += p == before.pixel(x, y);
+        neither += p != before.pixel(x, y) && p != caller_only.pixel(x, y);
+      }
+    EXPECT_EQ(neither, 0);
+    EXPECT_GT(old, stopped.width() * stopped.height() / 2);
+  }
+  work_draw_clock = plat::tick_ms;
+  s.m->abort_flag = 0;
+  const QImage after = s.frame(7, &f);
+  EXPECT_FALSE(f.from_kept);
+  EXPECT_EQ(differing_pixels(after, s.frame(0, &f)), 0);
+  EXPECT_EQ(pixel(after, 80, 80, -15), qRgb(30, 160, 60));
 }
