@@ -784,25 +784,54 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   }
+  // only the panel's own full drawings are kept (the preview's picture has its own scale);
+  // their lines go through the layer unless they are blended
+  const bool record = !limit && id == slot_;
+  PathLayer* layer = nullptr;
+  std::uint64_t layer_view = 0;
+  if (record && !disp.CHK_SEETH_PATH && path_layer_on_) {
+    GlSlotSurface* sf = gl_.surface(id);
+    if (sf && layer_.ready(sf->width(), sf->height())) {
+      layer = &layer_;
+      layer_view = PathLayer::view_key();
+    }
+  }
   if (retained_.valid() && retained_.key() == key) {
-    retained_.draw();
+    if (layer) {
+      if (!layer->holds(layer_view, key)) {
+        layer->begin(true);
+        retained_.draw();
+        layer->end();
+        layer->set(layer_view, key);
+      }
+      layer->put();
+      ++layer_puts_;
+    } else {
+      retained_.draw();
+    }
     glDisable(GL_BLEND);
     return;
   }
-  // only the panel's own full drawings are kept (the preview's picture has its own scale)
-  const bool record = !limit && id == slot_;
   // A range grown at its end (stepping, playing) draws what is kept and runs on from its
   // old end only, keeping what it adds.
   PathRetainedKey grown = retained_.key();
   grown.last = last;
   const int kept_last = retained_.key().last;
   const bool extend = record && retained_.valid() && grown == key && kept_last < last;
-  if (extend) {
+  if (layer) {
+    // The layer holds what is kept unless the view changed; until the drawing is whole it
+    // holds no kept range.
+    const bool has_kept = extend && layer->holds(layer_view, retained_.key());
+    layer->begin(!has_kept);
+    if (extend && !has_kept) retained_.draw();
+    layer->forget();
+  } else if (extend) {
     retained_.draw();
-    retained_.resume(key);
-  } else if (record) {
-    retained_.begin(key);
   }
+  if (extend)
+    retained_.resume(key);
+  else if (record)
+    retained_.begin(key);
   Save_NCD_pos_A(d);
   // (a seek to block n stands after n - 1 blocks: the kept geometry ends after kept_last)
   Goto_NCD_step(d, extend ? kept_last + 1 : first, false);
@@ -826,18 +855,31 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
       }
       if (swap_while && plat::tick_ms() - t0 > kPresentMs) {
         gl_sink.end();
+        // what the layer holds so far goes over the picture (again: the same lines leave
+        // the same pixels), and the layer takes the next lines after the swap
+        if (layer) {
+          layer->end();
+          layer->put();
+        }
         glFinish();
         gl_.swapbuffer(win, id, "NCD_check_with_change_TH_zu");
+        if (layer) layer->begin(false);
         t0 = plat::tick_ms();
       }
     }
   }
   gl_sink.end();
+  if (layer) {
+    layer->end();
+    layer->put();
+    ++layer_puts_;
+  }
   if (record) {
     if (whole)
       retained_.finish();
     else
       retained_.clear();
+    if (layer && retained_.valid()) layer->set(layer_view, key);
   }
   glDisable(GL_BLEND);
   glDisable(GL_LINE_STIPPLE);

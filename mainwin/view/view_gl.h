@@ -16,6 +16,7 @@
 #include "mainwin/core/view_control.h"
 #include "mainwin/core/view_fit.h"
 #include "mainwin/view/frame_pacer.h"
+#include "mainwin/view/path_layer.h"
 #include "mainwin/view/path_retained.h"
 #include "simulation/gl/gl_stat.h"
 
@@ -86,6 +87,11 @@ class TVLM_view {
   std::uint64_t stepped_blocks() const { return stepped_; }
   // Turns of the tool drawn over the kept picture (tests count them).
   std::uint64_t tool_turns() const { return turns_; }
+  // Whether the kept path goes over the picture as a layer (on) or is drawn line by line
+  // (tests compare the two).
+  void set_path_layer(bool on) { path_layer_on_ = on; }
+  // Frames that put the path's layer over the picture (tests count them).
+  std::uint64_t path_layer_puts() const { return layer_puts_; }
 
  private:
   class MouseHost;
@@ -144,6 +150,10 @@ class TVLM_view {
   float shown_zoom_ = -1;  // the zoom factor the control panel's read-out shows
   // The path of the last full drawing, drawn again while nothing it depends on changed.
   PathRetained retained_;
+  // Its lines as a picture of their own, put over the works in one pass.
+  PathLayer layer_;
+  bool path_layer_on_ = true;
+  std::uint64_t layer_puts_ = 0;
   // The whole program's extents, for the run and the program they were taken from.
   ViewBox box_;
   bool box_valid_ = false;

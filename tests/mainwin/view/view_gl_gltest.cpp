@@ -382,6 +382,53 @@ TEST(ViewGl, TheKeptPathDrawsTheSamePixelsAndChangesOfThePathRunItAgain) {
   }
 }
 
+// The kept path put over the picture as a layer leaves the pixels that its lines drawn one by
+// one leave: over a work whose top the feed moves lie on (equal depths) and the rapids stand
+// over, on a fresh drawing, a range grown at its end, the same range again, a turned view
+// and a range from later.
+TEST(ViewGl, ThePathLayerLeavesThePixelsOfTheLinesDrawnOneByOne) {
+  ViewFixture a, b;
+  b.view->set_path_layer(false);
+  for (ViewFixture* f : {&a, &b}) {
+    ASSERT_TRUE(f->ok);
+    ASSERT_TRUE(f->load());
+    Tmat& m = *f->s.mat;
+    const std::uint8_t grey[4] = {200, 200, 200, 255};
+    SET_WORK_NUM(m, 0);
+    ASSERT_TRUE(CREATE_WORK(m, grey, 80, 60, true, false, VEC3{-10, -10, -10}, VEC3{70, 50, -1}));
+    m.works[0].visible = 1;
+    f->s.disp.SIM_VIS_WORK = 1;
+    f->s.nc().pos.mark_first = 0;
+  }
+  const int end = a.s.nc().pos.total_blocks - 1;
+  struct Step {
+    const char* what;
+    bool changes;  // the picture differs from the step before
+    std::function<void(ViewFixture&)> apply;
+  };
+  const Step steps[] = {
+      {"a fresh drawing", true, [](ViewFixture& f) { f.s.nc().pos.mark_last = 5; }},
+      {"the range grown", true, [end](ViewFixture& f) { f.s.nc().pos.mark_last = end; }},
+      {"the same range", false, [](ViewFixture&) {}},
+      {"a turned view", true, [](ViewFixture& f) { f.gl.slot[0].view.rot_z += 30; }},
+      {"a range from later", true, [](ViewFixture& f) { f.s.nc().pos.mark_first = 6; }},
+  };
+  QImage before;
+  for (const Step& st : steps) {
+    const std::uint64_t puts = a.view->path_layer_puts();
+    for (ViewFixture* f : {&a, &b}) {
+      st.apply(*f);
+      f->view->draw_data(4);
+    }
+    EXPECT_GT(a.view->path_layer_puts(), puts) << st.what;
+    EXPECT_EQ(b.view->path_layer_puts(), 0u);
+    const QImage pic = a.picture();
+    EXPECT_EQ(pic, b.picture()) << st.what;
+    EXPECT_EQ(pic != before, st.changes) << st.what;
+    before = pic;
+  }
+}
+
 TEST(ViewGl, TheWorksKeptPictureFollowsWhatTheSceneDrawsBeforeThem) {
   // A frame after a change of the scene must look like a first frame with that change.
   auto with_work = [](ViewFixture& f) {
