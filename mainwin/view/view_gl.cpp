@@ -918,6 +918,12 @@ void TVLM_view::draw_tool_at_pos(int id, bool keep_marker, const float pos[3]) {
 void TVLM_view::make_readout_text(bool show_text) {
   if (!marker_valid_) return;
   const TGL_VIEW& v = gl_.slot[slot_].view;
+  struct Held {
+    Tgl_func& gl;
+    int id;
+    Held(Tgl_func& g, int i) : gl(g), id(i) { gl.hold_canvas(id); }
+    ~Held() { gl.release_canvas(id); }
+  } held(gl_, slot_);
   gl_.draw_point_marker(slot_, true, marker_, 3);
   if (!show_text) return;
   const NCD_DATA& d = s_.nc();

@@ -514,9 +514,27 @@ void Tgl_func::canvas_end(int id) {
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopAttrib();
+  if (s.canvas_held > 0) {
+    s.canvas_owed = true;
+  } else {
+    glFinish();
+    s.surface->present();
+  }
+  s.surface->draw_buffer(s.back_drawing && s.double_buffered ? GL_BACK : GL_FRONT);
+}
+
+void Tgl_func::hold_canvas(int id) {
+  if (id >= 0 && id < GL_SLOT_COUNT) ++slot[id].canvas_held;
+}
+
+void Tgl_func::release_canvas(int id) {
+  if (id < 0 || id >= GL_SLOT_COUNT) return;
+  TGL_SLOT& s = slot[id];
+  if (s.canvas_held <= 0 || --s.canvas_held > 0 || !s.canvas_owed) return;
+  s.canvas_owed = false;
+  if (!s.flag_open || !s.surface || !s.surface->make_current()) return;
   glFinish();
   s.surface->present();
-  s.surface->draw_buffer(s.back_drawing && s.double_buffered ? GL_BACK : GL_FRONT);
 }
 
 void Tgl_func::draw_point_marker(int id, bool selected, const std::int32_t pt[2], int half) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <memory>
 
 #include "simulation/gl/gl_stat.h"
 
@@ -22,6 +23,38 @@ struct Offscreen {
 };
 
 QRgb px(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
+
+// The real surface, its presents counted.
+class CountedSurface : public GlSlotSurface {
+ public:
+  CountedSurface(std::unique_ptr<GlSlotSurface> in, int& presents)
+      : in_(std::move(in)), presents_(presents) {}
+  bool open(plat::GlWindow* w, int width, int height, std::string* err) override {
+    return in_->open(w, width, height, err);
+  }
+  void close() override { in_->close(); }
+  bool make_current() override { return in_->make_current(); }
+  void done_current() override { in_->done_current(); }
+  bool resize(int w, int h) override { return in_->resize(w, h); }
+  int width() const override { return in_->width(); }
+  int height() const override { return in_->height(); }
+  bool draw_buffer(GLenum m) override { return in_->draw_buffer(m); }
+  bool read_buffer(GLenum m) override { return in_->read_buffer(m); }
+  GLenum current_draw_buffer() const override { return in_->current_draw_buffer(); }
+  void swap() override { in_->swap(); }
+  void present() override {
+    ++presents_;
+    in_->present();
+  }
+  QImage grab(GLenum which) override { return in_->grab(which); }
+  void finish() override { in_->finish(); }
+  GLenum get_error() override { return in_->get_error(); }
+  plat::GlSurface* gl_surface() override { return in_->gl_surface(); }
+
+ private:
+  std::unique_ptr<GlSlotSurface> in_;
+  int& presents_;
+};
 
 // The matrices the frame set-up loads equal those the GL and GLU calls build.
 TEST(GlStat, CpuMatricesEqualGlCalls) {
@@ -180,6 +213,42 @@ TEST(GlStat, MarkerCoversItsSquareAndIconXorRestores) {
   EXPECT_EQ(px(img, 19, 15), 0xFF0000u);
   EXPECT_EQ(px(img, 20, 16), 0u);
   EXPECT_EQ(px(img, 15, 13), 0u);
+}
+
+// Canvas drawings between hold and release go onto the picture at once and are presented
+// together at the (outermost) release; without a hold each is presented.
+TEST(GlStat, HeldCanvasDrawingsArePresentedOnceAtTheRelease) {
+  int presents = 0;
+  Tgl_func gl;
+  gl.surface_factory = [&presents] {
+    return std::make_unique<CountedSurface>(make_gl_slot_surface(), presents);
+  };
+  gl.set_GL_view_area(1, kW, kH, 0, 0, 0, 0);
+  gl.set_GL_default_view(1);
+  ASSERT_TRUE(gl.open(nullptr, 1, true, false));
+  ASSERT_TRUE(gl.setup(nullptr, 1, true, GL_VIEW_RENDER));
+  gl.draw(nullptr, 1, "t");
+  const int start = presents;
+  const std::int32_t a[2] = {20, 20}, b[2] = {60, 40};
+  const std::int32_t box[4] = {70, 50, 100, 70};
+  gl.hold_canvas(1);
+  gl.draw_point_marker(1, true, a, 3);
+  gl.hold_canvas(1);
+  gl.draw_canvas_box(1, 0x000000, 0x00FFFF, box, 4);
+  gl.release_canvas(1);
+  gl.draw_point_marker(1, true, b, 3);
+  EXPECT_EQ(presents, start);
+  const QImage img = gl.grab(1);
+  EXPECT_EQ(px(img, 20, 20), 0xFFFF00u);
+  EXPECT_EQ(px(img, 60, 40), 0xFFFF00u);
+  EXPECT_EQ(px(img, 85, 50), 0xFFFF00u);  // the box's frame (window colour 0x00FFFF)
+  gl.release_canvas(1);
+  EXPECT_EQ(presents, start + 1);
+  gl.release_canvas(1);  // one release too many presents nothing
+  EXPECT_EQ(presents, start + 1);
+  gl.draw_point_marker(1, false, a, 3);
+  EXPECT_EQ(presents, start + 2);
+  gl.close(1);
 }
 
 // A named quad is hit through the pick matrix of a select-mode set-up.
