@@ -27,6 +27,16 @@ constexpr std::uint32_t kPresentMs = 400;
 constexpr double kAxisFactor = 2;   // axis figure: this many times the axis size setting, in pixels
 constexpr double kDimFactor = 0.7;  // dimension texts: this part of the dimension height, in pixels
 
+// The slot's presents held for a scope: a frame and its read-out show together.
+struct PresentsHeld {
+  Tgl_func& gl;
+  int id;
+  PresentsHeld(Tgl_func& g, int i) : gl(g), id(i) { gl.hold_presents(id); }
+  ~PresentsHeld() { gl.release_presents(id); }
+  PresentsHeld(const PresentsHeld&) = delete;
+  PresentsHeld& operator=(const PresentsHeld&) = delete;
+};
+
 bool error_status(std::uint16_t st) { return (st & NCD_ST_ERROR) && st != NCD_ST_ERROR; }
 
 ViewBox exec_box(const NCD_DATA& d) {
@@ -368,6 +378,8 @@ int TVLM_view::run_mode(int mode) {
   NCD_DATA& d = s_.nc();
   const Tdisp_status& disp = s_.disp;
   turn_kept_ = false;  // a full drawing keeps its picture anew
+  // The frame's own present waits for its marker and read-out (swaps show at once).
+  PresentsHeld held(gl_, slot_);
   switch (mode) {
     case 2:
     case 4:
@@ -564,6 +576,7 @@ void TVLM_view::turn_tool() {
     return;
   }
   plat::BusyGuard busy;
+  PresentsHeld held(gl_, slot_);
   busy_ = true;
   if (!gl_.setup(win_, slot_, false, GL_VIEW_RENDER) || !sf->restore_depth()) {
     turn_kept_ = false;
@@ -918,12 +931,7 @@ void TVLM_view::draw_tool_at_pos(int id, bool keep_marker, const float pos[3]) {
 void TVLM_view::make_readout_text(bool show_text) {
   if (!marker_valid_) return;
   const TGL_VIEW& v = gl_.slot[slot_].view;
-  struct Held {
-    Tgl_func& gl;
-    int id;
-    Held(Tgl_func& g, int i) : gl(g), id(i) { gl.hold_canvas(id); }
-    ~Held() { gl.release_canvas(id); }
-  } held(gl_, slot_);
+  PresentsHeld held(gl_, slot_);
   gl_.draw_point_marker(slot_, true, marker_, 3);
   if (!show_text) return;
   const NCD_DATA& d = s_.nc();

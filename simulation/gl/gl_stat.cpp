@@ -281,7 +281,11 @@ void Tgl_func::drain_errors(int id, const char* head_fmt, const char* item_fmt,
 
 void Tgl_func::present_if_front(int id) {
   GlSlotSurface* sf = surface(id);
-  if (sf && sf->current_draw_buffer() != GL_BACK) sf->present();
+  if (!sf || sf->current_draw_buffer() == GL_BACK) return;
+  if (slot[id].presents_held > 0)
+    slot[id].present_owed = true;
+  else
+    sf->present();
 }
 
 void Tgl_func::flush2(plat::GlWindow* newdc, int id, const std::string& mes) {
@@ -514,8 +518,8 @@ void Tgl_func::canvas_end(int id) {
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopAttrib();
-  if (s.canvas_held > 0) {
-    s.canvas_owed = true;
+  if (s.presents_held > 0) {
+    s.present_owed = true;
   } else {
     glFinish();
     s.surface->present();
@@ -523,15 +527,15 @@ void Tgl_func::canvas_end(int id) {
   s.surface->draw_buffer(s.back_drawing && s.double_buffered ? GL_BACK : GL_FRONT);
 }
 
-void Tgl_func::hold_canvas(int id) {
-  if (id >= 0 && id < GL_SLOT_COUNT) ++slot[id].canvas_held;
+void Tgl_func::hold_presents(int id) {
+  if (id >= 0 && id < GL_SLOT_COUNT) ++slot[id].presents_held;
 }
 
-void Tgl_func::release_canvas(int id) {
+void Tgl_func::release_presents(int id) {
   if (id < 0 || id >= GL_SLOT_COUNT) return;
   TGL_SLOT& s = slot[id];
-  if (s.canvas_held <= 0 || --s.canvas_held > 0 || !s.canvas_owed) return;
-  s.canvas_owed = false;
+  if (s.presents_held <= 0 || --s.presents_held > 0 || !s.present_owed) return;
+  s.present_owed = false;
   if (!s.flag_open || !s.surface || !s.surface->make_current()) return;
   glFinish();
   s.surface->present();

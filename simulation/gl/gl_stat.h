@@ -62,8 +62,8 @@ struct TGL_SLOT {
   // What the work drawing keeps of this slot's frames (work_draw_gl.h); released with the
   // slot's context.
   std::shared_ptr<void> work_kept;
-  int canvas_held = 0;       // hold_canvas depth
-  bool canvas_owed = false;  // a held canvas drawing is not presented yet
+  int presents_held = 0;      // hold_presents depth
+  bool present_owed = false;  // a held present is not made yet
 };
 
 class Tgl_func {
@@ -141,10 +141,11 @@ class Tgl_func {
   // planes, into the front buffer); the end presents it and restores the slot's state.
   bool canvas_begin(int id);
   void canvas_end(int id);
-  // Between hold and release the canvas drawings of slot id are presented once, at the
-  // release (the read-out's marker, box and lines show together).
-  void hold_canvas(int id);
-  void release_canvas(int id);
+  // Between hold and release what slot id would present of its front buffer (the canvas
+  // drawings, a flush of front-buffer drawing) is presented once, at the outermost release:
+  // a frame, its marker and its read-out show together.
+  void hold_presents(int id);
+  void release_presents(int id);
 
  private:
   // An image drawn over the picture with its top left corner at the window point.

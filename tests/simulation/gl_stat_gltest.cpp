@@ -215,9 +215,10 @@ TEST(GlStat, MarkerCoversItsSquareAndIconXorRestores) {
   EXPECT_EQ(px(img, 15, 13), 0u);
 }
 
-// Canvas drawings between hold and release go onto the picture at once and are presented
-// together at the (outermost) release; without a hold each is presented.
-TEST(GlStat, HeldCanvasDrawingsArePresentedOnceAtTheRelease) {
+// Canvas drawings and flushes of front-buffer drawing between hold and release go onto the
+// picture at once and are presented together at the (outermost) release; without a hold
+// each is presented.
+TEST(GlStat, HeldPresentsAreMadeOnceAtTheRelease) {
   int presents = 0;
   Tgl_func gl;
   gl.surface_factory = [&presents] {
@@ -231,23 +232,30 @@ TEST(GlStat, HeldCanvasDrawingsArePresentedOnceAtTheRelease) {
   const int start = presents;
   const std::int32_t a[2] = {20, 20}, b[2] = {60, 40};
   const std::int32_t box[4] = {70, 50, 100, 70};
-  gl.hold_canvas(1);
+  gl.hold_presents(1);
+  ASSERT_TRUE(gl.setup(nullptr, 1, false, GL_VIEW_RENDER));
+  gl.draw_to_front_buffer(1);
+  gl.flush2(nullptr, 1, "t");
+  gl.draw_to_back_buffer(1);
   gl.draw_point_marker(1, true, a, 3);
-  gl.hold_canvas(1);
+  gl.hold_presents(1);
   gl.draw_canvas_box(1, 0x000000, 0x00FFFF, box, 4);
-  gl.release_canvas(1);
+  gl.release_presents(1);
   gl.draw_point_marker(1, true, b, 3);
   EXPECT_EQ(presents, start);
   const QImage img = gl.grab(1);
   EXPECT_EQ(px(img, 20, 20), 0xFFFF00u);
   EXPECT_EQ(px(img, 60, 40), 0xFFFF00u);
   EXPECT_EQ(px(img, 85, 50), 0xFFFF00u);  // the box's frame (window colour 0x00FFFF)
-  gl.release_canvas(1);
+  gl.release_presents(1);
   EXPECT_EQ(presents, start + 1);
-  gl.release_canvas(1);  // one release too many presents nothing
+  gl.release_presents(1);  // one release too many presents nothing
   EXPECT_EQ(presents, start + 1);
   gl.draw_point_marker(1, false, a, 3);
   EXPECT_EQ(presents, start + 2);
+  gl.draw_to_front_buffer(1);
+  gl.flush2(nullptr, 1, "t");
+  EXPECT_EQ(presents, start + 3);
   gl.close(1);
 }
 
