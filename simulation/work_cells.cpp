@@ -234,10 +234,14 @@ struct Projector {
 
 }  // namespace
 
-int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& work) {
+int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& work,
+                   bool all_tiles) {
   work = -1;
   const double x0 = x - 4, x1 = x + 4, y0 = y - 4, y1 = y + 4;
+  // The nearest depth met in the square, and where its face stands in the order of works,
+  // tiles and faces: of equally near faces the first in that order is named.
   double best = HUGE_VAL;
+  std::uint64_t best_at = ~0ull;
   int name = -1;
   std::vector<TCELL_FACE> faces;
   struct Cached {
@@ -246,23 +250,41 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
   };
   std::vector<Cached> cache;
   const Projector project(v);
+  struct Lattice {
+    TCELL_LATTICE L;
+    std::vector<int> lat_x, lat_y;  // the lattice line of each grid line, -1 if not drawn
+  };
+  std::vector<Lattice> lattices(WORK_MAX);
+  // The tiles whose screen box meets the square, with the nearest depth of that box (a
+  // bound on any depth of their faces; minus infinity when a corner does not project).
+  struct Candidate {
+    double near;
+    int work;
+    std::uint32_t order;
+    TCELL_TILE t;
+  };
+  std::vector<Candidate> cand;
   for (int wn = 0; wn < WORK_MAX; ++wn) {
     const TWORK_DATA& w = m.works[wn];
     if (!w.in_use || !w.visible || w.nx <= 0 || w.ny <= 0) continue;
     if (w.grid.size() < w.point_count() || w.xs.size() < static_cast<std::size_t>(w.nx + 1) ||
         w.ys.size() < static_cast<std::size_t>(w.ny + 1))
       continue;
-    const TCELL_LATTICE L = work_cell_lattice(w, m.mesh_mode);
-    // The lattice line of each grid line, -1 for one that is not drawn.
-    std::vector<int> lat_x(static_cast<std::size_t>(w.nx + 1), -1), lat_y(static_cast<std::size_t>(w.ny + 1), -1);
-    for (std::size_t k = 0; k < L.ix.size(); ++k) lat_x[static_cast<std::size_t>(L.ix[k])] = static_cast<int>(k);
-    for (std::size_t k = 0; k < L.iy.size(); ++k) lat_y[static_cast<std::size_t>(L.iy[k])] = static_cast<int>(k);
+    Lattice& lw = lattices[static_cast<std::size_t>(wn)];
+    lw.L = work_cell_lattice(w, m.mesh_mode);
+    const TCELL_LATTICE& L = lw.L;
+    lw.lat_x.assign(static_cast<std::size_t>(w.nx + 1), -1);
+    lw.lat_y.assign(static_cast<std::size_t>(w.ny + 1), -1);
+    for (std::size_t k = 0; k < L.ix.size(); ++k) lw.lat_x[static_cast<std::size_t>(L.ix[k])] = static_cast<int>(k);
+    for (std::size_t k = 0; k < L.iy.size(); ++k) lw.lat_y[static_cast<std::size_t>(L.iy[k])] = static_cast<int>(k);
+    std::uint32_t order = 0;
     for (const TCELL_TILE& t : work_cell_tiles(L, 0)) {
+      ++order;
       // The tile's box on the screen.
       const float bx[2] = {w.xs[L.ix[std::max(0, t.i0 - 1)]], w.xs[L.ix[t.i1]]};
       const float by[2] = {w.ys[L.iy[std::max(0, t.j0 - 1)]], w.ys[L.iy[t.j1]]};
       const float bz[2] = {std::min(w.bottom_z, w.top_z), std::max(w.top_z, w.bottom_z)};
-      double sx0 = HUGE_VAL, sx1 = -HUGE_VAL, sy0 = HUGE_VAL, sy1 = -HUGE_VAL;
+      double sx0 = HUGE_VAL, sx1 = -HUGE_VAL, sy0 = HUGE_VAL, sy1 = -HUGE_VAL, sz0 = HUGE_VAL;
       bool all = true;
       for (int k = 0; k < 8; ++k) {
         WinPt p;
@@ -274,68 +296,89 @@ int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& wo
         sx1 = std::max(sx1, p.x);
         sy0 = std::min(sy0, p.y);
         sy1 = std::max(sy1, p.y);
+        sz0 = std::min(sz0, p.z);
       }
       if (all && (sx1 < x0 || sx0 > x1 || sy1 < y0 || sy0 > y1)) continue;
-      faces.clear();
-      for_each_tile_cell(t, 0, [&](int i, int j) { work_cell_faces(w, L, i, j, faces); });
-      // Each point of the tile is projected once, on top and at the bottom: a point is a
-      // corner of up to six triangles and four walls.
-      const int li0 = std::max(0, t.i0 - 1), lj0 = std::max(0, t.j0 - 1);
-      const int span = t.i1 - li0 + 1;
-      cache.assign(static_cast<std::size_t>(span) * static_cast<std::size_t>(t.j1 - lj0 + 1) * 2,
-                   Cached{});
-      auto point = [&](std::int32_t g, bool bottom, WinPt& out) {
-        const int gx = g % (w.nx + 1), gy = g / (w.nx + 1);
-        const int li = lat_x[static_cast<std::size_t>(gx)] - li0;
-        const int lj = lat_y[static_cast<std::size_t>(gy)] - lj0;
-        const VEC3 p{w.xs[gx], w.ys[gy], bottom ? w.bottom_z : w.grid[g].z};
-        if (li < 0 || li >= span || lj < 0 || lj > t.j1 - lj0) return project(p, out);
-        Cached& c = cache[(static_cast<std::size_t>(lj) * span + li) * 2 + bottom];
-        if (c.state == 0) c.state = project(p, c.p) ? 1 : 2;
-        out = c.p;
-        return c.state == 1;
+      cand.push_back({all ? sz0 : -HUGE_VAL, wn, order - 1, t});
+    }
+  }
+  // Nearest boxes first: once a face is met nearer than a box can be, no later tile can
+  // hold a nearer one. (The window depth is monotonic in the eye depth, which is affine in
+  // the world, so a box's nearest depth is that of a corner.)
+  if (!all_tiles)
+    std::stable_sort(cand.begin(), cand.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.near < b.near; });
+  for (const Candidate& c : cand) {
+    if (!all_tiles && c.near > best) break;
+    const int wn = c.work;
+    const TWORK_DATA& w = m.works[wn];
+    const Lattice& lw = lattices[static_cast<std::size_t>(wn)];
+    const TCELL_LATTICE& L = lw.L;
+    const TCELL_TILE& t = c.t;
+    faces.clear();
+    for_each_tile_cell(t, 0, [&](int i, int j) { work_cell_faces(w, L, i, j, faces); });
+    // Each point of the tile is projected once, on top and at the bottom: a point is a
+    // corner of up to six triangles and four walls.
+    const int li0 = std::max(0, t.i0 - 1), lj0 = std::max(0, t.j0 - 1);
+    const int span = t.i1 - li0 + 1;
+    cache.assign(static_cast<std::size_t>(span) * static_cast<std::size_t>(t.j1 - lj0 + 1) * 2,
+                 Cached{});
+    auto point = [&](std::int32_t g, bool bottom, WinPt& out) {
+      const int gx = g % (w.nx + 1), gy = g / (w.nx + 1);
+      const int li = lw.lat_x[static_cast<std::size_t>(gx)] - li0;
+      const int lj = lw.lat_y[static_cast<std::size_t>(gy)] - lj0;
+      const VEC3 p{w.xs[gx], w.ys[gy], bottom ? w.bottom_z : w.grid[g].z};
+      if (li < 0 || li >= span || lj < 0 || lj > t.j1 - lj0) return project(p, out);
+      Cached& ch = cache[(static_cast<std::size_t>(lj) * span + li) * 2 + bottom];
+      if (ch.state == 0) ch.state = project(p, ch.p) ? 1 : 2;
+      out = ch.p;
+      return ch.state == 1;
+    };
+    const std::uint64_t tile_at = (static_cast<std::uint64_t>(wn) << 56) |
+                                  (static_cast<std::uint64_t>(c.order) << 28);
+    std::uint64_t face_no = 0;
+    for (const TCELL_FACE& f : faces) {
+      const std::uint64_t at = tile_at | face_no++;
+      if (f.colour < 0 || w.grid[f.colour].mark < 0) continue;  // only cut faces
+      std::array<WinPt, 4> corner;
+      int n = 0;
+      bool ok = true;
+      auto put = [&](std::int32_t g, bool bottom) {
+        ok = ok && point(g, bottom, corner[static_cast<std::size_t>(n)]);
+        ++n;
       };
-      for (const TCELL_FACE& f : faces) {
-        if (f.colour < 0 || w.grid[f.colour].mark < 0) continue;  // only cut faces
-        std::array<WinPt, 4> corner;
-        int n = 0;
-        bool ok = true;
-        auto put = [&](std::int32_t g, bool bottom) {
-          ok = ok && point(g, bottom, corner[static_cast<std::size_t>(n)]);
-          ++n;
-        };
-        if (f.kind == TCELL_FACE::Top) {
-          put(f.a, false);
-          put(f.b, false);
-          put(f.c, false);
-        } else {
-          put(f.a, false);
-          put(f.b, false);
-          put(f.b, true);
-          put(f.a, true);
-        }
-        if (!ok) continue;
-        // Most faces lie wholly beside the square: no clipping for them.
-        double fx0 = HUGE_VAL, fx1 = -HUGE_VAL, fy0 = HUGE_VAL, fy1 = -HUGE_VAL;
-        for (int k = 0; k < n; ++k) {
-          fx0 = std::min(fx0, corner[static_cast<std::size_t>(k)].x);
-          fx1 = std::max(fx1, corner[static_cast<std::size_t>(k)].x);
-          fy0 = std::min(fy0, corner[static_cast<std::size_t>(k)].y);
-          fy1 = std::max(fy1, corner[static_cast<std::size_t>(k)].y);
-        }
-        if (fx1 < x0 || fx0 > x1 || fy1 < y0 || fy0 > y1) continue;
-        WinPoly poly;
-        for (int k = 0; k < n; ++k) poly.v[static_cast<std::size_t>(k)] = corner[static_cast<std::size_t>(k)];
-        poly.n = n;
-        const WinPoly in = clip_to_square(poly, x0, y0, x1, y1);
-        for (int k = 0; k < in.n; ++k) {
-          const WinPt& p = in.v[static_cast<std::size_t>(k)];
-          if (p.z < 0 || p.z > 1) continue;
-          if (p.z < best) {
-            best = p.z;
-            name = f.colour * 2 + 1;
-            work = wn;
-          }
+      if (f.kind == TCELL_FACE::Top) {
+        put(f.a, false);
+        put(f.b, false);
+        put(f.c, false);
+      } else {
+        put(f.a, false);
+        put(f.b, false);
+        put(f.b, true);
+        put(f.a, true);
+      }
+      if (!ok) continue;
+      // Most faces lie wholly beside the square: no clipping for them.
+      double fx0 = HUGE_VAL, fx1 = -HUGE_VAL, fy0 = HUGE_VAL, fy1 = -HUGE_VAL;
+      for (int k = 0; k < n; ++k) {
+        fx0 = std::min(fx0, corner[static_cast<std::size_t>(k)].x);
+        fx1 = std::max(fx1, corner[static_cast<std::size_t>(k)].x);
+        fy0 = std::min(fy0, corner[static_cast<std::size_t>(k)].y);
+        fy1 = std::max(fy1, corner[static_cast<std::size_t>(k)].y);
+      }
+      if (fx1 < x0 || fx0 > x1 || fy1 < y0 || fy0 > y1) continue;
+      WinPoly poly;
+      for (int k = 0; k < n; ++k) poly.v[static_cast<std::size_t>(k)] = corner[static_cast<std::size_t>(k)];
+      poly.n = n;
+      const WinPoly in = clip_to_square(poly, x0, y0, x1, y1);
+      for (int k = 0; k < in.n; ++k) {
+        const WinPt& p = in.v[static_cast<std::size_t>(k)];
+        if (p.z < 0 || p.z > 1) continue;
+        if (p.z < best || (p.z == best && at < best_at)) {
+          best = p.z;
+          best_at = at;
+          name = f.colour * 2 + 1;
+          work = wn;
         }
       }
     }

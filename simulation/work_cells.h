@@ -62,7 +62,10 @@ VEC3 work_grid_point(const TWORK_DATA& w, std::int32_t index);
 // The cut faces (top triangles and walls whose colour point is cut) of the visible works
 // that meet the 8 x 8 pixel square about the window point (x, y, origin bottom left), nearest
 // first. Returns grid index x 2 + 1 of the face's colour point and sets `work`, or -1.
-int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& work);
+// The tiles are searched nearest first and the search ends where no tile can hold a nearer
+// face; `all_tiles` searches every tile in order instead (the same answer: tests compare).
+int pick_work_face(const Tmat& m, const TGL_VIEW& v, double x, double y, int& work,
+                   bool all_tiles = false);
 
 // The grid cell of the picked work under (X, Y); false when none is picked or it lies
 // outside the grid.

@@ -193,4 +193,43 @@ TEST(WorkCells, CpuPickTakesTheNearestCutFace) {
   EXPECT_EQ(pick_work_face(*m, v, s[0], v.panel_h - s[1], work), -1);
 }
 
+// The nearest-first search with its early end names what the search of every tile in order
+// names, on a work of many tiles with pockets of every depth (some deeper than the tiles
+// in front of them are high), under a tilted view, at points all over it.
+TEST(WorkCells, CpuPickNearestFirstAgreesWithTheSearchOfEveryTile) {
+  auto m = mat_with_work(200, 160, {0, 0, -30}, {100, 80, 0});
+  TWORK_DATA& w = m->works[0];
+  for (int iy = 0; iy <= w.ny; ++iy)
+    for (int ix = 0; ix <= w.nx; ++ix) {
+      TGRID_POINT& p = w.grid[static_cast<std::size_t>(w.nx + 1) * iy + ix];
+      const int cx = ix / 25, cy = iy / 20;
+      if ((cx + cy) % 3 == 0) continue;  // uncut squares between the pockets
+      p.z = -static_cast<float>((cx * 7 + cy * 11) % 29) - 0.5f;
+      p.mark = 10 + cx + cy;
+      if ((ix + iy) % 17 == 0) p.mark = GRID_MARK_BOTTOM;  // holes through the work
+    }
+  TGL_VIEW v;
+  set_GL_view_area(v, 400, 320, 0, 0, 0, 0);
+  set_GL_default_view(v);
+  v.rot_x = -55;
+  v.rot_z = 35;
+  v.base_scale = 0.02f;
+  v.centre_shift[0] = -50;
+  v.centre_shift[1] = -40;
+  build_GL_matrices(v, GL_VIEW_RENDER);
+  int hits = 0, points = 0;
+  for (int y = 4; y < 320; y += 11)
+    for (int x = 4; x < 400; x += 13) {
+      int wa = -2, wb = -2;
+      const int a = pick_work_face(*m, v, x, y, wa);
+      const int b = pick_work_face(*m, v, x, y, wb, true);
+      ASSERT_EQ(a, b) << x << "," << y;
+      ASSERT_EQ(wa, wb) << x << "," << y;
+      hits += a > 0;
+      ++points;
+    }
+  EXPECT_GT(hits, points / 4);  // the view shows the work with its pockets
+  EXPECT_LT(hits, points);
+}
+
 }  // namespace
