@@ -1,6 +1,8 @@
 #include "mainwin/view/path_layer.h"
 
 #include <QOpenGLContext>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -200,8 +202,61 @@ void PathLayer::end() {
   open_ = false;
 }
 
-void PathLayer::put() {
+namespace {
+
+// The window box of a world box under the current matrices and viewport, widened by `pad`
+// pixels; false when a corner lies at or behind the eye.
+bool window_box(const PathBounds& b, double pad, double out[4]) {
+  GLdouble mv[16], pr[16];
+  GLint vp[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  glGetDoublev(GL_PROJECTION_MATRIX, pr);
+  glGetIntegerv(GL_VIEWPORT, vp);
+  out[0] = out[1] = HUGE_VAL;
+  out[2] = out[3] = -HUGE_VAL;
+  for (int k = 0; k < 8; ++k) {
+    const double p[4] = {(k & 1) ? b.hi[0] : b.lo[0], (k & 2) ? b.hi[1] : b.lo[1],
+                         (k & 4) ? b.hi[2] : b.lo[2], 1};
+    double e[4], c[4];
+    for (int r = 0; r < 4; ++r)
+      e[r] = mv[r] * p[0] + mv[4 + r] * p[1] + mv[8 + r] * p[2] + mv[12 + r] * p[3];
+    for (int r = 0; r < 4; ++r)
+      c[r] = pr[r] * e[0] + pr[4 + r] * e[1] + pr[8 + r] * e[2] + pr[12 + r] * e[3];
+    if (!(c[3] > 0)) return false;
+    const double x = vp[0] + (c[0] / c[3] + 1) * 0.5 * vp[2];
+    const double y = vp[1] + (c[1] / c[3] + 1) * 0.5 * vp[3];
+    out[0] = std::min(out[0], x);
+    out[1] = std::min(out[1], y);
+    out[2] = std::max(out[2], x);
+    out[3] = std::max(out[3], y);
+  }
+  out[0] -= pad;
+  out[1] -= pad;
+  out[2] += pad;
+  out[3] += pad;
+  return std::isfinite(out[0]) && std::isfinite(out[1]) && std::isfinite(out[2]) &&
+         std::isfinite(out[3]);
+}
+
+}  // namespace
+
+void PathLayer::put(const PathBounds* within) {
   if (!fbo_ || open_) return;
+  // The part of the target the pass covers, in pixels.
+  double box[4] = {0, 0, static_cast<double>(w_), static_cast<double>(h_)};
+  if (within) {
+    if (!within->any) return;  // nothing drawn
+    double b[4];
+    if (window_box(*within, within->widest + 2.0, b)) {
+      box[0] = std::max(box[0], std::floor(b[0]));
+      box[1] = std::max(box[1], std::floor(b[1]));
+      box[2] = std::min(box[2], std::ceil(b[2]));
+      box[3] = std::min(box[3], std::ceil(b[3]));
+      if (box[0] >= box[2] || box[1] >= box[3]) return;
+    }
+  }
+  const float qx0 = static_cast<float>(2 * box[0] / w_ - 1), qx1 = static_cast<float>(2 * box[2] / w_ - 1);
+  const float qy0 = static_cast<float>(2 * box[1] / h_ - 1), qy1 = static_cast<float>(2 * box[3] / h_ - 1);
   GLint active = 0, tex0 = 0, tex1 = 0, prog = 0;
   glGetIntegerv(GL_CURRENT_PROGRAM, &prog);
   glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
@@ -232,10 +287,10 @@ void PathLayer::put() {
   glUniform1i(at_depth_, 1);
   glUniform2f(at_size_, static_cast<float>(w_), static_cast<float>(h_));
   glBegin(GL_TRIANGLE_STRIP);
-  glVertex2f(-1, -1);
-  glVertex2f(1, -1);
-  glVertex2f(-1, 1);
-  glVertex2f(1, 1);
+  glVertex2f(qx0, qy0);
+  glVertex2f(qx1, qy0);
+  glVertex2f(qx0, qy1);
+  glVertex2f(qx1, qy1);
   glEnd();
   glUseProgram(static_cast<GLuint>(prog));
   glPopAttrib();

@@ -44,8 +44,9 @@ class PathLayer {
   void begin(bool fresh);
   void end();
   // The layer over the current draw framebuffer, colour and depth, for the pixels its
-  // lines cover.
-  void put();
+  // lines cover; only within the window box of `within` (what the layer holds lies in it)
+  // when given, under the current matrices and viewport.
+  void put(const PathBounds* within = nullptr);
 
  private:
   bool make(int w, int h);

@@ -1,5 +1,6 @@
 #include "mainwin/view/path_retained.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "mainwin/view/path_gl.h"
@@ -9,6 +10,7 @@ void PathRetained::clear() {
   verts_.shrink_to_fit();
   runs_.clear();
   runs_.shrink_to_fit();
+  bounds_ = PathBounds{};
   valid_ = recording_ = over_ = lines_open_ = false;
 }
 
@@ -17,6 +19,7 @@ void PathRetained::begin(const PathRetainedKey& k) {
   // again, without reallocating and touching fresh pages.
   verts_.clear();
   runs_.clear();
+  bounds_ = PathBounds{};
   valid_ = over_ = lines_open_ = false;
   key_ = k;
   recording_ = true;
@@ -47,6 +50,15 @@ PathRetained::Run& PathRetained::run_for(GLenum prim) {
   return runs_.back();
 }
 
+void PathRetained::take_in(const PathPoint& p) {
+  const double c[3] = {p.x, p.y, p.z};
+  for (int i = 0; i < 3; ++i) {
+    if (!bounds_.any || c[i] < bounds_.lo[i]) bounds_.lo[i] = c[i];
+    if (!bounds_.any || c[i] > bounds_.hi[i]) bounds_.hi[i] = c[i];
+  }
+  bounds_.any = true;
+}
+
 void PathRetained::add(const PathPoint& p) {
   verts_.push_back(static_cast<float>(p.x));
   verts_.push_back(static_cast<float>(p.y));
@@ -62,7 +74,9 @@ bool same_style(const PathStyle& a, const PathStyle& b) {
 }  // namespace
 
 void PathRetained::style(const PathStyle& s) {
-  if (!recording_ || over_) return;
+  if (!recording_) return;
+  bounds_.widest = std::max({bounds_.widest, s.width, s.point_size});
+  if (over_) return;
   // Line pairs are independent lines (the stipple starts again at each), so a repeated
   // style goes on in the open run.
   if (lines_open_ && same_style(s, cur_)) return;
@@ -71,7 +85,10 @@ void PathRetained::style(const PathStyle& s) {
 }
 
 void PathRetained::line(const PathPoint& a, const PathPoint& b) {
-  if (!recording_ || over_) return;
+  if (!recording_) return;
+  take_in(a);
+  take_in(b);
+  if (over_) return;
   Run& r = run_for(GL_LINES);
   add(a);
   add(b);
@@ -80,7 +97,9 @@ void PathRetained::line(const PathPoint& a, const PathPoint& b) {
 }
 
 void PathRetained::strip(const std::vector<PathPoint>& pts) {
-  if (!recording_ || over_ || pts.empty()) return;
+  if (!recording_ || pts.empty()) return;
+  for (const PathPoint& p : pts) take_in(p);
+  if (over_) return;
   Run& r = run_for(GL_LINE_STRIP);
   for (const PathPoint& p : pts) add(p);
   r.count += static_cast<std::uint32_t>(pts.size());
@@ -88,7 +107,9 @@ void PathRetained::strip(const std::vector<PathPoint>& pts) {
 }
 
 void PathRetained::point(const PathPoint& p) {
-  if (!recording_ || over_) return;
+  if (!recording_) return;
+  take_in(p);
+  if (over_) return;
   Run& r = run_for(GL_POINTS);
   add(p);
   r.count += 1;

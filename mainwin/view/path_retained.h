@@ -19,6 +19,13 @@ struct PathRetainedKey {
   bool operator==(const PathRetainedKey&) const = default;
 };
 
+// Where the recorded geometry lies: its box in the world and the widest line or point.
+struct PathBounds {
+  bool any = false;
+  double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+  float widest = 1;
+};
+
 class PathRetained final : public PathSink {
  public:
   static constexpr std::size_t kBudgetBytes = 256u << 20;
@@ -32,6 +39,8 @@ class PathRetained final : public PathSink {
   void resume(const PathRetainedKey& k);
   void finish() { valid_ = !over_; recording_ = false; }
   std::size_t bytes() const { return verts_.size() * sizeof(float) + runs_.size() * sizeof(Run); }
+  // Of everything emitted since the recording began, kept or not (past the budget).
+  const PathBounds& bounds() const { return bounds_; }
   // Draws every run in order into the current context.
   void draw() const;
 
@@ -48,8 +57,10 @@ class PathRetained final : public PathSink {
   };
   Run& run_for(GLenum prim);
   void add(const PathPoint& p);
+  void take_in(const PathPoint& p);
 
   PathRetainedKey key_;
+  PathBounds bounds_;
   PathStyle cur_;
   std::vector<float> verts_;
   std::vector<Run> runs_;

@@ -817,7 +817,7 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
         layer->end();
         layer->set(layer_view, key);
       }
-      layer->put();
+      layer->put(&retained_.bounds());
       ++layer_puts_;
     } else {
       retained_.draw();
@@ -872,7 +872,7 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
         // the same pixels), and the layer takes the next lines after the swap
         if (layer) {
           layer->end();
-          layer->put();
+          layer->put(&retained_.bounds());
         }
         glFinish();
         gl_.swapbuffer(win, id, "NCD_check_with_change_TH_zu");
@@ -884,7 +884,7 @@ void TVLM_view::draw_path(int id, plat::GlWindow* win, bool limit, bool swap_whi
   gl_sink.end();
   if (layer) {
     layer->end();
-    layer->put();
+    layer->put(&retained_.bounds());
     ++layer_puts_;
   }
   if (record) {
