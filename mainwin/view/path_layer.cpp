@@ -5,15 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+#include "common/key_hash.h"
 
-struct Fnv {
-  std::uint64_t h = 1469598103934665603ull;
-  void add(const void* p, std::size_t n) {
-    const auto* b = static_cast<const unsigned char*>(p);
-    for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
-  }
-};
+namespace {
 
 // The pass over the picture: each pixel a line covers takes the line's colour and depth
 // where the depth test lets it; an empty pixel of the layer keeps its clear depth of 1.
@@ -84,29 +78,29 @@ PathLayer::~PathLayer() {
 }
 
 std::uint64_t PathLayer::view_key() {
-  Fnv f;
+  KeyHash f;
   GLdouble m[16];
   glGetDoublev(GL_PROJECTION_MATRIX, m);
-  f.add(m, sizeof m);
+  f.bytes(m, sizeof m);
   glGetDoublev(GL_MODELVIEW_MATRIX, m);
-  f.add(m, sizeof m);
+  f.bytes(m, sizeof m);
   GLint vp[4];
   glGetIntegerv(GL_VIEWPORT, vp);
-  f.add(vp, sizeof vp);
+  f.bytes(vp, sizeof vp);
   GLdouble range[2];
   glGetDoublev(GL_DEPTH_RANGE, range);
-  f.add(range, sizeof range);
+  f.bytes(range, sizeof range);
   GLint func = 0;
   glGetIntegerv(GL_DEPTH_FUNC, &func);
-  f.add(&func, sizeof func);
+  f.bytes(&func, sizeof func);
   for (int i = 0; i < 6; ++i) {
     const GLenum plane = static_cast<GLenum>(GL_CLIP_PLANE0 + i);
     const GLboolean on = glIsEnabled(plane);
-    f.add(&on, sizeof on);
+    f.bytes(&on, sizeof on);
     if (!on) continue;
     GLdouble eq[4];
     glGetClipPlane(plane, eq);  // in eye space: it holds the modelview it was given under
-    f.add(eq, sizeof eq);
+    f.bytes(eq, sizeof eq);
   }
   return f.h;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/key_hash.h"
 #include "mainwin/view/path_gl.h"
 
 void PathRetained::clear() {
@@ -144,11 +145,8 @@ void PathRetained::draw() const {
 }
 
 std::uint64_t path_settings_hash(const Tdisp_status& d, const PathOptions& o) {
-  std::uint64_t h = 1469598103934665603ull;
-  auto mix = [&h](const void* p, std::size_t n) {
-    const auto* b = static_cast<const unsigned char*>(p);
-    for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
-  };
+  KeyHash h;
+  auto mix = [&h](const void* p, std::size_t n) { h.bytes(p, n); };
   for (const TPATH_COLOR_ROW& r : d.path) {
     mix(&r.sokudo, sizeof r.sokudo);
     mix(r.rgba, sizeof r.rgba);
@@ -166,5 +164,5 @@ std::uint64_t path_settings_hash(const Tdisp_status& d, const PathOptions& o) {
     mix(&tool, sizeof tool);
     mix(&raise, sizeof raise);
   }
-  return h;
+  return h.h;
 }

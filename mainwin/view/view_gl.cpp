@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/key_hash.h"
 #include "common/stroke_font.h"
 #include "mainwin/core/path_pick.h"
 #include "mainwin/core/path_step.h"
@@ -622,11 +623,8 @@ bool TVLM_view::draw_stored_moves(int id, plat::GlWindow* win) {
 }
 
 std::uint64_t TVLM_view::work_view_key(int id) {
-  std::uint64_t h = 1469598103934665603ull;
-  auto mix = [&h](const void* p, std::size_t n) {
-    const auto* b = static_cast<const unsigned char*>(p);
-    for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
-  };
+  KeyHash h;
+  auto mix = [&h](const void* p, std::size_t n) { h.bytes(p, n); };
   const Tdisp_status& d = s_.disp;
   const TGL_VIEW& v = gl_.slot[id].view;
   mix(v.background, sizeof v.background);
@@ -660,7 +658,7 @@ std::uint64_t TVLM_view::work_view_key(int id) {
     mix(box.hi, sizeof box.hi);
   }
   mix(&s_.mat->cur_work, sizeof s_.mat->cur_work);
-  return h == 0 ? 1 : h;
+  return h.h == 0 ? 1 : h.h;
 }
 
 void TVLM_view::scene_frame(int id) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/ats_func.h"
+#include "common/key_hash.h"
 #include "platform/core/input.h"
 #include "platform/core/system.h"
 #include "simulation/gl/gl_stat.h"
@@ -379,18 +380,6 @@ void set_buffer_pointers() {
   glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vtx), at(offsetof(Vtx, c)));
 }
 
-// A running hash of the values a picture or a buffer was made from.
-struct Hash {
-  std::uint64_t h = 1469598103934665603ull;
-  template <class T>
-  Hash& add(const T& v) {
-    unsigned char b[sizeof(T)];
-    std::memcpy(b, &v, sizeof(T));
-    for (unsigned char c : b) h = (h ^ c) * 1099511628211ull;
-    return *this;
-  }
-};
-
 void draw_walls(GLsizei first, GLsizei count, GLint two_sided) {
   if (count == 0) return;
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
@@ -726,7 +715,7 @@ void draw_mesh(Tmat& m, int reverse_order, MeshSel* sel) {
   }
   if (wk) {
     // The faces depend on the lattice, their order, the bottom and the plain colour too.
-    Hash gh;
+    KeyHash gh;
     gh.add(q).add(w.grid.data()).add(w.xs.data()).add(w.ys.data()).add(w.bottom_z);
     gh.add(w.min).add(w.max);
     gh.add(plain[0]).add(plain[1]).add(plain[2]).add(cull);
@@ -1072,7 +1061,7 @@ Kept* kept_of(Tgl_func& gl, int id) {
 // Everything besides the tiles' points that the opaque picture depends on.
 std::uint64_t frame_config(const Tmat& m, std::uint64_t key, const Projector& pr,
                            int set_gl_state) {
-  Hash h;
+  KeyHash h;
   h.add(key).add(set_gl_state).add(pr.w).add(pr.h);
   for (double v : pr.pm) h.add(v);
   for (double v : pr.mv) h.add(v);
